@@ -1,0 +1,32 @@
+// ConversionObserver: how a conversion run reports to whoever started it.
+//
+// The run never prints, never asks the user anything and never exits; the progress window, the
+// command-line tool and the tests each implement this interface, so one run serves them all and
+// can be watched in tests. The run holds only a reference; the caller keeps the observer alive
+// for the whole run.
+#pragma once
+
+#include <cstdint>
+
+class ConversionObserver {
+public:
+    virtual ~ConversionObserver() = default;
+
+    // Called once, before the input is opened, with the input file's size on disk in bytes
+    // (for a gzip input its compressed size); 0 when the size cannot be read.
+    virtual void RunStarting(int64_t inputBytes) = 0;
+
+    // Called for every data line read (empty lines included, the CSV header line not), before
+    // the line is converted, with the input bytes consumed so far on the same scale as
+    // RunStarting's size (compressed bytes for a gzip input). It is the run's only chance to hear
+    // of a cancel, and it comes once per line, so it must be cheap: a window services its event
+    // loop here only every few tens of milliseconds.
+    // Returns true once the user has asked to stop: the line just read is still converted and
+    // written, then the run stops and deletes its output.
+    virtual bool CancelRequested(int64_t bytesConsumed) = 0;
+
+    // Called once when the run fails, with the message to show the user (the exception's
+    // message alone, or "Unknown error!"). The run goes on to its end step afterwards: the
+    // statistics gathered so far remain valid.
+    virtual void ReportFailure(const char* message) = 0;
+};

@@ -1,0 +1,83 @@
+// The conversion run: reads an input file line by line and writes one fixed-length record,
+// followed by CR LF, for every non-empty line.
+//
+// Two modes, chosen by the DD file name in the settings:
+//   - pad/truncate (empty DD file name): each line is blank-padded on the right or cut to the
+//     record length; optionally every unprintable byte (outside 32..126) becomes a blank;
+//   - CSV conversion: the header line is skipped and every further line is split at commas;
+//     each column that the field position map matches to a DD field is placed at that field's
+//     offset and length in a record of blanks (see CsvRecordBuilder).
+// A file whose extension is ".gz" (any case) is read or written as gzip.
+//
+// The run owns its files, reader, writer and field layout for its duration and releases them
+// before it returns. It reports through a ConversionObserver and never prints or exits.
+// Failures do not escape: the result says how the run ended, and the statistics gathered up to
+// a failure stay as they were counted.
+#pragma once
+
+#include <cstdint>
+
+#include "ConversionObserver.h"
+#include "MpString.h"
+#include "MpVector.h"
+
+struct ConversionSettings {
+    MpString inputName;
+    MpString outputName;
+    // Empty: pad/truncate run. Otherwise the DD file of a CSV conversion.
+    MpString ddFileName;
+    // Length of every output record in bytes; a run with a length below 1 fails at once.
+    int32_t recordLength = 0;
+    // CSV run: place fields at their PopByteOffset where the DD field has one.
+    bool usePopulationFields = false;
+    // Replace every unprintable byte of a line by a blank (counted in LinesAsciiFixed).
+    bool blankUnprintable = false;
+    // CSV run: one entry per column of the header line; 0 or more is the section index of the
+    // DD field the column feeds, a negative entry an ignored column.
+    MpVector<int16_t> fieldPositions;
+};
+
+// The eight counters shown in the results; all start at 0.
+struct RunStatistics {
+    // Non-empty lines read (the CSV header line is not counted).
+    int32_t LinesProcessed = 0;
+    // Length of the shortest and the longest non-empty line, before padding or truncation;
+    // both 0 while there is none.
+    int32_t MinRecordLength = 0;
+    int32_t MaxRecordLength = 0;
+    // Pad/truncate: lines truncated, padded, or with a byte blanked.
+    // CSV: records in which at least one field was truncated or padded.
+    int32_t RecordsEdited = 0;
+    // Pad/truncate: lines longer than the record length. CSV: stays 0.
+    int32_t LinesTruncated = 0;
+    // Pad/truncate: lines shorter than the record length.
+    // CSV: records in which at least one field was padded.
+    int32_t LinesPadded = 0;
+    // Lines of length 0; they produce no record.
+    int32_t EmptyRecordsSkipped = 0;
+    // Pad/truncate: lines in which at least one unprintable byte was blanked. CSV: stays 0.
+    int32_t LinesAsciiFixed = 0;
+};
+
+enum class RunOutcome {
+    Completed,  // the whole input was converted and both files closed
+    Cancelled,  // the observer asked to stop; the output file was deleted
+    Failed      // a failure ended the run; the output holds the records written before it
+};
+
+struct ConversionResult {
+    RunOutcome outcome = RunOutcome::Completed;
+    RunStatistics statistics;
+    // The failure shown to the user through ReportFailure, empty when there was none. A
+    // cancelled run can carry one too: a failure on the last line handled, or a failure to
+    // delete the output.
+    MpString message;
+};
+
+// Runs one conversion. The observer hears of the input size first, is asked about a cancel
+// once per line and is handed any failure message; see ConversionObserver.
+//
+// The output is opened only after the input and (CSV run) the field layout, and is created or
+// emptied then. An output that is the same file as the input or the DD file is refused before
+// it is opened.
+ConversionResult RunConversion(const ConversionSettings& settings, ConversionObserver& observer);

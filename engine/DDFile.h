@@ -1,0 +1,79 @@
+// DDFile: a data definition file (*.dd), the INI file that describes the fixed-field records of
+// a CSV conversion: [FileInfo] with the record lengths, one section per field, and
+// "Format=<FieldName>" sections that list the codes of coded fields.
+//
+// A DDFile opens the file the way every DD reader of the program does (MpIniFile with load-all
+// 1, create-if-missing 1, open flags 769), keeps it open while it lives and never writes it.
+// Keys and section names are looked up ignoring case; the kind of a field section is told by a
+// case-sensitive test of how its bracketed name begins. Fields are identified by their section
+// index: the 0-based position of the section among all sections, in file order.
+// Failures of the INI layer pass through as MpException.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "MpIniFile.h"
+#include "MpString.h"
+
+enum class FieldSectionKind {
+    NotAField,
+    Field,             // "[Field..."
+    DerivedField,      // "[DerivedField..."
+    PopCountField,     // "[PopCountField..."
+    ExpRateField,      // "[ExpRateField..."
+    StdMilCountField,  // "[StdMilCountField..."
+    CountField,        // "[CountField..."
+    SummaryCountField  // "[SummaryCountField..."
+};
+
+// The kind of a section by the beginning of its bracketed name, compared case-sensitively:
+// "[Field12]" and "[FieldA]" are fields, "[fieldA]" and "[ Field1]" are not.
+FieldSectionKind GetFieldSectionKind(const char* bracketedName);
+
+// A field that the field selection dialog offers for matching.
+struct AvailableField {
+    // FieldName, followed by " (Cases)" for count fields in ordinary mode or " (Populations)"
+    // for population count fields.
+    MpString shownName;
+    // The ByteOffset value as written in the file, or "N/A" when the key is missing.
+    MpString position;
+    int32_t sectionIndex = 0;
+};
+
+class DDFile {
+public:
+    explicit DDFile(const char* fileName);
+
+    // [FileInfo] "RecordLength" and "PopRecordLength" (0 when missing).
+    int32_t GetRecordLength();
+    int32_t GetPopRecordLength();
+
+    int32_t GetNumSections() const { return m_ini.GetNumSections(); }
+    // REQUIRES (else raises the INI layer's index message): 0 <= index < GetNumSections().
+    MpIniSection* GetSection(int32_t index) { return m_ini.GetSection(index); }
+
+    // The fields offered for matching, in file order. Ordinary mode: [Field...] sections with
+    // an empty MappedTo that are required or not hidden, every [ExpRateField...] and
+    // [StdMilCountField...], every [CountField...] and [SummaryCountField...] (shown with
+    // " (Cases)"). Population mode: [Field...] and [DerivedField...] sections whose
+    // PopByteOffset is not 0 and that are required or not hidden, and every
+    // [PopCountField...] (shown with " (Populations)"). Kinds shown by FieldName alone are left
+    // out when their FieldName is empty.
+    std::vector<AvailableField> GetAvailableFields(bool populationMode);
+
+    // "FieldName" of the section with that index (empty when missing).
+    MpString GetFieldName(int32_t sectionIndex);
+
+    // A field is numeric unless its "Format=<fieldName>" section has a key with a byte other
+    // than the digits, "-" and ","; without such a section, or with an empty one, it is
+    // numeric. Looking the section up adds an empty one in memory when the file has none.
+    bool IsNumericField(const char* fieldName);
+
+private:
+    MpIniFile m_ini;
+};
+
+// The record length the main window takes from a DD file: RecordLength, or PopRecordLength in
+// population mode. 0 when the file cannot be read (failures are swallowed, as the window does).
+int32_t ReadDDRecordLength(const char* fileName, bool populationMode) noexcept;

@@ -1,0 +1,79 @@
+// LineReader: splits the bytes of an input file into text lines for the conversion run.
+//
+// A subclass supplies the bytes in blocks of whatever size suits it (a plain file through
+// MpIO, a gzip file through zlib, a fake in the tests); lines may have any length and may cross
+// any number of blocks. The reader owns one buffer that grows to hold the longest line and is
+// then reused, so reading allocates nothing more once it has seen its longest line.
+//
+// Rules for every input:
+//   - a line ends at LF or at CR LF; the end of line is never part of the text. A CR not
+//     followed by LF is handled by the LoneCarriageReturn policy of the subclass;
+//   - a last line without an end of line is delivered like any other;
+//   - with blanking on, every byte of the text outside 32..126 (TAB, NUL, 127 and 128..255
+//     included) becomes a blank, and the line says so;
+//   - with blanking off, a NUL byte ends the line's text: the bytes after it up to the end of
+//     line are dropped.
+// Lines of 2^31 bytes or more are refused.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// What a CR that is not followed by LF means.
+enum class LoneCarriageReturn {
+    Refused,  // a failure, as MpIO's ReadLine reports it (plain files)
+    EndsLine  // the end of the line; the byte after the CR starts the next line (gzip files)
+};
+
+// One line as delivered. text points into the reader's buffer, is followed by a NUL byte at
+// text[length], and is valid until the next ReadLine.
+struct TextLine {
+    const char* text = nullptr;
+    int32_t length = 0;
+    // True when blanking replaced at least one byte of this line.
+    bool blanked = false;
+};
+
+class LineReader {
+public:
+    virtual ~LineReader() = default;
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
+    // Reads the next line into line and returns true, or returns false at the end of the
+    // input (no byte was left). Raises MpException for a read failure, a refused lone CR
+    // ("Return character not followed by newline; unknown end of line type") or an overlong
+    // line.
+    bool ReadLine(TextLine& line);
+
+    // How far the input has been consumed, for progress: by default the bytes of the lines
+    // delivered so far, ends of line included. Compressed inputs report compressed bytes.
+    virtual int64_t InputPosition() const { return m_consumed; }
+
+protected:
+    LineReader(LoneCarriageReturn loneCr, bool blankUnprintable);
+
+    // Copies up to capacity bytes of the input into destination and returns how many; 0 means
+    // the input has ended. Raises MpException when reading fails.
+    // REQUIRES: capacity >= 8193.
+    virtual int32_t ReadBlock(char* destination, int32_t capacity) = 0;
+
+private:
+    // Moves the unread bytes to the front of the buffer, grows it when they fill it, and reads
+    // one more block after them. Returns false at the end of the input.
+    bool Refill();
+    // Finds the end of the line that starts at m_begin. Returns false when the buffer holds no
+    // complete line yet; otherwise sets textEnd (first byte after the text) and next (first
+    // byte of the following line).
+    bool FindLineEnd(const char*& textEnd, const char*& next) const;
+    void Deliver(char* textEnd, const char* next, TextLine& line);
+
+    const LoneCarriageReturn m_loneCr;
+    const bool m_blankUnprintable;
+    std::vector<char> m_buffer;
+    size_t m_begin = 0;      // first unread byte
+    size_t m_end = 0;        // one past the last valid byte
+    size_t m_scanned = 0;    // bytes from m_begin already searched for an end of line
+    bool m_inputEnded = false;
+    int64_t m_consumed = 0;
+};

@@ -1,0 +1,50 @@
+// RecordWriter: writes fixed-length records, each followed by CR LF, to an output file.
+//
+// Records are gathered in one buffer owned by the writer and handed to the subclass (plain
+// file through MpIO, gzip file through zlib, a fake in the tests) in large blocks. Every
+// record is exactly the record length long, whatever text it is given.
+//
+// Close stores what is still buffered and closes the file, and raises when that fails; a
+// writer destroyed without Close (after a failure elsewhere) stores and closes what it can and
+// swallows failures, so the output keeps the records written before the failure.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+class RecordWriter {
+public:
+    virtual ~RecordWriter() = default;
+    RecordWriter(const RecordWriter&) = delete;
+    RecordWriter& operator=(const RecordWriter&) = delete;
+
+    int32_t GetRecordLength() const { return m_recordLength; }
+
+    // Writes one record: the first min(length, record length) bytes of text, blanks up to the
+    // record length, then CR LF.
+    // REQUIRES: length >= 0.
+    void WriteRecord(const char* text, int32_t length);
+
+    // Stores every buffered record and closes the file; raises MpException when that fails.
+    void Close();
+
+protected:
+    // REQUIRES: recordLength > 0.
+    explicit RecordWriter(int32_t recordLength);
+
+    // Subclass destructors call this: stores and closes what it can, swallowing failures.
+    void CloseQuietly() noexcept;
+
+    // Writes count bytes to the file; raises MpException when the file does not take them all.
+    virtual void WriteBlock(const char* bytes, int64_t count) = 0;
+    // Closes the file; raises MpException when closing fails. Called once.
+    virtual void CloseFile() = 0;
+
+private:
+    void Flush();
+
+    const int32_t m_recordLength;
+    std::vector<char> m_buffer;
+    size_t m_used = 0;
+    bool m_closed = false;
+};
