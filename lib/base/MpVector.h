@@ -154,8 +154,12 @@ public:
     }
 
 private:
+    // Deletes the objects of [first, last), nulling each pointer before its object goes, so
+    // that an object is never deleted twice even when a destructor throws.
     void DeleteObjects(const_iterator first, const_iterator last) {
-        for (auto it = this->begin() + (first - this->cbegin()); it != this->begin() + (last - this->cbegin()); ++it) {
+        auto it = this->begin() + (first - this->cbegin());
+        auto end = this->begin() + (last - this->cbegin());
+        for (; it != end; ++it) {
             T* pObject = *it;
             *it = nullptr;
             delete pObject;

@@ -1,0 +1,3 @@
+#include "MpVector.h"
+
+MpArrayPointerObject::~MpArrayPointerObject() {}
