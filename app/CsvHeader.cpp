@@ -1,0 +1,12 @@
+#include "CsvHeader.h"
+
+#include "PlainLineReader.h"
+
+MpString ReadHeaderLine(const char* fileName) {
+    PlainLineReader reader(fileName, false);
+    TextLine line;
+    MpString header;
+    if (reader.ReadLine(line)) header = line.text;
+    reader.Close();
+    return header;
+}

@@ -1,0 +1,33 @@
+// Design layout: the windows place every control at the pixel position and size they were
+// designed with, in the design font "MS Sans Serif". Where this machine lacks that font the
+// platform's dialog font stands in at the same point size. Stand-in fonts are usually wider,
+// so a control whose caption would not fit its designed width is widened (left-aligned
+// controls to the right, right-aligned labels to the left) and a window whose controls then
+// reach past its designed client width is widened to hold them. With the design font present
+// every control keeps its designed size. Nothing here owns a widget.
+#pragma once
+
+#include <QFont>
+
+class QLabel;
+class QWidget;
+
+// The design font at the given point size.
+QFont DesignFont(int iPoints);
+
+// Sets the widget's designed geometry, widened when its caption needs more room.
+void PlaceControl(QWidget* pWidget, int iLeft, int iTop, int iWidth, int iHeight);
+
+// A label sized to its caption, as an auto-sizing label is.
+void PlaceAutoSizeLabel(QLabel* pLabel, int iLeft, int iTop);
+
+// Sets a label's text and fits its width again: at least the designed width, widened to the
+// text; a right-aligned label keeps its designed right edge, any other its left edge.
+// REQUIRES: the label was placed with PlaceControl.
+void SetFittedText(QLabel* pLabel, const QString& sText);
+
+// Moves the window to the middle of its screen.
+void CentreOnScreen(QWidget* pWindow);
+
+// Gives the window the designed client size, widened to hold every child control.
+void SetClientSize(QWidget* pWindow, int iWidth, int iHeight);

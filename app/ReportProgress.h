@@ -1,0 +1,47 @@
+// ReportProgress: the window side of a conversion run. It moves the report window's progress
+// bar, serves the window system so that the Cancel button can be pressed, answers the run's
+// "cancelled?" question from the report window, and shows a failure in an "Error" box.
+//
+// The run asks before every line, which can be millions of times a second; serving the window
+// system that often would cost more than the conversion, so events are pumped (and the bar
+// moved) at most once per pump interval. A click that arrives in between is served at the
+// next pump; the lines read until then are converted as usual.
+//
+// The progress bar counts in int, files can be larger: sizes are scaled down by a power of two
+// until the largest fits.
+//
+// The report window and the prompter are not owned and must outlive this object.
+#pragma once
+
+#include <QElapsedTimer>
+
+#include <cstdint>
+
+#include "ConversionObserver.h"
+
+class Prompter;
+class QWidget;
+class TFormReport;
+
+class ReportProgress : public ConversionObserver {
+public:
+    static constexpr int kPumpIntervalMs = 25;
+
+    ReportProgress(TFormReport& report, Prompter& prompter, QWidget* pMessageParent,
+                   int iPumpIntervalMs = kPumpIntervalMs);
+
+    void RunStarting(int64_t inputBytes) override;
+    bool CancelRequested(int64_t bytesConsumed) override;
+    void ReportFailure(const char* message) override;
+
+    // How far a byte count is shifted right to fit the progress bar (for tests).
+    int Shift() const { return m_iShift; }
+
+private:
+    TFormReport& m_report;
+    Prompter& m_prompter;
+    QWidget* m_pMessageParent;
+    const int m_iPumpIntervalMs;
+    int m_iShift = 0;
+    QElapsedTimer m_sincePump;  // invalid until the first pump, so the first line pumps
+};
