@@ -1,0 +1,60 @@
+#include "Cli.h"
+
+#include <exception>
+
+#include "CliArguments.h"
+#include "ConvertCommand.h"
+#include "FieldsCommand.h"
+#include "MpException.h"
+#include "MpLibraryStartup.h"
+
+namespace {
+
+// The library's start-up chooses the lock calls the DD file reader needs; its shutdown frees
+// the allocation reserve. One session spans one command.
+class LibrarySession {
+public:
+    LibrarySession() { MpLibraryStartup(); }
+    ~LibrarySession() { MpLibraryShutdown(); }
+    LibrarySession(const LibrarySession&) = delete;
+    LibrarySession& operator=(const LibrarySession&) = delete;
+};
+
+int RunCommand(const CliArguments& arguments, const CliStreams& streams) {
+    switch (arguments.command) {
+        case CliCommand::Help:
+            streams.out << CliHelpText() << std::flush;
+            return 0;
+        case CliCommand::Version:
+            streams.out << "lathwell-cli " LATHWELL_VERSION "\n" << std::flush;
+            return 0;
+        case CliCommand::Fields:
+            return RunFieldsCommand(arguments, streams);
+        case CliCommand::Pad:
+        case CliCommand::Csv:
+            break;
+    }
+    return RunConvertCommand(arguments, streams);
+}
+
+}  // namespace
+
+int RunCli(int argc, const char* const* argv, const CliStreams& streams) {
+    // A run's own failures are reported by the run; everything that arrives here stopped
+    // the command before anything was written.
+    const int kRefused = 2;
+    try {
+        LibrarySession session;
+        return RunCommand(ParseCliArguments(argc, argv), streams);
+    } catch (const CliUsageError& error) {
+        streams.err << "lathwell-cli: " << error.what() << " (see lathwell-cli --help)\n";
+    } catch (const CliRefusal& error) {
+        streams.err << "lathwell-cli: " << error.what() << "\n";
+    } catch (const MpException& error) {
+        streams.err << "lathwell-cli: " << error.GetErrorMessage() << "\n";
+    } catch (const std::exception& error) {
+        streams.err << "lathwell-cli: " << error.what() << "\n";
+    }
+    streams.err.flush();
+    return kRefused;
+}

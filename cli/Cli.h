@@ -1,0 +1,22 @@
+// lathwell-cli's entry point, callable in-process: main() hands it the arguments and the
+// three standard streams, the tests hand it string streams.
+//
+// RunCli never exits the process and never throws; it returns the exit status:
+//   0  the command completed;
+//   1  a conversion failed midway (its message and statistics are still reported, and the
+//      records written before the failure remain);
+//   2  a usage or validation error, reported before anything was written.
+// Every error is one line on the error stream, prefixed "lathwell-cli: ".
+#pragma once
+
+#include <istream>
+#include <ostream>
+
+struct CliStreams {
+    std::istream& in;    // read when an input is "-"
+    std::ostream& out;   // records when an output is "-"; --json; --help, --version, fields
+    std::ostream& err;   // messages, statistics, progress
+    bool errIsTerminal;  // whether the live progress line may be drawn on err
+};
+
+int RunCli(int argc, const char* const* argv, const CliStreams& streams);

@@ -1,0 +1,130 @@
+#include "ColumnMapping.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <string>
+#include <strings.h>
+
+#include "CliFiles.h"
+#include "GzipLineReader.h"
+#include "MpFileName.h"
+#include "PlainLineReader.h"
+
+namespace {
+
+// The run reads a name whose extension is ".gz" in any case as gzip; the header is read the
+// same way.
+std::unique_ptr<LineReader> OpenHeaderReader(const std::string& fileName) {
+    MpFileName name(fileName.c_str());
+    if (strcasecmp(name.GetExtension(), ".gz") == 0) return std::make_unique<GzipLineReader>(fileName.c_str(), false);
+    return std::make_unique<PlainLineReader>(fileName.c_str(), false);
+}
+
+// "#12" gives 12, "@3" gives 3; anything else after the mark gives -1.
+int64_t NumberAfterMark(const std::string& text, char mark) {
+    if (text.size() < 2 || text[0] != mark || text.size() > 11) return -1;
+    if (text.find_first_not_of("0123456789", 1) != std::string::npos) return -1;
+    return std::strtoll(text.c_str() + 1, nullptr, 10);
+}
+
+bool EqualIgnoringCase(const char* a, const std::string& b) {
+    std::size_t i = 0;
+    for (; a[i] != '\0' && i < b.size(); ++i) {
+        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return a[i] == '\0' && i == b.size();
+}
+
+std::size_t ResolveColumn(const std::vector<ColumnHeader>& headers, const std::string& name) {
+    int64_t number = NumberAfterMark(name, '#');
+    if (number >= 1 && static_cast<uint64_t>(number) <= headers.size()) return static_cast<std::size_t>(number - 1);
+    if (number >= 0) {
+        throw CliRefusal("No column " + name + " (the header has " + std::to_string(headers.size()) + " columns)");
+    }
+    std::size_t found = headers.size();
+    for (std::size_t i = 0; i < headers.size(); ++i) {
+        if (headers[i].blank || name != headers[i].text.GetCString()) continue;
+        if (found != headers.size()) {
+            throw CliRefusal("More than one column is headed '" + name + "'; name it by number (#N)");
+        }
+        found = i;
+    }
+    if (found == headers.size()) throw CliRefusal("No column is headed '" + name + "'");
+    return found;
+}
+
+int16_t ResolveField(const std::vector<AvailableField>& fields, const std::string& name) {
+    int64_t section = NumberAfterMark(name, '@');
+    const AvailableField* found = nullptr;
+    for (const AvailableField& field : fields) {
+        bool matches = section >= 0 ? field.sectionIndex == section : EqualIgnoringCase(field.shownName.GetCString(), name);
+        if (!matches) continue;
+        if (found != nullptr) {
+            throw CliRefusal("More than one DD field is named '" + name + "'; name it by section (@J)");
+        }
+        found = &field;
+    }
+    if (found == nullptr || found->sectionIndex > INT16_MAX) {
+        throw CliRefusal("The DD File offers no field " + (section >= 0 ? "in section " + name : "named '" + name + "'"));
+    }
+    return static_cast<int16_t>(found->sectionIndex);
+}
+
+}  // namespace
+
+std::unique_ptr<DDFile> OpenDDFile(const std::string& name) {
+    // Opening a DD file creates a missing one; a mistyped name must not leave a file behind.
+    if (!FileExists(name)) throw CliRefusal(name + ": DD File Does Not Exist");
+    auto ddFile = std::make_unique<DDFile>(name.c_str());
+    if (ddFile->GetNumSections() < 2) throw CliRefusal(name + ": Invalid DD file.");
+    return ddFile;
+}
+
+std::vector<AvailableField> OfferedFields(DDFile& ddFile, bool populationMode) {
+    std::vector<AvailableField> fields = ddFile.GetAvailableFields(populationMode);
+    SortAvailableFields(fields, FieldListColumn::Position);
+    return fields;
+}
+
+std::vector<ColumnHeader> ReadCsvHeader(const std::string& fileName, const std::string& displayName,
+                                        std::ostream& warnings) {
+    std::string headerLine;
+    TextLine line;
+    std::unique_ptr<LineReader> reader = OpenHeaderReader(fileName);
+    if (reader->ReadLine(line)) headerLine.assign(line.text, line.length);
+    std::vector<ColumnHeader> headers = SplitHeaderLine(headerLine.c_str());
+    if (headers.size() < 2) throw CliRefusal(displayName + ": The Input File is not a valid CSV file.");
+    for (const ColumnHeader& header : headers) {
+        if (header.blank) {
+            warnings << "lathwell-cli: Blank Column Header found in input file. '<Blank>' used as field name.\n";
+        }
+    }
+    return headers;
+}
+
+MpVector<int16_t> BuildFieldPositions(const std::vector<ColumnHeader>& headers,
+                                      const std::vector<AvailableField>& fields,
+                                      const std::vector<ColumnOverride>& overrides) {
+    MpVector<int16_t> fieldPositions;
+    MatchNewColumns(headers, fields, fieldPositions);
+    for (const ColumnOverride& change : overrides) {
+        std::size_t column = ResolveColumn(headers, change.column);
+        if (change.ignore) {
+            fieldPositions[column] = -1;
+            continue;
+        }
+        if (headers[column].blank) {
+            throw CliRefusal("Column " + change.column + " has a blank header and cannot be matched");
+        }
+        fieldPositions[column] = ResolveField(fields, change.field);
+    }
+    return fieldPositions;
+}
+
+int32_t CountMatchedColumns(const MpVector<int16_t>& fieldPositions) {
+    int32_t matched = 0;
+    for (int16_t entry : fieldPositions) matched += entry >= 0 ? 1 : 0;
+    return matched;
+}

@@ -1,0 +1,47 @@
+// The field position map of a CSV conversion started from the command line.
+//
+// It starts as the field selection dialog's automatic matching on a first opening (every
+// column matched against the offered fields in the order the dialog shows them first,
+// ascending Position) and then takes the --map and --ignore overrides in command-line order,
+// so a later one wins for its column. A column is named by its header as trimmed, or by
+// "#N" (1-based); a field by its shown name ignoring case, or by "@J" (its section index).
+// Names that match nothing, or more than one column or field, are refused with CliRefusal.
+//
+// Its two inputs come from the files as the dialog reads them: the offered fields of the DD
+// file and the columns of the CSV header line, refused with the dialog's messages when there
+// are too few of either.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "CliArguments.h"
+#include "DDFile.h"
+#include "FieldMatcher.h"
+#include "MpVector.h"
+
+// Opens an existing DD file. Refuses a missing file (which is not created) and one with fewer
+// than two sections ("Invalid DD file.").
+std::unique_ptr<DDFile> OpenDDFile(const std::string& name);
+
+// The fields the DD file offers, in the order the dialog lists them first (by Position).
+std::vector<AvailableField> OfferedFields(DDFile& ddFile, bool populationMode);
+
+// The columns of the first line of a CSV file, plain or gzip, read with the run's line
+// reader. Refuses a header of fewer than two columns ("The Input File is not a valid CSV
+// file."); writes the dialog's blank-header warning to warnings once for every blank header.
+// displayName names the file in messages.
+std::vector<ColumnHeader> ReadCsvHeader(const std::string& fileName, const std::string& displayName,
+                                        std::ostream& warnings);
+
+// REQUIRES: fields are in the order the dialog lists them first (SortAvailableFields by
+// Position).
+MpVector<int16_t> BuildFieldPositions(const std::vector<ColumnHeader>& headers,
+                                      const std::vector<AvailableField>& fields,
+                                      const std::vector<ColumnOverride>& overrides);
+
+// The number of entries that name a field (0 or more).
+int32_t CountMatchedColumns(const MpVector<int16_t>& fieldPositions);

@@ -1,0 +1,12 @@
+// The "pad" and "csv" commands: the checks the Process command makes before a run, then the
+// run itself, then the report of its statistics.
+//
+// Every refusal (CliRefusal) comes before anything is written: the output is created only by
+// the run. A run that fails midway gives exit status 1 with its message and its statistics.
+#pragma once
+
+#include "Cli.h"
+#include "CliArguments.h"
+
+// REQUIRES: arguments.command is CliCommand::Pad or CliCommand::Csv.
+int RunConvertCommand(const CliArguments& arguments, const CliStreams& streams);

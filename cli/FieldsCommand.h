@@ -1,0 +1,9 @@
+// The "fields" command: the fields a DD file offers for matching, in the field selection
+// dialog's first order, and with --csv the automatic match of every column of a CSV header.
+#pragma once
+
+#include "Cli.h"
+#include "CliArguments.h"
+
+// REQUIRES: arguments.command is CliCommand::Fields.
+int RunFieldsCommand(const CliArguments& arguments, const CliStreams& streams);

@@ -1,0 +1,104 @@
+#include "CliArguments.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+CliArguments Parse(std::vector<const char*> words) {
+    words.insert(words.begin(), "lathwell-cli");
+    return ParseCliArguments(static_cast<int>(words.size()), words.data());
+}
+
+std::string RefusalOf(const std::vector<const char*>& words) {
+    try {
+        Parse(words);
+    } catch (const CliUsageError& error) {
+        return error.what();
+    }
+    return "<accepted>";
+}
+
+}  // namespace
+
+TEST(CliArguments, PadTakesItsOperandsAndOptionsInAnyOrder) {
+    CliArguments a = Parse({"pad", "--force", "in.txt", "--length=80", "out.txd", "--blank-unprintable", "--quiet",
+                            "--json"});
+    EXPECT_EQ(a.command, CliCommand::Pad);
+    EXPECT_EQ(a.input, "in.txt");
+    EXPECT_EQ(a.output, "out.txd");
+    EXPECT_EQ(a.recordLength, 80);
+    EXPECT_TRUE(a.force && a.blankUnprintable && a.quiet && a.json);
+    EXPECT_FALSE(a.population);
+}
+
+TEST(CliArguments, CsvKeepsOverridesInCommandLineOrder) {
+    CliArguments a = Parse({"csv", "-", "-", "--dd", "x.dd", "--map", "Age=Age Group", "--ignore", "#3",
+                            "--map=#2=@7", "--population"});
+    EXPECT_EQ(a.command, CliCommand::Csv);
+    EXPECT_EQ(a.input, "-");
+    EXPECT_EQ(a.output, "-");
+    EXPECT_EQ(a.ddFile, "x.dd");
+    EXPECT_TRUE(a.population);
+    ASSERT_EQ(a.overrides.size(), 3u);
+    EXPECT_EQ(a.overrides[0].column, "Age");
+    EXPECT_EQ(a.overrides[0].field, "Age Group");
+    EXPECT_FALSE(a.overrides[0].ignore);
+    EXPECT_EQ(a.overrides[1].column, "#3");
+    EXPECT_TRUE(a.overrides[1].ignore);
+    EXPECT_EQ(a.overrides[2].column, "#2");
+    EXPECT_EQ(a.overrides[2].field, "@7");
+}
+
+TEST(CliArguments, FieldsAndDoubleDashOperands) {
+    CliArguments a = Parse({"fields", "--csv", "in.csv", "--", "-odd.dd"});
+    EXPECT_EQ(a.command, CliCommand::Fields);
+    EXPECT_EQ(a.ddFile, "-odd.dd");
+    EXPECT_EQ(a.csvInput, "in.csv");
+    EXPECT_EQ(Parse({"--help"}).command, CliCommand::Help);
+    EXPECT_EQ(Parse({"pad", "a", "--help"}).command, CliCommand::Help);
+    EXPECT_EQ(Parse({"--version"}).command, CliCommand::Version);
+}
+
+TEST(CliArguments, RecordLengthIsAPositive32BitNumber) {
+    EXPECT_EQ(Parse({"pad", "a", "b", "--length", "2147483647"}).recordLength, 2147483647);
+    EXPECT_EQ(Parse({"pad", "a", "b", "--length", "007"}).recordLength, 7);
+    for (const char* bad : {"0", "-5", "12.5", "", "2147483648", "99999999999", "8x", " 8"}) {
+        EXPECT_EQ(RefusalOf({"pad", "a", "b", "--length", bad}),
+                  std::string("--length expects a record length from 1 to 2147483647, not '") + bad + "'")
+            << bad;
+    }
+}
+
+TEST(CliArguments, MistakesAreNamed) {
+    struct Case {
+        std::vector<const char*> words;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{}, "no command given"},
+        {{"convert"}, "unknown command 'convert'"},
+        {{"pad", "a", "b", "--length", "5", "--bogus"}, "unknown option '--bogus'"},
+        {{"pad", "a", "b", "--length"}, "option '--length' needs a value"},
+        {{"pad", "a", "b", "--length", "5", "--force=yes"}, "option '--force' takes no value"},
+        {{"pad", "a", "b", "--length", "5", "--dd", "x.dd"}, "option '--dd' does not apply to pad"},
+        {{"fields", "x.dd", "--force"}, "option '--force' does not apply to fields"},
+        {{"csv", "a", "b", "--dd", "x.dd", "--length", "5"}, "option '--length' does not apply to csv"},
+        {{"pad", "a", "--length", "5"}, "pad needs an input and an output file"},
+        {{"pad", "a", "b", "c", "--length", "5"}, "unexpected operand 'c'"},
+        {{"pad", "a", "b"}, "pad needs --length N"},
+        {{"csv", "a", "b"}, "csv needs --dd DDFILE"},
+        {{"fields"}, "fields needs a DD file"},
+        {{"--version", "x"}, "unexpected operand 'x'"},
+        {{"csv", "a", "b", "--dd", "x.dd", "--map", "Age"}, "--map expects COLUMN=FIELD, not 'Age'"},
+        {{"csv", "a", "b", "--dd", "x.dd", "--map", "=Age"}, "--map expects COLUMN=FIELD, not '=Age'"},
+        {{"csv", "a", "b", "--dd", "x.dd", "--map", "Age="}, "--map expects COLUMN=FIELD, not 'Age='"},
+    };
+    for (const Case& c : cases) {
+        std::string line;
+        for (const char* word : c.words) line += std::string(word) + " ";
+        EXPECT_EQ(RefusalOf(c.words), c.message) << line;
+    }
+}
