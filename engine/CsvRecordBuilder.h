@@ -21,6 +21,8 @@
 #include "MpStringTokenizer.h"
 #include "MpVector.h"
 
+class DDFile;
+
 class CsvRecordBuilder {
 public:
     // Reads the layout of every mapped column. Refuses, before any record is built, a matched
@@ -49,7 +51,7 @@ private:
         bool fitsRecord;     // offset + length <= record length
     };
 
-    MappedColumn ReadColumnLayout(class DDFile& ddFile, int32_t column, int32_t sectionIndex,
+    MappedColumn ReadColumnLayout(DDFile& ddFile, int32_t column, int32_t sectionIndex,
                                   bool usePopulationFields) const;
     // Copies the token into the template at the field's place; returns true when it was padded
     // and sets edited when it was cut or padded.

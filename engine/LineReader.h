@@ -16,6 +16,7 @@
 // Lines of 2^31 bytes or more are refused.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -60,8 +61,8 @@ protected:
 
 private:
     // Moves the unread bytes to the front of the buffer, grows it when they fill it, and reads
-    // one more block after them. Returns false at the end of the input.
-    bool Refill();
+    // one more block after them; notes when the input has ended.
+    void Refill();
     // Finds the end of the line that starts at m_begin. Returns false when the buffer holds no
     // complete line yet; otherwise sets textEnd (first byte after the text) and next (first
     // byte of the following line).

@@ -9,6 +9,7 @@
 // swallows failures, so the output keeps the records written before the failure.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -37,7 +38,8 @@ protected:
 
     // Writes count bytes to the file; raises MpException when the file does not take them all.
     virtual void WriteBlock(const char* bytes, int64_t count) = 0;
-    // Closes the file; raises MpException when closing fails. Called once.
+    // Closes the file, releasing its handle even when it raises MpException because closing
+    // failed. Called once.
     virtual void CloseFile() = 0;
 
 private:

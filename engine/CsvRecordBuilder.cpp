@@ -1,0 +1,111 @@
+#include "CsvRecordBuilder.h"
+
+#include <cstring>
+#include <limits>
+
+#include "DDFile.h"
+#include "MpIniSection.h"
+
+namespace {
+
+bool FitsInt16(int32_t value) {
+    return value >= std::numeric_limits<int16_t>::min() && value <= std::numeric_limits<int16_t>::max();
+}
+
+// Refuses a field that would place bytes outside the record, naming it by FieldName and section.
+[[noreturn]] void RefuseField(const char* fieldName, const char* sectionName, const char* key, int32_t value,
+                              const char* problem) {
+    MpException::RaiseFormatted("Field \"%s\" %s cannot be placed in the record: its %s, %d, %s.",
+                                "CsvRecordBuilder", fieldName, sectionName, key, value, problem);
+}
+
+}  // namespace
+
+CsvRecordBuilder::CsvRecordBuilder(const char* ddFileName, int32_t recordLength,
+                                   const MpVector<int16_t>& fieldPositions, bool usePopulationFields)
+    : m_recordLength(recordLength),
+      m_template(static_cast<size_t>(recordLength), ' '),
+      m_tokenizer(" ", ",", "\"") {
+    DDFile ddFile(ddFileName);
+    for (size_t column = 0; column < fieldPositions.size(); ++column) {
+        if (fieldPositions[column] < 0) continue;
+        m_columns.push_back(ReadColumnLayout(ddFile, static_cast<int32_t>(column), fieldPositions[column],
+                                             usePopulationFields));
+    }
+}
+
+CsvRecordBuilder::MappedColumn CsvRecordBuilder::ReadColumnLayout(DDFile& ddFile, int32_t column,
+                                                                  int32_t sectionIndex,
+                                                                  bool usePopulationFields) const {
+    MpIniSection& section = *ddFile.GetSection(sectionIndex);
+    const int32_t length = section.GetInt("Length", 0);
+    const int32_t byteOffset = section.GetInt("ByteOffset", 0);
+    const int32_t popByteOffset = section.GetInt("PopByteOffset", 0);
+    const MpString fieldName(section.GetString("FieldName", ""));
+    const char* name = fieldName.GetCString();
+    const char* sectionName = section.GetName();
+
+    const struct {
+        const char* key;
+        int32_t value;
+    } values[] = {{"Length", length}, {"ByteOffset", byteOffset}, {"PopByteOffset", popByteOffset}};
+    for (const auto& entry : values) {
+        if (!FitsInt16(entry.value)) {
+            RefuseField(name, sectionName, entry.key, entry.value, "lies outside -32768..32767");
+        }
+    }
+    if (length < 0) RefuseField(name, sectionName, "Length", length, "is negative");
+    const bool usesPopulationOffset = usePopulationFields && popByteOffset != 0;
+    const int32_t position = usesPopulationOffset ? popByteOffset : byteOffset;
+    if (position < 1) {
+        RefuseField(name, sectionName, usesPopulationOffset ? "PopByteOffset" : "ByteOffset", position,
+                    "is below 1");
+    }
+
+    MappedColumn layout;
+    layout.column = column;
+    layout.length = length;
+    layout.offset = position - 1;
+    layout.numeric = ddFile.IsNumericField(name);
+    layout.fitsRecord = static_cast<int64_t>(position) + length - 1 <= m_recordLength;
+    return layout;
+}
+
+const char* CsvRecordBuilder::BuildRecord(const char* line, RunStatistics& statistics) {
+    m_tokenizer.SetString(line);
+    bool edited = false;
+    bool padded = false;
+    for (const MappedColumn& field : m_columns) {
+        // Tested for every mapped column before its token is looked at, as the first failure a
+        // line can meet.
+        if (!field.fitsRecord) throw MpException("Field length extends beyond record length.");
+        padded |= PlaceField(field, m_tokenizer.GetToken(field.column), edited);
+    }
+    if (edited) ++statistics.RecordsEdited;
+    if (padded) ++statistics.LinesPadded;
+    return m_template.data();
+}
+
+bool CsvRecordBuilder::PlaceField(const MappedColumn& field, const MpString& token, bool& edited) {
+    const size_t width = token.GetLength();
+    const size_t length = static_cast<size_t>(field.length);
+    const char* value = token.GetCString();
+    char* place = m_template.data() + field.offset;
+    if (width >= length) {
+        std::memcpy(place, value, length);
+        if (width > length) edited = true;
+        return false;
+    }
+    edited = true;
+    if (width == 0) {
+        // An empty value is blank, numeric field or not.
+        std::memset(place, ' ', length);
+    } else if (field.numeric) {
+        std::memset(place, '0', length - width);
+        std::memcpy(place + length - width, value, width);
+    } else {
+        std::memcpy(place, value, width);
+        std::memset(place + width, ' ', length - width);
+    }
+    return true;
+}

@@ -1,0 +1,124 @@
+#include "DDFile.h"
+
+#include <cstring>
+
+#include "MpIniLine.h"
+#include "MpIniSection.h"
+
+namespace {
+
+// How every DD reader of the program opens the file: read only (IO_READ plus the lock-type bits
+// that MpIO keeps without effect), all sections loaded at once, created when missing.
+constexpr uint32_t kDDOpenFlags = 769;
+
+struct SectionPrefix {
+    const char* prefix;
+    FieldSectionKind kind;
+};
+
+constexpr SectionPrefix kSectionPrefixes[] = {
+    {"[Field", FieldSectionKind::Field},
+    {"[DerivedField", FieldSectionKind::DerivedField},
+    {"[PopCountField", FieldSectionKind::PopCountField},
+    {"[ExpRateField", FieldSectionKind::ExpRateField},
+    {"[StdMilCountField", FieldSectionKind::StdMilCountField},
+    {"[CountField", FieldSectionKind::CountField},
+    {"[SummaryCountField", FieldSectionKind::SummaryCountField},
+};
+
+// A field of an ordinary or derived kind is offered when it is required or not hidden.
+bool IsShown(MpIniSection& section) {
+    return section.GetBool("Required", false) || !section.GetBool("Hidden", false);
+}
+
+// The shown name of an offered section, or an empty text when the rule of the mode leaves it
+// out. Kinds shown with a suffix are offered even without a FieldName.
+MpString ShownNameInOrdinaryMode(FieldSectionKind kind, MpIniSection& section) {
+    switch (kind) {
+    case FieldSectionKind::Field:
+        if (*section.GetString("MappedTo", "") != '\0' || !IsShown(section)) return MpString();
+        return MpString(section.GetString("FieldName", ""));
+    case FieldSectionKind::ExpRateField:
+    case FieldSectionKind::StdMilCountField:
+        return MpString(section.GetString("FieldName", ""));
+    case FieldSectionKind::CountField:
+    case FieldSectionKind::SummaryCountField:
+        return MpString(section.GetString("FieldName", "")).Append(" (Cases)");
+    default:
+        return MpString();
+    }
+}
+
+MpString ShownNameInPopulationMode(FieldSectionKind kind, MpIniSection& section) {
+    switch (kind) {
+    case FieldSectionKind::Field:
+    case FieldSectionKind::DerivedField:
+        if (section.GetInt("PopByteOffset", 0) == 0 || !IsShown(section)) return MpString();
+        return MpString(section.GetString("FieldName", ""));
+    case FieldSectionKind::PopCountField:
+        return MpString(section.GetString("FieldName", "")).Append(" (Populations)");
+    default:
+        return MpString();
+    }
+}
+
+}  // namespace
+
+FieldSectionKind GetFieldSectionKind(const char* bracketedName) {
+    for (const SectionPrefix& entry : kSectionPrefixes) {
+        if (std::strncmp(bracketedName, entry.prefix, std::strlen(entry.prefix)) == 0) return entry.kind;
+    }
+    return FieldSectionKind::NotAField;
+}
+
+DDFile::DDFile(const char* fileName) : m_ini(fileName, true, true, kDDOpenFlags) {}
+
+int32_t DDFile::GetRecordLength() {
+    return m_ini.GetSection("FileInfo")->GetInt("RecordLength", 0);
+}
+
+int32_t DDFile::GetPopRecordLength() {
+    return m_ini.GetSection("FileInfo")->GetInt("PopRecordLength", 0);
+}
+
+std::vector<AvailableField> DDFile::GetAvailableFields(bool populationMode) {
+    std::vector<AvailableField> fields;
+    int32_t count = m_ini.GetNumSections();
+    for (int32_t index = 0; index < count; ++index) {
+        MpIniSection& section = *m_ini.GetSection(index);
+        FieldSectionKind kind = GetFieldSectionKind(section.GetName());
+        MpString shownName = populationMode ? ShownNameInPopulationMode(kind, section)
+                                            : ShownNameInOrdinaryMode(kind, section);
+        if (shownName.IsEmpty()) continue;
+        AvailableField field;
+        field.shownName = shownName;
+        field.position = section.GetString("ByteOffset", "N/A");
+        field.sectionIndex = index;
+        fields.push_back(field);
+    }
+    return fields;
+}
+
+MpString DDFile::GetFieldName(int32_t sectionIndex) {
+    return MpString(m_ini.GetSection(sectionIndex)->GetString("FieldName", ""));
+}
+
+bool DDFile::IsNumericField(const char* fieldName) {
+    MpString formatName("Format=");
+    formatName.Append(fieldName);
+    MpIniSection& format = *m_ini.GetSection(formatName.GetCString());
+    for (int32_t line = 0; line < format.GetNumLines(); ++line) {
+        const char* code = format.GetLine(line)->GetKey();
+        if (code[std::strspn(code, "0123456789-,")] != '\0') return false;
+    }
+    return true;
+}
+
+int32_t ReadDDRecordLength(const char* fileName, bool populationMode) noexcept {
+    try {
+        DDFile ddFile(fileName);
+        return populationMode ? ddFile.GetPopRecordLength() : ddFile.GetRecordLength();
+    } catch (...) {
+        return 0;
+    }
+}

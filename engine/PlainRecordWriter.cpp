@@ -1,0 +1,39 @@
+#include "PlainRecordWriter.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "MpIO.h"
+
+namespace {
+
+// MpIO's largest buffer: the file is written in few, large calls.
+constexpr int32_t kIOBufferSize = 1024000;
+// Output files are created, or emptied when they exist, and opened for reading and writing.
+constexpr uint32_t kOutputOpenFlags = IO_READ | IO_WRITE | IO_CREATE | IO_TRUNCATE;
+
+}  // namespace
+
+PlainRecordWriter::PlainRecordWriter(const char* fileName, int32_t recordLength)
+    : RecordWriter(recordLength), m_io(std::make_unique<MpIO>(fileName, kOutputOpenFlags)) {
+    m_io->SetBufferSize(kIOBufferSize);
+}
+
+PlainRecordWriter::~PlainRecordWriter() {
+    CloseQuietly();
+}
+
+void PlainRecordWriter::WriteBlock(const char* bytes, int64_t count) {
+    while (count > 0) {
+        int32_t piece = static_cast<int32_t>(std::min<int64_t>(count, std::numeric_limits<int32_t>::max()));
+        m_io->Write(bytes, piece);
+        bytes += piece;
+        count -= piece;
+    }
+}
+
+void PlainRecordWriter::CloseFile() {
+    // A failed Close keeps the descriptor open; destroying the MpIO closes it regardless.
+    std::unique_ptr<MpIO> io = std::move(m_io);
+    io->Close();
+}

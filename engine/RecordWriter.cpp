@@ -1,0 +1,63 @@
+#include "RecordWriter.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "MpException.h"
+
+namespace {
+
+// Records are handed to the file in blocks of about this size.
+constexpr size_t kBlockSize = 256 * 1024;
+
+}  // namespace
+
+RecordWriter::RecordWriter(int32_t recordLength)
+    : m_recordLength(recordLength),
+      m_buffer(std::max(kBlockSize, static_cast<size_t>(recordLength) + 2)) {}
+
+void RecordWriter::WriteRecord(const char* text, int32_t length) {
+    size_t recordLength = static_cast<size_t>(m_recordLength);
+    if (m_buffer.size() - m_used < recordLength + 2) Flush();
+    char* record = m_buffer.data() + m_used;
+    size_t copied = std::min(static_cast<size_t>(length), recordLength);
+    std::memcpy(record, text, copied);
+    std::memset(record + copied, ' ', recordLength - copied);
+    record[recordLength] = '\r';
+    record[recordLength + 1] = '\n';
+    m_used += recordLength + 2;
+}
+
+void RecordWriter::Flush() {
+    // The block counts as handed over even when writing it fails, so a writer closed after a
+    // failure does not write it twice.
+    size_t used = m_used;
+    m_used = 0;
+    if (used > 0) WriteBlock(m_buffer.data(), static_cast<int64_t>(used));
+}
+
+void RecordWriter::Close() {
+    if (m_closed) return;
+    try {
+        Flush();
+    } catch (...) {
+        CloseQuietly();
+        throw;
+    }
+    m_closed = true;
+    CloseFile();
+}
+
+void RecordWriter::CloseQuietly() noexcept {
+    if (m_closed) return;
+    m_closed = true;
+    try {
+        Flush();
+    } catch (...) {
+        // The failure that ended the run has been reported already.
+    }
+    try {
+        CloseFile();
+    } catch (...) {
+    }
+}

@@ -1,0 +1,283 @@
+#include "ConversionRun.h"
+
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "EngineTestSupport.h"
+#include "TempDir.h"
+
+namespace {
+
+void ExpectStatistics(const RunStatistics& s, int32_t processed, int32_t minLength, int32_t maxLength,
+                      int32_t edited, int32_t truncated, int32_t padded, int32_t empty, int32_t asciiFixed) {
+    EXPECT_EQ(processed, s.LinesProcessed);
+    EXPECT_EQ(minLength, s.MinRecordLength);
+    EXPECT_EQ(maxLength, s.MaxRecordLength);
+    EXPECT_EQ(edited, s.RecordsEdited);
+    EXPECT_EQ(truncated, s.LinesTruncated);
+    EXPECT_EQ(padded, s.LinesPadded);
+    EXPECT_EQ(empty, s.EmptyRecordsSkipped);
+    EXPECT_EQ(asciiFixed, s.LinesAsciiFixed);
+}
+
+// R = 10: Count (numeric, Length 3 at 1), Sex (coded, Length 4 at 4).
+const char kDD[] =
+    "[FileInfo]\nRecordLength=10\n"
+    "[Field1]\nFieldName=Count\nLength=3\nByteOffset=1\n"
+    "[Field2]\nFieldName=Sex\nLength=4\nByteOffset=4\n"
+    "[Format=Sex]\nM=Male\nF=Female\n"
+    "[Field3]\nFieldName=Wide\nLength=4\nByteOffset=8\n"
+    "[Field4]\nFieldName=Nowhere\nLength=4\n";
+
+class ConversionRunTest : public ::testing::Test {
+protected:
+    ConversionResult Run(const std::string& input, const char* inputName = "in.txt",
+                         const char* outputName = "out.txd") {
+        settings.inputName = dir.Write(inputName, input).c_str();
+        settings.outputName = dir.File(outputName).c_str();
+        return RunConversion(settings, observer);
+    }
+    ConversionResult RunCsv(const std::string& input, MpVector<int16_t> map) {
+        settings.ddFileName = dir.Write("layout.dd", kDD).c_str();
+        settings.fieldPositions = map;
+        return Run(input, "in.csv");
+    }
+    std::string Output(const char* name = "out.txd") { return TempDir::Read(dir.File(name)); }
+    bool OutputExists(const char* name = "out.txd") { return std::filesystem::exists(dir.File(name)); }
+
+    TempDir dir;
+    ConversionSettings settings;
+    RecordingObserver observer;
+};
+
+}  // namespace
+
+TEST_F(ConversionRunTest, PadsAndTruncatesEveryLineAndCountsIt) {
+    settings.recordLength = 5;
+    ConversionResult result = Run("abcdefgh\nab\n\nabcde\r\nlast");
+    EXPECT_EQ(RunOutcome::Completed, result.outcome);
+    EXPECT_EQ(MpString(""), result.message);
+    EXPECT_EQ("abcde\r\nab   \r\nabcde\r\nlast \r\n", Output());
+    ExpectStatistics(result.statistics, 4, 2, 8, 3, 1, 2, 1, 0);
+    EXPECT_TRUE(observer.failures.empty());
+}
+
+TEST_F(ConversionRunTest, EmptyInputWritesEmptyOutputAndZeroStatistics) {
+    settings.recordLength = 5;
+    ConversionResult result = Run("");
+    EXPECT_EQ(RunOutcome::Completed, result.outcome);
+    EXPECT_EQ("", Output());
+    ExpectStatistics(result.statistics, 0, 0, 0, 0, 0, 0, 0, 0);
+    EXPECT_EQ(0, observer.startedWith);
+    EXPECT_TRUE(observer.positions.empty());
+}
+
+TEST_F(ConversionRunTest, EmptyLinesWriteNothing) {
+    settings.recordLength = 5;
+    ConversionResult result = Run("\n\r\n\n");
+    EXPECT_EQ("", Output());
+    ExpectStatistics(result.statistics, 0, 0, 0, 0, 0, 0, 3, 0);
+}
+
+TEST_F(ConversionRunTest, LfAndCrLfInputsGiveTheSameOutput) {
+    settings.recordLength = 4;
+    Run("one\ntwo\n", "lf.txt", "lf.txd");
+    Run("one\r\ntwo\r\n", "crlf.txt", "crlf.txd");
+    EXPECT_EQ("one \r\ntwo \r\n", Output("lf.txd"));
+    EXPECT_EQ(Output("lf.txd"), Output("crlf.txd"));
+}
+
+TEST_F(ConversionRunTest, BlanksUnprintableBytesOnlyWhenAsked) {
+    settings.recordLength = 3;
+    ConversionResult kept = Run("a\tc\n", "in.txt", "kept.txd");
+    EXPECT_EQ("a\tc\r\n", Output("kept.txd"));
+    ExpectStatistics(kept.statistics, 1, 3, 3, 0, 0, 0, 0, 0);
+
+    settings.blankUnprintable = true;
+    ConversionResult blanked = Run("a\tc\n\xe9\x7f\nabc\n", "in.txt", "blanked.txd");
+    EXPECT_EQ("a c\r\n   \r\nabc\r\n", Output("blanked.txd"));
+    ExpectStatistics(blanked.statistics, 3, 2, 3, 2, 0, 1, 0, 2);
+}
+
+TEST_F(ConversionRunTest, LoneCarriageReturnInPlainInputStopsTheRunKeepingEarlierRecords) {
+    settings.recordLength = 5;
+    ConversionResult result = Run("ab\ncd\ref\ngh\n");
+    const char* message = "Return character not followed by newline; unknown end of line type";
+    EXPECT_EQ(RunOutcome::Failed, result.outcome);
+    EXPECT_EQ(MpString(message), result.message);
+    ASSERT_EQ(1u, observer.failures.size());
+    EXPECT_EQ(message, observer.failures[0]);
+    EXPECT_EQ("ab   \r\n", Output());
+    ExpectStatistics(result.statistics, 1, 2, 2, 1, 0, 1, 0, 0);
+}
+
+TEST_F(ConversionRunTest, ReportsInputSizeAndConsumedBytes) {
+    settings.recordLength = 5;
+    Run("ab\r\ncde\n\nf");
+    EXPECT_EQ(1, observer.startCalls);
+    EXPECT_EQ(10, observer.startedWith);
+    EXPECT_EQ((std::vector<int64_t>{4, 8, 9, 10}), observer.positions);
+}
+
+TEST_F(ConversionRunTest, ReadsAndWritesGzipByExtensionInAnyCase) {
+    settings.recordLength = 7;
+    const std::string text = "first\nsecond line\r\n\nthird\rfourth";
+    WriteGzip(dir.File("in.txd.gz"), text);
+    settings.inputName = dir.File("in.txd.gz").c_str();
+    settings.outputName = dir.File("out.TXD.GZ").c_str();
+    ConversionResult result = RunConversion(settings, observer);
+    EXPECT_EQ(RunOutcome::Completed, result.outcome);
+    // A lone CR ends a line in a gzip input (and fails in a plain one).
+    EXPECT_EQ("first  \r\nsecond \r\nthird  \r\nfourth \r\n", ReadGzip(dir.File("out.TXD.GZ")));
+    ExpectStatistics(result.statistics, 4, 5, 11, 4, 1, 3, 1, 0);
+}
+
+TEST_F(ConversionRunTest, GzipLongLineBecomesOneRecord) {
+    settings.recordLength = 10;
+    WriteGzip(dir.File("in.gz"), std::string(8192 + 8192 + 100, 'x') + "\n" + std::string(8192, 'y') + "\n");
+    settings.inputName = dir.File("in.gz").c_str();
+    settings.outputName = dir.File("out.gz").c_str();
+    ConversionResult result = RunConversion(settings, observer);
+    EXPECT_EQ("xxxxxxxxxx\r\nyyyyyyyyyy\r\n", ReadGzip(dir.File("out.gz")));
+    ExpectStatistics(result.statistics, 2, 8192, 16484, 2, 2, 0, 0, 0);
+}
+
+TEST_F(ConversionRunTest, PadsRecordsLongerThanSixtyFiveThousandBytes) {
+    settings.recordLength = 70000;
+    ConversionResult result = Run("a\nb\n");
+    std::string blanks(69999, ' ');
+    EXPECT_EQ("a" + blanks + "\r\nb" + blanks + "\r\n", Output());
+    EXPECT_EQ(2, result.statistics.LinesPadded);
+}
+
+TEST_F(ConversionRunTest, ConvertsCsvLinesAfterTheHeader) {
+    settings.recordLength = 10;
+    ConversionResult result = RunCsv("Count,Sex,Other\n7,M,x\n\n1234,Female,y\n123,Male,z\n", {1, 2, -1});
+    EXPECT_EQ(RunOutcome::Completed, result.outcome);
+    EXPECT_EQ("007M      \r\n123Fema   \r\n123Male   \r\n", Output());
+    ExpectStatistics(result.statistics, 3, 5, 13, 2, 0, 1, 1, 0);
+    EXPECT_EQ(4u, observer.positions.size());  // the header is not reported
+}
+
+TEST_F(ConversionRunTest, CsvLineWithTooFewColumnsStopsTheRunKeepingEarlierRecords) {
+    settings.recordLength = 10;
+    ConversionResult result = RunCsv("Count,Sex\n7,M\n8\n9,F\n", {1, 2});
+    EXPECT_EQ(RunOutcome::Failed, result.outcome);
+    EXPECT_EQ(MpString("No token 1 in \"8\" with delimiter \",\""), result.message);
+    EXPECT_EQ("007M      \r\n", Output());
+    // The failing line counts as processed and in the lengths, not in the other counters.
+    ExpectStatistics(result.statistics, 2, 1, 3, 1, 0, 1, 0, 0);
+}
+
+TEST_F(ConversionRunTest, CsvFieldBeyondTheRecordWritesNoRecord) {
+    settings.recordLength = 10;
+    ConversionResult result = RunCsv("a,b\n1,2\n3,4\n", {1, 4});
+    EXPECT_EQ(MpString("Field length extends beyond record length."), result.message);
+    EXPECT_EQ("", Output());
+    ExpectStatistics(result.statistics, 1, 3, 3, 0, 0, 0, 0, 0);
+}
+
+TEST_F(ConversionRunTest, CsvFieldWithoutPositionIsRefusedBeforeTheOutputIsOpened) {
+    settings.recordLength = 10;
+    ConversionResult result = RunCsv("a,b\n1,2\n", {1, 5});
+    EXPECT_EQ(RunOutcome::Failed, result.outcome);
+    EXPECT_EQ(MpString("Field \"Nowhere\" [Field4] cannot be placed in the record: its ByteOffset, 0, is below 1."),
+              result.message);
+    EXPECT_FALSE(OutputExists());
+}
+
+TEST_F(ConversionRunTest, CancelStopsAfterTheCurrentLineAndDeletesTheOutput) {
+    settings.recordLength = 5;
+    RecordingObserver cancelling(2);
+    settings.inputName = dir.Write("in.txt", "a\nb\nc\nd\n").c_str();
+    for (const char* output : {"out.txd", "out.txd.gz"}) {
+        settings.outputName = dir.File(output).c_str();
+        ConversionResult result = RunConversion(settings, cancelling);
+        EXPECT_EQ(RunOutcome::Cancelled, result.outcome) << output;
+        EXPECT_FALSE(OutputExists(output)) << output;
+        ExpectStatistics(result.statistics, 2, 1, 1, 2, 0, 2, 0, 0);
+        cancelling.positions.clear();
+    }
+}
+
+TEST_F(ConversionRunTest, CancelDuringAFailingLineStillDeletesTheOutput) {
+    settings.recordLength = 10;
+    settings.ddFileName = dir.Write("layout.dd", kDD).c_str();
+    settings.fieldPositions = MpVector<int16_t>{1, 2};
+    settings.inputName = dir.Write("in.csv", "Count,Sex\n7,M\n8\n").c_str();
+    settings.outputName = dir.File("out.txd").c_str();
+    RecordingObserver cancelling(2);
+    ConversionResult result = RunConversion(settings, cancelling);
+    EXPECT_EQ(RunOutcome::Cancelled, result.outcome);
+    EXPECT_EQ(MpString("No token 1 in \"8\" with delimiter \",\""), result.message);
+    EXPECT_FALSE(OutputExists());
+}
+
+TEST_F(ConversionRunTest, FullDiskIsAFailureNeverASuccess) {
+    settings.recordLength = 10;
+    settings.inputName = dir.Write("in.txt", "a\nb\nc\n").c_str();
+    settings.outputName = "/dev/full";
+    ConversionResult result = RunConversion(settings, observer);
+    EXPECT_EQ(RunOutcome::Failed, result.outcome);
+    EXPECT_EQ(MpString("Unable to write 36 bytes at offset 0 of file \"/dev/full\""), result.message);
+    EXPECT_EQ(3, result.statistics.LinesProcessed);
+}
+
+TEST_F(ConversionRunTest, FullDiskThroughGzipIsAFailure) {
+    settings.recordLength = 10;
+    settings.inputName = dir.Write("in.txt", "a\nb\nc\n").c_str();
+    std::filesystem::create_symlink("/dev/full", dir.File("full.gz"));
+    settings.outputName = dir.File("full.gz").c_str();
+    ConversionResult result = RunConversion(settings, observer);
+    EXPECT_EQ(RunOutcome::Failed, result.outcome);
+    EXPECT_EQ(MpString(("Could not finish compressed file \"" + dir.File("full.gz") +
+                        "\" -- No space left on device").c_str()),
+              result.message);
+}
+
+TEST_F(ConversionRunTest, RefusesAnOutputThatIsTheInputOrTheDDFileUnderAnotherName) {
+    settings.recordLength = 10;
+    std::filesystem::create_directory(dir.File("sub"));
+    ConversionResult sameInput = Run("keep me\n", "in.txt", "sub/../in.txt");
+    EXPECT_EQ(MpString("Output File and Input File are the same"), sameInput.message);
+    EXPECT_EQ("keep me\n", TempDir::Read(dir.File("in.txt")));
+
+    ConversionResult sameDD = RunCsv("a,b\n1,M\n", {1, 2});
+    EXPECT_EQ(RunOutcome::Completed, sameDD.outcome);
+    std::filesystem::create_symlink(dir.File("layout.dd"), dir.File("link.dd"));
+    settings.outputName = dir.File("link.dd").c_str();
+    ConversionResult result = RunConversion(settings, observer);
+    EXPECT_EQ(MpString("Output File and DD File are the same"), result.message);
+    EXPECT_EQ(std::string(kDD), TempDir::Read(dir.File("layout.dd")));
+}
+
+TEST_F(ConversionRunTest, FailsToOpenWhatIsNotThere) {
+    settings.recordLength = 10;
+    const struct {
+        const char* input;
+        const char* output;
+        std::string message;
+    } cases[] = {
+        {"missing.gz", "out.txd", "Reading compressed file"},
+        {"missing.txt", "out.txd", "Error in opening file '" + dir.File("missing.txt") + "'.  No such file or directory."},
+        {"in.txt", "no/such/out.txd",
+         "Error in opening file '" + dir.File("no/such/out.txd") + "'.  No such file or directory."},
+    };
+    dir.Write("in.txt", "x\n");
+    for (const auto& c : cases) {
+        settings.inputName = dir.File(c.input).c_str();
+        settings.outputName = dir.File(c.output).c_str();
+        ConversionResult result = RunConversion(settings, observer);
+        EXPECT_EQ(RunOutcome::Failed, result.outcome) << c.input;
+        EXPECT_EQ(MpString(c.message.c_str()), result.message);
+    }
+}
+
+TEST_F(ConversionRunTest, RecordLengthBelowOneFails) {
+    settings.recordLength = 0;
+    ConversionResult result = Run("x\n");
+    EXPECT_EQ(RunOutcome::Failed, result.outcome);
+    EXPECT_EQ(MpString("Please specify a record length"), result.message);
+}

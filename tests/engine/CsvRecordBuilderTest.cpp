@@ -1,0 +1,141 @@
+#include "CsvRecordBuilder.h"
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "EngineTestSupport.h"
+
+#include "MpException.h"
+#include "TempDir.h"
+
+namespace {
+
+// R = 10. Section 1: numeric, Length 3 at 1 (population: at 8). Section 2: coded with letters,
+// Length 4 at 4. Sections 4 on: fields that cannot be placed.
+const char kDD[] =
+    "[FileInfo]\nRecordLength=10\n"
+    "[Field1]\nFieldName=Count\nLength=3\nByteOffset=1\nPopByteOffset=8\n"
+    "[Field2]\nFieldName=Sex\nLength=4\nByteOffset=4\n"
+    "[Format=Sex]\nM=Male\nF=Female\n"
+    "[Field4]\nFieldName=Wide\nLength=4\nByteOffset=8\n"
+    "[Field5]\nFieldName=Negative\nLength=-1\nByteOffset=1\n"
+    "[Field6]\nFieldName=NoOffset\nLength=2\n"
+    "[Field7]\nFieldName=Far\nLength=2\nByteOffset=40000\n"
+    "[Field8]\nFieldName=LongOne\nLength=70000\nByteOffset=1\n"
+    "[Field9]\nFieldName=BadPop\nLength=2\nByteOffset=3\nPopByteOffset=-2\n"
+    "[Field10]\nFieldName=Overlap\nLength=3\nByteOffset=2\n";
+
+class CsvRecordBuilderTest : public ::testing::Test {
+protected:
+    std::string Build(const MpVector<int16_t>& map, const char* line, bool population = false) {
+        CsvRecordBuilder builder(m_ddName.c_str(), 10, map, population);
+        return std::string(builder.BuildRecord(line, statistics), 10);
+    }
+    std::string Failure(const MpVector<int16_t>& map, const char* line, bool population = false) {
+        try {
+            Build(map, line, population);
+        } catch (MpException& e) {
+            return e.GetErrorMessage();
+        }
+        return "no failure";
+    }
+
+    TempDir m_dir;
+    std::string m_ddName = m_dir.Write("layout.dd", kDD);
+    MpVector<int16_t> m_map{1, 2, -1};
+    RunStatistics statistics;
+};
+
+}  // namespace
+
+TEST_F(CsvRecordBuilderTest, CutsOrFillsEachFieldAndCountsEditedRecords) {
+    const struct {
+        const char* line;
+        const char* record;
+        int32_t edited;
+        int32_t padded;
+    } cases[] = {
+        {"7,ab,zz", "007ab     ", 1, 1},
+        {"1234,abcdef,x", "123abcd   ", 1, 0},
+        {"123,abcd,x", "123abcd   ", 0, 0},
+        {",ab,x", "   ab     ", 1, 1},
+        {"\"1,5\",ab,x", "1,5ab     ", 1, 1},
+        {" 12 ,M", "12 M      ", 1, 1},  // blanks in front are skipped, those after kept
+        {"1,,x,y,z", "001       ", 1, 1},
+    };
+    CsvRecordBuilder builder(m_ddName.c_str(), 10, m_map, false);
+    for (const auto& c : cases) {
+        RunStatistics counts;
+        EXPECT_EQ(c.record, std::string(builder.BuildRecord(c.line, counts), 10)) << c.line;
+        EXPECT_EQ(c.edited, counts.RecordsEdited) << c.line;
+        EXPECT_EQ(c.padded, counts.LinesPadded) << c.line;
+        EXPECT_EQ(0, counts.LinesTruncated + counts.LinesAsciiFixed + counts.LinesProcessed) << c.line;
+    }
+}
+
+TEST_F(CsvRecordBuilderTest, PopulationOffsetReplacesByteOffsetWhereGiven) {
+    EXPECT_EQ("   ab  007", Build(m_map, "7,ab", true));
+    EXPECT_EQ("007ab     ", Build(m_map, "7,ab", false));
+}
+
+TEST_F(CsvRecordBuilderTest, LaterColumnWinsWhereFieldsOverlap) {
+    EXPECT_EQ("0xyz      ", Build(MpVector<int16_t>{1, 10}, "1,xyz"));
+    EXPECT_EQ("001z      ", Build(MpVector<int16_t>{10, 1}, "xyz,1"));
+}
+
+TEST_F(CsvRecordBuilderTest, RefusesLinesItCannotConvert) {
+    const struct {
+        MpVector<int16_t> map;
+        const char* line;
+        const char* message;
+    } cases[] = {
+        {{1, 2, -1}, "7", "No token 1 in \"7\" with delimiter \",\""},
+        {{1, 2, -1}, "7,\"ab,c",
+         "A group token has no end delimeter.\nCannot retrieve token as specified.\nPlease correct.\n\n"},
+        {{1, 4}, "", "Field length extends beyond record length."},
+        {{4, 1}, "1,2", "Field length extends beyond record length."},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.message, Failure(c.map, c.line)) << c.line;
+        EXPECT_EQ(0, statistics.RecordsEdited + statistics.LinesPadded) << c.line;
+    }
+}
+
+TEST_F(CsvRecordBuilderTest, RefusesFieldsOutsideTheRecordBeforeAnyLine) {
+    const struct {
+        int16_t section;
+        bool population;
+        const char* message;
+    } cases[] = {
+        {5, false, "Field \"Negative\" [Field5] cannot be placed in the record: its Length, -1, is negative."},
+        {6, false, "Field \"NoOffset\" [Field6] cannot be placed in the record: its ByteOffset, 0, is below 1."},
+        {7, false,
+         "Field \"Far\" [Field7] cannot be placed in the record: its ByteOffset, 40000, lies outside -32768..32767."},
+        {8, false,
+         "Field \"LongOne\" [Field8] cannot be placed in the record: its Length, 70000, lies outside -32768..32767."},
+        {9, true, "Field \"BadPop\" [Field9] cannot be placed in the record: its PopByteOffset, -2, is below 1."},
+    };
+    for (const auto& c : cases) {
+        try {
+            CsvRecordBuilder builder(m_ddName.c_str(), 10, MpVector<int16_t>{1, c.section}, c.population);
+            ADD_FAILURE() << "no failure for section " << c.section;
+        } catch (MpException& e) {
+            EXPECT_STREQ(c.message, e.GetErrorMessage());
+        }
+    }
+}
+
+TEST_F(CsvRecordBuilderTest, BadPopulationOffsetDoesNotMatterWithoutPopulationFields) {
+    EXPECT_EQ("  12      ", Build(MpVector<int16_t>{9}, "12"));
+}
+
+TEST_F(CsvRecordBuilderTest, MapEntryBeyondTheSectionsFailsAtOnce) {
+    try {
+        CsvRecordBuilder builder(m_ddName.c_str(), 10, MpVector<int16_t>{1, 99}, false);
+        FAIL() << "no failure";
+    } catch (MpException& e) {
+        // Looking up column 0's format section added one section in memory.
+        EXPECT_STREQ("Index 99 out of range; array is from 0 to 11", e.GetErrorMessage());
+    }
+}

@@ -1,0 +1,164 @@
+#include "DDFile.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "EngineTestSupport.h"
+
+#include "TempDir.h"
+
+namespace {
+
+const char kDD[] =
+    "; sample layout\n"
+    "[fileinfo]\n"
+    "RecordLength=100\n"
+    "PopRecordLength=0x20\n"
+    "[Format=Sex]\n"
+    "M=Male\n"
+    "F=Female\n"
+    "[Format=Age]\n"
+    "01-05=young\n"
+    "1,000=old\n"
+    "[Field1]\n"                           // 3
+    "FieldName=Age\n"
+    "ByteOffset=1\n"
+    "PopByteOffset=5\n"
+    "[Field12]\n"                          // 4
+    "FieldName=Sex\n"
+    "ByteOffset=4\n"
+    "MappedTo=Gender\n"
+    "PopByteOffset=9\n"
+    "[FieldA]\n"                           // 5
+    "FieldName=Hidden one\n"
+    "Hidden=yes\n"
+    "ByteOffset=7\n"
+    "[FieldB]\n"                           // 6
+    "FieldName=Required one\n"
+    "Hidden=yes\n"
+    "Required=1\n"
+    "[fieldC]\n"                           // 7
+    "FieldName=Lower case\n"
+    "[DerivedField1]\n"                    // 8
+    "FieldName=Derived\n"
+    "ByteOffset=20\n"
+    "PopByteOffset=30\n"
+    "[CountField3]\n"                      // 9
+    "FieldName=Deaths\n"
+    "ByteOffset=40\n"
+    "[PopCountField1]\n"                   // 10
+    "FieldName=Persons\n"
+    "ByteOffset=50\n"
+    "[ExpRateField1]\n"                    // 11
+    "FieldName=Rate\n"
+    "ByteOffset=60\n"
+    "[Field9]\n"                           // 12
+    "ByteOffset=70\n"
+    "[SummaryCountField1]\n"               // 13
+    "ByteOffset=80\n";
+
+struct Offered {
+    std::string shown;
+    std::string position;
+    int32_t section;
+    bool operator==(const Offered& o) const {
+        return shown == o.shown && position == o.position && section == o.section;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const Offered& o) {
+    return out << "{" << o.shown << ", " << o.position << ", " << o.section << "}";
+}
+
+std::vector<Offered> Offers(DDFile& dd, bool population) {
+    std::vector<Offered> result;
+    for (const AvailableField& f : dd.GetAvailableFields(population)) {
+        result.push_back({f.shownName.GetCString(), f.position.GetCString(), f.sectionIndex});
+    }
+    return result;
+}
+
+}  // namespace
+
+TEST(DDFile, TellsFieldSectionKindsByCaseSensitivePrefix) {
+    const struct {
+        const char* name;
+        FieldSectionKind kind;
+    } cases[] = {
+        {"[Field1]", FieldSectionKind::Field},
+        {"[Field12]", FieldSectionKind::Field},
+        {"[FieldA]", FieldSectionKind::Field},
+        {"[fieldA]", FieldSectionKind::NotAField},
+        {"[ Field1]", FieldSectionKind::NotAField},
+        {"[DerivedField2]", FieldSectionKind::DerivedField},
+        {"[PopCountField1]", FieldSectionKind::PopCountField},
+        {"[ExpRateField1]", FieldSectionKind::ExpRateField},
+        {"[StdMilCountField1]", FieldSectionKind::StdMilCountField},
+        {"[CountField3]", FieldSectionKind::CountField},
+        {"[SummaryCountField]", FieldSectionKind::SummaryCountField},
+        {"[FileInfo]", FieldSectionKind::NotAField},
+        {"[Format=Sex]", FieldSectionKind::NotAField},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.kind, GetFieldSectionKind(c.name)) << c.name;
+}
+
+TEST(DDFile, ReadsRecordLengthsFromFileInfoIgnoringCase) {
+    TempDir dir;
+    DDFile dd(dir.Write("a.dd", kDD).c_str());
+    EXPECT_EQ(100, dd.GetRecordLength());
+    EXPECT_EQ(32, dd.GetPopRecordLength());
+    EXPECT_EQ(100, ReadDDRecordLength(dir.File("a.dd").c_str(), false));
+    EXPECT_EQ(32, ReadDDRecordLength(dir.File("a.dd").c_str(), true));
+}
+
+TEST(DDFile, RecordLengthIsZeroWithoutFileInfoOrWhenUnreadable) {
+    TempDir dir;
+    DDFile dd(dir.Write("b.dd", "[Field1]\nFieldName=A\n").c_str());
+    EXPECT_EQ(0, dd.GetRecordLength());
+    EXPECT_EQ(0, ReadDDRecordLength(dir.Path().c_str(), false));  // a folder, not a file
+}
+
+TEST(DDFile, OffersFieldsInOrdinaryMode) {
+    TempDir dir;
+    DDFile dd(dir.Write("a.dd", kDD).c_str());
+    std::vector<Offered> expected = {
+        {"Age", "1", 3},          {"Required one", "N/A", 6}, {"Deaths (Cases)", "40", 9},
+        {"Rate", "60", 11},       {" (Cases)", "80", 13},
+    };
+    EXPECT_EQ(expected, Offers(dd, false));
+}
+
+TEST(DDFile, OffersFieldsInPopulationMode) {
+    TempDir dir;
+    DDFile dd(dir.Write("a.dd", kDD).c_str());
+    std::vector<Offered> expected = {
+        {"Age", "1", 3}, {"Sex", "4", 4}, {"Derived", "20", 8}, {"Persons (Populations)", "50", 10},
+    };
+    EXPECT_EQ(expected, Offers(dd, true));
+}
+
+TEST(DDFile, FieldIsNumericUnlessAFormatCodeHasOtherBytes) {
+    TempDir dir;
+    std::string text = std::string(kDD) +
+                       "[Format=Digits]\n1=a\n2=b\n9=c\n"
+                       "[Format=Decimal]\n1=a\n1.5=b\n"
+                       "[Format=Empty]\n; only a comment\n";
+    DDFile dd(dir.Write("c.dd", text).c_str());
+    const struct {
+        const char* field;
+        bool numeric;
+    } cases[] = {
+        {"Digits", true}, {"Sex", false}, {"Age", true}, {"Decimal", false},
+        {"Empty", true},  {"NoFormat", true}, {"sex", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.numeric, dd.IsNumericField(c.field)) << c.field;
+}
+
+TEST(DDFile, GivesTheFieldNameOfASection) {
+    TempDir dir;
+    DDFile dd(dir.Write("a.dd", kDD).c_str());
+    EXPECT_EQ(MpString("Deaths"), dd.GetFieldName(9));
+    EXPECT_EQ(MpString(""), dd.GetFieldName(12));
+}

@@ -1,0 +1,64 @@
+// Helpers shared by the engine tests: an observer that records what a run tells it and can
+// ask for a cancel, and gzip file helpers built directly on zlib.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <zlib.h>
+
+#include "ConversionObserver.h"
+#include "MpString.h"
+
+// Lets GoogleTest show MpString values as their text.
+inline void PrintTo(const MpString& text, std::ostream* out) {
+    *out << '"' << text.GetCString() << '"';
+}
+
+class RecordingObserver : public ConversionObserver {
+public:
+    // With cancelAtLine > 0, the poll for that line (1-based, empty lines included) asks to stop.
+    explicit RecordingObserver(int cancelAtLine = 0) : m_cancelAtLine(cancelAtLine) {}
+
+    void RunStarting(int64_t inputBytes) override {
+        ++startCalls;
+        startedWith = inputBytes;
+    }
+    bool CancelRequested(int64_t bytesConsumed) override {
+        positions.push_back(bytesConsumed);
+        return static_cast<int>(positions.size()) == m_cancelAtLine;
+    }
+    void ReportFailure(const char* message) override { failures.push_back(message); }
+
+    int startCalls = 0;
+    int64_t startedWith = -1;
+    std::vector<int64_t> positions;
+    std::vector<std::string> failures;
+
+private:
+    int m_cancelAtLine;
+};
+
+inline void WriteGzip(const std::string& path, const std::string& bytes) {
+    gzFile file = gzopen(path.c_str(), "wb");
+    if (file == nullptr) throw std::runtime_error("gzopen failed");
+    if (!bytes.empty() && gzwrite(file, bytes.data(), static_cast<unsigned>(bytes.size())) != static_cast<int>(bytes.size())) {
+        throw std::runtime_error("gzwrite failed");
+    }
+    if (gzclose(file) != Z_OK) throw std::runtime_error("gzclose failed");
+}
+
+inline std::string ReadGzip(const std::string& path) {
+    gzFile file = gzopen(path.c_str(), "rb");
+    if (file == nullptr) throw std::runtime_error("gzopen failed");
+    std::string bytes;
+    char block[65536];
+    int got;
+    while ((got = gzread(file, block, sizeof block)) > 0) bytes.append(block, static_cast<size_t>(got));
+    gzclose(file);
+    if (got < 0) throw std::runtime_error("gzread failed");
+    return bytes;
+}

@@ -1,0 +1,149 @@
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "EngineTestSupport.h"
+#include "GzipLineReader.h"
+#include "GzipRecordWriter.h"
+#include "MpException.h"
+#include "TempDir.h"
+
+namespace {
+
+std::vector<std::string> ReadGzipLines(const std::string& path, bool blank = false) {
+    GzipLineReader reader(path.c_str(), blank);
+    std::vector<std::string> lines;
+    TextLine line;
+    while (reader.ReadLine(line)) lines.emplace_back(line.text, static_cast<size_t>(line.length));
+    return lines;
+}
+
+std::string FailureOf(void (*action)(const std::string&), const std::string& path) {
+    try {
+        action(path);
+    } catch (MpException& e) {
+        return e.GetErrorMessage();
+    }
+    return "no failure";
+}
+
+const std::string kFullBlock(8192, 'a');
+
+// Printable bytes that zlib cannot shrink much, with a line end now and then.
+std::string Incompressible(size_t size) {
+    std::string bytes(size, ' ');
+    uint32_t state = 12345;
+    for (size_t i = 0; i < size; ++i) {
+        state = state * 1103515245u + 12345u;
+        bytes[i] = static_cast<char>('!' + (state >> 16) % 90);
+        if ((state >> 8) % 997 == 0) bytes[i] = '\n';
+    }
+    return bytes;
+}  // with its line end, fills zlib's first 8193-byte block
+
+}  // namespace
+
+TEST(GzipLineReader, LineEndsAcrossTheFirstBlockBoundary) {
+    const struct {
+        std::string text;
+        std::vector<std::string> lines;
+    } cases[] = {
+        // CR LF whose CR is the block's last byte: the LF opens the next block and is skipped.
+        {kFullBlock + "\r\nnext\r\n", {kFullBlock, "next"}},
+        {kFullBlock + "\nnext\n", {kFullBlock, "next"}},
+        // A lone CR at the block's end keeps the byte after it.
+        {kFullBlock + "\rb\n", {kFullBlock, "b"}},
+        // A line of exactly 8192 bytes gives no empty line after it.
+        {kFullBlock + "\nx", {kFullBlock, "x"}},
+        // Long lines stay whole.
+        {std::string(8192 + 8192 + 100, 'l') + "\r\nz", {std::string(8192 + 8192 + 100, 'l'), "z"}},
+        {std::string(8193, 'm') + "\n", {std::string(8193, 'm')}},
+        {"a\rb\r\rc", {"a", "b", "", "c"}},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        WriteGzip(dir.File("in.txd.gz"), c.text);
+        EXPECT_EQ(c.lines, ReadGzipLines(dir.File("in.txd.gz"))) << c.text.substr(8180);
+    }
+}
+
+TEST(GzipLineReader, LastLineWithoutLineEndReadsLikeOneWithIt) {
+    TempDir dir;
+    WriteGzip(dir.File("with.gz"), "one\ntwo\n");
+    WriteGzip(dir.File("without.gz"), "one\ntwo");
+    EXPECT_EQ(ReadGzipLines(dir.File("with.gz")), ReadGzipLines(dir.File("without.gz")));
+}
+
+TEST(GzipLineReader, BlanksUnprintableBytesIncludingNul) {
+    TempDir dir;
+    WriteGzip(dir.File("in.gz"), std::string("a\0b\tc\n", 6));
+    EXPECT_EQ((std::vector<std::string>{"a b c"}), ReadGzipLines(dir.File("in.gz"), true));
+    EXPECT_EQ((std::vector<std::string>{"a"}), ReadGzipLines(dir.File("in.gz"), false));
+}
+
+TEST(GzipLineReader, ReportsCompressedBytesConsumed) {
+    TempDir dir;
+    WriteGzip(dir.File("in.gz"), Incompressible(2000000) + "\n");
+    int64_t compressedSize = static_cast<int64_t>(TempDir::Read(dir.File("in.gz")).size());
+    GzipLineReader reader(dir.File("in.gz").c_str(), false);
+    TextLine line;
+    std::vector<int64_t> positions;
+    while (reader.ReadLine(line)) positions.push_back(reader.InputPosition());
+    ASSERT_GT(positions.size(), 1000u);
+    EXPECT_GT(positions.front(), 0);
+    EXPECT_LT(positions.front(), compressedSize / 2);
+    EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
+    EXPECT_EQ(compressedSize, positions.back());
+}
+
+TEST(GzipLineReader, MissingOrCutOffFileFailsToRead) {
+    TempDir dir;
+    std::string text;
+    for (int i = 0; i < 5000; ++i) text += "record number " + std::to_string(i * 7919) + "\n";
+    WriteGzip(dir.File("whole.gz"), text);
+    std::string compressed = TempDir::Read(dir.File("whole.gz"));
+    dir.Write("cut.gz", compressed.substr(0, compressed.size() / 2));
+    dir.Write("tail.gz", compressed.substr(0, compressed.size() - 4));  // without its length field
+
+    auto readAll = [](const std::string& path) { ReadGzipLines(path); };
+    for (const char* name : {"missing.gz", "cut.gz", "tail.gz"}) {
+        EXPECT_EQ("Reading compressed file", FailureOf(+readAll, dir.File(name))) << name;
+    }
+}
+
+TEST(GzipRecordWriter, WritesExactlyRecordLengthPlusCrLfPerRecord) {
+    TempDir dir;
+    {
+        GzipRecordWriter writer(dir.File("out.txd.gz").c_str(), 6);
+        for (int i = 0; i < 1000; ++i) writer.WriteRecord("abcdefgh", i % 9);
+        writer.Close();
+    }
+    std::string bytes = ReadGzip(dir.File("out.txd.gz"));
+    ASSERT_EQ(1000u * 8u, bytes.size());
+    EXPECT_EQ("      \r\na     \r\nab    \r\n", bytes.substr(0, 24));
+    EXPECT_EQ("abcdef\r\n", bytes.substr(8 * 8, 8));
+}
+
+TEST(GzipRecordWriter, ReportsEveryFailureOfZlib) {
+    TempDir dir;
+    auto fewRecords = [](const std::string& path) {
+        GzipRecordWriter writer(path.c_str(), 10);
+        writer.WriteRecord("x", 1);
+        writer.Close();
+    };
+    auto manyRecords = [](const std::string& path) {
+        GzipRecordWriter writer(path.c_str(), 1000);
+        std::string noise = Incompressible(1000000);
+        for (size_t i = 0; i < 1000; ++i) writer.WriteRecord(noise.c_str() + i * 1000, 1000);
+        writer.Close();
+    };
+    std::string missingFolder = dir.File("no/such/folder/out.gz");
+    EXPECT_EQ("Could not create compressed file \"" + missingFolder + "\" -- No such file or directory",
+              FailureOf(+fewRecords, missingFolder));
+    EXPECT_EQ("Could not finish compressed file \"/dev/full\" -- No space left on device",
+              FailureOf(+fewRecords, "/dev/full"));
+    EXPECT_EQ("Could not write compressed file \"/dev/full\" -- No space left on device",
+              FailureOf(+manyRecords, "/dev/full"));
+}

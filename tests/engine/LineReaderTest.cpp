@@ -1,0 +1,136 @@
+#include "LineReader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "MpException.h"
+
+namespace {
+
+// Hands out the input in blocks of a fixed size, so every way of cutting it can be tried.
+class BlockLineReader : public LineReader {
+public:
+    BlockLineReader(std::string bytes, size_t blockSize, LoneCarriageReturn loneCr, bool blank = false)
+        : LineReader(loneCr, blank), m_bytes(std::move(bytes)), m_blockSize(blockSize) {}
+
+protected:
+    int32_t ReadBlock(char* destination, int32_t capacity) override {
+        size_t count = std::min({m_blockSize, static_cast<size_t>(capacity), m_bytes.size() - m_next});
+        std::memcpy(destination, m_bytes.data() + m_next, count);
+        m_next += count;
+        return static_cast<int32_t>(count);
+    }
+
+private:
+    std::string m_bytes;
+    size_t m_blockSize;
+    size_t m_next = 0;
+};
+
+std::vector<std::string> ReadAll(LineReader& reader) {
+    std::vector<std::string> lines;
+    TextLine line;
+    while (reader.ReadLine(line)) {
+        EXPECT_EQ('\0', line.text[line.length]);
+        lines.emplace_back(line.text, static_cast<size_t>(line.length));
+    }
+    return lines;
+}
+
+struct SplitCase {
+    std::string input;
+    std::vector<std::string> lines;
+};
+
+// Every case is read with every block size from 1 byte to the whole input at once.
+void ExpectSplitAtEveryCut(const SplitCase& c, LoneCarriageReturn loneCr) {
+    for (size_t block = 1; block <= c.input.size() + 1; ++block) {
+        BlockLineReader reader(c.input, block, loneCr);
+        EXPECT_EQ(c.lines, ReadAll(reader)) << "input \"" << c.input << "\", block size " << block;
+    }
+}
+
+const SplitCase kCommonCases[] = {
+    {"", {}},
+    {"a\nb\n", {"a", "b"}},
+    {"a\r\nbc\r\n", {"a", "bc"}},
+    {"last line", {"last line"}},
+    {"a\nlast", {"a", "last"}},
+    {"\n\r\n\n", {"", "", ""}},
+    {"mixed\r\nends\nhere", {"mixed", "ends", "here"}},
+};
+
+}  // namespace
+
+TEST(LineReader, SplitsLinesAtEveryBlockBoundary) {
+    for (const SplitCase& c : kCommonCases) {
+        ExpectSplitAtEveryCut(c, LoneCarriageReturn::Refused);
+        ExpectSplitAtEveryCut(c, LoneCarriageReturn::EndsLine);
+    }
+}
+
+TEST(LineReader, NulInsideLineEndsItsText) {
+    const std::string input("ab\0cd\nef\n", 9);
+    BlockLineReader reader(input, 3, LoneCarriageReturn::Refused);
+    EXPECT_EQ((std::vector<std::string>{"ab", "ef"}), ReadAll(reader));
+}
+
+TEST(LineReader, LoneCarriageReturnEndsLineWhereAllowed) {
+    const SplitCase cases[] = {
+        {"a\rb\n", {"a", "b"}},  // the byte after a lone CR is kept
+        {"a\r\rb", {"a", "", "b"}},
+        {"a\r", {"a"}},
+        {"a\r\n\rb", {"a", "", "b"}},
+        {"\r\n\r", {"", ""}},
+    };
+    for (const SplitCase& c : cases) ExpectSplitAtEveryCut(c, LoneCarriageReturn::EndsLine);
+}
+
+TEST(LineReader, LoneCarriageReturnRefusedWhereNotAllowed) {
+    const char* inputs[] = {"a\nb\rc\n", "x\na\r", "a\nb\r\r\n"};
+    for (const char* input : inputs) {
+        for (size_t block = 1; block <= std::strlen(input); ++block) {
+            BlockLineReader reader(input, block, LoneCarriageReturn::Refused);
+            TextLine line;
+            ASSERT_TRUE(reader.ReadLine(line));
+            try {
+                reader.ReadLine(line);
+                ADD_FAILURE() << "no failure for \"" << input << "\", block size " << block;
+            } catch (MpException& e) {
+                EXPECT_STREQ("Return character not followed by newline; unknown end of line type", e.GetErrorMessage());
+            }
+        }
+    }
+}
+
+TEST(LineReader, LongLinesStayWhole) {
+    const std::string longLine(8192 + 8192 + 100, 'x');
+    const std::string exact(8192, 'y');
+    const std::string huge(600000, 'z');  // larger than the reader's first buffer
+    BlockLineReader reader(longLine + "\n" + exact + "\r\n" + huge + "\nend", 8193, LoneCarriageReturn::EndsLine);
+    EXPECT_EQ((std::vector<std::string>{longLine, exact, huge, "end"}), ReadAll(reader));
+}
+
+TEST(LineReader, BlanksUnprintableBytesAndMarksTheLine) {
+    const std::string input("a\tb\x01\x7f\xe9\0z\nplain\n", 15);
+    BlockLineReader reader(input, 4, LoneCarriageReturn::Refused, true);
+    TextLine line;
+    ASSERT_TRUE(reader.ReadLine(line));
+    EXPECT_EQ("a b    z", std::string(line.text, static_cast<size_t>(line.length)));
+    EXPECT_TRUE(line.blanked);
+    ASSERT_TRUE(reader.ReadLine(line));
+    EXPECT_EQ("plain", std::string(line.text, static_cast<size_t>(line.length)));
+    EXPECT_FALSE(line.blanked);
+}
+
+TEST(LineReader, InputPositionCountsConsumedBytesWithLineEnds) {
+    BlockLineReader reader("ab\r\ncde\n\nf", 2, LoneCarriageReturn::Refused);
+    TextLine line;
+    std::vector<int64_t> positions;
+    while (reader.ReadLine(line)) positions.push_back(reader.InputPosition());
+    EXPECT_EQ((std::vector<int64_t>{4, 8, 9, 10}), positions);
+}
