@@ -1,7 +1,8 @@
 // Runs the built lathwell-cli as a child process with given arguments, working directory and
 // standard input, and captures its exit status, standard output and standard error exactly.
 // The three streams are plain files in a temporary directory of the runner's own, so the
-// child sees files, not terminals (no progress line is drawn).
+// child sees files, not terminals (no progress line is drawn); standard output may instead be
+// sent to a given path (such as /dev/full), and is then not captured.
 #pragma once
 
 #include "TempDir.h"
@@ -20,10 +21,10 @@ struct CliOutcome {
 };
 
 inline CliOutcome RunCliProcess(const std::vector<std::string>& arguments, const std::string& workDir = "",
-                                const std::string& standardInput = "") {
+                                const std::string& standardInput = "", const std::string& standardOutputPath = "") {
     TempDir streams;
     std::string inPath = streams.Write("stdin", standardInput);
-    std::string outPath = streams.File("stdout");
+    std::string outPath = standardOutputPath.empty() ? streams.File("stdout") : standardOutputPath;
     std::string errPath = streams.File("stderr");
 
     std::vector<char*> argv;
@@ -48,7 +49,7 @@ inline CliOutcome RunCliProcess(const std::vector<std::string>& arguments, const
     if (child > 0 && waitpid(child, &waitStatus, 0) == child && WIFEXITED(waitStatus)) {
         outcome.status = WEXITSTATUS(waitStatus);
     }
-    outcome.out = TempDir::Read(outPath);
+    if (standardOutputPath.empty()) outcome.out = TempDir::Read(outPath);
     outcome.err = TempDir::Read(errPath);
     return outcome;
 }

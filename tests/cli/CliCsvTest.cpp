@@ -1,0 +1,147 @@
+#include "CliTestSupport.h"
+
+#include <string>
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+namespace {
+
+// Sections: 0 [FileInfo], 1 Name (text: its codes are letters), 2 Age Group (numeric, no
+// population offset), 3 [Format=Name], 4 Deaths (a count field), 5 Population.
+const char* const kDD =
+    "[FileInfo]\nRecordLength=12\nPopRecordLength=9\n\n"
+    "[Field1]\nFieldName=Name\nLength=5\nByteOffset=1\nPopByteOffset=1\n\n"
+    "[Field2]\nFieldName=Age Group\nLength=2\nByteOffset=6\n\n"
+    "[Format=Name]\nA=x\n\n"
+    "[CountField1]\nFieldName=Deaths\nLength=4\nByteOffset=8\n\n"
+    "[PopCountField1]\nFieldName=Population\nLength=4\nByteOffset=6\nPopByteOffset=6\n";
+
+const char* const kCsv = "name,AGE GROUP,Deaths,Notes\nBob,3,12,x\nAlexandra,,7,y\n";
+
+class CliCsv : public CliProcessTest {
+protected:
+    void SetUp() override {
+        Write("t.dd", kDD);
+        Write("t.csv", kCsv);
+    }
+};
+
+void WriteGzip(const std::string& path, const std::string& text) {
+    gzFile file = gzopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    ASSERT_EQ(gzwrite(file, text.data(), static_cast<unsigned>(text.size())), static_cast<int>(text.size()));
+    ASSERT_EQ(gzclose(file), Z_OK);
+}
+
+}  // namespace
+
+TEST_F(CliCsv, MatchesHeadersAutomaticallyThenAppliesMaps) {
+    CliOutcome outcome = Run({"csv", "t.csv", "out.txd", "--dd", "t.dd", "--map", "Deaths=deaths (CASES)", "--json"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_EQ(outcome.out, StatisticsJson(12, Counts(2, 10, 14, 2, 0, 2, 0, 0), nullptr));
+    EXPECT_EQ(Read("out.txd"), "Bob  030012 \r\nAlexa  0007 \r\n");
+}
+
+TEST_F(CliCsv, ColumnsByNumberFieldsBySectionAndLaterOverridesWin) {
+    CliOutcome outcome = Run({"csv", "t.csv", "out.txd", "--dd", "t.dd", "--quiet", "--map", "#3=@4", "--ignore",
+                              "AGE GROUP", "--map", "Notes=Age Group", "--ignore", "#4"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out + outcome.err, "");
+    EXPECT_EQ(Read("out.txd"), "Bob    0012 \r\nAlexa  0007 \r\n");
+}
+
+TEST_F(CliCsv, PopulationFieldsUseTheirOffsetsAndRecordLength) {
+    Write("pop.csv", "Name,Population\nBob,5\n");
+    CliOutcome outcome = Run({"csv", "pop.csv", "-", "--dd", "t.dd", "--population", "--map",
+                              "Population=population (populations)", "--quiet"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, "Bob  0005\r\n");
+    EXPECT_EQ(outcome.err, "");
+}
+
+TEST_F(CliCsv, GzipAndStandardInputGiveTheSameRecords) {
+    WriteGzip(dir_.File("t.CSV.GZ"), kCsv);
+    const std::string records = "Bob  030012 \r\nAlexa  0007 \r\n";
+    CliOutcome packed = Run({"csv", "t.CSV.GZ", "-", "--dd", "t.dd", "--map", "#3=@4", "--quiet"});
+    EXPECT_EQ(packed.status, 0);
+    EXPECT_EQ(packed.out, records);
+    CliOutcome piped = Run({"csv", "-", "-", "--dd", "t.dd", "--map", "#3=@4", "--quiet"}, kCsv);
+    EXPECT_EQ(piped.status, 0);
+    EXPECT_EQ(piped.out, records);
+    EXPECT_EQ(packed.err + piped.err, "");
+}
+
+TEST_F(CliCsv, FailureMidwayKeepsEarlierRecordsAndReportsTheStatistics) {
+    Write("short.csv", "name,AGE GROUP\nBob,3\nJo\nAl,4\n");
+    CliOutcome outcome = Run({"csv", "short.csv", "out.txd", "--dd", "t.dd"});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(outcome.err, "lathwell-cli: No token 1 in \"Jo\" with delimiter \",\"\n" +
+                               StatisticsText(12, Counts(2, 2, 5, 1, 0, 1, 0, 0)));
+    EXPECT_EQ(Read("out.txd"), "Bob  03     \r\n");
+}
+
+TEST_F(CliCsv, BlankHeadersAreReportedAndNeverMatched) {
+    Write("blank.csv", "Name, ,Deaths (Cases)\nBob,x,1\n");
+    CliOutcome outcome = Run({"csv", "blank.csv", "-", "--dd", "t.dd", "--quiet"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, "Bob    0001 \r\n");
+    const std::string warning =
+        "lathwell-cli: Blank Column Header found in input file. '<Blank>' used as field name.\n";
+    EXPECT_EQ(outcome.err, warning);
+
+    CliOutcome refused = Run({"csv", "blank.csv", "-", "--dd", "t.dd", "--map", "#2=Name"});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(refused.err, warning + "lathwell-cli: Column #2 has a blank header and cannot be matched\n");
+}
+
+TEST_F(CliCsv, RefusalsWriteNothing) {
+    Write("one.dd", "[FileInfo]\nRecordLength=12\n");
+    Write("zero.dd", "[FileInfo]\nRecordLength=0\n[Field1]\nFieldName=Name\n");
+    Write("nopop.dd", "[FileInfo]\nRecordLength=12\n[Field1]\nFieldName=Name\nLength=5\nByteOffset=1\n");
+    Write("single.csv", "Name\nBob\n");
+    Write("unmatched.csv", "Name,Other\nBob,1\n");
+    Write("twice.csv", "A,A,Name\n1,2,3\n");
+    Write("dup.dd", "[FileInfo]\nRecordLength=12\n[Field1]\nFieldName=Name\nLength=1\nByteOffset=1\n"
+                    "[Field2]\nFieldName=NAME\nLength=1\nByteOffset=2\n");
+    struct Case {
+        std::vector<std::string> extra;
+        std::string message;
+    };
+    const std::string atLeastTwo =
+        "At least two fields in the Input File must be matched with corresponding fields from the DD File.  "
+        "Please set field positions.";
+    const Case cases[] = {
+        {{"t.csv", "new.txd", "--dd", "none.dd"}, "none.dd: DD File Does Not Exist"},
+        {{"t.csv", "new.txd", "--dd", "one.dd"}, "one.dd: Invalid DD file."},
+        {{"t.csv", "new.txd", "--dd", "zero.dd"}, "zero.dd: Invalid DD File"},
+        {{"t.csv", "new.txd", "--dd", "nopop.dd", "--population"},
+         "nopop.dd: The DD File has no population fields (PopRecordLength is 0)"},
+        {{"single.csv", "new.txd", "--dd", "t.dd"}, "single.csv: The Input File is not a valid CSV file."},
+        {{"-", "new.txd", "--dd", "t.dd"}, "standard input: The Input File is not a valid CSV file."},
+        {{"unmatched.csv", "new.txd", "--dd", "t.dd"}, atLeastTwo},
+        {{"t.csv", "new.txd", "--dd", "t.dd", "--ignore", "name"}, atLeastTwo},
+        {{"t.csv", "new.txd", "--dd", "t.dd", "--map", "Zip=Name"}, "No column is headed 'Zip'"},
+        {{"t.csv", "new.txd", "--dd", "t.dd", "--map", "#5=Name"}, "No column #5 (the header has 4 columns)"},
+        {{"t.csv", "new.txd", "--dd", "t.dd", "--map", "Notes=Nothing"}, "The DD File offers no field named 'Nothing'"},
+        {{"t.csv", "new.txd", "--dd", "t.dd", "--map", "Notes=@3"}, "The DD File offers no field in section @3"},
+        {{"twice.csv", "new.txd", "--dd", "t.dd", "--map", "A=Name"},
+         "More than one column is headed 'A'; name it by number (#N)"},
+        {{"t.csv", "new.txd", "--dd", "dup.dd", "--map", "Notes=name"},
+         "More than one DD field is named 'name'; name it by section (@J)"},
+        {{"t.csv", "t.dd", "--dd", "t.dd", "--force"}, "t.dd: Output File and Input File are the same"},
+        {{"t.csv", "new.txd", "--dd", "t.dd", "--population", "--blank-unprintable"}, atLeastTwo},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        std::vector<std::string> arguments{"csv"};
+        arguments.insert(arguments.end(), c.extra.begin(), c.extra.end());
+        ExpectRefused(Run(arguments), c.message);
+    }
+    EXPECT_FALSE(Exists("new.txd"));
+    EXPECT_FALSE(Exists("none.dd"));
+    EXPECT_EQ(Read("t.dd"), kDD);
+}

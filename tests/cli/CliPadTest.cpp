@@ -1,0 +1,143 @@
+#include "CliArguments.h"
+#include "CliTestSupport.h"
+
+#include <string>
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+namespace {
+
+// Lines: truncated, padded, empty, exact (CR LF end), TAB, high byte.
+const std::string kLines = "abcdefgh\nab\n\nabc\r\na\tc\nx\xe9z\n";
+
+class CliPad : public CliProcessTest {};
+
+std::string Gunzip(const std::string& path) {
+    gzFile file = gzopen(path.c_str(), "rb");
+    std::string text;
+    char block[4096];
+    int count;
+    while (file != nullptr && (count = gzread(file, block, sizeof block)) > 0) text.append(block, count);
+    if (file != nullptr) gzclose(file);
+    return text;
+}
+
+}  // namespace
+
+TEST_F(CliPad, PadsTruncatesAndReportsWithTheResultsCaptions) {
+    Write("in.txt", kLines);
+    CliOutcome outcome = Run({"pad", "in.txt", "out.txd", "--length", "3"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(outcome.err, StatisticsText(3, Counts(5, 2, 8, 2, 1, 1, 1, 0)));
+    EXPECT_EQ(Read("out.txd"), "abc\r\nab \r\nabc\r\na\tc\r\nx\xe9z\r\n");
+}
+
+TEST_F(CliPad, BlanksUnprintableBytesAndReportsJson) {
+    Write("in.txt", kLines);
+    CliOutcome outcome = Run({"pad", "in.txt", "out.txd", "--length", "3", "--blank-unprintable", "--json"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, StatisticsJson(3, Counts(5, 2, 8, 4, 1, 1, 1, 2), nullptr));
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_EQ(Read("out.txd"), "abc\r\nab \r\nabc\r\na c\r\nx z\r\n");
+}
+
+TEST_F(CliPad, QuietPrintsNothing) {
+    Write("in.txt", "abc\n");
+    CliOutcome outcome = Run({"pad", "in.txt", "out.txd", "--length", "3", "--quiet"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out + outcome.err, "");
+    EXPECT_EQ(Read("out.txd"), "abc\r\n");
+}
+
+TEST_F(CliPad, StandardInputToStandardOutputSendsJsonToStandardError) {
+    CliOutcome outcome = Run({"pad", "-", "-", "--length", "4", "--json"}, "abcdef\r\nxy");
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, "abcd\r\nxy  \r\n");
+    EXPECT_EQ(outcome.err, StatisticsJson(4, Counts(2, 2, 6, 2, 1, 1, 0, 0), nullptr));
+}
+
+TEST_F(CliPad, GzipOutputAndInputRoundTrip) {
+    Write("in.txt", kLines);
+    CliOutcome packed = Run({"pad", "in.txt", "out.TXD.Gz", "--length", "5", "--quiet"});
+    EXPECT_EQ(packed.status, 0);
+    const std::string records = "abcde\r\nab   \r\nabc  \r\na\tc  \r\nx\xe9z  \r\n";
+    EXPECT_EQ(Read("out.TXD.Gz").substr(0, 2), "\x1f\x8b");
+    EXPECT_EQ(Gunzip(dir_.File("out.TXD.Gz")), records);
+
+    CliOutcome unpacked = Run({"pad", "out.TXD.Gz", "-", "--length", "5", "--json"});
+    EXPECT_EQ(unpacked.status, 0);
+    EXPECT_EQ(unpacked.out, records);
+    EXPECT_EQ(unpacked.err, StatisticsJson(5, Counts(5, 5, 5, 0, 0, 0, 0, 0), nullptr));
+}
+
+TEST_F(CliPad, ForceReplacesAnExistingOutput) {
+    Write("in.txt", "abc\n");
+    Write("out.txd", "old contents that are longer\r\n");
+    CliOutcome outcome = Run({"pad", "in.txt", "out.txd", "--length", "2", "--force", "--quiet"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(Read("out.txd"), "ab\r\n");
+}
+
+TEST_F(CliPad, RefusalsWriteNothingAndLeaveFilesAlone) {
+    const std::string input = Write("in.txt", "abc\n");
+    Write("out.txd", "keep me");
+    std::filesystem::create_directory(dir_.File("sub"));
+    std::filesystem::create_symlink(input, dir_.File("link.txt"));
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"pad", "none.txt", "new.txd", "--length", "3"}, "none.txt: Input File Does Not Exist"},
+        {{"pad", "in.txt", "in.txt", "--length", "3", "--force"}, "in.txt: Output File and Input File are the same"},
+        {{"pad", "in.txt", "sub/../in.txt", "--length", "3", "--force"},
+         "sub/../in.txt: Output File and Input File are the same"},
+        {{"pad", "in.txt", "link.txt", "--length", "3", "--force"}, "link.txt: Output File and Input File are the same"},
+        {{"pad", "link.txt", input, "--length", "3", "--force"}, input + ": Output File and Input File are the same"},
+        {{"pad", "in.txt", "out.txd", "--length", "3"}, "out.txd: Output File already exists (use --force to overwrite it)"},
+        {{"pad", "in.txt", "nowhere/new.txd", "--length", "3"}, "nowhere/new.txd: Invalid File Name for Output File"},
+        {{"pad", "in.txt", "new.txd", "--length", "0"},
+         "--length expects a record length from 1 to 2147483647, not '0' (see lathwell-cli --help)"},
+        {{"pad", "in.txt", "new.txd"}, "pad needs --length N (see lathwell-cli --help)"},
+        {{}, "no command given (see lathwell-cli --help)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        ExpectRefused(Run(c.arguments), c.message);
+    }
+    EXPECT_EQ(Read("in.txt"), "abc\n");
+    EXPECT_EQ(Read("out.txd"), "keep me");
+    EXPECT_FALSE(Exists("new.txd"));
+    EXPECT_FALSE(Exists("nowhere"));
+}
+
+TEST_F(CliPad, FullDiskIsAFailureNotASuccess) {
+    Write("in.txt", "abc\n");
+    std::filesystem::create_symlink("/dev/full", dir_.File("full.txd.gz"));
+    CliOutcome plain = Run({"pad", "in.txt", "/dev/full", "--length", "3", "--force", "--json"});
+    EXPECT_EQ(plain.status, 1);
+    const std::string plainError = "Unable to write 8000 bytes at offset 0 of file \"/dev/full\"";
+    EXPECT_EQ(plain.err, "lathwell-cli: " + plainError + "\n");
+    EXPECT_EQ(plain.out, StatisticsJson(3, Counts(1, 3, 3, 0, 0, 0, 0, 0), &plainError));
+
+    CliOutcome packed = Run({"pad", "in.txt", "full.txd.gz", "--length", "3", "--force", "--quiet"});
+    EXPECT_EQ(packed.status, 1);
+    EXPECT_EQ(packed.err, "lathwell-cli: Could not finish compressed file \"full.txd.gz\" -- No space left on device\n");
+
+    CliOutcome piped = RunCliProcess({"pad", "-", "-", "--length", "3"}, dir_.Path().string(), "abc\n", "/dev/full");
+    EXPECT_EQ(piped.status, 1);
+    EXPECT_EQ(piped.err, "lathwell-cli: Writing to standard output failed\n" +
+                             StatisticsText(3, Counts(1, 3, 3, 0, 0, 0, 0, 0)));
+}
+
+TEST_F(CliPad, HelpAndVersionGoToStandardOutput) {
+    CliOutcome help = Run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out, CliHelpText());
+    EXPECT_EQ(help.err, "");
+    CliOutcome version = Run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "lathwell-cli 1.8.0\n");
+}
