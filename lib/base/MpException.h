@@ -47,11 +47,13 @@ public:
     MpException(const std::exception& standard, const char* pMethod, const char* pClassName);
     MpException(const MpException& other);
     MpException& operator=(const MpException& other);
+
+    // Virtual operations, in the library's slot order: GetErrorMessage, then the destructor.
+    // The message; never null.
+    virtual const char* GetErrorMessage() const;
     virtual ~MpException();
 
     // --- Queries.
-    // The message; never null.
-    virtual const char* GetErrorMessage() const;
     // The call path text; never null.
     const char* GetCallpath() const;
     // The class name; never null.

@@ -40,10 +40,11 @@ public:
     MpVector(std::initializer_list<T> values) : Base(values), m_lBaseIndex(0) {}
     MpVector(const MpVector& other) = default;
     MpVector& operator=(const MpVector& other) = default;
-    virtual ~MpVector() {}
 
-    // Release hook: no effect for MpVector (MpPointerVector deletes its objects here).
+    // Virtual operations, in the library's slot order: the release hook (no effect for
+    // MpVector; MpPointerVector deletes its objects here), then the destructor.
     virtual void Release() {}
+    virtual ~MpVector() {}
 
     int32_t GetBaseIndex() const { return m_lBaseIndex; }
     void SetBaseIndex(int32_t lBaseIndex) { m_lBaseIndex = lBaseIndex; }
