@@ -25,7 +25,7 @@ void ReportProgress::RunStarting(int64_t inputBytes) {
 }
 
 bool ReportProgress::CancelRequested(int64_t bytesConsumed) {
-    if (!m_sincePump.isValid() || m_sincePump.hasExpired(m_iPumpIntervalMs)) {
+    if (!m_sincePump.isValid() || m_sincePump.elapsed() >= m_iPumpIntervalMs) {
         QProgressBar* pBar = m_report.pbStatus;
         // A bar ignores values beyond its maximum; a full bar is the truth then.
         const int64_t llPosition = std::max<int64_t>(bytesConsumed, 0) >> m_iShift;

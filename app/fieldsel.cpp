@@ -100,6 +100,7 @@ TFormFieldSelect::TFormFieldSelect(QWidget* pOwner, Prompter& prompter, bool bPo
     lvDDFields = MakeList(this, "lvDDFields", {"Available DD Fields", "Position", "Section"});
     lvDDFields->setColumnWidth(kDDName, kDDNameColumnWidth);
     lvDDFields->setColumnWidth(kDDPosition, kPositionColumnWidth);
+    lvDDFields->header()->setMinimumSectionSize(kSectionColumnWidth);
     lvDDFields->setColumnWidth(kDDSection, kSectionColumnWidth);
     // Sorting is this dialog's own (by number for Position and Section), not the view's.
     lvDDFields->setSortingEnabled(false);
