@@ -7,7 +7,7 @@
 
 namespace {
 
-// The process-wide allocation reserve (Part 4.5), or null.
+// The process-wide allocation reserve, or null.
 char* g_pReserve = nullptr;
 
 // Test seam: requests of at least this many bytes fail (see MpAllocationFailureScope).

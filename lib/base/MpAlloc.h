@@ -1,4 +1,4 @@
-// The library's allocation routine, its 32000-byte reserve, and MpAllocator (Part 4.5).
+// The library's allocation routine, its 32000-byte reserve, and MpAllocator.
 //
 // MpAllocate turns every allocation failure into an MpMemoryException and keeps a small
 // process-wide reserve of memory whose only purpose is to be freed just before that exception

@@ -1,4 +1,4 @@
-// MpException and its subclasses (Part 4.4).
+// MpException and its subclasses.
 //
 // Every failure in the library is reported by throwing an MpException (or a subclass) by value;
 // handlers catch by reference. An exception carries:
@@ -171,7 +171,7 @@ public:
     ~MpFileOpenFailedException() override;
 };
 
-// Raised by the tokenizer (Part 4.2): message and class name, level 0.
+// Raised by the tokenizer: message and class name, level 0.
 class MpStringTokenizerException : public virtual MpException {
 public:
     MpStringTokenizerException(const char* pMessage = nullptr, const char* pClassName = nullptr);
@@ -187,7 +187,7 @@ public:
     ~MpCanceledException() override;
 };
 
-// Level 3; a cancelled file operation (Part 6.3).
+// Level 3; a cancelled file operation.
 class MpIOCanceledException : public MpCanceledException, public virtual MpException {
 public:
     MpIOCanceledException(const char* pMessage = nullptr, const char* pClassName = nullptr);
@@ -198,7 +198,7 @@ public:
         MP_PRINTF_FORMAT(1, 3);
 };
 
-// Level 3, one flag byte; a typed stream read failure (Part 6.2). MpException is NOT a
+// Level 3, one flag byte; a typed stream read failure. MpException is NOT a
 // virtual base here.
 class MpIOStreamingException : public MpException {
 public:

@@ -1,4 +1,4 @@
-// MpResizableChunk (Part 4.1): a heap block with a byte size, obtained from the C allocator
+// MpResizableChunk: a heap block with a byte size, obtained from the C allocator
 // (realloc/free). The block is null whenever the size is 0. The chunk owns its block; copies
 // are deep. Used as the storage of MpString and as a record buffer elsewhere in the library.
 //

@@ -1,4 +1,4 @@
-// MpString (Part 4.1): the library's mutable, zero-terminated byte string.
+// MpString: the library's mutable, zero-terminated byte string.
 //
 // The bytes live in an MpResizableChunk whose size is the string's capacity; the text runs from
 // the first byte up to the first zero byte. The length is not stored: GetLength() counts it.
@@ -8,7 +8,7 @@
 // Bytes are compared as unsigned values; every search and comparison is case-sensitive.
 //
 // Failures raise MpException with class name "MpString" (see each operation); operations that
-// pass an exception on add their call-path entry, as listed in Part 4.1.
+// pass an exception on add their call-path entry as the method's documentation lists.
 //
 // Pointers from GetCString()/GetBuffer() stay valid until the next operation that may grow the
 // string (any append, copy, insert, formatting or buffer sizing) and until destruction.
@@ -173,7 +173,7 @@ public:
     // greater than 0." for lNewLength <= 0. Call-path entry "ResizeStringBuffer()".
     void ResizeStringBuffer(MpResizableChunk& chunk, int32_t lNewLength);
 
-    // Read/Write through streams (Part 6.2) are added by the I/O layer.
+    // Read/Write through streams are added by the I/O layer.
 
 private:
     // The shared core of Append(const char*) and AppendBytes: n bytes at pText, text length

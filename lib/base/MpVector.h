@@ -1,4 +1,4 @@
-// The library's containers (Part 4.5): thin layers over std::vector that allocate through
+// The library's containers: thin layers over std::vector that allocate through
 // MpAllocator (so failures raise MpMemoryException).
 //
 //   MpArrayPointerObject   base class for objects that pointer containers own and delete.

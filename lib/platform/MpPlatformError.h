@@ -8,7 +8,7 @@
 
 #include <cstddef>
 
-// Size of the buffer that MpPlatformErrorText fills (the system message buffer of Part 4.4).
+// Size of the buffer that MpPlatformErrorText fills (the size of the system message buffer).
 constexpr std::size_t kMpPlatformErrorTextSize = 4096;
 
 // The calling thread's last operating-system error code (errno on Linux).

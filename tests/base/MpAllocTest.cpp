@@ -1,4 +1,4 @@
-// Part 4.5: MpAllocate, the allocation reserve, MpAllocator and the failure seam.
+// MpAllocate, the allocation reserve, MpAllocator and the failure seam.
 #include <memory>
 #include <new>
 #include <vector>

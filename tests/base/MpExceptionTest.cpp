@@ -1,4 +1,4 @@
-// Part 4.4: exceptions, their call paths, messages and subclasses.
+// Exceptions, their call paths, messages and subclasses.
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -134,7 +134,7 @@ TEST(MpException, SetErrorMessageWithOwnBufferAsFormatEmptiesIt) {
 }
 
 TEST(MpException, SetErrorMessageMayQuoteTheOldMessage) {
-    // The lock code extends a caught message this way (Part 6.5).
+    // The lock code extends a caught message this way.
     MpException e("Could not lock file -- ");
     e.SetErrorMessage("%s (%s)", e.GetErrorMessage(), "data.txt");
     EXPECT_STREQ("Could not lock file --  (data.txt)", e.GetErrorMessage());

@@ -1,4 +1,4 @@
-// Part 4.1: MpResizableChunk, MpString, MpDeblank and MpCopyString.
+// MpResizableChunk, MpString, MpDeblank and MpCopyString.
 #include <climits>
 #include <cstdio>
 #include <cstring>

@@ -1,4 +1,4 @@
-// Part 4.5: MpVector, MpPointerVector, MpSortedVector and the predicates.
+// MpVector, MpPointerVector, MpSortedVector and the predicates.
 #include <string>
 #include <vector>
 
