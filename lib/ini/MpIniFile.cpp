@@ -1,0 +1,250 @@
+#include "MpIniFile.h"
+
+#include <cstring>
+#include <memory>
+#include <strings.h>
+
+#include "MpFileName.h"
+
+namespace {
+
+const char kClass[] = "MpIniFile";
+
+// Holds the shared whole-file lock for one reading pass over the file. Release() gives it up
+// and reports a failure to do so; when a failure passes through the pass instead, the
+// destructor gives the lock up and swallows any second failure.
+class ReadPassLock {
+public:
+    explicit ReadPassLock(MpIO& io) : m_io(io) {
+        m_io.Lock(IO_LOCK_READ, 0, 0);
+        m_bHeld = true;
+    }
+    ~ReadPassLock() {
+        if (!m_bHeld) return;
+        try {
+            m_io.UnLock(IO_LOCK_READ, 0, 0);
+        } catch (...) {
+        }
+    }
+    ReadPassLock(const ReadPassLock&) = delete;
+    ReadPassLock& operator=(const ReadPassLock&) = delete;
+
+    void Release() {
+        m_bHeld = false;
+        m_io.UnLock(IO_LOCK_READ, 0, 0);
+    }
+
+private:
+    MpIO& m_io;
+    bool m_bHeld = false;
+};
+
+bool IsHeader(const MpString& sTrimmedLine) {
+    return sTrimmedLine.BeginsWith("[") && sTrimmedLine.EndsWith(']');
+}
+
+}  // namespace
+
+MpIniFile::MpIniFile() = default;
+
+MpIniFile::MpIniFile(const char* sFileName, bool bLoadAll, bool bCreateIfMissing,
+                     uint32_t ulOpenFlags) {
+    try {
+        SetName(sFileName, bCreateIfMissing, ulOpenFlags);
+        LoadSectionNames(bLoadAll);
+    } catch (MpException& e) {
+        e.AddCallpath("Constructor()", kClass);
+        throw;
+    }
+}
+
+MpIniFile::~MpIniFile() {
+    try {
+        m_io.Close();
+    } catch (...) {
+    }
+}
+
+void MpIniFile::SetName(const char* sFileName, bool bCreateIfMissing, uint32_t ulOpenFlags) {
+    try {
+        MpFileName name(sFileName);
+        m_sFileName.Copy(name.GetFullPath());
+        const char* sPath = m_sFileName.GetCString();
+        if (!MpIOInterface::Exists(sPath)) {
+            if (!bCreateIfMissing) {
+                const char* sGiven = sFileName == nullptr ? "" : sFileName;
+                MpFileException::RaiseFormatted("\"%s\" does not exist.", kClass, sGiven, sGiven);
+            }
+            // Only a use that may write creates the file; a reader of a missing file sees an
+            // empty one and leaves the disk as it was.
+            if ((ulOpenFlags & IO_WRITE) == 0) {
+                m_io.Close();
+                return;
+            }
+            MpIOInterface::Create(sPath);
+        }
+        m_io.Open(sPath, ulOpenFlags);
+    } catch (MpException& e) {
+        e.AddCallpath("SetName()", kClass);
+        throw;
+    }
+}
+
+bool MpIniFile::HasNoFileYet() const {
+    return !m_io.GetIsOpen() && !MpIOInterface::Exists(m_sFileName.GetCString());
+}
+
+void MpIniFile::ReadHeader(MpString& sHeader) {
+    m_io.ReadLine(sHeader);
+    sHeader.Deblank();
+}
+
+void MpIniFile::LoadSectionNames(bool bLoad) {
+    try {
+        if (HasNoFileYet()) return;
+        m_io.Seek64Absolute(0);
+        ReadPassLock lock(m_io);
+        MpString sHeader;
+        while (SeekToNextSection()) {
+            ReadHeader(sHeader);
+            std::unique_ptr<MpIniSection> section(new MpIniSection(sHeader.GetCString()));
+            if (bLoad) section->ReadLines(m_io);
+            m_sections.push_back(section.get());
+            section.release();
+        }
+        lock.Release();
+    } catch (MpException& e) {
+        e.AddCallpath("LoadSectionNames()", kClass);
+        throw;
+    }
+}
+
+MpIniSection* MpIniFile::GetSection(int32_t lIndex) {
+    try {
+        MpIniSection* pSection = m_sections.At(lIndex);
+        if (!pSection->GetIsLoaded()) {
+            if (m_sFileName.IsEmpty()) {
+                MpException::RaiseFormatted("Cannot load section %ld without a file", kClass,
+                                            static_cast<long>(lIndex));
+            }
+            LoadSection(pSection);
+        }
+        return pSection;
+    } catch (MpException& e) {
+        e.AddCallpath("GetSection(long lIndex)", kClass);
+        throw;
+    }
+}
+
+MpIniSection* MpIniFile::GetSection(const char* sSectionName) {
+    if (sSectionName == nullptr || sSectionName[0] == '\0') return nullptr;
+    try {
+        int32_t lIndex = GetSectionIndex(sSectionName, 0, false);
+        return lIndex >= 0 ? GetSection(lIndex) : AddSection(sSectionName);
+    } catch (MpException& e) {
+        e.AddCallpath("GetSection(char *sSectionName)", kClass);
+        throw;
+    }
+}
+
+int32_t MpIniFile::GetSectionIndex(const char* sSectionName, int32_t lStart, bool bPrefix) const {
+    if (sSectionName == nullptr) return -1;
+    try {
+        MpString sSought;
+        if (sSectionName[0] == '[') {
+            sSought.Copy(sSectionName);
+            if (bPrefix && sSought.EndsWith(']')) sSought.Truncate(sSought.GetLength() - 1);
+        } else {
+            sSought << "[" << sSectionName;
+            if (!bPrefix) sSought << "]";
+        }
+        size_t ulSoughtLength = sSought.GetLength();
+        for (int32_t lIndex = lStart < 0 ? 0 : lStart; lIndex < GetNumSections(); ++lIndex) {
+            const char* sName = m_sections[lIndex]->GetName();
+            bool bMatch = bPrefix ? strncasecmp(sName, sSought.GetCString(), ulSoughtLength) == 0
+                                  : strcasecmp(sName, sSought.GetCString()) == 0;
+            if (bMatch) return lIndex;
+        }
+        return -1;
+    } catch (MpException& e) {
+        e.AddCallpath("GetSectionIndex()", kClass);
+        throw;
+    }
+}
+
+const char* MpIniFile::GetSectionName(int32_t lIndex) const {
+    try {
+        return m_sections.At(lIndex)->GetName();
+    } catch (MpException& e) {
+        e.AddCallpath("GetSectionName()", kClass);
+        throw;
+    }
+}
+
+MpIniSection* MpIniFile::AddSection(MpIniSection* pSection) {
+    std::unique_ptr<MpIniSection> section(pSection);
+    try {
+        if (GetSectionIndex(section->GetName(), 0, false) >= 0) {
+            MpException::Raise("Section already exists.", kClass);
+        }
+        section->SetIsLoaded(true);
+        m_sections.push_back(section.get());
+        return section.release();
+    } catch (MpException& e) {
+        e.AddCallpath("AddSection(MpIniSection *pSection)", kClass);
+        throw;
+    }
+}
+
+MpIniSection* MpIniFile::AddSection(const char* sSectionName) {
+    try {
+        return AddSection(new MpIniSection(sSectionName));
+    } catch (MpException& e) {
+        e.AddCallpath("AddSection(char *sSectionName)", kClass);
+        throw;
+    }
+}
+
+int32_t MpIniFile::OccurrenceOfName(const MpIniSection* pSection) const {
+    int32_t lOccurrence = 0;
+    for (const MpIniSection* pOther : m_sections) {
+        if (pOther == pSection) break;
+        if (std::strcmp(pOther->GetName(), pSection->GetName()) == 0) ++lOccurrence;
+    }
+    return lOccurrence;
+}
+
+void MpIniFile::LoadSection(MpIniSection* pSection) {
+    try {
+        int32_t lSkip = OccurrenceOfName(pSection);
+        m_io.Seek64Absolute(0);
+        ReadPassLock lock(m_io);
+        MpString sHeader;
+        while (SeekToNextSection()) {
+            ReadHeader(sHeader);
+            if (sHeader == pSection->GetName() && lSkip-- == 0) {
+                pSection->ReadLines(m_io);
+                break;
+            }
+        }
+        lock.Release();
+    } catch (MpException& e) {
+        e.AddCallpath("LoadSection()", kClass);
+        throw;
+    }
+}
+
+bool MpIniFile::SeekToNextSection() {
+    if (m_sFileName.IsEmpty()) MpException::Raise("Cannot find section without a file", kClass);
+    MpString sLine;
+    int64_t llLineStart = m_io.Tell64();
+    while (m_io.ReadLine(sLine) != 0) {
+        sLine.Deblank();
+        if (IsHeader(sLine)) {
+            m_io.Seek64Absolute(llLineStart);
+            return true;
+        }
+        llLineStart = m_io.Tell64();
+    }
+    return false;
+}

@@ -1,0 +1,101 @@
+// MpIniFile: one INI file, read into sections (MpIniSection) of key lines (MpIniLine).
+//
+// File syntax as read: every line is trimmed of bytes 1 to 32 at both ends; empty lines are
+// skipped; "[name]" starts a section (the name is the whole trimmed line, brackets included);
+// inside a section ";" starts a comment and any other line is key=value. Lines before the first
+// header belong to no section. A line that begins with "[" but does not end with "]" ends the
+// section before it, and it and every line up to the next header are skipped.
+//
+// The file object owns its sections; section pointers returned by the accessors stay valid
+// until the file object is destroyed or its section list changes. It keeps its own MpIO open
+// on the file from construction to destruction and holds a shared whole-file lock during each
+// reading pass (LoadSectionNames, LoadSection). Changes made in memory reach the file only
+// through Write; the destructor never writes.
+//
+// Failures raise MpException; each operation that passes one on adds its call-path entry of
+// class "MpIniFile".
+#pragma once
+
+#include <cstdint>
+
+#include "MpIO.h"
+#include "MpIniSection.h"
+#include "MpString.h"
+#include "MpVector.h"
+
+class MpIniFile {
+public:
+    // No file name and no sections; sections can be added in memory.
+    MpIniFile();
+    // SetName(sFileName, bCreateIfMissing, ulOpenFlags), then LoadSectionNames(bLoadAll).
+    // Call-path entry "Constructor()".
+    MpIniFile(const char* sFileName, bool bLoadAll, bool bCreateIfMissing, uint32_t ulOpenFlags);
+    MpIniFile(const MpIniFile&) = delete;
+    MpIniFile& operator=(const MpIniFile&) = delete;
+    // Closes the file (a failure is swallowed); never writes.
+    virtual ~MpIniFile();
+
+    // Stores the absolute path of sFileName and opens the I/O object on it with ulOpenFlags.
+    // A missing file raises MpFileException "\"%s\" does not exist." unless bCreateIfMissing
+    // is set. With the flag set, a missing file is created empty when ulOpenFlags allow
+    // writing (IO_WRITE); a read-only use creates nothing: the file then reads as empty and
+    // the I/O object stays closed until Write creates the file. Call-path entry "SetName()".
+    void SetName(const char* sFileName, bool bCreateIfMissing, uint32_t ulOpenFlags);
+    // The absolute path (empty for a file object made without a name).
+    const char* GetFileName() const { return m_sFileName.GetCString(); }
+
+    // Scans the file from the start and appends one section per header, in file order (no test
+    // for duplicate names); with bLoad each section's lines are read at once, otherwise on
+    // first use. Call-path entry "LoadSectionNames()".
+    void LoadSectionNames(bool bLoad);
+
+    int32_t GetNumSections() const { return m_sections.GetCount(); }
+    // REQUIRES (else raises "Index %d out of range; array is from %d to %d"):
+    // 0 <= lIndex < GetNumSections(). Reads the section's lines first if they are not loaded.
+    // Call-path entry "GetSection(long lIndex)".
+    MpIniSection* GetSection(int32_t lIndex);
+    // Null for a null or empty name. Otherwise the first section of that name (see
+    // GetSectionIndex); when there is none, a new empty section of that name is added in
+    // memory and returned. Call-path entry "GetSection(char *sSectionName)".
+    MpIniSection* GetSection(const char* sSectionName);
+    // Index of the first section at or after lStart whose name equals sSectionName ignoring
+    // case, or -1 (also for a null name). A name that begins with "[" is used as it is, any
+    // other is enclosed in brackets. With bPrefix a section matches when its name begins with
+    // the text (then only "[" is put in front, or a final "]" dropped).
+    // Call-path entry "GetSectionIndex()".
+    int32_t GetSectionIndex(const char* sSectionName, int32_t lStart, bool bPrefix) const;
+    // REQUIRES: 0 <= lIndex < GetNumSections(). The bracketed name.
+    // Call-path entry "GetSectionName()".
+    const char* GetSectionName(int32_t lIndex) const;
+
+    // Takes ownership of pSection at once (it is deleted if the call fails), marks it loaded
+    // and appends it. Raises "Section already exists." when a section of that name (ignoring
+    // case) exists. Call-path entry "AddSection(MpIniSection *pSection)".
+    // REQUIRES: pSection not null.
+    MpIniSection* AddSection(MpIniSection* pSection);
+    // A new empty section named sSectionName, added as above.
+    // Call-path entry "AddSection(char *sSectionName)".
+    MpIniSection* AddSection(const char* sSectionName);
+
+    // Reads pSection's lines from the file: the body below the header that carries its name.
+    // When several sections share one name, the one at the same place among them is read.
+    // Call-path entry "LoadSection()".
+    void LoadSection(MpIniSection* pSection);
+
+    // Moves the I/O position to the start of the next header line and returns true, or returns
+    // false at the end of the file. Raises "Cannot find section without a file" when the file
+    // object has no name.
+    bool SeekToNextSection();
+
+private:
+    // True when the named file has not been created yet (a read-only use of a missing file).
+    bool HasNoFileYet() const;
+    // Index of pSection among the sections that share its exact name, counting from the first.
+    int32_t OccurrenceOfName(const MpIniSection* pSection) const;
+    // Reads the next line, which must be a header, trimmed, into sHeader.
+    void ReadHeader(MpString& sHeader);
+
+    MpIO m_io;
+    MpString m_sFileName;
+    MpPointerVector<MpIniSection> m_sections;
+};

@@ -1,0 +1,261 @@
+#include "MpIniSection.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <strings.h>
+
+#include "MpIOInterface.h"
+
+namespace {
+
+const char kClass[] = "MpIniSection";
+
+// The C library's decimal conversion (optional sign, digits up to the first other byte, 0 when
+// there are none), kept inside the 32-bit range instead of overflowing.
+int32_t DecimalValue(const char* sText) {
+    long long llValue = std::strtoll(sText, nullptr, 10);
+    if (llValue > INT32_MAX) return INT32_MAX;
+    if (llValue < INT32_MIN) return INT32_MIN;
+    return static_cast<int32_t>(llValue);
+}
+
+bool IsDecimalText(const char* sText) {
+    return std::strspn(sText, "-0123456789") == std::strlen(sText);
+}
+
+// Reads "0x" followed by hexadecimal digits the way "%x" does into an unsigned int. Returns false
+// when no digit follows the "0x".
+bool ReadHexadecimal(const char* sText, int32_t& lValue) {
+    if (std::strncmp(sText, "0x", 2) != 0 || !std::isxdigit(static_cast<unsigned char>(sText[2]))) {
+        return false;
+    }
+    unsigned long long ullValue = std::strtoull(sText + 2, nullptr, 16);
+    if (ullValue > UINT32_MAX) ullValue = UINT32_MAX;
+    lValue = static_cast<int32_t>(static_cast<uint32_t>(ullValue));
+    return true;
+}
+
+}  // namespace
+
+MpIniSection::MpIniSection(const char* sName) : m_bModified(false), m_bLoaded(false) {
+    try {
+        AppendEmptyCommentBlock();
+        SetName(sName);
+        m_bModified = false;
+    } catch (MpException& e) {
+        e.AddCallpath("Constructor()", kClass);
+        throw;
+    }
+}
+
+MpIniSection::MpIniSection(const MpIniSection& rhs) : m_bModified(false), m_bLoaded(false) {
+    try {
+        m_lines = rhs.m_lines;
+        m_commentBlocks = rhs.m_commentBlocks;
+        Copy(rhs);
+    } catch (MpException& e) {
+        e.AddCallpath("Constructor(MpIniSection &rhs)", kClass);
+        throw;
+    }
+}
+
+MpIniSection::~MpIniSection() = default;
+
+MpIniSection* MpIniSection::Clone() const { return new MpIniSection(*this); }
+
+void MpIniSection::Copy(const MpIniSection& rhs) {
+    try {
+        m_sName.Copy(rhs.GetName());
+        m_bModified = rhs.m_bModified;
+        m_bLoaded = rhs.m_bLoaded;
+    } catch (MpException& e) {
+        e.AddCallpath("Copy()", kClass);
+        throw;
+    }
+}
+
+void MpIniSection::SetName(const char* sName) {
+    if (sName == nullptr) return;
+    try {
+        if (sName[0] == '[') {
+            m_sName.Copy(sName);
+        } else {
+            MpString sBracketed("[");
+            sBracketed << sName << "]";
+            m_sName = sBracketed;
+        }
+        m_bModified = true;
+    } catch (MpException& e) {
+        e.AddCallpath("SetName()", kClass);
+        throw;
+    }
+}
+
+MpIniLine* MpIniSection::GetLine(int32_t lIndex) const {
+    try {
+        return m_lines.At(lIndex);
+    } catch (MpException& e) {
+        e.AddCallpath("GetLine()", kClass);
+        throw;
+    }
+}
+
+int32_t MpIniSection::FindKey(const char* sKey) const {
+    if (sKey == nullptr) return -1;
+    for (int32_t lIndex = 0; lIndex < GetNumLines(); ++lIndex) {
+        if (strcasecmp(m_lines[lIndex]->GetKey(), sKey) == 0) return lIndex;
+    }
+    return -1;
+}
+
+const MpVector<MpString>& MpIniSection::GetCommentBlock(int32_t lIndex) const {
+    return m_commentBlocks.At(lIndex);
+}
+
+void MpIniSection::AddComment(const char* sComment) {
+    m_commentBlocks.back().emplace_back(sComment);
+    m_bModified = true;
+}
+
+const char* MpIniSection::GetString(const char* sKeyName, const char* sDefault) {
+    try {
+        int32_t lIndex = FindKey(sKeyName);
+        m_sResult.Copy(lIndex >= 0 ? m_lines[lIndex]->GetValue() : sDefault);
+        return m_sResult.GetCString();
+    } catch (MpException& e) {
+        e.AddCallpath("GetString(char *sKeyName, char *sDefault)", kClass);
+        throw;
+    }
+}
+
+char* MpIniSection::GetString(const char* sKeyName, const char* sDefault, char* sReturn,
+                              uint32_t ulSize) {
+    try {
+        const char* sResult = GetString(sKeyName, sDefault);
+        if (ulSize > 0) {
+            size_t ulCount = std::min<size_t>(std::strlen(sResult), ulSize - 1);
+            std::memcpy(sReturn, sResult, ulCount);
+            sReturn[ulCount] = '\0';
+        }
+        return sReturn;
+    } catch (MpException& e) {
+        e.AddCallpath("GetString(char *sKeyName, char *sDefault, char *sReturn)", kClass);
+        throw;
+    }
+}
+
+int32_t MpIniSection::GetInt(const char* sKeyName, int32_t lDefault) {
+    try {
+        MpString sText(GetString(sKeyName, ""));
+        if (sText.IsEmpty()) return lDefault;
+        sText.Deblank();
+        if (IsDecimalText(sText.GetCString())) return DecimalValue(sText.GetCString());
+        int32_t lValue = lDefault;
+        ReadHexadecimal(sText.GetCString(), lValue);
+        return lValue;
+    } catch (MpException& e) {
+        e.AddCallpath("GetInt()", kClass);
+        throw;
+    }
+}
+
+bool MpIniSection::GetBool(const char* sKeyName, bool bDefault) {
+    try {
+        MpString sText(GetString(sKeyName, ""));
+        if (sText.IsEmpty()) return bDefault;
+        sText.Deblank();
+        const char* sValue = sText.GetCString();
+        if (strcasecmp(sValue, "true") == 0 || strcasecmp(sValue, "yes") == 0) return true;
+        return DecimalValue(sValue) == 1;
+    } catch (MpException& e) {
+        e.AddCallpath("GetBool()", kClass);
+        throw;
+    }
+}
+
+void MpIniSection::AddLine(const char* sKeyName, const char* sEntry) {
+    try {
+        AppendLine(new MpIniLine(sKeyName, sEntry));
+    } catch (MpException& e) {
+        e.AddCallpath("AddLine(char *sKeyName, char *sEntry)", kClass);
+        throw;
+    }
+}
+
+void MpIniSection::AddLine(const char* sLine) {
+    if (sLine == nullptr || sLine[0] == '\0') return;
+    try {
+        AppendLine(new MpIniLine(sLine));
+    } catch (MpException& e) {
+        e.AddCallpath("AddLine(char *sLine)", kClass);
+        throw;
+    }
+}
+
+void MpIniSection::SplitLine(const char* sText, MpString& sKey, MpString& sValue) {
+    try {
+        const char* pEquals = sText == nullptr ? nullptr : std::strchr(sText, '=');
+        sKey.Clear();
+        sValue.Clear();
+        if (pEquals == nullptr) {
+            sKey.Copy(sText);
+        } else {
+            sKey.AppendBytes(sText, static_cast<uint32_t>(pEquals - sText));
+            sValue.Copy(pEquals + 1);
+        }
+        sKey.Deblank();
+        sValue.Deblank();
+        uint32_t ulLength = sValue.GetLength();
+        if (ulLength >= 2 && sValue.GetCString()[0] == '"' && sValue.GetCString()[ulLength - 1] == '"') {
+            sValue.Truncate(ulLength - 1);
+            sValue.Remove(0, 1);
+        }
+    } catch (MpException& e) {
+        e.AddCallpath("SplitLine()", kClass);
+        throw;
+    }
+}
+
+void MpIniSection::ReadLines(MpIOInterface& io) {
+    MpString sLine;
+    MpString sKey;
+    MpString sValue;
+    int64_t llLineStart = io.Tell64();
+    while (io.ReadLine(sLine) != 0) {
+        sLine.Deblank();
+        const char* sText = sLine.GetCString();
+        if (sText[0] == '[') {
+            io.Seek64Absolute(llLineStart);
+            break;
+        }
+        if (sText[0] == ';') {
+            AddComment(sText + 1);
+        } else if (sText[0] != '\0') {
+            SplitLine(sText, sKey, sValue);
+            AddLine(sKey.GetCString(), sValue.GetCString());
+        }
+        llLineStart = io.Tell64();
+    }
+    m_bLoaded = true;
+    m_bModified = false;
+}
+
+void MpIniSection::AppendLine(MpIniLine* pLine) {
+    std::unique_ptr<MpIniLine> owned(pLine);
+    AppendEmptyCommentBlock();
+    try {
+        m_lines.push_back(owned.get());
+    } catch (...) {
+        m_commentBlocks.pop_back();
+        throw;
+    }
+    owned.release();
+    m_bModified = true;
+}
+
+void MpIniSection::AppendEmptyCommentBlock() { m_commentBlocks.emplace_back(); }

@@ -1,0 +1,114 @@
+// MpIniSection: one bracketed section of an INI file, its key lines in file order and the
+// comments that stood between them.
+//
+// The section owns its lines (an MpPointerVector of MpIniLine) and its comments. Comments are
+// kept in blocks: block i holds the comments that stood before line i, and one extra last block
+// holds those after the last line, so there is always one block more than there are lines.
+// The name is always stored in brackets ("[FileInfo]"). Key lookups ignore case (a to z only);
+// the first line with a matching key wins.
+//
+// Pointers returned by the getters stay owned by the section and are valid until it changes;
+// GetString's result lives in the section's result buffer and is replaced by the next
+// GetString, GetInt or GetBool.
+//
+// Failures raise MpException; each operation that passes one on adds its call-path entry of
+// class "MpIniSection".
+#pragma once
+
+#include <cstdint>
+
+#include "MpIniLine.h"
+#include "MpString.h"
+#include "MpVector.h"
+
+class MpIOInterface;
+
+class MpIniSection {
+public:
+    // An empty section named sName (see SetName); not loaded, not modified.
+    // Call-path entry "Constructor()".
+    explicit MpIniSection(const char* sName = nullptr);
+    // Deep copy: every line cloned, the comment blocks copied, then Copy(rhs).
+    // Call-path entry "Constructor(MpIniSection &rhs)".
+    MpIniSection(const MpIniSection& rhs);
+    MpIniSection& operator=(const MpIniSection& rhs) = delete;
+    virtual ~MpIniSection();
+    // A new heap copy, owned by the caller.
+    virtual MpIniSection* Clone() const;
+
+    // Takes over the other section's name and its loaded and modified flags (not its lines).
+    // Call-path entry "Copy()".
+    void Copy(const MpIniSection& rhs);
+
+    // Null is ignored; a name that begins with "[" is stored unchanged, any other as
+    // "[" + name + "]". Sets the modified flag. Call-path entry "SetName()".
+    void SetName(const char* sName);
+    // The bracketed name (empty for a section constructed without one).
+    const char* GetName() const { return m_sName.GetCString(); }
+
+    bool GetIsModified() const { return m_bModified; }
+    bool GetIsLoaded() const { return m_bLoaded; }
+    void SetIsLoaded(bool bLoaded) { m_bLoaded = bLoaded; }
+
+    // Number of key lines (comments and blank lines are no lines).
+    int32_t GetNumLines() const { return m_lines.GetCount(); }
+    // REQUIRES (else raises "Index %d out of range; array is from %d to %d"):
+    // 0 <= lIndex < GetNumLines(). Call-path entry "GetLine()".
+    MpIniLine* GetLine(int32_t lIndex) const;
+    // Index of the first line whose key equals sKey ignoring case; -1 for none or a null key.
+    int32_t FindKey(const char* sKey) const;
+
+    // Comment blocks: GetNumLines() + 1 of them; block lIndex stands before line lIndex, the
+    // last one after the last line. REQUIRES: 0 <= lIndex <= GetNumLines().
+    const MpVector<MpString>& GetCommentBlock(int32_t lIndex) const;
+    // Appends sComment (the text after the ";") to the last block.
+    void AddComment(const char* sComment);
+
+    // The value of the first line with key sKeyName, or sDefault (null counts as empty), copied
+    // into the section's result buffer. Call-path entry
+    // "GetString(char *sKeyName, char *sDefault)".
+    const char* GetString(const char* sKeyName, const char* sDefault);
+    // As above, then copies at most ulSize - 1 bytes of the result into sReturn and ends it with
+    // a zero byte (ulSize 0 leaves sReturn untouched). Returns sReturn.
+    // Call-path entry "GetString(char *sKeyName, char *sDefault, char *sReturn)".
+    char* GetString(const char* sKeyName, const char* sDefault, char* sReturn, uint32_t ulSize);
+    // The value as a number: empty or missing gives lDefault; after trimming, a text made only
+    // of "-0123456789" is converted as a decimal (sign, digits up to the first other byte); a
+    // text beginning with "0x" is read as hexadecimal (lDefault when no digit follows);
+    // anything else gives lDefault. Call-path entry "GetInt()".
+    int32_t GetInt(const char* sKeyName, int32_t lDefault);
+    // The value as a truth value: empty or missing gives bDefault; after trimming, "true" or
+    // "yes" in any case give true, any other text true exactly when it converts to the decimal
+    // number 1. Call-path entry "GetBool()".
+    bool GetBool(const char* sKeyName, bool bDefault);
+
+    // Appends a line (key trimmed, value unchanged) and a new empty comment block; sets the
+    // modified flag. Call-path entry "AddLine(char *sKeyName, char *sEntry)".
+    void AddLine(const char* sKeyName, const char* sEntry);
+    // Null or empty is ignored; otherwise appends the line MpIniLine(sLine) builds and a new
+    // empty comment block; sets the modified flag. Call-path entry "AddLine(char *sLine)".
+    void AddLine(const char* sLine);
+
+    // The file syntax's split of one trimmed text line: cut at the first "="; the value is the
+    // part after it, trimmed (empty without "="), the key the part before it (the whole text
+    // without "="), trimmed. A value of two bytes or more that begins and ends with a double
+    // quote loses those two quotes; nothing else is unquoted. Call-path entry "SplitLine()".
+    static void SplitLine(const char* sText, MpString& sKey, MpString& sValue);
+
+    // Reads the section body from io's current position: blank lines are skipped, lines that
+    // begin with ";" are comments, other lines are key lines (SplitLine). Stops at the end of
+    // the file or before the first line that begins with "[" (the position is set back to the
+    // start of that line). Then the section is loaded and not modified.
+    void ReadLines(MpIOInterface& io);
+
+private:
+    void AppendLine(MpIniLine* pLine);
+    void AppendEmptyCommentBlock();
+
+    MpPointerVector<MpIniLine> m_lines;
+    MpVector<MpVector<MpString>> m_commentBlocks;
+    MpString m_sName;
+    MpString m_sResult;
+    bool m_bModified;
+    bool m_bLoaded;
+};
