@@ -9,11 +9,12 @@
 
 bool FileExists(const std::string& name) { return MpPlatformPathExists(name.c_str()); }
 
-bool CanCreateFile(const std::string& name) {
+bool CanOpenForWriting(const std::string& name) {
+    const bool existed = FileExists(name);
     int descriptor = MpPlatformFileOpen(name.c_str(), kMpOpenWrite | kMpOpenCreate);
     if (descriptor < 0) return false;
     MpPlatformFileClose(descriptor);
-    MpPlatformRemoveFile(name.c_str());
+    if (!existed) MpPlatformRemoveFile(name.c_str());
     return true;
 }
 

@@ -10,9 +10,10 @@
 // True when the name exists (a directory counts).
 bool FileExists(const std::string& name);
 
-// Whether a file of that name can be created: creates it and removes it again, so nothing
-// is left behind. REQUIRES: !FileExists(name).
-bool CanCreateFile(const std::string& name);
+// Whether the run will be able to open the file for writing. Opens it for writing without
+// changing it; a missing file is created for the test and removed again, so nothing is left
+// behind either way.
+bool CanOpenForWriting(const std::string& name);
 
 // Whether the process's standard error is a terminal.
 bool StandardErrorIsTerminal();

@@ -82,7 +82,7 @@ int RunConvertCommand(const CliArguments& arguments, const CliStreams& streams) 
     std::unique_ptr<TemporaryFile> inputCopy;
     if (arguments.input == kStandardStream) {
         inputCopy = std::make_unique<TemporaryFile>();
-        if (!CopyStreamToFile(streams.in, inputCopy->Name())) throw CliRefusal("Standard input could not be read");
+        if (!CopyStreamToFile(streams.in, inputCopy->Name())) throw CliRefusal("Could not copy standard input to a temporary file");
     }
     settings.inputName = inputCopy ? inputCopy->Name().c_str() : arguments.input.c_str();
     if (arguments.command == CliCommand::Csv) {
@@ -92,7 +92,7 @@ int RunConvertCommand(const CliArguments& arguments, const CliStreams& streams) 
     std::unique_ptr<TemporaryFile> outputCopy;
     if (arguments.output == kStandardStream) {
         outputCopy = std::make_unique<TemporaryFile>();
-    } else if (!FileExists(arguments.output) && !CanCreateFile(arguments.output)) {
+    } else if (!CanOpenForWriting(arguments.output)) {
         throw CliRefusal(arguments.output + ": Invalid File Name for Output File");
     }
     settings.outputName = outputCopy ? outputCopy->Name().c_str() : arguments.output.c_str();

@@ -96,7 +96,7 @@ int RunFieldsCommand(const CliArguments& arguments, const CliStreams& streams) {
     const bool withColumns = !arguments.csvInput.empty();
     if (withColumns && arguments.csvInput == "-") {
         TemporaryFile inputCopy;
-        if (!CopyStreamToFile(streams.in, inputCopy.Name())) throw CliRefusal("Standard input could not be read");
+        if (!CopyStreamToFile(streams.in, inputCopy.Name())) throw CliRefusal("Could not copy standard input to a temporary file");
         columns = MatchColumns(ReadCsvHeader(inputCopy.Name(), "standard input", streams.err), fields);
     } else if (withColumns) {
         if (!FileExists(arguments.csvInput)) throw CliRefusal(arguments.csvInput + ": Input File Does Not Exist");

@@ -98,6 +98,7 @@ TEST_F(CliPad, RefusalsWriteNothingAndLeaveFilesAlone) {
         {{"pad", "link.txt", input, "--length", "3", "--force"}, input + ": Output File and Input File are the same"},
         {{"pad", "in.txt", "out.txd", "--length", "3"}, "out.txd: Output File already exists (use --force to overwrite it)"},
         {{"pad", "in.txt", "nowhere/new.txd", "--length", "3"}, "nowhere/new.txd: Invalid File Name for Output File"},
+        {{"pad", "in.txt", "sub", "--length", "3", "--force"}, "sub: Invalid File Name for Output File"},
         {{"pad", "in.txt", "new.txd", "--length", "0"},
          "--length expects a record length from 1 to 2147483647, not '0' (see lathwell-cli --help)"},
         {{"pad", "in.txt", "new.txd"}, "pad needs --length N (see lathwell-cli --help)"},
