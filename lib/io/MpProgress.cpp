@@ -1,0 +1,8 @@
+#include "MpProgress.h"
+
+MpProgressInterface::~MpProgressInterface() {}
+
+MpNullProgress& MpNullProgress::Shared() {
+    static MpNullProgress shared;
+    return shared;
+}
