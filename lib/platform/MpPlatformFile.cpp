@@ -23,15 +23,23 @@ bool OpenFlagsFor(unsigned uFlags, int& iOpenFlags) {
     bool bRead = (uFlags & kMpOpenRead) != 0;
     bool bWrite = (uFlags & kMpOpenWrite) != 0;
     if (!bRead && !bWrite) return false;
-    iOpenFlags = O_CLOEXEC;
-    if (!bWrite) {
-        iOpenFlags |= O_RDONLY;
-        return true;
-    }
-    iOpenFlags |= O_RDWR;
-    if (uFlags & kMpOpenCreate) iOpenFlags |= O_CREAT;
-    if (uFlags & kMpOpenTruncate) iOpenFlags |= O_TRUNC;
+    iOpenFlags = O_CLOEXEC | O_RDWR;
+    if (bWrite && (uFlags & kMpOpenCreate)) iOpenFlags |= O_CREAT;
+    if (bWrite && (uFlags & kMpOpenTruncate)) iOpenFlags |= O_TRUNC;
     return true;
+}
+
+// Errors after which a read-only open is tried once more without write access.
+bool WriteAccessRefused(int iError) {
+    return iError == EACCES || iError == EPERM || iError == EROFS || iError == ETXTBSY;
+}
+
+int OpenRetrying(const char* pPath, int iOpenFlags) {
+    int iDescriptor;
+    do {
+        iDescriptor = open(pPath, iOpenFlags, 0666);
+    } while (iDescriptor < 0 && errno == EINTR);
+    return iDescriptor;
 }
 
 // Runs one transfer step (read or write of at most the remaining bytes at a running offset)
@@ -145,6 +153,10 @@ MpPlatformLockResult SetKernelLevel(int iDescriptor, int64_t llStart, int64_t ll
         }
         if (errno == EINTR) continue;
         if (!bWait && (errno == EAGAIN || errno == EACCES)) return MpPlatformLockResult::Busy;
+        if (errno == EBADF && level == kExclusive) {
+            int iMode = fcntl(iDescriptor, F_GETFL);
+            if (iMode >= 0 && (iMode & O_ACCMODE) == O_RDONLY) errno = EACCES;  // read-only file
+        }
         return MpPlatformLockResult::Failed;
     }
 }
@@ -228,10 +240,14 @@ int MpPlatformFileOpen(const char* pPath, unsigned uFlags) {
         errno = pPath == nullptr ? EFAULT : EINVAL;
         return -1;
     }
-    int iDescriptor;
-    do {
-        iDescriptor = open(pPath, iOpenFlags, 0666);
-    } while (iDescriptor < 0 && errno == EINTR);
+    // Linux grants exclusive byte-range locks only on descriptors open for writing, while the
+    // library takes them on files it only reads. So a file opened for reading is opened
+    // read-write when the user may write it (the caller's flags still forbid writing through
+    // it), and read-only otherwise.
+    int iDescriptor = OpenRetrying(pPath, iOpenFlags);
+    if (iDescriptor < 0 && (uFlags & kMpOpenWrite) == 0 && WriteAccessRefused(errno)) {
+        iDescriptor = OpenRetrying(pPath, (iOpenFlags & ~O_RDWR) | O_RDONLY);
+    }
     if (iDescriptor < 0) return -1;
     // A read-only open of a directory succeeds on Linux; the library wants a file.
     struct stat status;

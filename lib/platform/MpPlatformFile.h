@@ -30,6 +30,9 @@ constexpr int kMpSeekFromEnd = 2;
 // other openers may read and write it; only byte-range locks exclude. A file created here is
 // readable and writable (0666 before the umask). kMpOpenAppend only matters to the caller,
 // which moves its position to the end: writes go where the caller's position says.
+// Without kMpOpenWrite the descriptor is still read-write when the user may write the file,
+// because Linux grants exclusive locks only on such descriptors; the caller must not write
+// through it. Exclusive locks on a file the user may not write fail with EACCES.
 int MpPlatformFileOpen(const char* pPath, unsigned uFlags);
 
 // Closes the descriptor; its byte-range locks go with it. Returns false on failure.

@@ -270,6 +270,12 @@ TEST_F(LockedFile, ClosingAnotherDescriptorKeepsTheLocks) {
     EXPECT_FALSE(OtherCanTake(0, 10, false));
 }
 
+TEST_F(LockedFile, AFileOpenedForReadingTakesExclusiveLocks) {
+    Descriptor reader(m_path, kMpOpenRead);
+    ASSERT_EQ(MpPlatformFileLock(reader.Get(), 0, 10, true, false), MpPlatformLockResult::Taken);
+    EXPECT_FALSE(OtherCanTake(0, 10, false));
+}
+
 TEST_F(LockedFile, UnlockingWhatIsNotHeldAndInvalidRangesFail) {
     errno = 0;
     EXPECT_FALSE(MpPlatformFileUnlock(m_owner.Get(), 0, 10, false));
