@@ -5,6 +5,7 @@
 #include <strings.h>
 
 #include "MpFileName.h"
+#include "MpProgress.h"
 
 namespace {
 
@@ -247,4 +248,84 @@ bool MpIniFile::SeekToNextSection() {
         llLineStart = m_io.Tell64();
     }
     return false;
+}
+
+void MpIniFile::LoadUnLoadedSections() {
+    try {
+        if (HasNoFileYet()) return;
+        m_io.Seek64Absolute(0);
+        ReadPassLock lock(m_io);
+        MpString sHeader;
+        int32_t lIndex = 0;
+        while (lIndex < GetNumSections() && SeekToNextSection()) {
+            ReadHeader(sHeader);
+            MpIniSection* pSection = m_sections[lIndex];
+            if (sHeader == pSection->GetName()) {
+                if (!pSection->GetIsLoaded()) pSection->ReadLines(m_io);
+                ++lIndex;
+            }
+        }
+        lock.Release();
+    } catch (MpException& e) {
+        e.AddCallpath("LoadUnLoadedSections()", kClass);
+        throw;
+    }
+}
+
+void MpIniFile::Write(bool bLoad, uint32_t ulOpenFlags) {
+    MpString sTemporary;
+    try {
+        MpIOInterface::GetTempFileName(sTemporary, nullptr, nullptr);
+        if (bLoad) LoadUnLoadedSections();
+        WriteSectionsTo(sTemporary.GetCString());
+    } catch (MpException& e) {
+        // The INI file is untouched and the temporary file holds no complete text.
+        ReopenAfterFailedWrite(ulOpenFlags);
+        if (!sTemporary.IsEmpty()) {
+            try {
+                MpIOInterface::Delete(sTemporary.GetCString());
+            } catch (MpException&) {
+            }
+        }
+        e.AddCallpath("Write()", kClass);
+        throw;
+    }
+    try {
+        CopyOver(GetFileName(), sTemporary.GetCString());
+    } catch (MpException& e) {
+        // The INI file may be half-written now; the temporary file is the one complete copy.
+        MpString sReason(e.GetErrorMessage());
+        e.SetErrorMessage("%s The complete new text is kept in \"%s\".", sReason.GetCString(),
+                          sTemporary.GetCString());
+        ReopenAfterFailedWrite(ulOpenFlags);
+        e.AddCallpath("Write()", kClass);
+        throw;
+    }
+    try {
+        MpIOInterface::Delete(sTemporary.GetCString());
+        m_io.Open(GetFileName(), ulOpenFlags);
+    } catch (MpException& e) {
+        ReopenAfterFailedWrite(ulOpenFlags);
+        e.AddCallpath("Write()", kClass);
+        throw;
+    }
+}
+
+void MpIniFile::CopyOver(const char* sTo, const char* sFrom) {
+    MpIOInterface::Copy(sTo, sFrom, &MpNullProgress::Shared());
+}
+
+void MpIniFile::WriteSectionsTo(const char* sTemporary) {
+    m_io.Close();
+    m_io.Open(sTemporary, IO_READ | IO_WRITE | IO_CREATE);
+    for (MpIniSection* pSection : m_sections) pSection->Write(m_io);
+    m_io.Close();
+}
+
+void MpIniFile::ReopenAfterFailedWrite(uint32_t ulOpenFlags) noexcept {
+    if (m_io.GetIsOpen() && m_sFileName == m_io.GetFileName()) return;
+    try {
+        m_io.Open(GetFileName(), ulOpenFlags);
+    } catch (...) {
+    }
 }

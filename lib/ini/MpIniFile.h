@@ -9,8 +9,8 @@
 // The file object owns its sections; section pointers returned by the accessors stay valid
 // until the file object is destroyed or its section list changes. It keeps its own MpIO open
 // on the file from construction to destruction and holds a shared whole-file lock during each
-// reading pass (LoadSectionNames, LoadSection). Changes made in memory reach the file only
-// through Write; the destructor never writes.
+// reading pass (LoadSectionNames, LoadSection, LoadUnLoadedSections). Changes made in memory
+// reach the file only through Write; the destructor never writes.
 //
 // Failures raise MpException; each operation that passes one on adds its call-path entry of
 // class "MpIniFile".
@@ -87,6 +87,25 @@ public:
     // object has no name.
     bool SeekToNextSection();
 
+    // Reads the lines of every section that is not loaded yet, matching the file's headers to
+    // the sections in order, under the same shared lock as LoadSectionNames.
+    // Call-path entry "LoadUnLoadedSections()".
+    void LoadUnLoadedSections();
+    // Writes every section, in order, to a new temporary file, copies that over the INI file,
+    // deletes it and opens the I/O object on the INI file again with ulOpenFlags. With bLoad
+    // the sections never read are read first, so that they are not written empty.
+    // A failure before the copy leaves the INI file unchanged and the temporary file deleted;
+    // a failed copy (which may leave the INI file half-written) keeps the temporary file and
+    // names it in the message: "<reason> The complete new text is kept in \"<name>\".". After
+    // any failure the I/O object is opened on the INI file again where it can be.
+    // Call-path entry "Write()".
+    void Write(bool bLoad, uint32_t ulOpenFlags);
+
+protected:
+    // Replaces the contents of sTo by those of sFrom (MpIOInterface::Copy); virtual so that
+    // tests can make the copy fail.
+    virtual void CopyOver(const char* sTo, const char* sFrom);
+
 private:
     // True when the named file has not been created yet (a read-only use of a missing file).
     bool HasNoFileYet() const;
@@ -94,6 +113,11 @@ private:
     int32_t OccurrenceOfName(const MpIniSection* pSection) const;
     // Reads the next line, which must be a header, trimmed, into sHeader.
     void ReadHeader(MpString& sHeader);
+    // Closes the I/O object, writes every section to sTemporary and closes it again.
+    void WriteSectionsTo(const char* sTemporary);
+    // After a failed Write: opens the I/O object on the INI file again unless it still is;
+    // a failure to do so is dropped.
+    void ReopenAfterFailedWrite(uint32_t ulOpenFlags) noexcept;
 
     MpIO m_io;
     MpString m_sFileName;

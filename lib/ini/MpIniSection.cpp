@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +9,7 @@
 #include <strings.h>
 
 #include "MpIOInterface.h"
+#include "MpStreamInterface.h"
 
 namespace {
 
@@ -38,6 +38,25 @@ bool ReadHexadecimal(const char* sText, int32_t& lValue) {
     if (ullValue > UINT32_MAX) ullValue = UINT32_MAX;
     lValue = static_cast<int32_t>(static_cast<uint32_t>(ullValue));
     return true;
+}
+
+// The reader trims bytes 1 to 32 at both ends of a value and then drops one pair of enclosing
+// double quotes; a value that either step would change is written inside double quotes.
+bool NeedsQuotes(const char* sValue) {
+    size_t ulLength = std::strlen(sValue);
+    if (ulLength == 0) return false;
+    unsigned char ucFirst = static_cast<unsigned char>(sValue[0]);
+    unsigned char ucLast = static_cast<unsigned char>(sValue[ulLength - 1]);
+    return ucFirst <= 32 || ucLast <= 32 || (ulLength >= 2 && ucFirst == '"' && ucLast == '"');
+}
+
+const char kHexDigits[] = "0123456789ABCDEF";
+
+// 0 to 15 for "0" to "9" and "A" to "F", -1 for any other byte.
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
 }
 
 }  // namespace
@@ -197,6 +216,128 @@ void MpIniSection::AddLine(const char* sLine) {
     }
 }
 
+void MpIniSection::SetString(const char* sKeyName, const char* sValue) {
+    if (sKeyName == nullptr || sValue == nullptr) return;
+    try {
+        int32_t lIndex = FindKey(sKeyName);
+        if (lIndex < 0) {
+            if (sValue[0] != '\0') AddLine(sKeyName, sValue);
+            return;
+        }
+        if (sValue[0] != '\0') {
+            m_lines[lIndex]->SetValue(sValue);
+        } else {
+            RemoveLine(lIndex);
+        }
+        m_bModified = true;
+    } catch (MpException& e) {
+        e.AddCallpath("SetString()", kClass);
+        throw;
+    }
+}
+
+void MpIniSection::SetInt(const char* sKeyName, int32_t lValue) {
+    try {
+        MpString sText;
+        sText << lValue;
+        SetString(sKeyName, sText.GetCString());
+    } catch (MpException& e) {
+        e.AddCallpath("SetInt()", kClass);
+        throw;
+    }
+}
+
+void MpIniSection::SetBool(const char* sKeyName, bool bValue) {
+    try {
+        SetString(sKeyName, bValue ? "true" : "false");
+    } catch (MpException& e) {
+        e.AddCallpath("SetBool()", kClass);
+        throw;
+    }
+}
+
+void MpIniSection::SetBinaryString(const char* sKeyName, const void* pBytes, uint16_t usCount) {
+    try {
+        const unsigned char* pByte = static_cast<const unsigned char*>(pBytes);
+        MpString sText;
+        for (uint16_t usIndex = 0; usIndex < usCount; ++usIndex) {
+            sText << kHexDigits[pByte[usIndex] >> 4] << kHexDigits[pByte[usIndex] & 0x0F];
+        }
+        SetString(sKeyName, sText.GetCString());
+    } catch (MpException& e) {
+        e.AddCallpath("SetBinaryString()", kClass);
+        throw;
+    }
+}
+
+void MpIniSection::GetBinaryString(const char* sKeyName, void* pBuffer, uint16_t usSize, char cFill) {
+    try {
+        MpString sText(GetString(sKeyName, ""));
+        const char* sDigits = sText.GetCString();
+        uint32_t ulDigits = sText.GetLength();
+        unsigned char* pByte = static_cast<unsigned char*>(pBuffer);
+        int32_t lRoom = static_cast<int32_t>(usSize) - 1;  // one byte stays for the zero
+        std::memset(pByte, 0, usSize);
+        if (ulDigits == 0) {
+            if (lRoom > 0) std::memset(pByte, cFill, static_cast<size_t>(lRoom));
+            return;
+        }
+        if (lRoom < static_cast<int32_t>(ulDigits / 2)) {
+            MpException::Raise("sReturn string not big enough", kClass);
+        }
+        int iHigh = 0;
+        for (uint32_t ulIndex = 0; ulIndex < ulDigits; ++ulIndex) {
+            int iDigit = HexDigitValue(sDigits[ulIndex]);
+            if (iDigit < 0) MpException::Raise("Invalid binary string", kClass);
+            if (ulIndex % 2 == 0) {
+                iHigh = iDigit;
+            } else {
+                pByte[ulIndex / 2] = static_cast<unsigned char>(iHigh << 4 | iDigit);
+            }
+        }
+    } catch (MpException& e) {
+        e.AddCallpath("GetBinaryString()", kClass);
+        throw;
+    }
+}
+
+void MpIniSection::Write(MpOutputStreamInterface& out) {
+    try {
+        if (m_sName.IsEmpty()) {
+            MpException::Raise("Cannot write a section which does not have a name.", kClass);
+        }
+        if (GetNumLines() == 0) return;
+        out.WriteLine(GetName());
+        MpString sText;
+        for (int32_t lIndex = 0; lIndex < GetNumLines(); ++lIndex) {
+            WriteComments(out, m_commentBlocks[lIndex]);
+            // Keys are stored trimmed, so the reader gives them back as they are.
+            const char* sValue = m_lines[lIndex]->GetValue();
+            sText << EmptyString << m_lines[lIndex]->GetKey() << "=";
+            if (NeedsQuotes(sValue)) {
+                sText << "\"" << sValue << "\"";
+            } else {
+                sText << sValue;
+            }
+            out.WriteLine(sText.GetCString());
+        }
+        WriteComments(out, m_commentBlocks.back());
+        out.WriteLine("");
+        m_bModified = false;
+    } catch (MpException& e) {
+        e.AddCallpath("Write()", kClass);
+        throw;
+    }
+}
+
+void MpIniSection::WriteComments(MpOutputStreamInterface& out, const MpVector<MpString>& block) {
+    MpString sText;
+    for (const MpString& sComment : block) {
+        sText << EmptyString << ";" << sComment;
+        out.WriteLine(sText.GetCString());
+    }
+}
+
 void MpIniSection::SplitLine(const char* sText, MpString& sKey, MpString& sValue) {
     try {
         const char* pEquals = sText == nullptr ? nullptr : std::strchr(sText, '=');
@@ -259,3 +400,13 @@ void MpIniSection::AppendLine(MpIniLine* pLine) {
 }
 
 void MpIniSection::AppendEmptyCommentBlock() { m_commentBlocks.emplace_back(); }
+
+void MpIniSection::RemoveLine(int32_t lIndex) {
+    // The block that stood before the removed line joins the front of the next block, so the
+    // comments keep their order and there is still one block more than there are lines.
+    MpVector<MpString>& removedBlock = m_commentBlocks[lIndex];
+    MpVector<MpString>& nextBlock = m_commentBlocks[lIndex + 1];
+    nextBlock.insert(nextBlock.begin(), removedBlock.begin(), removedBlock.end());
+    m_commentBlocks.erase(m_commentBlocks.begin() + lIndex);
+    m_lines.erase(m_lines.begin() + lIndex);
+}

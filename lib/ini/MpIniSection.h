@@ -22,6 +22,7 @@
 #include "MpVector.h"
 
 class MpIOInterface;
+class MpOutputStreamInterface;
 
 class MpIniSection {
 public:
@@ -89,6 +90,37 @@ public:
     // empty comment block; sets the modified flag. Call-path entry "AddLine(char *sLine)".
     void AddLine(const char* sLine);
 
+    // --- Editing; every change sets the modified flag.
+
+    // A null key or value changes nothing. Without a line for the key (FindKey), a non-empty
+    // value appends one and an empty value changes nothing. Otherwise a non-empty value
+    // replaces the first such line's value and an empty value removes that line; the comments
+    // that stood before it then stand before the line after it (or at the end).
+    // Call-path entry "SetString()".
+    void SetString(const char* sKeyName, const char* sValue);
+    // SetString with lValue in decimal. Call-path entry "SetInt()".
+    void SetInt(const char* sKeyName, int32_t lValue);
+    // SetString with "true" or "false". Call-path entry "SetBool()".
+    void SetBool(const char* sKeyName, bool bValue);
+    // SetString with each of the usCount bytes as two upper-case hexadecimal digits, high half
+    // first; a count of 0 removes the key. Call-path entry "SetBinaryString()".
+    // REQUIRES: pBytes points to usCount bytes.
+    void SetBinaryString(const char* sKeyName, const void* pBytes, uint16_t usCount);
+    // Decodes the key's hexadecimal text (digits 0-9 and A-F, high half first; a last digit
+    // without a partner is dropped) into pBuffer, whose usSize bytes are zeroed first. A missing
+    // or empty value sets the first usSize - 1 bytes to cFill instead. Raises "sReturn string
+    // not big enough" when the bytes and a terminating zero do not fit, "Invalid binary string"
+    // for any other byte (lower-case letters included). Call-path entry "GetBinaryString()".
+    void GetBinaryString(const char* sKeyName, void* pBuffer, uint16_t usSize, char cFill);
+
+    // Writes the section in the form ReadLines reads back into the same lines, values and
+    // comments: the bracketed name, each line's comments as ";" + text and the line as
+    // key=value, the trailing comments, then one empty line. A value the reader would trim or
+    // unquote is written inside double quotes. A section without lines writes nothing, not even
+    // its comments. Clears the modified flag. Raises "Cannot write a section which does not
+    // have a name." for a section without a name. Call-path entry "Write()".
+    void Write(MpOutputStreamInterface& out);
+
     // The file syntax's split of one trimmed text line: cut at the first "="; the value is the
     // part after it, trimmed (empty without "="), the key the part before it (the whole text
     // without "="), trimmed. A value of two bytes or more that begins and ends with a double
@@ -104,6 +136,8 @@ public:
 private:
     void AppendLine(MpIniLine* pLine);
     void AppendEmptyCommentBlock();
+    void RemoveLine(int32_t lIndex);
+    static void WriteComments(MpOutputStreamInterface& out, const MpVector<MpString>& block);
 
     MpPointerVector<MpIniLine> m_lines;
     MpVector<MpVector<MpString>> m_commentBlocks;

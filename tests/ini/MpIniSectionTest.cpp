@@ -122,23 +122,6 @@ TEST(MpIniSection, GetStringIntoABufferIsCutAndTerminated) {
     EXPECT_STREQ("", section.GetString("Name", "", sBuffer, 1));
 }
 
-TEST(MpIniSection, AddLineKeepsOneCommentBlockPerLinePlusOne) {
-    MpIniSection section("S");
-    EXPECT_EQ(0, section.GetNumLines());
-    section.AddComment(" before");
-    section.AddLine("A=1");
-    section.AddLine("");
-    section.AddLine(nullptr);
-    section.AddLine("B", " 2 ");
-    section.AddComment(" after");
-    ASSERT_EQ(2, section.GetNumLines());
-    EXPECT_TRUE(section.GetIsModified());
-    EXPECT_STREQ(" 2 ", section.GetLine(1)->GetValue());
-    EXPECT_STREQ(" before", section.GetCommentBlock(0).at(0).GetCString());
-    EXPECT_TRUE(section.GetCommentBlock(1).empty());
-    EXPECT_STREQ(" after", section.GetCommentBlock(2).at(0).GetCString());
-}
-
 TEST(MpIniSection, GetLineOutsideTheLinesRaisesWithItsEntry) {
     MpIniSection section("S");
     section.AddLine("A", "1");
