@@ -1,34 +1,37 @@
 #include "CliArguments.h"
 
-#include <climits>
+#include <cstdint>
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
 enum CommandBit : unsigned { kPad = 1, kCsv = 2, kFields = 4 };
 
-unsigned BitOf(CliCommand command) {
-    switch (command) {
-        case CliCommand::Pad: return kPad;
-        case CliCommand::Csv: return kCsv;
-        case CliCommand::Fields: return kFields;
-        default: return 0;
-    }
-}
+struct CommandSpec {
+    const char* word;
+    CliCommand command;
+    unsigned bit;  // marks the options that apply to the command
+};
 
-const char* NameOf(CliCommand command) {
-    switch (command) {
-        case CliCommand::Pad: return "pad";
-        case CliCommand::Csv: return "csv";
-        case CliCommand::Fields: return "fields";
-        default: return "";
+const CommandSpec kCommands[] = {
+    {"pad", CliCommand::Pad, kPad},           // INPUT OUTPUT --length N
+    {"csv", CliCommand::Csv, kCsv},           // INPUT OUTPUT --dd DDFILE
+    {"fields", CliCommand::Fields, kFields},  // DDFILE
+    {"--help", CliCommand::Help, 0},          // no operands and no options
+    {"-h", CliCommand::Help, 0},
+    {"--version", CliCommand::Version, 0},
+};
+
+const CommandSpec& SpecOf(CliCommand command) {
+    for (const CommandSpec& spec : kCommands) {
+        if (spec.command == command) return spec;
     }
+    return kCommands[0];  // not reached: every command has a spec
 }
 
 int32_t ParseRecordLength(const std::string& text) {
-    bool digitsOnly = !text.empty() && text.size() <= 10 &&
-                      text.find_first_not_of("0123456789") == std::string::npos;
+    bool digitsOnly =
+        !text.empty() && text.size() <= 10 && text.find_first_not_of("0123456789") == std::string::npos;
     long long value = digitsOnly ? std::strtoll(text.c_str(), nullptr, 10) : 0;
     if (value <= 0 || value > INT32_MAX) {
         throw CliUsageError("--length expects a record length from 1 to 2147483647, not '" + text + "'");
@@ -52,12 +55,15 @@ struct OptionSpec {
 };
 
 const OptionSpec kOptions[] = {
-    {"--length", true, kPad, [](CliArguments& a, const std::string& v) { a.recordLength = ParseRecordLength(v); }},
+    {"--length", true, kPad,
+     [](CliArguments& a, const std::string& v) { a.recordLength = ParseRecordLength(v); }},
     {"--dd", true, kCsv, [](CliArguments& a, const std::string& v) { a.ddFile = v; }},
     {"--csv", true, kFields, [](CliArguments& a, const std::string& v) { a.csvInput = v; }},
     {"--map", true, kCsv, [](CliArguments& a, const std::string& v) { a.overrides.push_back(ParseMap(v)); }},
     {"--ignore", true, kCsv,
-     [](CliArguments& a, const std::string& v) { a.overrides.push_back(ColumnOverride{v, "", true}); }},
+     [](CliArguments& a, const std::string& v) {
+         a.overrides.push_back(ColumnOverride{v, "", true});
+     }},
     {"--population", false, kCsv | kFields, [](CliArguments& a, const std::string&) { a.population = true; }},
     {"--blank-unprintable", false, kPad | kCsv,
      [](CliArguments& a, const std::string&) { a.blankUnprintable = true; }},
@@ -74,11 +80,9 @@ const OptionSpec* FindOption(const std::string& name) {
 }
 
 CliCommand CommandNamed(const std::string& word) {
-    if (word == "pad") return CliCommand::Pad;
-    if (word == "csv") return CliCommand::Csv;
-    if (word == "fields") return CliCommand::Fields;
-    if (word == "--help" || word == "-h") return CliCommand::Help;
-    if (word == "--version") return CliCommand::Version;
+    for (const CommandSpec& spec : kCommands) {
+        if (word == spec.word) return spec.command;
+    }
     throw CliUsageError("unknown command '" + word + "'");
 }
 
@@ -89,8 +93,8 @@ int ApplyOption(CliArguments& arguments, const std::string& word, const char* ne
     std::string name = word.substr(0, equals);
     const OptionSpec* option = FindOption(name);
     if (option == nullptr) throw CliUsageError("unknown option '" + name + "'");
-    if ((option->commands & BitOf(arguments.command)) == 0) {
-        throw CliUsageError("option '" + name + "' does not apply to " + NameOf(arguments.command));
+    if ((option->commands & SpecOf(arguments.command).bit) == 0) {
+        throw CliUsageError("option '" + name + "' does not apply to " + SpecOf(arguments.command).word);
     }
     if (!option->takesValue) {
         if (equals != std::string::npos) throw CliUsageError("option '" + name + "' takes no value");
@@ -109,7 +113,7 @@ int ApplyOption(CliArguments& arguments, const std::string& word, const char* ne
 void AssignOperands(CliArguments& arguments, const std::vector<std::string>& operands) {
     std::size_t wanted = arguments.command == CliCommand::Fields ? 1 : 2;
     if (operands.size() < wanted) {
-        throw CliUsageError(std::string(NameOf(arguments.command)) +
+        throw CliUsageError(std::string(SpecOf(arguments.command).word) +
                             (wanted == 1 ? " needs a DD file" : " needs an input and an output file"));
     }
     if (operands.size() > wanted) throw CliUsageError("unexpected operand '" + operands[wanted] + "'");

@@ -24,10 +24,10 @@ struct ColumnOverride {
 
 struct CliArguments {
     CliCommand command = CliCommand::Help;
-    std::string input;       // pad, csv: the input file, "-" for standard input
-    std::string output;      // pad, csv: the output file, "-" for standard output
-    std::string ddFile;      // csv: --dd; fields: the operand
-    std::string csvInput;    // fields: --csv, empty when not given
+    std::string input;         // pad, csv: the input file, "-" for standard input
+    std::string output;        // pad, csv: the output file, "-" for standard output
+    std::string ddFile;        // csv: --dd; fields: the operand
+    std::string csvInput;      // fields: --csv, empty when not given
     int32_t recordLength = 0;  // pad: --length
     bool population = false;
     bool blankUnprintable = false;

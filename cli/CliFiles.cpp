@@ -1,8 +1,8 @@
 #include "CliFiles.h"
 
-#include <fstream>
-
 #include <unistd.h>
+
+#include <fstream>
 
 #include "CliErrors.h"
 #include "MpPlatformFile.h"
@@ -22,7 +22,8 @@ bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
 
 TemporaryFile::TemporaryFile() {
     std::string directory;
-    if (!MpPlatformTempDirectory(directory) || !MpPlatformCreateTempFile(directory.c_str(), "lathwell-", name_)) {
+    if (!MpPlatformTempDirectory(directory) ||
+        !MpPlatformCreateTempFile(directory.c_str(), "lathwell-", name_)) {
         throw CliRefusal("Could not create a temporary file in " +
                          (directory.empty() ? std::string("the temporary directory") : directory));
     }

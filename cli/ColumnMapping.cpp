@@ -1,9 +1,9 @@
 #include "ColumnMapping.h"
 
-#include <cctype>
+#include <strings.h>
+
 #include <cstdlib>
 #include <string>
-#include <strings.h>
 
 #include "CliFiles.h"
 #include "GzipLineReader.h"
@@ -16,7 +16,8 @@ namespace {
 // same way.
 std::unique_ptr<LineReader> OpenHeaderReader(const std::string& fileName) {
     MpFileName name(fileName.c_str());
-    if (strcasecmp(name.GetExtension(), ".gz") == 0) return std::make_unique<GzipLineReader>(fileName.c_str(), false);
+    if (strcasecmp(name.GetExtension(), ".gz") == 0)
+        return std::make_unique<GzipLineReader>(fileName.c_str(), false);
     return std::make_unique<PlainLineReader>(fileName.c_str(), false);
 }
 
@@ -27,21 +28,13 @@ int64_t NumberAfterMark(const std::string& text, char mark) {
     return std::strtoll(text.c_str() + 1, nullptr, 10);
 }
 
-bool EqualIgnoringCase(const char* a, const std::string& b) {
-    std::size_t i = 0;
-    for (; a[i] != '\0' && i < b.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return a[i] == '\0' && i == b.size();
-}
-
 std::size_t ResolveColumn(const std::vector<ColumnHeader>& headers, const std::string& name) {
     int64_t number = NumberAfterMark(name, '#');
-    if (number >= 1 && static_cast<uint64_t>(number) <= headers.size()) return static_cast<std::size_t>(number - 1);
+    if (number >= 1 && static_cast<uint64_t>(number) <= headers.size())
+        return static_cast<std::size_t>(number - 1);
     if (number >= 0) {
-        throw CliRefusal("No column " + name + " (the header has " + std::to_string(headers.size()) + " columns)");
+        throw CliRefusal("No column " + name + " (the header has " + std::to_string(headers.size()) +
+                         " columns)");
     }
     std::size_t found = headers.size();
     for (std::size_t i = 0; i < headers.size(); ++i) {
@@ -59,7 +52,8 @@ int16_t ResolveField(const std::vector<AvailableField>& fields, const std::strin
     int64_t section = NumberAfterMark(name, '@');
     const AvailableField* found = nullptr;
     for (const AvailableField& field : fields) {
-        bool matches = section >= 0 ? field.sectionIndex == section : EqualIgnoringCase(field.shownName.GetCString(), name);
+        bool matches = section >= 0 ? field.sectionIndex == section
+                                    : strcasecmp(field.shownName.GetCString(), name.c_str()) == 0;
         if (!matches) continue;
         if (found != nullptr) {
             throw CliRefusal("More than one DD field is named '" + name + "'; name it by section (@J)");
@@ -67,7 +61,8 @@ int16_t ResolveField(const std::vector<AvailableField>& fields, const std::strin
         found = &field;
     }
     if (found == nullptr || found->sectionIndex > INT16_MAX) {
-        throw CliRefusal("The DD File offers no field " + (section >= 0 ? "in section " + name : "named '" + name + "'"));
+        throw CliRefusal("The DD File offers no field " +
+                         (section >= 0 ? "in section " + name : "named '" + name + "'"));
     }
     return static_cast<int16_t>(found->sectionIndex);
 }
@@ -98,7 +93,8 @@ std::vector<ColumnHeader> ReadCsvHeader(const std::string& fileName, const std::
     if (headers.size() < 2) throw CliRefusal(displayName + ": The Input File is not a valid CSV file.");
     for (const ColumnHeader& header : headers) {
         if (header.blank) {
-            warnings << "lathwell-cli: Blank Column Header found in input file. '<Blank>' used as field name.\n";
+            warnings
+                << "lathwell-cli: Blank Column Header found in input file. '<Blank>' used as field name.\n";
         }
     }
     return headers;

@@ -41,27 +41,29 @@ int32_t DDRecordLength(DDFile& ddFile, const CliArguments& arguments) {
 
 // The record length and field position map of a CSV run, as the main window and the field
 // selection dialog would leave them.
-void PrepareCsvRun(const CliArguments& arguments, const std::string& inputDisplayName, ConversionSettings& settings,
-                   std::ostream& warnings) {
+void PrepareCsvRun(const CliArguments& arguments, const std::string& inputDisplayName,
+                   ConversionSettings& settings, std::ostream& warnings) {
     std::vector<AvailableField> fields;
     {
         std::unique_ptr<DDFile> ddFile = OpenDDFile(arguments.ddFile);
         settings.recordLength = DDRecordLength(*ddFile, arguments);
         fields = OfferedFields(*ddFile, arguments.population);
     }
-    std::vector<ColumnHeader> headers = ReadCsvHeader(settings.inputName.GetCString(), inputDisplayName, warnings);
+    std::vector<ColumnHeader> headers =
+        ReadCsvHeader(settings.inputName.GetCString(), inputDisplayName, warnings);
     settings.fieldPositions = BuildFieldPositions(headers, fields, arguments.overrides);
     if (CountMatchedColumns(settings.fieldPositions) < 2) {
         throw CliRefusal(
-            "At least two fields in the Input File must be matched with corresponding fields from the DD File.  "
+            "At least two fields in the Input File must be matched with corresponding fields from the DD "
+            "File.  "
             "Please set field positions.");
     }
     settings.ddFileName = arguments.ddFile.c_str();
     settings.usePopulationFields = arguments.population;
 }
 
-void Report(const CliArguments& arguments, const ConversionSettings& settings, const RunStatistics& statistics,
-            const std::string* failure, const CliStreams& streams) {
+void Report(const CliArguments& arguments, const ConversionSettings& settings,
+            const RunStatistics& statistics, const std::string* failure, const CliStreams& streams) {
     if (failure != nullptr) streams.err << "lathwell-cli: " << *failure << "\n";
     if (arguments.json) {
         std::ostream& target = arguments.output == kStandardStream ? streams.err : streams.out;
@@ -82,7 +84,9 @@ int RunConvertCommand(const CliArguments& arguments, const CliStreams& streams) 
     std::unique_ptr<TemporaryFile> inputCopy;
     if (arguments.input == kStandardStream) {
         inputCopy = std::make_unique<TemporaryFile>();
-        if (!CopyStreamToFile(streams.in, inputCopy->Name())) throw CliRefusal("Could not copy standard input to a temporary file");
+        if (!CopyStreamToFile(streams.in, inputCopy->Name())) {
+            throw CliRefusal("Could not copy standard input to a temporary file");
+        }
     }
     settings.inputName = inputCopy ? inputCopy->Name().c_str() : arguments.input.c_str();
     if (arguments.command == CliCommand::Csv) {

@@ -46,7 +46,8 @@ std::vector<ColumnMatch> MatchColumns(const std::vector<ColumnHeader>& headers,
         auto field = std::find_if(fields.begin(), fields.end(), [&](const AvailableField& candidate) {
             return candidate.sectionIndex == fieldPositions[i];
         });
-        matches.push_back(ColumnMatch{headers[i].text.GetCString(), field == fields.end() ? nullptr : &*field});
+        matches.push_back(
+            ColumnMatch{headers[i].text.GetCString(), field == fields.end() ? nullptr : &*field});
     }
     return matches;
 }
@@ -55,8 +56,8 @@ std::string FieldsText(const std::vector<AvailableField>& fields, const std::vec
                        bool withColumns) {
     std::vector<TableRow> fieldRows{{"Available DD Fields", "Position", "Section"}};
     for (const AvailableField& field : fields) {
-        fieldRows.push_back({field.shownName.GetCString(), field.position.GetCString(),
-                             std::to_string(field.sectionIndex)});
+        fieldRows.push_back(
+            {field.shownName.GetCString(), field.position.GetCString(), std::to_string(field.sectionIndex)});
     }
     std::string text = TextTable(fieldRows);
     if (!withColumns) return text;
@@ -85,7 +86,8 @@ std::string FieldsJson(const std::vector<AvailableField>& fields, const std::vec
                             .AddNumber("section", column.field ? column.field->sectionIndex : -1)
                             .Text());
     }
-    return JsonObject().AddJson("fields", fieldArray.Text()).AddJson("columns", columnArray.Text()).Text() + "\n";
+    return JsonObject().AddJson("fields", fieldArray.Text()).AddJson("columns", columnArray.Text()).Text() +
+           "\n";
 }
 
 }  // namespace
@@ -96,10 +98,12 @@ int RunFieldsCommand(const CliArguments& arguments, const CliStreams& streams) {
     const bool withColumns = !arguments.csvInput.empty();
     if (withColumns && arguments.csvInput == "-") {
         TemporaryFile inputCopy;
-        if (!CopyStreamToFile(streams.in, inputCopy.Name())) throw CliRefusal("Could not copy standard input to a temporary file");
+        if (!CopyStreamToFile(streams.in, inputCopy.Name()))
+            throw CliRefusal("Could not copy standard input to a temporary file");
         columns = MatchColumns(ReadCsvHeader(inputCopy.Name(), "standard input", streams.err), fields);
     } else if (withColumns) {
-        if (!FileExists(arguments.csvInput)) throw CliRefusal(arguments.csvInput + ": Input File Does Not Exist");
+        if (!FileExists(arguments.csvInput))
+            throw CliRefusal(arguments.csvInput + ": Input File Does Not Exist");
         columns = MatchColumns(ReadCsvHeader(arguments.csvInput, arguments.csvInput, streams.err), fields);
     }
     streams.out << (arguments.json ? FieldsJson(fields, columns) : FieldsText(fields, columns, withColumns))

@@ -1,27 +1,25 @@
 #include "JsonText.h"
 
 #include <cstdio>
+#include <cstring>
 
 std::string JsonQuoted(const std::string& bytes) {
+    // The bytes JSON writes as a backslash and a letter, and their letters.
+    static const char kShortEscaped[] = "\"\\\b\f\n\r\t";
+    static const char kShortLetters[] = "\"\\bfnrt";
     std::string quoted = "\"";
     for (char c : bytes) {
         unsigned char byte = static_cast<unsigned char>(c);
-        switch (byte) {
-            case '"': quoted += "\\\""; break;
-            case '\\': quoted += "\\\\"; break;
-            case '\b': quoted += "\\b"; break;
-            case '\f': quoted += "\\f"; break;
-            case '\n': quoted += "\\n"; break;
-            case '\r': quoted += "\\r"; break;
-            case '\t': quoted += "\\t"; break;
-            default:
-                if (byte < 0x20 || byte >= 0x7f) {
-                    char escape[8];
-                    std::snprintf(escape, sizeof escape, "\\u%04x", byte);
-                    quoted += escape;
-                } else {
-                    quoted += c;
-                }
+        const char* shortEscape = byte != 0 ? std::strchr(kShortEscaped, c) : nullptr;
+        if (shortEscape != nullptr) {
+            quoted += '\\';
+            quoted += kShortLetters[shortEscape - kShortEscaped];
+        } else if (byte < 0x20 || byte >= 0x7f) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", byte);
+            quoted += escape;
+        } else {
+            quoted += c;
         }
     }
     return quoted + "\"";

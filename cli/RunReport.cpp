@@ -23,17 +23,15 @@ std::string NumberLine(const char* caption, int32_t value) {
 }  // namespace
 
 std::string StatisticsText(int32_t recordLength, const RunStatistics& statistics) {
-    return std::string("Input File:\n") +
-           NumberLine("Lines Precessed:", statistics.LinesProcessed) +
+    return std::string("Input File:\n") + NumberLine("Lines Precessed:", statistics.LinesProcessed) +
            NumberLine("Minimum Record Length:", statistics.MinRecordLength) +
            NumberLine("Maximum Record Length:", statistics.MaxRecordLength) +
            CaptionLine("Empty Records Skipped") +
-           NumberLine("Not Processed:", statistics.EmptyRecordsSkipped) +
-           "Output File (Rec Len " + FormatWithThousandsSeparators(recordLength).GetCString() + "):\n" +
+           NumberLine("Not Processed:", statistics.EmptyRecordsSkipped) + "Output File (Rec Len " +
+           FormatWithThousandsSeparators(recordLength).GetCString() + "):\n" +
            NumberLine("Records Edited:", statistics.RecordsEdited) +
            NumberLine("Lines Truncated:", statistics.LinesTruncated) +
-           NumberLine("Lines Padded:", statistics.LinesPadded) +
-           CaptionLine("Lines with non-ASCII") +
+           NumberLine("Lines Padded:", statistics.LinesPadded) + CaptionLine("Lines with non-ASCII") +
            NumberLine("Converted to Blanks:", statistics.LinesAsciiFixed);
 }
 

@@ -1,9 +1,9 @@
-#include "CliArguments.h"
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
+#include "CliArguments.h"
 
 namespace {
 
@@ -24,8 +24,8 @@ std::string RefusalOf(const std::vector<const char*>& words) {
 }  // namespace
 
 TEST(CliArguments, PadTakesItsOperandsAndOptionsInAnyOrder) {
-    CliArguments a = Parse({"pad", "--force", "in.txt", "--length=80", "out.txd", "--blank-unprintable", "--quiet",
-                            "--json"});
+    CliArguments a = Parse(
+        {"pad", "--force", "in.txt", "--length=80", "out.txd", "--blank-unprintable", "--quiet", "--json"});
     EXPECT_EQ(a.command, CliCommand::Pad);
     EXPECT_EQ(a.input, "in.txt");
     EXPECT_EQ(a.output, "out.txd");

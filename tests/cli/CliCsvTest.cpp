@@ -1,9 +1,9 @@
-#include "CliTestSupport.h"
+#include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <string>
 
-#include <gtest/gtest.h>
-#include <zlib.h>
+#include "CliTestSupport.h"
 
 namespace {
 
@@ -37,7 +37,8 @@ void WriteGzip(const std::string& path, const std::string& text) {
 }  // namespace
 
 TEST_F(CliCsv, MatchesHeadersAutomaticallyThenAppliesMaps) {
-    CliOutcome outcome = Run({"csv", "t.csv", "out.txd", "--dd", "t.dd", "--map", "Deaths=deaths (CASES)", "--json"});
+    CliOutcome outcome =
+        Run({"csv", "t.csv", "out.txd", "--dd", "t.dd", "--map", "Deaths=deaths (CASES)", "--json"});
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.err, "");
     EXPECT_EQ(outcome.out, StatisticsJson(12, Counts(2, 10, 14, 2, 0, 2, 0, 0), nullptr));
@@ -45,8 +46,8 @@ TEST_F(CliCsv, MatchesHeadersAutomaticallyThenAppliesMaps) {
 }
 
 TEST_F(CliCsv, ColumnsByNumberFieldsBySectionAndLaterOverridesWin) {
-    CliOutcome outcome = Run({"csv", "t.csv", "out.txd", "--dd", "t.dd", "--quiet", "--map", "#3=@4", "--ignore",
-                              "AGE GROUP", "--map", "Notes=Age Group", "--ignore", "#4"});
+    CliOutcome outcome = Run({"csv", "t.csv", "out.txd", "--dd", "t.dd", "--quiet", "--map", "#3=@4",
+                              "--ignore", "AGE GROUP", "--map", "Notes=Age Group", "--ignore", "#4"});
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out + outcome.err, "");
     EXPECT_EQ(Read("out.txd"), "Bob    0012 \r\nAlexa  0007 \r\n");
@@ -105,8 +106,9 @@ TEST_F(CliCsv, RefusalsWriteNothing) {
     Write("single.csv", "Name\nBob\n");
     Write("unmatched.csv", "Name,Other\nBob,1\n");
     Write("twice.csv", "A,A,Name\n1,2,3\n");
-    Write("dup.dd", "[FileInfo]\nRecordLength=12\n[Field1]\nFieldName=Name\nLength=1\nByteOffset=1\n"
-                    "[Field2]\nFieldName=NAME\nLength=1\nByteOffset=2\n");
+    Write("dup.dd",
+          "[FileInfo]\nRecordLength=12\n[Field1]\nFieldName=Name\nLength=1\nByteOffset=1\n"
+          "[Field2]\nFieldName=NAME\nLength=1\nByteOffset=2\n");
     struct Case {
         std::vector<std::string> extra;
         std::string message;
@@ -126,8 +128,10 @@ TEST_F(CliCsv, RefusalsWriteNothing) {
         {{"t.csv", "new.txd", "--dd", "t.dd", "--ignore", "name"}, atLeastTwo},
         {{"t.csv", "new.txd", "--dd", "t.dd", "--map", "Zip=Name"}, "No column is headed 'Zip'"},
         {{"t.csv", "new.txd", "--dd", "t.dd", "--map", "#5=Name"}, "No column #5 (the header has 4 columns)"},
-        {{"t.csv", "new.txd", "--dd", "t.dd", "--map", "Notes=Nothing"}, "The DD File offers no field named 'Nothing'"},
-        {{"t.csv", "new.txd", "--dd", "t.dd", "--map", "Notes=@3"}, "The DD File offers no field in section @3"},
+        {{"t.csv", "new.txd", "--dd", "t.dd", "--map", "Notes=Nothing"},
+         "The DD File offers no field named 'Nothing'"},
+        {{"t.csv", "new.txd", "--dd", "t.dd", "--map", "Notes=@3"},
+         "The DD File offers no field in section @3"},
         {{"twice.csv", "new.txd", "--dd", "t.dd", "--map", "A=Name"},
          "More than one column is headed 'A'; name it by number (#N)"},
         {{"t.csv", "new.txd", "--dd", "dup.dd", "--map", "Notes=name"},

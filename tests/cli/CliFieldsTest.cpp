@@ -1,8 +1,8 @@
-#include "CliTestSupport.h"
+#include <gtest/gtest.h>
 
 #include <string>
 
-#include <gtest/gtest.h>
+#include "CliTestSupport.h"
 
 namespace {
 
@@ -38,7 +38,8 @@ TEST_F(CliFields, ListsOfferedFieldsByPositionAndTheColumnMatches) {
               "deaths (cases)  Deaths (Cases)\n"
               "<Blank>\n"
               "Other\n");
-    EXPECT_EQ(outcome.err, "lathwell-cli: Blank Column Header found in input file. '<Blank>' used as field name.\n");
+    EXPECT_EQ(outcome.err,
+              "lathwell-cli: Blank Column Header found in input file. '<Blank>' used as field name.\n");
 }
 
 TEST_F(CliFields, PopulationModeAsJson) {
@@ -69,7 +70,8 @@ TEST_F(CliFields, Refusals) {
     Write("single.csv", "Name\n");
     ExpectRefused(Run({"fields", "none.dd"}), "none.dd: DD File Does Not Exist");
     ExpectRefused(Run({"fields", "one.dd", "--csv", "single.csv"}), "one.dd: Invalid DD file.");
-    ExpectRefused(Run({"fields", "t.dd", "--csv", "single.csv"}), "single.csv: The Input File is not a valid CSV file.");
+    ExpectRefused(Run({"fields", "t.dd", "--csv", "single.csv"}),
+                  "single.csv: The Input File is not a valid CSV file.");
     ExpectRefused(Run({"fields", "t.dd", "--csv", "none.csv"}), "none.csv: Input File Does Not Exist");
     EXPECT_FALSE(Exists("none.dd"));
 }

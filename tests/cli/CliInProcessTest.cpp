@@ -1,12 +1,12 @@
-#include "Cli.h"
-#include "RunReport.h"
-#include "TempDir.h"
+#include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
+#include "Cli.h"
+#include "RunReport.h"
+#include "TempDir.h"
 
 namespace {
 

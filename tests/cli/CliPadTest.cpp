@@ -1,10 +1,10 @@
-#include "CliArguments.h"
-#include "CliTestSupport.h"
+#include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <string>
 
-#include <gtest/gtest.h>
-#include <zlib.h>
+#include "CliArguments.h"
+#include "CliTestSupport.h"
 
 namespace {
 
@@ -91,13 +91,18 @@ TEST_F(CliPad, RefusalsWriteNothingAndLeaveFilesAlone) {
     };
     const Case cases[] = {
         {{"pad", "none.txt", "new.txd", "--length", "3"}, "none.txt: Input File Does Not Exist"},
-        {{"pad", "in.txt", "in.txt", "--length", "3", "--force"}, "in.txt: Output File and Input File are the same"},
+        {{"pad", "in.txt", "in.txt", "--length", "3", "--force"},
+         "in.txt: Output File and Input File are the same"},
         {{"pad", "in.txt", "sub/../in.txt", "--length", "3", "--force"},
          "sub/../in.txt: Output File and Input File are the same"},
-        {{"pad", "in.txt", "link.txt", "--length", "3", "--force"}, "link.txt: Output File and Input File are the same"},
-        {{"pad", "link.txt", input, "--length", "3", "--force"}, input + ": Output File and Input File are the same"},
-        {{"pad", "in.txt", "out.txd", "--length", "3"}, "out.txd: Output File already exists (use --force to overwrite it)"},
-        {{"pad", "in.txt", "nowhere/new.txd", "--length", "3"}, "nowhere/new.txd: Invalid File Name for Output File"},
+        {{"pad", "in.txt", "link.txt", "--length", "3", "--force"},
+         "link.txt: Output File and Input File are the same"},
+        {{"pad", "link.txt", input, "--length", "3", "--force"},
+         input + ": Output File and Input File are the same"},
+        {{"pad", "in.txt", "out.txd", "--length", "3"},
+         "out.txd: Output File already exists (use --force to overwrite it)"},
+        {{"pad", "in.txt", "nowhere/new.txd", "--length", "3"},
+         "nowhere/new.txd: Invalid File Name for Output File"},
         {{"pad", "in.txt", "sub", "--length", "3", "--force"}, "sub: Invalid File Name for Output File"},
         {{"pad", "in.txt", "new.txd", "--length", "0"},
          "--length expects a record length from 1 to 2147483647, not '0' (see lathwell-cli --help)"},
@@ -125,9 +130,11 @@ TEST_F(CliPad, FullDiskIsAFailureNotASuccess) {
 
     CliOutcome packed = Run({"pad", "in.txt", "full.txd.gz", "--length", "3", "--force", "--quiet"});
     EXPECT_EQ(packed.status, 1);
-    EXPECT_EQ(packed.err, "lathwell-cli: Could not finish compressed file \"full.txd.gz\" -- No space left on device\n");
+    EXPECT_EQ(packed.err,
+              "lathwell-cli: Could not finish compressed file \"full.txd.gz\" -- No space left on device\n");
 
-    CliOutcome piped = RunCliProcess({"pad", "-", "-", "--length", "3"}, dir_.Path().string(), "abc\n", "/dev/full");
+    CliOutcome piped =
+        RunCliProcess({"pad", "-", "-", "--length", "3"}, dir_.Path().string(), "abc\n", "/dev/full");
     EXPECT_EQ(piped.status, 1);
     EXPECT_EQ(piped.err, "lathwell-cli: Writing to standard output failed\n" +
                              StatisticsText(3, Counts(1, 3, 3, 0, 0, 0, 0, 0)));

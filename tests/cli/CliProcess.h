@@ -5,14 +5,14 @@
 // sent to a given path (such as /dev/full), and is then not captured.
 #pragma once
 
-#include "TempDir.h"
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "TempDir.h"
 
 struct CliOutcome {
     int status = -1;  // the exit status, or -1 when the child did not exit normally
@@ -21,7 +21,8 @@ struct CliOutcome {
 };
 
 inline CliOutcome RunCliProcess(const std::vector<std::string>& arguments, const std::string& workDir = "",
-                                const std::string& standardInput = "", const std::string& standardOutputPath = "") {
+                                const std::string& standardInput = "",
+                                const std::string& standardOutputPath = "") {
     TempDir streams;
     std::string inPath = streams.Write("stdin", standardInput);
     std::string outPath = standardOutputPath.empty() ? streams.File("stdout") : standardOutputPath;
@@ -39,7 +40,8 @@ inline CliOutcome RunCliProcess(const std::vector<std::string>& arguments, const
         int in = open(inPath.c_str(), O_RDONLY);
         int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(127);
+        if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0)
+            _exit(127);
         if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(127);
         execv(argv[0], argv.data());
         _exit(127);

@@ -2,18 +2,18 @@
 // temporary working directory, and the expected statistics in the two report forms.
 #pragma once
 
-#include "CliProcess.h"
-#include "RunReport.h"
-#include "TempDir.h"
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
+#include "CliProcess.h"
+#include "RunReport.h"
+#include "TempDir.h"
 
 // The eight counters in the order the results window lists them, for compact expectations.
-inline RunStatistics Counts(int32_t processed, int32_t minimum, int32_t maximum, int32_t edited, int32_t truncated,
-                            int32_t padded, int32_t empty, int32_t asciiFixed) {
+inline RunStatistics Counts(int32_t processed, int32_t minimum, int32_t maximum, int32_t edited,
+                            int32_t truncated, int32_t padded, int32_t empty, int32_t asciiFixed) {
     RunStatistics statistics;
     statistics.LinesProcessed = processed;
     statistics.MinRecordLength = minimum;

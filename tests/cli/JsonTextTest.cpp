@@ -1,8 +1,8 @@
-#include "JsonText.h"
+#include <gtest/gtest.h>
 
 #include <string>
 
-#include <gtest/gtest.h>
+#include "JsonText.h"
 
 TEST(JsonText, EscapesQuotesBackslashesControlAndHighBytes) {
     std::string bytes = std::string("a\"b\\c/\b\f\n\r\t") + '\0' + "\x01\x1f\x7f" + "\xe9\xff" + "~ ";

@@ -1,8 +1,8 @@
-#include "ProgressLine.h"
+#include <gtest/gtest.h>
 
 #include <sstream>
 
-#include <gtest/gtest.h>
+#include "ProgressLine.h"
 
 TEST(ProgressLine, DescribesShareOrAmountAndThroughput) {
     EXPECT_EQ(ProgressLine::Describe(250000, 1000000, 0.5), " 25%  0.5 MB/s");

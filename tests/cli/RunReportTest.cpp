@@ -1,8 +1,8 @@
-#include "RunReport.h"
+#include <gtest/gtest.h>
 
 #include <string>
 
-#include <gtest/gtest.h>
+#include "RunReport.h"
 
 namespace {
 
@@ -38,10 +38,11 @@ TEST(RunReport, TextFollowsTheResultsWindow) {
 }
 
 TEST(RunReport, JsonHasEveryCounterAndTheError) {
-    EXPECT_EQ(StatisticsJson(80, SampleStatistics(), nullptr),
-              "{\"RecordLength\":80,\"LinesProcessed\":1234567,\"MinRecordLength\":0,\"MaxRecordLength\":1000,"
-              "\"RecordsEdited\":999,\"LinesTruncated\":12,\"LinesPadded\":2147483647,\"EmptyRecordsSkipped\":3,"
-              "\"LinesAsciiFixed\":-1000,\"Error\":null}\n");
+    EXPECT_EQ(
+        StatisticsJson(80, SampleStatistics(), nullptr),
+        "{\"RecordLength\":80,\"LinesProcessed\":1234567,\"MinRecordLength\":0,\"MaxRecordLength\":1000,"
+        "\"RecordsEdited\":999,\"LinesTruncated\":12,\"LinesPadded\":2147483647,\"EmptyRecordsSkipped\":3,"
+        "\"LinesAsciiFixed\":-1000,\"Error\":null}\n");
     std::string error = "No token 3 in \"a,b\" with delimiter \",\"";
     EXPECT_EQ(StatisticsJson(5, RunStatistics(), &error),
               "{\"RecordLength\":5,\"LinesProcessed\":0,\"MinRecordLength\":0,\"MaxRecordLength\":0,"
