@@ -41,7 +41,8 @@ std::unique_ptr<RecordWriter> OpenOutput(const ConversionSettings& settings) {
 }
 
 void CountLineLength(int32_t length, RunStatistics& statistics) {
-    if (++statistics.LinesProcessed == 1) {
+    CountOne(statistics.LinesProcessed);
+    if (statistics.LinesProcessed == 1) {
         statistics.MinRecordLength = length;
         statistics.MaxRecordLength = length;
     } else if (length < statistics.MinRecordLength) {
@@ -53,15 +54,15 @@ void CountLineLength(int32_t length, RunStatistics& statistics) {
 
 void CountPadOrTruncate(const TextLine& line, int32_t recordLength, RunStatistics& statistics) {
     if (line.length > recordLength) {
-        ++statistics.LinesTruncated;
-        ++statistics.RecordsEdited;
+        CountOne(statistics.LinesTruncated);
+        CountOne(statistics.RecordsEdited);
     } else if (line.length < recordLength) {
-        ++statistics.LinesPadded;
-        ++statistics.RecordsEdited;
+        CountOne(statistics.LinesPadded);
+        CountOne(statistics.RecordsEdited);
     } else if (line.blanked) {
-        ++statistics.RecordsEdited;
+        CountOne(statistics.RecordsEdited);
     }
-    if (line.blanked) ++statistics.LinesAsciiFixed;
+    if (line.blanked) CountOne(statistics.LinesAsciiFixed);
 }
 
 // Opens the files, converts every line and closes the files; cancelled is set as soon as the
@@ -85,7 +86,7 @@ void ConvertLines(const ConversionSettings& settings, ConversionObserver& observ
     while (!cancelled && reader->ReadLine(line)) {
         cancelled = observer.CancelRequested(reader->InputPosition());
         if (line.length == 0) {
-            ++statistics.EmptyRecordsSkipped;
+            CountOne(statistics.EmptyRecordsSkipped);
             continue;
         }
         CountLineLength(line.length, statistics);

@@ -59,6 +59,12 @@ struct RunStatistics {
     int32_t LinesAsciiFixed = 0;
 };
 
+// Adds one to a statistic. A count that reaches the largest 32-bit value stays there rather than
+// overflowing (over two thousand million lines).
+inline void CountOne(int32_t& counter) {
+    if (counter != INT32_MAX) ++counter;
+}
+
 enum class RunOutcome {
     Completed,  // the whole input was converted and both files closed
     Cancelled,  // the observer asked to stop; the output file was deleted

@@ -81,8 +81,8 @@ const char* CsvRecordBuilder::BuildRecord(const char* line, RunStatistics& stati
         if (!field.fitsRecord) throw MpException("Field length extends beyond record length.");
         padded |= PlaceField(field, m_tokenizer.GetToken(field.column), edited);
     }
-    if (edited) ++statistics.RecordsEdited;
-    if (padded) ++statistics.LinesPadded;
+    if (edited) CountOne(statistics.RecordsEdited);
+    if (padded) CountOne(statistics.LinesPadded);
     return m_template.data();
 }
 
