@@ -43,6 +43,7 @@ MpIO::MpIO()
       m_ulCapacity(kDefaultBufferSize),
       m_llBufferStart(0),
       m_bClean(true),
+      m_bLoadPending(false),
       m_llLoadPosition(0) {}
 
 MpIO::MpIO(const char* sFile, unsigned uFlags) : MpIO() {
@@ -155,6 +156,7 @@ void MpIO::Close() {
 
 void MpIO::ResetBuffer() {
     m_bClean = true;
+    m_bLoadPending = false;
     m_lPosition = 0;
     m_lValid = 0;
     m_llBufferStart = 0;
@@ -189,6 +191,7 @@ void MpIO::LoadBuffer() {
     m_llBufferStart = m_llLoadPosition;
     m_lPosition = 0;
     m_lValid = 0;
+    m_bLoadPending = false;
     int64_t llRead = MpPlatformFileReadAt(m_iDescriptor, m_pBuffer.get(), m_ulCapacity, m_llBufferStart);
     if (llRead < 0) {
         MpException::RaiseFormatted("Unable to read %u bytes at offset %lld of file \"%s\"", "MpIO",
@@ -196,6 +199,17 @@ void MpIO::LoadBuffer() {
     }
     m_lValid = static_cast<int32_t>(llRead);
     m_llLoadPosition = m_llBufferStart + llRead;
+}
+
+void MpIO::StartEmptyWindow() {
+    m_llBufferStart = m_llLoadPosition;
+    m_lPosition = 0;
+    m_lValid = 0;
+    m_bLoadPending = true;
+}
+
+void MpIO::LoadPendingWindow() {
+    if (m_bLoadPending && m_lValid == 0) LoadBuffer();
 }
 
 void MpIO::LoadAt(nativeint llPosition) {
@@ -279,6 +293,7 @@ int32_t MpIO::Read(void* pBuffer, int32_t lCount, bool bRequired) {
     if (lCount <= 0) return 0;
     try {
         CheckReadable();
+        LoadPendingWindow();
         char* pOut = static_cast<char*>(pBuffer);
         int32_t lRemaining = lCount;
         while (lRemaining > 0 && m_lValid != 0) {
@@ -303,6 +318,7 @@ int32_t MpIO::Read(void* pBuffer, int32_t lCount, bool bRequired) {
 int32_t MpIO::GetBufferedInput(const char*& pData) {
     try {
         CheckReadable();
+        LoadPendingWindow();
         if (m_lPosition == m_lValid && m_lValid != 0) FlushBuffer(true);
         pData = m_pBuffer.get() + m_lPosition;
         return m_lValid - m_lPosition;
@@ -334,7 +350,10 @@ void MpIO::Write(const void* pBuffer, int32_t lCount) {
             lRemaining -= lTake;
             m_lValid = std::max(m_lValid, m_lPosition);
             // A full buffer is stored at once and the window moves on.
-            if (m_lPosition == static_cast<int32_t>(m_ulCapacity)) FlushBuffer(true);
+            if (m_lPosition == static_cast<int32_t>(m_ulCapacity)) {
+                StoreBuffer();
+                StartEmptyWindow();
+            }
         }
     } catch (MpException& e) {
         e.AddCallpath("Write()", "MpIO");

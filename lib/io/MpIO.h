@@ -109,6 +109,11 @@ private:
     void StoreBuffer();
     // Loads up to a buffer-full from the load position; the window starts there.
     void LoadBuffer();
+    // After a full buffer was stored: the window starts empty right after it, and the load
+    // waits until something reads there (a sequential writer never needs it).
+    void StartEmptyWindow();
+    // Loads the window that StartEmptyWindow left empty, before the first read from it.
+    void LoadPendingWindow();
     // Moves the window to start at llPosition: store, system seek, load.
     void LoadAt(nativeint llPosition);
     // Sets the position, moving the window only when llPosition lies outside it.
@@ -136,6 +141,7 @@ private:
     uint32_t m_ulCapacity;
     nativeint m_llBufferStart;          // file offset of the buffer's first byte
     bool m_bClean;                      // the buffer holds no unwritten data
+    bool m_bLoadPending;                // an empty window still has to be loaded for reading
     // Where the next load starts: the byte after the data last loaded or stored, or where the
     // last system seek went. Transfers use explicit offsets, so this stands in for the
     // descriptor's own position.

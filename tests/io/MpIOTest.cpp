@@ -154,6 +154,25 @@ TEST(MpIO, AFullBufferIsStoredAtOnceAPartialOneOnlyWhenAsked) {
     EXPECT_EQ(moved.GetFileSize64(), 10);
 }
 
+TEST(MpIO, ReadingAfterAFullBufferWasStoredContinuesWithTheFile) {
+    TempDir dir;
+    std::string path = dir.Write("a.txt", std::string(8000, 'a') + "next line\nlast");
+    MpIO file(path.c_str(), IO_READ | IO_WRITE);
+    std::string block(8000, 'x');
+    file.Write(block.data(), 8000);
+    EXPECT_EQ(file.Tell64(), 8000);
+    MpString sLine;
+    EXPECT_EQ(file.ReadLine(sLine), 10u);
+    EXPECT_EQ(sLine, "next line");
+    file.Write(block.data(), 8000);  // over the end of the file
+    file.Seek64Absolute(8010);
+    char bytes[4];
+    EXPECT_EQ(file.Read(bytes, 4, true), 4);
+    EXPECT_EQ(std::string(bytes, 4), "xxxx");
+    file.Close();
+    EXPECT_EQ(TempDir::Read(path), block + "next line\n" + block);
+}
+
 TEST(MpIO, SetBufferSizeClampsAndKeepsDataAndPosition) {
     TempDir dir;
     std::string path = dir.File("a.bin");
