@@ -155,10 +155,3 @@ TEST(DDFile, FieldIsNumericUnlessAFormatCodeHasOtherBytes) {
     };
     for (const auto& c : cases) EXPECT_EQ(c.numeric, dd.IsNumericField(c.field)) << c.field;
 }
-
-TEST(DDFile, GivesTheFieldNameOfASection) {
-    TempDir dir;
-    DDFile dd(dir.Write("a.dd", kDD).c_str());
-    EXPECT_EQ(MpString("Deaths"), dd.GetFieldName(9));
-    EXPECT_EQ(MpString(""), dd.GetFieldName(12));
-}

@@ -60,12 +60,13 @@ TEST(GzipLineReader, LineEndsAcrossTheFirstBlockBoundary) {
         // Long lines stay whole.
         {std::string(8192 + 8192 + 100, 'l') + "\r\nz", {std::string(8192 + 8192 + 100, 'l'), "z"}},
         {std::string(8193, 'm') + "\n", {std::string(8193, 'm')}},
+        {std::string(600000, 'h') + "\n", {std::string(600000, 'h')}},  // beyond the first buffer
         {"a\rb\r\rc", {"a", "b", "", "c"}},
     };
     TempDir dir;
     for (const auto& c : cases) {
         WriteGzip(dir.File("in.txd.gz"), c.text);
-        EXPECT_EQ(c.lines, ReadGzipLines(dir.File("in.txd.gz"))) << c.text.substr(8180);
+        EXPECT_EQ(c.lines, ReadGzipLines(dir.File("in.txd.gz"))) << c.text.substr(0, 20);
     }
 }
 
