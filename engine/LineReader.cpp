@@ -10,7 +10,7 @@ namespace {
 // Room added to the buffer whenever it is grown or refilled. Large blocks keep the number of
 // reads and moves per byte small.
 constexpr size_t kBlockRoom = 256 * 1024;
-constexpr size_t kLongestLine = std::numeric_limits<int32_t>::max() - 1;
+constexpr size_t kLongestLine = std::numeric_limits<int32_t>::max();
 
 const char* FindLineEndByte(const char* from, const char* to) {
     size_t count = static_cast<size_t>(to - from);
@@ -19,6 +19,10 @@ const char* FindLineEndByte(const char* from, const char* to) {
     size_t beforeLf = lf != nullptr ? static_cast<size_t>(lf - from) : count;
     const char* cr = static_cast<const char*>(std::memchr(from, '\r', beforeLf));
     return cr != nullptr ? cr : lf;
+}
+
+[[noreturn]] void RaiseLineTooLong() {
+    MpException::RaiseFormatted("Input line longer than %d bytes", "LineReader", static_cast<int32_t>(kLongestLine));
 }
 
 }  // namespace
@@ -75,6 +79,7 @@ bool LineReader::FindLineEnd(const char*& textEnd, const char*& next) const {
 void LineReader::Deliver(char* textEnd, const char* next, TextLine& line) {
     char* text = m_buffer.data() + m_begin;
     size_t length = static_cast<size_t>(textEnd - text);
+    if (length > kLongestLine) RaiseLineTooLong();
     line.blanked = false;
     if (m_blankUnprintable) {
         for (size_t i = 0; i < length; ++i) {
@@ -101,10 +106,7 @@ void LineReader::Refill() {
     size_t pending = m_end - m_begin;
     // Everything pending has been searched, except a final CR whose follower is still unknown.
     m_scanned = pending > 0 && m_buffer[m_end - 1] == '\r' ? pending - 1 : pending;
-    if (pending > kLongestLine) {
-        MpException::RaiseFormatted("Input line longer than %d bytes", "LineReader",
-                                    static_cast<int32_t>(kLongestLine));
-    }
+    if (pending > kLongestLine) RaiseLineTooLong();
     if (m_begin > 0) {
         std::memmove(m_buffer.data(), m_buffer.data() + m_begin, pending);
         m_begin = 0;
