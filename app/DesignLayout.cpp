@@ -14,6 +14,8 @@ namespace {
 
 // Room a push button's frame takes on either side of its caption.
 constexpr int kButtonFrame = 4;
+// Room left between a caption and what it names.
+constexpr int kCaptionGap = 3;
 // The property that remembers a control's designed rectangle.
 constexpr char kDesignRect[] = "designRect";
 
@@ -46,6 +48,27 @@ void PlaceControl(QWidget* pWidget, int iLeft, int iTop, int iWidth, int iHeight
 void PlaceAutoSizeLabel(QLabel* pLabel, int iLeft, int iTop) {
     pLabel->move(iLeft, iTop);
     pLabel->resize(pLabel->sizeHint());
+}
+
+void PlaceAutoSizeLabelBefore(QLabel* pLabel, int iLeft, int iTop, const QWidget* pControl) {
+    PlaceAutoSizeLabel(pLabel, iLeft, iTop);
+    const int iOverlap = pLabel->geometry().right() + 1 + kCaptionGap - pControl->x();
+    if (iOverlap > 0) pLabel->move(std::max(0, iLeft - iOverlap), iTop);
+}
+
+void AlignCountColumn(const QList<QLabel*>& counts, const QList<const QLabel*>& captions) {
+    int iRight = 0;
+    for (qsizetype i = 0; i < counts.size(); ++i) {
+        const QRect design = counts[i]->property(kDesignRect).toRect();
+        const int iText = CaptionWidth(counts[i]);
+        iRight = std::max({iRight, design.right() + 1,
+                           captions[i]->geometry().right() + 1 + kCaptionGap + iText});
+    }
+    for (QLabel* pCount : counts) {
+        const QRect design = pCount->property(kDesignRect).toRect();
+        const int iWidth = std::max(design.width(), CaptionWidth(pCount));
+        pCount->setGeometry(iRight - iWidth, design.top(), iWidth, design.height());
+    }
 }
 
 void SetFittedText(QLabel* pLabel, const QString& sText) {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QFont>
+#include <QList>
 
 class QLabel;
 class QWidget;
@@ -21,10 +22,20 @@ void PlaceControl(QWidget* pWidget, int iLeft, int iTop, int iWidth, int iHeight
 // A label sized to its caption, as an auto-sizing label is.
 void PlaceAutoSizeLabel(QLabel* pLabel, int iLeft, int iTop);
 
+// The same for a label that stands left of the control it names: a caption that would run
+// into the control is moved left (not past the window's edge) instead.
+void PlaceAutoSizeLabelBefore(QLabel* pLabel, int iLeft, int iTop, const QWidget* pControl);
+
 // Sets a label's text and fits its width again: at least the designed width, widened to the
 // text; a right-aligned label keeps its designed right edge, any other its left edge.
 // REQUIRES: the label was placed with PlaceControl.
 void SetFittedText(QLabel* pLabel, const QString& sText);
+
+// Places right-aligned labels, each beside its caption, as one column: every label keeps its
+// designed width unless its text needs more, and all share the designed right edge unless a
+// text would then run into its caption, in which case the whole column moves right.
+// REQUIRES: the labels were placed with PlaceControl.
+void AlignCountColumn(const QList<QLabel*>& counts, const QList<const QLabel*>& captions);
 
 // Moves the window to the middle of its screen.
 void CentreOnScreen(QWidget* pWindow);

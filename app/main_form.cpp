@@ -171,8 +171,9 @@ void TForm1::CreateControls() {
 
     makeLabel("Label2", "Input File: (*.txd, *.txd.gz, *.txt, *.dat, *.csv)", 10, 67);
     makeLabel("Label3", "Output File: (*.txd, *.txd.gz)", 10, 111);
-    makeLabel("Label4", "Record length:", 11, 159);
+    PlaceAutoSizeLabelBefore(makeLabel("Label4", "Record length:", 11, 159), 11, 159, ebLength);
     lblDDFile = makeLabel("lblDDFile", "Select DD File:", 10, 191);
+    PlaceAutoSizeLabelBefore(lblDDFile, 10, 191, EbDDFile);
     lblDDFile->setEnabled(false);
     Label1 = new QLabel("??", this);
     Label1->setObjectName("Label1");

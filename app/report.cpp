@@ -6,6 +6,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <algorithm>
+
 #include "DesignLayout.h"
 #include "ThousandsSeparators.h"
 
@@ -18,6 +20,8 @@ constexpr int kProgressHeight = 120 - kNonClientHeight;
 constexpr int kResultsHeight = 244 - kNonClientHeight;
 constexpr int kButtonTopProgress = 57;
 constexpr int kButtonTopResults = 178;
+// Room kept between the panel's widest label and the window's right edge.
+constexpr int kPanelMargin = 8;
 
 QLabel* MakeLabel(QWidget* pParent, const char* pName, const char* pCaption, const QFont& font,
                   Qt::Alignment alignment, int iLeft, int iTop, int iWidth, int iHeight) {
@@ -78,16 +82,26 @@ TFormReport::TFormReport(QWidget* pMainWindow)
 
     LBNumAsciiFixed = MakeLabel(Panel1, "LBNumAsciiFixed", "000", panelFont, right, 404, 136, 62, 16);
     LBNumEmpty = MakeLabel(Panel1, "LBNumEmpty", "000", panelFont, right, 162, 136, 50, 16);
-    MakeLabel(Panel1, "StaticText1", "Lines Precessed:", panelFont, left, 7, 43, 108, 20);
-    MakeLabel(Panel1, "StaticText2", "Minimum Record Length:", panelFont, left, 7, 68, 151, 20);
-    MakeLabel(Panel1, "StaticText3", "Maximum Record Length:", panelFont, left, 7, 94, 155, 20);
+    const QLabel* pStaticText1 =
+        MakeLabel(Panel1, "StaticText1", "Lines Precessed:", panelFont, left, 7, 43, 108, 20);
+    const QLabel* pStaticText2 =
+        MakeLabel(Panel1, "StaticText2", "Minimum Record Length:", panelFont, left, 7, 68, 151, 20);
+    const QLabel* pStaticText3 =
+        MakeLabel(Panel1, "StaticText3", "Maximum Record Length:", panelFont, left, 7, 94, 155, 20);
     MakeLabel(Panel1, "StaticText4", "Empty Records Skipped", panelFont, left, 8, 122, 151, 20);
-    MakeLabel(Panel1, "StaticText5", "Records Edited:", panelFont, left, 278, 44, 101, 20);
-    MakeLabel(Panel1, "StaticText6", "Lines Truncated:", panelFont, left, 278, 69, 103, 20);
-    MakeLabel(Panel1, "StaticText7", "Lines Padded:", panelFont, left, 278, 94, 91, 20);
+    const QLabel* pStaticText5 =
+        MakeLabel(Panel1, "StaticText5", "Records Edited:", panelFont, left, 278, 44, 101, 20);
+    const QLabel* pStaticText6 =
+        MakeLabel(Panel1, "StaticText6", "Lines Truncated:", panelFont, left, 278, 69, 103, 20);
+    const QLabel* pStaticText7 =
+        MakeLabel(Panel1, "StaticText7", "Lines Padded:", panelFont, left, 278, 94, 91, 20);
     MakeLabel(Panel1, "StaticText8", "Lines with non-ASCII", panelFont, left, 278, 120, 123, 20);
-    MakeLabel(Panel1, "StaticText9", "Converted to Blanks:", panelFont, left, 278, 137, 127, 20);
-    MakeLabel(Panel1, "StaticText10", "Not Processed:", panelFont, left, 8, 137, 97, 20);
+    const QLabel* pStaticText9 =
+        MakeLabel(Panel1, "StaticText9", "Converted to Blanks:", panelFont, left, 278, 137, 127, 20);
+    const QLabel* pStaticText10 =
+        MakeLabel(Panel1, "StaticText10", "Not Processed:", panelFont, left, 8, 137, 97, 20);
+    m_leftCaptions = {pStaticText1, pStaticText2, pStaticText3, pStaticText10};
+    m_rightCaptions = {pStaticText5, pStaticText6, pStaticText7, pStaticText9};
 
     SetClientHeight(kResultsHeight);
 }
@@ -114,14 +128,23 @@ void TFormReport::SetResultsLayout() {
 
 void TFormReport::SetResults(int32_t lRecordLength, const RunStatistics& statistics) {
     SetFittedText(LabelOutFile, "Output File (Rec Len " + FormatCount(lRecordLength) + "):");
-    SetFittedText(LBNumRecs, FormatCount(statistics.LinesProcessed));
-    SetFittedText(LBNumRecsEdited, FormatCount(statistics.RecordsEdited));
-    SetFittedText(LBMinLRECL, FormatCount(statistics.MinRecordLength));
-    SetFittedText(LBMaxLRECL, FormatCount(statistics.MaxRecordLength));
-    SetFittedText(LBNumTruncated, FormatCount(statistics.LinesTruncated));
-    SetFittedText(LBNumPadded, FormatCount(statistics.LinesPadded));
-    SetFittedText(LBNumEmpty, FormatCount(statistics.EmptyRecordsSkipped));
-    SetFittedText(LBNumAsciiFixed, FormatCount(statistics.LinesAsciiFixed));
+    LBNumRecs->setText(FormatCount(statistics.LinesProcessed));
+    LBNumRecsEdited->setText(FormatCount(statistics.RecordsEdited));
+    LBMinLRECL->setText(FormatCount(statistics.MinRecordLength));
+    LBMaxLRECL->setText(FormatCount(statistics.MaxRecordLength));
+    LBNumTruncated->setText(FormatCount(statistics.LinesTruncated));
+    LBNumPadded->setText(FormatCount(statistics.LinesPadded));
+    LBNumEmpty->setText(FormatCount(statistics.EmptyRecordsSkipped));
+    LBNumAsciiFixed->setText(FormatCount(statistics.LinesAsciiFixed));
+    // Long numbers must neither be cut nor run into their captions.
+    AlignCountColumn({LBNumRecs, LBMinLRECL, LBMaxLRECL, LBNumEmpty}, m_leftCaptions);
+    AlignCountColumn({LBNumRecsEdited, LBNumTruncated, LBNumPadded, LBNumAsciiFixed},
+                     m_rightCaptions);
+    int iPanelWidth = kClientWidth;
+    for (const QWidget* pChild : Panel1->findChildren<QWidget*>())
+        iPanelWidth = std::max(iPanelWidth, pChild->geometry().right() + 1 + kPanelMargin);
+    Panel1->resize(iPanelWidth, Panel1->height());
+    SetClientHeight(height());
 }
 
 void TFormReport::PBReportOKClick() {

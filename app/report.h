@@ -13,6 +13,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QList>
 
 #include <cstdint>
 
@@ -69,5 +70,8 @@ private:
     void SetClientHeight(int iHeight);
 
     QWidget* m_pMainWindow;
+    // The captions beside the count labels, row by row, of the input and the output side.
+    QList<const QLabel*> m_leftCaptions;
+    QList<const QLabel*> m_rightCaptions;
     bool m_bCancelled = false;
 };

@@ -154,6 +154,15 @@ private slots:
         QCOMPARE(Form().Label1->cursor().shape(), Qt::WhatsThisCursor);
     }
 
+    void CaptionsDoNotRunIntoTheirBoxes() {
+        const QLabel* pLength = Form().findChild<QLabel*>("Label4");
+        QVERIFY(pLength->geometry().right() < Form().ebLength->x());
+        QVERIFY(pLength->width() >= pLength->fontMetrics().horizontalAdvance(pLength->text()));
+        QCOMPARE(pLength->y(), 159);
+        QVERIFY(Form().lblDDFile->geometry().right() < Form().EbDDFile->x());
+        QCOMPARE(Form().lblDDFile->y(), 191);
+    }
+
     void InitialStateIsPadMode() {
         QVERIFY(Form().radioFixedFile->isChecked());
         QVERIFY(!Form().radioCSVFile->isChecked());

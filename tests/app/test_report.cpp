@@ -139,12 +139,40 @@ private slots:
         QCOMPARE(m_pReport->LBNumPadded->text(), QString("123"));
         QCOMPARE(m_pReport->LBNumEmpty->text(), QString("2,147,483,647"));
         QCOMPARE(m_pReport->LBNumAsciiFixed->text(), QString("45"));
-        // A long number widens its label to the left; the right edge stays.
-        QCOMPARE(m_pReport->LBNumEmpty->geometry().right() + 1, 212);
+        // A long number widens its label to the left, in line with the rest of its column.
+        QCOMPARE(m_pReport->LBNumEmpty->geometry().right(), m_pReport->LBNumRecs->geometry().right());
         QVERIFY(m_pReport->LBNumEmpty->width() >=
                 m_pReport->LBNumEmpty->fontMetrics().horizontalAdvance("2,147,483,647"));
         QVERIFY(m_pReport->LabelOutFile->width() >=
                 m_pReport->LabelOutFile->fontMetrics().horizontalAdvance("Output File (Rec Len 1,000):"));
+    }
+
+    void LongNumbersNeverRunIntoTheirCaptions() {
+        RunStatistics statistics;
+        statistics.MaxRecordLength = 2147483647;
+        statistics.LinesAsciiFixed = -2147483647 - 1;
+        m_pReport->SetResults(2147483647, statistics);
+        const QList<QPair<const char*, const char*>> rows = {
+            {"LBNumRecs", "StaticText1"},       {"LBMinLRECL", "StaticText2"},
+            {"LBMaxLRECL", "StaticText3"},      {"LBNumEmpty", "StaticText10"},
+            {"LBNumRecsEdited", "StaticText5"}, {"LBNumTruncated", "StaticText6"},
+            {"LBNumPadded", "StaticText7"},     {"LBNumAsciiFixed", "StaticText9"}};
+        for (const auto& row : rows) {
+            QLabel* pCount = Label(row.first);
+            const QLabel* pCaption = Label(row.second);
+            const int iTextLeft = pCount->geometry().right() + 1 -
+                                  pCount->fontMetrics().horizontalAdvance(pCount->text());
+            QVERIFY2(iTextLeft > pCaption->x() + pCaption->fontMetrics().horizontalAdvance(pCaption->text()),
+                     row.first);
+            QVERIFY2(pCount->geometry().right() < m_pReport->width(), row.first);
+        }
+        // Each side stays one column.
+        QCOMPARE(m_pReport->LBNumRecs->geometry().right(), m_pReport->LBMaxLRECL->geometry().right());
+        QCOMPARE(m_pReport->LBNumRecsEdited->geometry().right(),
+                 m_pReport->LBNumAsciiFixed->geometry().right());
+        QVERIFY(m_pReport->LabelOutFile->geometry().right() < m_pReport->width());
+        QCOMPARE(m_pReport->LBMaxLRECL->text(), QString("2,147,483,647"));
+        QCOMPARE(m_pReport->LBNumAsciiFixed->text(), QString("-2,147,483,648"));
     }
 
     void CancelEnablesMainWindowAtOnceAndSetsTheFlag() {
