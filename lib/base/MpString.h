@@ -24,6 +24,9 @@
 #include "MpResizableChunk.h"
 #include "MpVector.h"
 
+class MpInputStreamInterface;
+class MpOutputStreamInterface;
+
 // Values for the insertion operator that act instead of appending.
 enum MpStringManipulator {
     EmptyString = 0,  // Clear()
@@ -173,7 +176,12 @@ public:
     // greater than 0." for lNewLength <= 0. Call-path entry "ResizeStringBuffer()".
     void ResizeStringBuffer(MpResizableChunk& chunk, int32_t lNewLength);
 
-    // Read/Write through streams are added by the I/O layer.
+    // --- Streams. Defined by the I/O layer (lib/io), which holds the stream classes; only
+    // code that links it may call them.
+    // Replaces the text by a counted text read with ReadCString. Call-path entry "Read()".
+    void Read(MpInputStreamInterface& stream);
+    // Writes the text as a counted text with WriteCString. Call-path entry "Write()".
+    void Write(MpOutputStreamInterface& stream) const;
 
 private:
     // The shared core of Append(const char*) and AppendBytes: n bytes at pText, text length
