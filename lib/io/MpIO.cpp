@@ -6,7 +6,6 @@
 
 #include "MpAlloc.h"
 #include "MpException.h"
-#include "MpPlatformError.h"
 #include "MpPlatformFile.h"
 
 static_assert(IO_READ == kMpOpenRead && IO_WRITE == kMpOpenWrite && IO_TEXT == kMpOpenText &&
@@ -109,15 +108,12 @@ MpIOLock* MpIO::CreateLock(int iType, nativeint llOffset, nativeint llLength) {
 
 void MpIO::Open(const char* sFile, unsigned uFlags) {
     try {
-        if (sFile == nullptr) MpException::Raise("Null pointer to filename", "MpIO");
-        if ((uFlags & (IO_READ | IO_WRITE)) == 0) MpException::Raise("Invalid file flags", "MpIO");
+        CheckOpenArguments(sFile, uFlags, "MpIO");
         // sFile may be this object's own name, which Close empties.
         MpString sName(sFile);
         Close();
         m_uFlags = uFlags;
-        int iDescriptor = MpPlatformFileOpen(sName.GetCString(), uFlags);
-        if (iDescriptor < 0) RaiseFileFailure("opening", sName.GetCString(), MpPlatformLastError());
-        m_iDescriptor = iDescriptor;
+        m_iDescriptor = OpenDescriptor(sName.GetCString(), uFlags);
         m_sFileName = sName;
         try {
             ResetBuffer();
@@ -235,18 +231,8 @@ void MpIO::MoveTo(nativeint llPosition) {
 }
 
 nativeint MpIO::SysFileSeek(nativeint llOffset, int iOrigin) {
-    try {
-        int64_t llResult = MpPlatformFileSeek(m_iDescriptor, llOffset, iOrigin);
-        if (llResult < 0) {
-            MpException::RaiseFormattedWithSystemError("Unable to position file pointer of \"%s\" to byte %lld",
-                                                       false, "MpIO", GetFileName(), Whole(llOffset));
-        }
-        m_llLoadPosition = llResult;
-        return llResult;
-    } catch (MpException& e) {
-        e.AddCallpath("SysFileSeek(nativeint,int)", "MpIO");
-        throw;
-    }
+    m_llLoadPosition = SystemSeek(m_iDescriptor, llOffset, iOrigin, GetFileName(), "MpIO");
+    return m_llLoadPosition;
 }
 
 void MpIO::SetBufferSize(int32_t lSize) {
@@ -496,12 +482,7 @@ void MpIO::Flush() {
 
 nativeint MpIO::GetFileSize64() const {
     try {
-        int64_t llSize = MpPlatformFileSize(m_iDescriptor);
-        if (llSize < 0) {
-            MpException::RaiseFormattedWithSystemError("Unable to get file size of file \"%s\" --", false,
-                                                       "MpIOInterface", GetFileName());
-        }
-        return llSize;
+        return SystemFileSize(m_iDescriptor, GetFileName(), "MpIOInterface");
     } catch (MpException& e) {
         e.AddCallpath("GetFileSize64()", "MpIO");
         throw;
@@ -516,25 +497,9 @@ bool MpIO::GetIsEOF() const {
 
 void MpIO::Truncate64(nativeint llCount) {
     try {
-        if (llCount < 0) {
-            MpException::RaiseFormatted("Cannot truncate %lld bytes from file, %s.", "MpIO", Whole(llCount),
-                                        GetFileName());
-        }
-        // Stored first, so that the size below includes everything written.
+        // Stored first, so that the size includes everything written.
         FlushBuffer(false);
-        nativeint llSize = GetFileSize64();
-        if (llCount > llSize) {
-            MpException::RaiseFormatted("Attempt to truncate %lld bytes from a file which is %lld bytes long",
-                                        "MpIO", Whole(llCount), Whole(llSize));
-        }
-        if ((m_uFlags & IO_WRITE) == 0) {
-            MpException::RaiseFormatted("Attempt to truncate file \"%s\" without write permission.", "MpIO",
-                                        GetFileName());
-        }
-        nativeint llNewLength = llCount == 0 ? 0 : llSize - llCount;
-        if (!MpPlatformFileSetEnd(m_iDescriptor, llNewLength)) {
-            MpException::RaiseWithSystemError("Win32 Error : ", false, "MpIO");
-        }
+        SystemTruncate(m_iDescriptor, llCount, GetFileSize64(), m_uFlags, GetFileName(), "MpIO");
         LoadAt(0);
     } catch (MpException& e) {
         e.AddCallpath("Truncate64(nativeint)", "MpIO");

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "MpException.h"
+#include "MpPlatformError.h"
 #include "MpPlatformFile.h"
 #include "MpString.h"
 
@@ -105,6 +106,61 @@ void MpIOInterface::RaiseFileFailure(const char* sAction, const char* sFile, int
     MpString sMessage;
     sMessage.printf("Error in %s file '%s'.  %s", sAction, sFile, FailureReason(iErrorCode));
     throw MpFileOpenFailedException(sMessage.GetCString());
+}
+
+void MpIOInterface::CheckOpenArguments(const char* sFile, unsigned uFlags, const char* sClassName) {
+    if (sFile == nullptr) MpException::Raise("Null pointer to filename", sClassName);
+    if ((uFlags & (IO_READ | IO_WRITE)) == 0) MpException::Raise("Invalid file flags", sClassName);
+}
+
+int MpIOInterface::OpenDescriptor(const char* sFile, unsigned uFlags) {
+    int iDescriptor = MpPlatformFileOpen(sFile, uFlags);
+    if (iDescriptor < 0) RaiseFileFailure("opening", sFile, MpPlatformLastError());
+    return iDescriptor;
+}
+
+nativeint MpIOInterface::SystemSeek(int iDescriptor, nativeint llOffset, int iOrigin, const char* sFile,
+                                    const char* sClassName) {
+    try {
+        int64_t llResult = MpPlatformFileSeek(iDescriptor, llOffset, iOrigin);
+        if (llResult < 0) {
+            MpException::RaiseFormattedWithSystemError("Unable to position file pointer of \"%s\" to byte %lld",
+                                                       false, sClassName, sFile, static_cast<long long>(llOffset));
+        }
+        return llResult;
+    } catch (MpException& e) {
+        e.AddCallpath("SysFileSeek(nativeint,int)", sClassName);
+        throw;
+    }
+}
+
+nativeint MpIOInterface::SystemFileSize(int iDescriptor, const char* sFile, const char* sClassName) {
+    int64_t llSize = MpPlatformFileSize(iDescriptor);
+    if (llSize < 0) {
+        MpException::RaiseFormattedWithSystemError("Unable to get file size of file \"%s\" --", false, sClassName,
+                                                   sFile);
+    }
+    return llSize;
+}
+
+void MpIOInterface::SystemTruncate(int iDescriptor, nativeint llCount, nativeint llSize, unsigned uFlags,
+                                   const char* sFile, const char* sClassName) {
+    if (llCount < 0) {
+        MpException::RaiseFormatted("Cannot truncate %lld bytes from file, %s.", sClassName,
+                                    static_cast<long long>(llCount), sFile);
+    }
+    if (llCount > llSize) {
+        MpException::RaiseFormatted("Attempt to truncate %lld bytes from a file which is %lld bytes long", sClassName,
+                                    static_cast<long long>(llCount), static_cast<long long>(llSize));
+    }
+    if ((uFlags & IO_WRITE) == 0) {
+        MpException::RaiseFormatted("Attempt to truncate file \"%s\" without write permission.", sClassName, sFile);
+    }
+    // A count of 0 empties the file, as the whole size does.
+    nativeint llNewLength = llCount == 0 ? 0 : llSize - llCount;
+    if (!MpPlatformFileSetEnd(iDescriptor, llNewLength)) {
+        MpException::RaiseWithSystemError("Win32 Error : ", false, sClassName);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

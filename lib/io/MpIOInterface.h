@@ -124,6 +124,24 @@ protected:
     // Raises MpFileOpenFailedException "Error in <sAction> file '<sFile>'.  <reason>", the
     // reason told by the system error code iErrorCode.
     [[noreturn]] static void RaiseFileFailure(const char* sAction, const char* sFile, int iErrorCode);
+
+    // --- Shared by the classes that own a descriptor; sClassName is the class that raises.
+    // Raises "Null pointer to filename" or "Invalid file flags" for arguments Open refuses.
+    static void CheckOpenArguments(const char* sFile, unsigned uFlags, const char* sClassName);
+    // Opens sFile; a refusal raises MpFileOpenFailedException "Error in opening file ...".
+    static int OpenDescriptor(const char* sFile, unsigned uFlags);
+    // The system seek (origin kMpSeekFrom...). Raises "Unable to position file pointer of \"%s\"
+    // to byte %d" + system text; call-path entry "SysFileSeek(nativeint,int)" of sClassName.
+    static nativeint SystemSeek(int iDescriptor, nativeint llOffset, int iOrigin, const char* sFile,
+                                const char* sClassName);
+    // The size of the open file. Raises "Unable to get file size of file \"%s\" --" + system text.
+    static nativeint SystemFileSize(int iDescriptor, const char* sFile, const char* sClassName);
+    // Cuts llCount bytes off the end of a file of llSize bytes (0 empties it) after the checks:
+    // "Cannot truncate %ld bytes from file, %s.", "Attempt to truncate %d bytes from a file
+    // which is %d bytes long", "Attempt to truncate file \"%s\" without write permission.";
+    // a refusal of the system raises "Win32 Error : " + system text.
+    static void SystemTruncate(int iDescriptor, nativeint llCount, nativeint llSize, unsigned uFlags,
+                               const char* sFile, const char* sClassName);
 };
 
 class MpIOInterfaceWithLocking : public MpIOInterface {
