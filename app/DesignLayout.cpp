@@ -50,10 +50,9 @@ void PlaceAutoSizeLabel(QLabel* pLabel, int iLeft, int iTop) {
     pLabel->resize(pLabel->sizeHint());
 }
 
-void PlaceAutoSizeLabelBefore(QLabel* pLabel, int iLeft, int iTop, const QWidget* pControl) {
-    PlaceAutoSizeLabel(pLabel, iLeft, iTop);
+void KeepLabelClearOf(QLabel* pLabel, const QWidget* pControl) {
     const int iOverlap = pLabel->geometry().right() + 1 + kCaptionGap - pControl->x();
-    if (iOverlap > 0) pLabel->move(std::max(0, iLeft - iOverlap), iTop);
+    if (iOverlap > 0) pLabel->move(std::max(0, pLabel->x() - iOverlap), pLabel->y());
 }
 
 void AlignCountColumn(const QList<QLabel*>& counts, const QList<const QLabel*>& captions) {

@@ -22,9 +22,9 @@ void PlaceControl(QWidget* pWidget, int iLeft, int iTop, int iWidth, int iHeight
 // A label sized to its caption, as an auto-sizing label is.
 void PlaceAutoSizeLabel(QLabel* pLabel, int iLeft, int iTop);
 
-// The same for a label that stands left of the control it names: a caption that would run
-// into the control is moved left (not past the window's edge) instead.
-void PlaceAutoSizeLabelBefore(QLabel* pLabel, int iLeft, int iTop, const QWidget* pControl);
+// Moves a placed label that stands left of the control it names, and whose caption would run
+// into that control, to the left (not past the window's edge).
+void KeepLabelClearOf(QLabel* pLabel, const QWidget* pControl);
 
 // Sets a label's text and fits its width again: at least the designed width, widened to the
 // text; a right-aligned label keeps its designed right edge, any other its left edge.

@@ -171,9 +171,9 @@ void TForm1::CreateControls() {
 
     makeLabel("Label2", "Input File: (*.txd, *.txd.gz, *.txt, *.dat, *.csv)", 10, 67);
     makeLabel("Label3", "Output File: (*.txd, *.txd.gz)", 10, 111);
-    PlaceAutoSizeLabelBefore(makeLabel("Label4", "Record length:", 11, 159), 11, 159, ebLength);
+    KeepLabelClearOf(makeLabel("Label4", "Record length:", 11, 159), ebLength);
     lblDDFile = makeLabel("lblDDFile", "Select DD File:", 10, 191);
-    PlaceAutoSizeLabelBefore(lblDDFile, 10, 191, EbDDFile);
+    KeepLabelClearOf(lblDDFile, EbDDFile);
     lblDDFile->setEnabled(false);
     Label1 = new QLabel("??", this);
     Label1->setObjectName("Label1");
@@ -261,6 +261,16 @@ void TForm1::reject() {
 void TForm1::Button1Click() { close(); }
 
 void TForm1::ShowError(const QString& sText) { m_prompter.ShowMessage(this, sText, "Error"); }
+
+void TForm1::ShowFailure(std::exception_ptr failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const MpException& e) {
+        ShowError(Text(e.GetErrorMessage()));
+    } catch (...) {
+        ShowError("Unknown error!");
+    }
+}
 
 // --- Mode switching.
 
@@ -434,7 +444,15 @@ void TForm1::PBOKClick() {
         }
     }
 
-    const QString sOutputName = CompleteOutputName(sInputName);
+    QString sOutputName;
+    try {
+        sOutputName = CompleteOutputName(sInputName);
+    } catch (...) {
+        // A name the file name rules refuse, such as one longer than a path may be.
+        ShowFailure(std::current_exception());
+        EbOutputFile->setFocus();
+        return;
+    }
     // However the names are spelt, the output must not be the input or the DD file: the
     // output is emptied below, before the run ever reads them.
     if (IsSameFile(Bytes(sOutputName).constData(), Bytes(sInputName).constData()) ||
@@ -456,8 +474,8 @@ bool TForm1::CheckCsvFieldPositions(const QString& sInputName) {
     size_t ulColumns = 0;
     try {
         ulColumns = SplitHeaderLine(ReadHeaderLine(Bytes(sInputName).constData()).GetCString()).size();
-    } catch (const MpException& e) {
-        ShowError(Text(e.GetErrorMessage()));
+    } catch (...) {
+        ShowFailure(std::current_exception());
         EbInputFile->setFocus();
         return false;
     }

@@ -16,6 +16,7 @@
 #include <QDialog>
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 
 #include "MpVector.h"
@@ -92,6 +93,8 @@ private:
     // Returns true when the key may reach the record length box.
     bool ebLengthKeyPress(QChar key);
     void ShowError(const QString& sText);
+    // An MpException's message, or "Unknown error!" for anything else, in an "Error" box.
+    void ShowFailure(std::exception_ptr failure);
     // Parts of PBOKClick after the six checks; the two checks return false when the command
     // must stop, with the message and the focus already given.
     bool CheckCsvFieldPositions(const QString& sInputName);

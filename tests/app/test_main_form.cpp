@@ -598,6 +598,15 @@ private slots:
         QCOMPARE(TempDir::Read(sOutput), std::string("abc\r\n"));
     }
 
+    void OverlongOutputNameIsReported() {
+        PrepareFixed(m_pDir->Write("in.txt", "abc\n"), std::string(300, 'o') + ".txd", "5");
+        Form().PBOKClick();
+        QCOMPARE(m_prompter.boxes,
+                 Boxes({{"Could not get full path name -- File name too long", "Error"}}));
+        QCOMPARE(Focus(), Form().EbOutputFile);
+        QCOMPARE(Form().Report(), nullptr);
+    }
+
     void ExistingOutputAnsweredNoIsLeftAlone() {
         const std::string sOutput = m_pDir->Write("out.txd", "keep me");
         PrepareFixed(m_pDir->Write("in.txt", "abc\n"), sOutput, "5");
