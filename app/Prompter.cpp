@@ -54,10 +54,10 @@ QString QtPrompter::RunFileDialog(QWidget* pParent, const FileDialogRequest& req
     dialog.setFileMode(request.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     for (;;) {
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
-        const QString sChosen = QDir::toNativeSeparators(dialog.selectedFiles().first());
-        const QFileInfo info(sChosen);
+        const QFileInfo info(dialog.selectedFiles().first());
         if (!request.pathMustExist || info.absoluteDir().exists()) return info.absoluteFilePath();
-        ShowMessage(&dialog, sChosen + "\nPath does not exist.\nCheck the path and try again.",
+        ShowMessage(&dialog,
+                    info.absoluteFilePath() + "\nPath does not exist.\nCheck the path and try again.",
                     dialog.windowTitle());
     }
 }

@@ -403,6 +403,13 @@ private slots:
         QVERIFY(Form().PBFieldPositions->isEnabled());
     }
 
+    void DialogFiltersBecomeQtNameFilters() {
+        QCOMPARE(QtPrompter::NameFilters("Text Files (*.txt, *.txd, *.dat)|*.txt;*.txd;*.dat|"
+                                         "All Files (*.*)|*.*"),
+                 QStringList({"Text Files (*.txt, *.txd, *.dat) (*.txt *.txd *.dat)",
+                              "All Files (*.*) (*)"}));
+    }
+
     // --- Help and field positions.
 
     void HelpShowsExampleRecordLengths() {
