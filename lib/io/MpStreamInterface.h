@@ -82,6 +82,9 @@ protected:
     virtual void SkipBufferedInput(int32_t lCount);
 
 private:
+    // ReadLine into a buffer; also sets ulTextLength to the length of the text up to its first
+    // zero byte (the line end not counted).
+    uint32_t ReadLinePiece(char* pBuffer, uint32_t ulSize, uint32_t& ulTextLength);
     // One byte through the buffered view or Read; false at the end of the stream.
     bool ReadByte(char& c);
     // Reads the bytes of one value (required) and converts them from the stream's byte order.
