@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sched.h>
 #include <sys/stat.h>
 #include <sys/utsname.h>
@@ -27,11 +28,6 @@ bool OpenFlagsFor(unsigned uFlags, int& iOpenFlags) {
     if (bWrite && (uFlags & kMpOpenCreate)) iOpenFlags |= O_CREAT;
     if (bWrite && (uFlags & kMpOpenTruncate)) iOpenFlags |= O_TRUNC;
     return true;
-}
-
-// Errors after which a read-only open is tried once more without write access.
-bool WriteAccessRefused(int iError) {
-    return iError == EACCES || iError == EPERM || iError == EROFS || iError == ETXTBSY;
 }
 
 int OpenRetrying(const char* pPath, int iOpenFlags) {
@@ -240,14 +236,9 @@ int MpPlatformFileOpen(const char* pPath, unsigned uFlags) {
         errno = pPath == nullptr ? EFAULT : EINVAL;
         return -1;
     }
-    // Linux grants exclusive byte-range locks only on descriptors open for writing, while the
-    // library takes them on files it only reads. So a file opened for reading is opened
-    // read-write when the user may write it (the caller's flags still forbid writing through
-    // it), and read-only otherwise.
+    const bool bReadOnly = (uFlags & kMpOpenWrite) == 0;
+    if (bReadOnly) iOpenFlags = (iOpenFlags & ~O_RDWR) | O_RDONLY;
     int iDescriptor = OpenRetrying(pPath, iOpenFlags);
-    if (iDescriptor < 0 && (uFlags & kMpOpenWrite) == 0 && WriteAccessRefused(errno)) {
-        iDescriptor = OpenRetrying(pPath, (iOpenFlags & ~O_RDWR) | O_RDONLY);
-    }
     if (iDescriptor < 0) return -1;
     // A read-only open of a directory succeeds on Linux; the library wants a file.
     struct stat status;
@@ -261,6 +252,22 @@ int MpPlatformFileOpen(const char* pPath, unsigned uFlags) {
         close(iDescriptor);
         errno = iError;
         return -1;
+    }
+    // Linux grants exclusive byte-range locks only on descriptors open for writing, while the
+    // library takes them on files it only reads. So a regular file opened for reading is
+    // reopened read-write when the user may write it (the caller's flags still forbid writing
+    // through it). Only regular files: a FIFO or a terminal opened read-write would never see
+    // the end of its input.
+    if (bReadOnly && S_ISREG(status.st_mode)) {
+        int iWritable = OpenRetrying(pPath, (iOpenFlags & ~O_RDONLY) | O_RDWR);
+        struct stat reopened;
+        if (iWritable >= 0 && fstat(iWritable, &reopened) == 0 && reopened.st_dev == status.st_dev &&
+            reopened.st_ino == status.st_ino) {
+            close(iDescriptor);
+            iDescriptor = iWritable;
+        } else if (iWritable >= 0) {
+            close(iWritable);
+        }
     }
     return iDescriptor;
 }
@@ -384,6 +391,18 @@ bool MpPlatformSameFile(const char* pFirst, const char* pSecond) {
     if (pFirst == nullptr || pSecond == nullptr) return false;
     if (stat(pFirst, &first) != 0 || stat(pSecond, &second) != 0) return false;
     return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+bool MpPlatformSameFileAsDescriptor(int iDescriptor, const char* pPath) {
+    struct stat described;
+    struct stat named;
+    if (pPath == nullptr) return false;
+    if (fstat(iDescriptor, &described) != 0 || stat(pPath, &named) != 0) return false;
+    return described.st_dev == named.st_dev && described.st_ino == named.st_ino;
+}
+
+bool MpPlatformIgnoreBrokenPipes() {
+    return signal(SIGPIPE, SIG_IGN) != SIG_ERR;
 }
 
 int MpPlatformOSCapabilities() {

@@ -5,6 +5,9 @@
 #include <string>
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "TempDir.h"
@@ -69,6 +72,32 @@ TEST(MpPlatformFile, OpenRefusesADirectory) {
     errno = 0;
     EXPECT_EQ(MpPlatformFileOpen(dir.Path().c_str(), kMpOpenRead), -1);
     EXPECT_EQ(errno, EISDIR);
+}
+
+// A FIFO opened read-write would count as a writer of itself and never report the end of its
+// input; reading one must end when the writer closes.
+TEST(MpPlatformFile, AFifoOpenedForReadingSeesTheEndOfItsInput) {
+    TempDir dir;
+    const std::string path = dir.File("fifo");
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    pid_t writer = fork();
+    ASSERT_GE(writer, 0);
+    if (writer == 0) {
+        int iOut = open(path.c_str(), O_WRONLY);
+        _exit(iOut >= 0 && write(iOut, "line\n", 5) == 5 ? 0 : 1);
+    }
+    int iDescriptor = MpPlatformFileOpen(path.c_str(), kMpOpenRead);
+    ASSERT_GE(iDescriptor, 0);
+    char buffer[16];
+    std::string received;
+    int64_t llRead;
+    while ((llRead = MpPlatformFileRead(iDescriptor, buffer, sizeof buffer)) > 0) received.append(buffer, llRead);
+    EXPECT_EQ(llRead, 0);
+    EXPECT_EQ(received, "line\n");
+    EXPECT_TRUE(MpPlatformFileClose(iDescriptor));
+    int iStatus = 0;
+    waitpid(writer, &iStatus, 0);
+    EXPECT_EQ(iStatus, 0);
 }
 
 TEST(MpPlatformFile, PositionedTransfersLeaveThePositionAlone) {
