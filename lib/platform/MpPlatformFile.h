@@ -1,6 +1,6 @@
-// Every operating-system file call of the library: descriptors, positioned transfers, sizes,
-// byte-range locks, names (exists, size, remove, rename, identity), temporary files and the
-// version query.
+// Every operating-system file call of the library: descriptors (the standard ones included),
+// positioned transfers, sizes, byte-range locks, names (exists, size, remove, rename, identity),
+// temporary files, the broken-pipe signal and the version query.
 //
 // Failures are return values (-1, false or MpPlatformLockResult::Failed) with the calling
 // thread's last error (errno, see MpPlatformError.h) set by the failing call; the I/O layer
@@ -19,6 +19,11 @@ constexpr unsigned kMpOpenText = 4;       // text mode: no line-end translation 
 constexpr unsigned kMpOpenCreate = 8;     // with kMpOpenWrite: create a missing file
 constexpr unsigned kMpOpenTruncate = 16;  // with kMpOpenWrite: empty an existing file
 constexpr unsigned kMpOpenAppend = 32;    // with kMpOpenWrite: the caller starts at the end
+
+// The descriptors of the process's standard input and standard output, open from its start
+// and owned by the process: a reader or writer of them never closes them.
+constexpr int kMpStandardInput = 0;
+constexpr int kMpStandardOutput = 1;
 
 // Origins of MpPlatformFileSeek, as the library numbers them.
 constexpr int kMpSeekFromStart = 0;
@@ -115,6 +120,15 @@ bool MpPlatformRenameFile(const char* pTo, const char* pFrom);
 // True when both paths name the same file (same device and inode); false when either cannot be
 // examined.
 bool MpPlatformSameFile(const char* pFirst, const char* pSecond);
+
+// True when the open descriptor and pPath are the same file (same device and inode), such as
+// standard input redirected from that file; false when either cannot be examined.
+bool MpPlatformSameFileAsDescriptor(int iDescriptor, const char* pPath);
+
+// Lets a write to a pipe that nobody reads any more fail with EPIPE, like any other failed
+// write, instead of ending the process with SIGPIPE. Process-wide, for programs that write to
+// standard output. Returns false on failure.
+bool MpPlatformIgnoreBrokenPipes();
 
 // The operating system's capability word for the I/O layer: 7 on this platform (shared and
 // exclusive byte-range locks with an immediate-failure option), or -1 when the version query
