@@ -1,41 +1,50 @@
 #include "ConversionRun.h"
 
 #include <memory>
-#include <strings.h>
 
+#include "ConversionFiles.h"
 #include "CsvRecordBuilder.h"
-#include "GzipLineReader.h"
 #include "GzipRecordWriter.h"
-#include "MpFileName.h"
 #include "MpIO.h"
-#include "PlainLineReader.h"
 #include "PlainRecordWriter.h"
 #include "SameFile.h"
 
 namespace {
 
-// A name such as data.txd.gz is compressed; data.gz.txd is not.
-bool IsCompressedName(const char* name) {
-    MpFileName fileName(name);
-    return strcasecmp(fileName.GetExtension(), ".gz") == 0;
+// The input handed over by the caller, or else the named file.
+std::unique_ptr<LineReader> OpenInput(const ConversionSettings& settings, OpenedFiles& opened) {
+    if (!opened.input) return OpenFileLineReader(settings.inputName.GetCString(), settings.blankUnprintable);
+    opened.input->SetBlankUnprintable(settings.blankUnprintable);
+    return std::move(opened.input);
 }
 
-std::unique_ptr<LineReader> OpenInput(const ConversionSettings& settings) {
-    const char* name = settings.inputName.GetCString();
-    if (IsCompressedName(name)) return std::make_unique<GzipLineReader>(name, settings.blankUnprintable);
-    return std::make_unique<PlainLineReader>(name, settings.blankUnprintable);
+// Whether the output is the file called fileName: a writer handed over knows its own file, a
+// named output is compared by name.
+bool OutputIs(const char* fileName, const ConversionSettings& settings, const RecordWriter* handedOver) {
+    return handedOver ? handedOver->IsFile(fileName) : IsSameFile(settings.outputName.GetCString(), fileName);
+}
+
+// Whether the output is the input. A reader handed over knows its own file; an input and an
+// output that were both handed over have no name to compare.
+bool OutputIsInput(const ConversionSettings& settings, const LineReader& reader, bool inputHandedOver,
+                   const RecordWriter* handedOver) {
+    if (!inputHandedOver) return OutputIs(settings.inputName.GetCString(), settings, handedOver);
+    return handedOver == nullptr && reader.IsFile(settings.outputName.GetCString());
 }
 
 // Opening the output creates or empties it, so an output that is the input or the DD file
-// under another name is refused first.
-std::unique_ptr<RecordWriter> OpenOutput(const ConversionSettings& settings) {
-    const char* name = settings.outputName.GetCString();
-    if (IsSameFile(name, settings.inputName.GetCString())) {
+// under another name is refused first; an output handed over is refused likewise before
+// anything is written to it.
+std::unique_ptr<RecordWriter> OpenOutput(const ConversionSettings& settings, const LineReader& reader,
+                                         bool inputHandedOver, std::unique_ptr<RecordWriter> handedOver) {
+    if (OutputIsInput(settings, reader, inputHandedOver, handedOver.get())) {
         throw MpException("Output File and Input File are the same");
     }
-    if (!settings.ddFileName.IsEmpty() && IsSameFile(name, settings.ddFileName.GetCString())) {
+    if (!settings.ddFileName.IsEmpty() && OutputIs(settings.ddFileName.GetCString(), settings, handedOver.get())) {
         throw MpException("Output File and DD File are the same");
     }
+    if (handedOver) return handedOver;
+    const char* name = settings.outputName.GetCString();
     if (IsCompressedName(name)) return std::make_unique<GzipRecordWriter>(name, settings.recordLength);
     return std::make_unique<PlainRecordWriter>(name, settings.recordLength);
 }
@@ -65,23 +74,24 @@ void CountPadOrTruncate(const TextLine& line, int32_t recordLength, RunStatistic
     if (line.blanked) CountOne(statistics.LinesAsciiFixed);
 }
 
-// Opens the files, converts every line and closes the files; cancelled is set as soon as the
-// observer asks to stop, so it stays set when the line being handled then fails. Failures leave
-// as exceptions; the files are closed on the way out (the output keeping what was written)
-// because the reader and the writer are locals.
-void ConvertLines(const ConversionSettings& settings, ConversionObserver& observer, RunStatistics& statistics,
-                  bool& cancelled) {
+// Opens the files (or takes those handed over), converts every line and closes them; cancelled
+// is set as soon as the observer asks to stop, so it stays set when the line being handled then
+// fails. Failures leave as exceptions; the files are closed on the way out (the output keeping
+// what was written) because the reader and the writer are locals.
+void ConvertLines(const ConversionSettings& settings, OpenedFiles& opened, ConversionObserver& observer,
+                  RunStatistics& statistics, bool& cancelled) {
     if (settings.recordLength < 1) throw MpException("Please specify a record length");
     const int32_t recordLength = settings.recordLength;
-    std::unique_ptr<LineReader> reader = OpenInput(settings);
+    const bool inputHandedOver = opened.input != nullptr;
+    std::unique_ptr<LineReader> reader = OpenInput(settings, opened);
     TextLine line;
     std::unique_ptr<CsvRecordBuilder> builder;
     if (!settings.ddFileName.IsEmpty()) {
-        reader->ReadLine(line);  // the column header line
+        if (!inputHandedOver) reader->ReadLine(line);  // the column header line
         builder = std::make_unique<CsvRecordBuilder>(settings.ddFileName.GetCString(), recordLength,
                                                      settings.fieldPositions, settings.usePopulationFields);
     }
-    std::unique_ptr<RecordWriter> writer = OpenOutput(settings);
+    std::unique_ptr<RecordWriter> writer = OpenOutput(settings, *reader, inputHandedOver, std::move(opened.output));
 
     while (!cancelled && reader->ReadLine(line)) {
         cancelled = observer.CancelRequested(reader->InputPosition());
@@ -103,8 +113,15 @@ void ConvertLines(const ConversionSettings& settings, ConversionObserver& observ
 }  // namespace
 
 ConversionResult RunConversion(const ConversionSettings& settings, ConversionObserver& observer) {
+    return RunConversion(settings, OpenedFiles(), observer);
+}
+
+ConversionResult RunConversion(const ConversionSettings& settings, OpenedFiles opened, ConversionObserver& observer) {
     ConversionResult result;
-    observer.RunStarting(MpIOInterface::GetFileSizeByName(settings.inputName.GetCString()));
+    observer.RunStarting(opened.input ? opened.input->InputSize()
+                                      : MpIOInterface::GetFileSizeByName(settings.inputName.GetCString()));
+    // Only a file the run created or emptied itself may be deleted after a cancel.
+    const bool outputHandedOver = opened.output != nullptr;
     bool cancelled = false;
     auto fail = [&](const char* message) {
         result.outcome = RunOutcome::Failed;
@@ -112,7 +129,7 @@ ConversionResult RunConversion(const ConversionSettings& settings, ConversionObs
         observer.ReportFailure(message);
     };
     try {
-        ConvertLines(settings, observer, result.statistics, cancelled);
+        ConvertLines(settings, opened, observer, result.statistics, cancelled);
     } catch (MpException& error) {
         fail(error.GetErrorMessage());
     } catch (...) {
@@ -120,6 +137,7 @@ ConversionResult RunConversion(const ConversionSettings& settings, ConversionObs
     }
     if (cancelled) {
         result.outcome = RunOutcome::Cancelled;
+        if (outputHandedOver) return result;
         try {
             MpIOInterface::Delete(settings.outputName.GetCString());
         } catch (MpException& error) {

@@ -7,7 +7,9 @@
 //   - CSV conversion: the header line is skipped and every further line is split at commas;
 //     each column that the field position map matches to a DD field is placed at that field's
 //     offset and length in a record of blanks (see CsvRecordBuilder).
-// A file whose extension is ".gz" (any case) is read or written as gzip.
+// A file whose extension is ".gz" (any case) is read or written as gzip. The caller may instead
+// hand the run a reader or writer it opened itself (standard input and output; see
+// OpenedFiles), which the run then uses in place of the named file.
 //
 // The run owns its files, reader, writer and field layout for its duration and releases them
 // before it returns. It reports through a ConversionObserver and never prints or exits.
@@ -16,10 +18,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "ConversionObserver.h"
+#include "LineReader.h"
 #include "MpString.h"
 #include "MpVector.h"
+#include "RecordWriter.h"
 
 struct ConversionSettings {
     MpString inputName;
@@ -67,7 +72,7 @@ inline void CountOne(int32_t& counter) {
 
 enum class RunOutcome {
     Completed,  // the whole input was converted and both files closed
-    Cancelled,  // the observer asked to stop; the output file was deleted
+    Cancelled,  // the observer asked to stop; an output file the run opened was deleted
     Failed      // a failure ended the run; the output holds the records written before it
 };
 
@@ -80,10 +85,25 @@ struct ConversionResult {
     MpString message;
 };
 
+// An input or output that the caller opened and hands over to the run, which owns it from then
+// on. A null member leaves that side to the run, which opens the file the settings name; the
+// settings' name for a side handed over is not used.
+struct OpenedFiles {
+    // Read from where it stands: in a CSV run just after the header line, which the caller has
+    // read (the run does not skip one). The run switches its blanking to the settings' choice.
+    // RunStarting hears its InputSize.
+    std::unique_ptr<LineReader> input;
+    // Written from where it stands and never deleted or emptied: after a cancel or a failure
+    // the records written so far remain. REQUIRES: its record length is the settings' one.
+    std::unique_ptr<RecordWriter> output;
+};
+
 // Runs one conversion. The observer hears of the input size first, is asked about a cancel
 // once per line and is handed any failure message; see ConversionObserver.
 //
 // The output is opened only after the input and (CSV run) the field layout, and is created or
 // emptied then. An output that is the same file as the input or the DD file is refused before
-// it is opened.
+// it is opened; a reader or writer handed over is asked whether it is such a file, by its
+// IsFile (an input and an output both handed over are not compared).
 ConversionResult RunConversion(const ConversionSettings& settings, ConversionObserver& observer);
+ConversionResult RunConversion(const ConversionSettings& settings, OpenedFiles opened, ConversionObserver& observer);

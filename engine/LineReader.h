@@ -51,6 +51,18 @@ public:
     // delivered so far, ends of line included. Compressed inputs report compressed bytes.
     virtual int64_t InputPosition() const { return m_consumed; }
 
+    // Size of the input on InputPosition's scale, for a run handed a reader that its caller
+    // opened; 0 when it is unknown. By default unknown: the run asks a file by its name.
+    virtual int64_t InputSize() const { return 0; }
+
+    // Whether the input is the file fileName, so that a run handed this reader can refuse an
+    // output that would overwrite it. By default false: the run checks its own files by name.
+    virtual bool IsFile(const char* /*fileName*/) const { return false; }
+
+    // Switches blanking for the lines read from now on: a CSV header line is read as it is,
+    // the data lines after it as the run's settings say.
+    void SetBlankUnprintable(bool blankUnprintable) { m_blankUnprintable = blankUnprintable; }
+
 protected:
     LineReader(LoneCarriageReturn loneCr, bool blankUnprintable);
 
@@ -70,7 +82,7 @@ private:
     void Deliver(char* textEnd, const char* next, TextLine& line);
 
     const LoneCarriageReturn m_loneCr;
-    const bool m_blankUnprintable;
+    bool m_blankUnprintable;
     std::vector<char> m_buffer;
     size_t m_begin = 0;      // first unread byte
     size_t m_end = 0;        // one past the last valid byte

@@ -29,6 +29,10 @@ public:
     // Stores every buffered record and closes the file; raises MpException when that fails.
     void Close();
 
+    // Whether the output is the file fileName, so that a run handed this writer can refuse to
+    // write into its input or DD file. By default false: the run checks its own files by name.
+    virtual bool IsFile(const char* /*fileName*/) const { return false; }
+
 protected:
     // REQUIRES: recordLength > 0.
     explicit RecordWriter(int32_t recordLength);

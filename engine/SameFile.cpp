@@ -5,3 +5,7 @@
 bool IsSameFile(const char* firstName, const char* secondName) {
     return MpPlatformSameFile(firstName, secondName);
 }
+
+bool IsSameFile(int descriptor, const char* name) {
+    return MpPlatformSameFileAsDescriptor(descriptor, name);
+}

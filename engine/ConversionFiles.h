@@ -1,0 +1,30 @@
+// How the conversion run picks the reader and writer for a name, for callers that open an
+// input or output themselves and hand it to the run (see OpenedFiles in ConversionRun.h).
+//
+// A name whose extension is ".gz" in any case is gzip (data.txd.gz is, data.gz.txd is not);
+// any other file is plain. "-" is no file: it stands for standard input or standard output,
+// which are always plain and are read and written through their descriptors as a stream.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "LineReader.h"
+#include "RecordWriter.h"
+
+// True for "-", the name of standard input (as an input) and standard output (as an output).
+bool IsStandardStreamName(const char* name);
+
+// True when the name's extension is ".gz" in any case.
+bool IsCompressedName(const char* name);
+
+// Opens the named file as the run reads its input: gzip when IsCompressedName, else plain.
+// Raises the reader's MpException when the file cannot be opened.
+std::unique_ptr<LineReader> OpenFileLineReader(const char* fileName, bool blankUnprintable);
+
+// Like OpenFileLineReader, except that "-" reads the process's standard input.
+std::unique_ptr<LineReader> OpenLineReader(const char* name, bool blankUnprintable);
+
+// Writes records to the process's standard output.
+// REQUIRES: recordLength > 0.
+std::unique_ptr<RecordWriter> OpenStandardOutput(int32_t recordLength);

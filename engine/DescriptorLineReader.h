@@ -1,0 +1,32 @@
+// DescriptorLineReader: the lines of a descriptor that is already open, such as standard input,
+// read as they arrive rather than copied anywhere first.
+//
+// Lines follow the plain-file rules (LF or CR LF; a lone CR is refused with ReadLine's message),
+// whatever the descriptor is: a pipe, a terminal or a redirected file. Reading goes through the
+// platform layer in the reader's large blocks. A failed read raises MpException
+// ("Reading <description> failed"). The descriptor belongs to the caller and stays open.
+#pragma once
+
+#include "LineReader.h"
+#include "MpString.h"
+
+class DescriptorLineReader : public LineReader {
+public:
+    // description names the input in failure messages, e.g. "standard input".
+    DescriptorLineReader(int descriptor, const char* description, bool blankUnprintable);
+
+    // The bytes left from the current position when the descriptor is a file; 0 for a pipe
+    // or a terminal, whose size is unknown.
+    int64_t InputSize() const override { return m_size; }
+
+    // True when the descriptor reads fileName, such as standard input redirected from it.
+    bool IsFile(const char* fileName) const override;
+
+protected:
+    int32_t ReadBlock(char* destination, int32_t capacity) override;
+
+private:
+    const int m_descriptor;
+    const MpString m_description;
+    const int64_t m_size;
+};
