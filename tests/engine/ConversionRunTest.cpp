@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "DescriptorLineReader.h"
+#include "DescriptorRecordWriter.h"
 #include "EngineTestSupport.h"
 #include "TempDir.h"
 
@@ -257,6 +259,85 @@ TEST_F(ConversionRunTest, RecordLengthBelowOneFails) {
     ConversionResult result = Run("x\n");
     EXPECT_EQ(RunOutcome::Failed, result.outcome);
     EXPECT_EQ(MpString("Please specify a record length"), result.message);
+}
+
+TEST_F(ConversionRunTest, CsvRunGoesOnWhereTheCallersReaderLeftTheHeader) {
+    settings.recordLength = 10;
+    settings.ddFileName = dir.Write("layout.dd", kDD).c_str();
+    settings.fieldPositions = MpVector<int16_t>{1, 2};
+    settings.blankUnprintable = true;
+    // The run must neither open the input by its name nor skip a second header line.
+    settings.inputName = dir.File("missing.csv").c_str();
+    settings.outputName = dir.File("out.txd").c_str();
+    const std::string input = "Count\t,Sex\n7,M\t\n8,F\n";
+    FileDescriptor file(dir.Write("in.csv", input), O_RDONLY);
+    OpenedFiles opened;
+    opened.input = std::make_unique<DescriptorLineReader>(file.Get(), "standard input", false);
+    TextLine header;
+    ASSERT_TRUE(opened.input->ReadLine(header));
+    EXPECT_EQ("Count\t,Sex", std::string(header.text, static_cast<size_t>(header.length)));
+
+    ConversionResult result = RunConversion(settings, std::move(opened), observer);
+    EXPECT_EQ(RunOutcome::Completed, result.outcome);
+    EXPECT_EQ(MpString(""), result.message);
+    // The run switched blanking on for the data lines.
+    EXPECT_EQ("007M      \r\n008F      \r\n", Output());
+    ExpectStatistics(result.statistics, 2, 3, 4, 2, 0, 2, 0, 0);
+    EXPECT_EQ(static_cast<int64_t>(input.size()), observer.startedWith);
+    EXPECT_EQ((std::vector<int64_t>{16, 20}), observer.positions);
+}
+
+TEST_F(ConversionRunTest, CancelOrFailureNeverDeletesAnOutputHandedOver) {
+    settings.recordLength = 3;
+    settings.inputName = dir.Write("in.txt", "a\nb\nc\n").c_str();
+    // The settings' output name is not the output; a cancel must not delete it.
+    settings.outputName = dir.Write("keep.txd", "keep me").c_str();
+    FileDescriptor records(dir.Write("records.txd", ""), O_WRONLY);
+    OpenedFiles opened;
+    opened.output = std::make_unique<DescriptorRecordWriter>(records.Get(), "standard output", 3);
+    RecordingObserver cancelling(2);
+    ConversionResult cancelled = RunConversion(settings, std::move(opened), cancelling);
+    EXPECT_EQ(RunOutcome::Cancelled, cancelled.outcome);
+    EXPECT_EQ(MpString(""), cancelled.message);
+    EXPECT_EQ("keep me", Output("keep.txd"));
+    EXPECT_EQ("a  \r\nb  \r\n", Output("records.txd"));
+
+    settings.inputName = dir.Write("bad.txt", "d\ne\rf\n").c_str();
+    opened.output = std::make_unique<DescriptorRecordWriter>(records.Get(), "standard output", 3);
+    ConversionResult failed = RunConversion(settings, std::move(opened), observer);
+    EXPECT_EQ(RunOutcome::Failed, failed.outcome);
+    EXPECT_EQ("keep me", Output("keep.txd"));
+    EXPECT_EQ("a  \r\nb  \r\nd  \r\n", Output("records.txd"));
+}
+
+TEST_F(ConversionRunTest, RefusesToOverwriteTheFileBehindAReaderOrWriterHandedOver) {
+    settings.recordLength = 10;
+    const std::string input = dir.Write("in.txt", "keep me\n");
+    std::filesystem::create_directory(dir.File("sub"));
+    FileDescriptor reading(input, O_RDONLY);
+    OpenedFiles opened;
+    opened.input = std::make_unique<DescriptorLineReader>(reading.Get(), "standard input", false);
+    settings.outputName = dir.File("sub/../in.txt").c_str();
+    ConversionResult sameInput = RunConversion(settings, std::move(opened), observer);
+    EXPECT_EQ(MpString("Output File and Input File are the same"), sameInput.message);
+
+    FileDescriptor appending(input, O_WRONLY | O_APPEND);
+    settings.inputName = input.c_str();
+    settings.outputName = dir.File("unused.txd").c_str();
+    opened.output = std::make_unique<DescriptorRecordWriter>(appending.Get(), "standard output", 10);
+    ConversionResult sameOutput = RunConversion(settings, std::move(opened), observer);
+    EXPECT_EQ(MpString("Output File and Input File are the same"), sameOutput.message);
+    EXPECT_EQ("keep me\n", TempDir::Read(input));
+
+    settings.ddFileName = dir.Write("layout.dd", kDD).c_str();
+    settings.fieldPositions = MpVector<int16_t>{1, 2};
+    settings.inputName = dir.Write("in.csv", "a,b\n1,M\n").c_str();
+    FileDescriptor ddFile(dir.File("layout.dd"), O_WRONLY | O_APPEND);
+    opened.output = std::make_unique<DescriptorRecordWriter>(ddFile.Get(), "standard output", 10);
+    ConversionResult sameDD = RunConversion(settings, std::move(opened), observer);
+    EXPECT_EQ(MpString("Output File and DD File are the same"), sameDD.message);
+    EXPECT_EQ(std::string(kDD), TempDir::Read(dir.File("layout.dd")));
+    EXPECT_FALSE(OutputExists("unused.txd"));
 }
 
 TEST(RunStatistics, CountStopsAtTheLargestValueInsteadOfOverflowing) {

@@ -1,6 +1,10 @@
 // Helpers shared by the engine tests: an observer that records what a run tells it and can
-// ask for a cancel, and gzip file helpers built directly on zlib.
+// ask for a cancel, gzip file helpers built directly on zlib, and descriptors that close
+// themselves.
 #pragma once
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <ostream>
@@ -62,3 +66,19 @@ inline std::string ReadGzip(const std::string& path) {
     if (got < 0) throw std::runtime_error("gzread failed");
     return bytes;
 }
+
+// A descriptor opened with open(2), closed when the object goes out of scope.
+class FileDescriptor {
+public:
+    FileDescriptor(const std::string& path, int flags) : m_descriptor(open(path.c_str(), flags | O_CLOEXEC, 0600)) {
+        if (m_descriptor < 0) throw std::runtime_error("open failed: " + path);
+    }
+    ~FileDescriptor() { close(m_descriptor); }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+    int Get() const { return m_descriptor; }
+
+private:
+    int m_descriptor;
+};
