@@ -17,6 +17,10 @@ struct CliStreams {
     std::ostream& out;   // records when an output is "-"; --json; --help, --version, fields
     std::ostream& err;   // messages, statistics, progress
     bool errIsTerminal;  // whether the live progress line may be drawn on err
+    // in and out are the process's standard input and output (main says so): an input or
+    // output "-" is then read and written through their descriptors, bypassing the C++ streams.
+    // Left false, as the tests' string streams leave it, "-" goes through in and out.
+    bool processStreams = false;
 };
 
 int RunCli(int argc, const char* const* argv, const CliStreams& streams);

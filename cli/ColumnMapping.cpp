@@ -6,20 +6,8 @@
 #include <string>
 
 #include "CliFiles.h"
-#include "GzipLineReader.h"
-#include "MpFileName.h"
-#include "PlainLineReader.h"
 
 namespace {
-
-// The run reads a name whose extension is ".gz" in any case as gzip; the header is read the
-// same way.
-std::unique_ptr<LineReader> OpenHeaderReader(const std::string& fileName) {
-    MpFileName name(fileName.c_str());
-    if (strcasecmp(name.GetExtension(), ".gz") == 0)
-        return std::make_unique<GzipLineReader>(fileName.c_str(), false);
-    return std::make_unique<PlainLineReader>(fileName.c_str(), false);
-}
 
 // "#12" gives 12, "@3" gives 3; anything else after the mark gives -1.
 int64_t NumberAfterMark(const std::string& text, char mark) {
@@ -83,12 +71,11 @@ std::vector<AvailableField> OfferedFields(DDFile& ddFile, bool populationMode) {
     return fields;
 }
 
-std::vector<ColumnHeader> ReadCsvHeader(const std::string& fileName, const std::string& displayName,
+std::vector<ColumnHeader> ReadCsvHeader(LineReader& reader, const std::string& displayName,
                                         std::ostream& warnings) {
     std::string headerLine;
     TextLine line;
-    std::unique_ptr<LineReader> reader = OpenHeaderReader(fileName);
-    if (reader->ReadLine(line)) headerLine.assign(line.text, line.length);
+    if (reader.ReadLine(line)) headerLine.assign(line.text, line.length);
     std::vector<ColumnHeader> headers = SplitHeaderLine(headerLine.c_str());
     if (headers.size() < 2) throw CliRefusal(displayName + ": The Input File is not a valid CSV file.");
     for (const ColumnHeader& header : headers) {

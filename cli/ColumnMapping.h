@@ -21,6 +21,7 @@
 #include "CliArguments.h"
 #include "DDFile.h"
 #include "FieldMatcher.h"
+#include "LineReader.h"
 #include "MpVector.h"
 
 // Opens an existing DD file. Refuses a missing file (which is not created) and one with fewer
@@ -30,11 +31,11 @@ std::unique_ptr<DDFile> OpenDDFile(const std::string& name);
 // The fields the DD file offers, in the order the dialog lists them first (by Position).
 std::vector<AvailableField> OfferedFields(DDFile& ddFile, bool populationMode);
 
-// The columns of the first line of a CSV file, plain or gzip, read with the run's line
-// reader. Refuses a header of fewer than two columns ("The Input File is not a valid CSV
-// file."); writes the dialog's blank-header warning to warnings once for every blank header.
-// displayName names the file in messages.
-std::vector<ColumnHeader> ReadCsvHeader(const std::string& fileName, const std::string& displayName,
+// The columns of the next line of reader, the CSV header line; the reader is left just after
+// it. Refuses a header of fewer than two columns ("The Input File is not a valid CSV file.");
+// writes the dialog's blank-header warning to warnings once for every blank header.
+// displayName names the input in messages.
+std::vector<ColumnHeader> ReadCsvHeader(LineReader& reader, const std::string& displayName,
                                         std::ostream& warnings);
 
 // REQUIRES: fields are in the order the dialog lists them first (SortAvailableFields by

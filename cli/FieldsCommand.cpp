@@ -1,12 +1,15 @@
 #include "FieldsCommand.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "CliFiles.h"
 #include "ColumnMapping.h"
+#include "ConversionFiles.h"
 #include "JsonText.h"
+#include "StandardStreams.h"
 
 namespace {
 
@@ -96,15 +99,12 @@ int RunFieldsCommand(const CliArguments& arguments, const CliStreams& streams) {
     std::vector<AvailableField> fields = OfferedFields(*OpenDDFile(arguments.ddFile), arguments.population);
     std::vector<ColumnMatch> columns;
     const bool withColumns = !arguments.csvInput.empty();
-    if (withColumns && arguments.csvInput == "-") {
-        TemporaryFile inputCopy;
-        if (!CopyStreamToFile(streams.in, inputCopy.Name()))
-            throw CliRefusal("Could not copy standard input to a temporary file");
-        columns = MatchColumns(ReadCsvHeader(inputCopy.Name(), "standard input", streams.err), fields);
-    } else if (withColumns) {
-        if (!FileExists(arguments.csvInput))
+    if (withColumns) {
+        if (!IsStandardStreamName(arguments.csvInput.c_str()) && !FileExists(arguments.csvInput))
             throw CliRefusal(arguments.csvInput + ": Input File Does Not Exist");
-        columns = MatchColumns(ReadCsvHeader(arguments.csvInput, arguments.csvInput, streams.err), fields);
+        std::unique_ptr<LineReader> reader = OpenInputReader(arguments.csvInput, streams);
+        columns =
+            MatchColumns(ReadCsvHeader(*reader, InputDisplayName(arguments.csvInput), streams.err), fields);
     }
     streams.out << (arguments.json ? FieldsJson(fields, columns) : FieldsText(fields, columns, withColumns))
                 << std::flush;

@@ -2,9 +2,13 @@
 
 #include "Cli.h"
 #include "CliFiles.h"
+#include "MpPlatformFile.h"
 
 int main(int argc, char** argv) {
-    // Standard input and output are copied in bulk; nothing here uses C stdio.
+    // Records and standard input go through the descriptors; nothing here uses C stdio.
     std::ios::sync_with_stdio(false);
-    return RunCli(argc, argv, CliStreams{std::cin, std::cout, std::cerr, StandardErrorIsTerminal()});
+    // A reader of standard output that goes away makes the run fail with its message and exit
+    // status 1 rather than end the process without a word.
+    MpPlatformIgnoreBrokenPipes();
+    return RunCli(argc, argv, CliStreams{std::cin, std::cout, std::cerr, StandardErrorIsTerminal(), true});
 }
