@@ -25,6 +25,13 @@ InProcessOutcome RunInProcess(std::vector<const char*> words, const std::string&
     return InProcessOutcome{status, out.str(), err.str()};
 }
 
+// Sections: 0 [FileInfo], 1 Name (text: its codes are letters), 2 [Format=Name], 3 Deaths.
+const char* const kDD =
+    "[FileInfo]\nRecordLength=9\n"
+    "[Field1]\nFieldName=Name\nLength=5\nByteOffset=1\n"
+    "[Format=Name]\nA=x\n"
+    "[CountField1]\nFieldName=Deaths\nLength=4\nByteOffset=6\n";
+
 }  // namespace
 
 TEST(CliInProcess, ReadsAndWritesTheStreamsItIsGiven) {
@@ -49,4 +56,23 @@ TEST(CliInProcess, RefusalsAreReturnedNotExited) {
     EXPECT_EQ(outcome.status, 2);
     EXPECT_EQ(outcome.out, "");
     EXPECT_EQ(outcome.err, "lathwell-cli: " + missing + ": Input File Does Not Exist\n");
+}
+
+TEST(CliInProcess, CsvReadsTheHeaderOnceFromTheStreamItIsGiven) {
+    TempDir dir;
+    std::string dd = dir.Write("t.dd", kDD);
+    InProcessOutcome outcome = RunInProcess({"csv", "-", "-", "--dd", dd.c_str(), "--quiet"},
+                                            "Name,Deaths (Cases)\nBob,12\n\nAlexandra,7");
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, "Bob  0012\r\nAlexa0007\r\n");
+    EXPECT_EQ(outcome.err, "");
+}
+
+TEST(CliInProcess, AStreamThatRefusesTheRecordsIsAFailure) {
+    std::istringstream in("abc\n");
+    std::ostream refusing(nullptr);
+    std::ostringstream err;
+    const char* words[] = {"lathwell-cli", "pad", "-", "-", "--length", "3", "--quiet"};
+    EXPECT_EQ(RunCli(7, words, CliStreams{in, refusing, err, false}), 1);
+    EXPECT_EQ(err.str(), "lathwell-cli: Writing to standard output failed\n");
 }

@@ -1,0 +1,234 @@
+#include <gtest/gtest.h>
+
+#include <future>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "CliTestSupport.h"
+#include "MpPlatformFile.h"
+
+namespace {
+
+// Sections: 0 [FileInfo], 1 Name, 2 Age Group, 3 [Format=Name], 4 Deaths.
+const char* const kDD =
+    "[FileInfo]\nRecordLength=12\n\n"
+    "[Field1]\nFieldName=Name\nLength=5\nByteOffset=1\n\n"
+    "[Field2]\nFieldName=Age Group\nLength=2\nByteOffset=6\n\n"
+    "[Format=Name]\nA=x\n\n"
+    "[CountField1]\nFieldName=Deaths\nLength=4\nByteOffset=8\n";
+
+// No directory of this name exists: a run that wanted a temporary file would be refused.
+const char* const kNoTemporaryDirectory = "TMPDIR=/nonexistent/lathwell-test";
+
+// Both ends of a pipe, close-on-exec; each closes with the object or earlier when asked.
+struct Pipe {
+    int readEnd = -1;
+    int writeEnd = -1;
+    Pipe() {
+        int ends[2];
+        if (pipe2(ends, O_CLOEXEC) != 0) throw std::runtime_error("pipe2 failed");
+        readEnd = ends[0];
+        writeEnd = ends[1];
+    }
+    ~Pipe() {
+        CloseReadEnd();
+        CloseWriteEnd();
+    }
+    Pipe(const Pipe&) = delete;
+    Pipe& operator=(const Pipe&) = delete;
+    void CloseReadEnd() { CloseEnd(readEnd); }
+    void CloseWriteEnd() { CloseEnd(writeEnd); }
+
+private:
+    static void CloseEnd(int& end) {
+        if (end >= 0) close(end);
+        end = -1;
+    }
+};
+
+void WriteAll(int descriptor, const std::string& bytes) {
+    size_t written = 0;
+    while (written < bytes.size()) {
+        ssize_t n = write(descriptor, bytes.data() + written, bytes.size() - written);
+        if (n <= 0) return;
+        written += static_cast<size_t>(n);
+    }
+}
+
+// Reads until at least count bytes came, or to the end when count is 0 or the pipe ends first.
+std::string ReadFrom(int descriptor, size_t count = 0) {
+    std::string bytes;
+    char block[65536];
+    ssize_t n;
+    while ((count == 0 || bytes.size() < count) && (n = read(descriptor, block, sizeof block)) > 0) {
+        bytes.append(block, static_cast<size_t>(n));
+    }
+    return bytes;
+}
+
+std::string Repeat(const std::string& text, int times) {
+    std::string repeated;
+    repeated.reserve(text.size() * static_cast<size_t>(times));
+    for (int i = 0; i < times; ++i) repeated += text;
+    return repeated;
+}
+
+// Runs lathwell-cli in the test's directory with descriptors of the test's own as its standard
+// input and output; standard error goes to a file of the directory.
+class CliStream : public CliProcessTest {
+protected:
+    // A child that stops reading its input must fail the test, not end the test program.
+    void SetUp() override { MpPlatformIgnoreBrokenPipes(); }
+
+    pid_t Start(const std::vector<std::string>& arguments, int in, int out,
+                const std::vector<std::string>& environment = {}) {
+        int err = open(dir_.File("stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        pid_t child = StartCliProcess(arguments, dir_.Path().string(), in, out, err, environment);
+        close(err);
+        return child;
+    }
+    int Open(const std::string& name, int flags) {
+        return open(dir_.File(name).c_str(), flags | O_CLOEXEC, 0600);
+    }
+};
+
+}  // namespace
+
+TEST_F(CliStream, CsvReadsTheHeaderOnceFromAPipeAndConvertsEveryLineAfterIt) {
+    Write("t.dd", kDD);
+    // Far more than the first block that the header is read with.
+    const int pairs = 40000;
+    const std::string input = "name,AGE GROUP,Deaths,Notes\n" + Repeat("Bob,3,12,x\nAlexandra,,7,y\n", pairs);
+    Pipe in;
+    int out = Open("stdout", O_WRONLY | O_CREAT | O_TRUNC);
+    pid_t child = Start({"csv", "-", "out.txd", "--dd", "t.dd", "--map", "#3=@4", "--quiet"}, in.readEnd, out,
+                        {kNoTemporaryDirectory});
+    close(out);
+    in.CloseReadEnd();
+    WriteAll(in.writeEnd, input);
+    in.CloseWriteEnd();
+    EXPECT_EQ(WaitForCliProcess(child), 0);
+    EXPECT_EQ(Read("stderr"), "");
+    EXPECT_EQ(Read("stdout"), "");
+    EXPECT_EQ(Read("out.txd"), Repeat("Bob  030012 \r\nAlexa  0007 \r\n", pairs));
+}
+
+TEST_F(CliStream, PadStreamsRecordsToAPipeWithoutATemporaryFile) {
+    const int lines = 30000;
+    Write("in.txt", Repeat("abcdefgh\nab\n\n", lines));
+    Pipe out;
+    int in = Open("in.txt", O_RDONLY);
+    pid_t child =
+        Start({"pad", "in.txt", "-", "--length", "5", "--json"}, in, out.writeEnd, {kNoTemporaryDirectory});
+    close(in);
+    out.CloseWriteEnd();
+    EXPECT_EQ(ReadFrom(out.readEnd), Repeat("abcde\r\nab   \r\n", lines));
+    EXPECT_EQ(WaitForCliProcess(child), 0);
+    EXPECT_EQ(Read("stderr"),
+              StatisticsJson(5, Counts(2 * lines, 2, 8, 2 * lines, lines, lines, lines, 0), nullptr));
+}
+
+TEST_F(CliStream, RecordsReachStandardOutputBeforeStandardInputEnds) {
+    // Standard input stays open until records have come out: a run that wrote only at the end
+    // of its input would never send any.
+    const int lines = 40000;
+    const std::string line = std::string(99, 'x') + "\n";
+    Pipe in;
+    Pipe out;
+    pid_t child = Start({"pad", "-", "-", "--length", "100", "--quiet"}, in.readEnd, out.writeEnd);
+    in.CloseReadEnd();
+    out.CloseWriteEnd();
+    std::promise<void> recordsSeen;
+    std::thread feeder([&] {
+        WriteAll(in.writeEnd, Repeat(line, lines));
+        recordsSeen.get_future().wait();
+        in.CloseWriteEnd();
+    });
+    std::string records = ReadFrom(out.readEnd, 102);
+    recordsSeen.set_value();
+    records += ReadFrom(out.readEnd);
+    feeder.join();
+    EXPECT_EQ(WaitForCliProcess(child), 0);
+    EXPECT_EQ(records, Repeat(std::string(99, 'x') + " \r\n", lines));
+}
+
+TEST_F(CliStream, FieldsReadsTheCsvHeaderFromAPipe) {
+    Write("t.dd", kDD);
+    const std::string header = "name,Deaths (Cases), ,Other\n";
+    Write("t.csv", header);
+    CliOutcome fromFile = Run({"fields", "t.dd", "--csv", "t.csv"});
+    ASSERT_EQ(fromFile.status, 0);
+
+    Pipe in;
+    WriteAll(in.writeEnd, header + "Bob,1,2,3\n");
+    in.CloseWriteEnd();
+    int out = Open("stdout", O_WRONLY | O_CREAT | O_TRUNC);
+    pid_t child = Start({"fields", "t.dd", "--csv", "-"}, in.readEnd, out, {kNoTemporaryDirectory});
+    close(out);
+    EXPECT_EQ(WaitForCliProcess(child), 0);
+    EXPECT_EQ(Read("stdout"), fromFile.out);
+    EXPECT_EQ(Read("stderr"), fromFile.err);
+}
+
+TEST_F(CliStream, AFullDeviceAsStandardOutputIsAFailure) {
+    Write("in.txt", "abc\nde\n");
+    CliOutcome outcome =
+        RunCliProcess({"pad", "in.txt", "-", "--length", "3"}, dir_.Path().string(), "", "/dev/full");
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err, "lathwell-cli: Writing to standard output failed\n" +
+                               StatisticsText(3, Counts(2, 2, 3, 1, 0, 1, 0, 0)));
+}
+
+TEST_F(CliStream, APipeThatNobodyReadsIsAFailure) {
+    Write("in.txt", "abc\n");
+    Pipe out;
+    out.CloseReadEnd();
+    int in = Open("in.txt", O_RDONLY);
+    pid_t child = Start({"pad", "in.txt", "-", "--length", "3", "--json"}, in, out.writeEnd);
+    close(in);
+    EXPECT_EQ(WaitForCliProcess(child), 1);
+    const std::string failure = "Writing to standard output failed";
+    EXPECT_EQ(Read("stderr"), "lathwell-cli: " + failure + "\n" +
+                                  StatisticsJson(3, Counts(1, 3, 3, 0, 0, 0, 0, 0), &failure));
+}
+
+TEST_F(CliStream, RefusesAnOutputThatStandardInputOrOutputIsRedirectedFromOrInto) {
+    Write("in.txt", "abc\n");
+    Write("out.txd", "keep me\n");
+    Write("t.dd", kDD);
+    Write("t.csv", "name,Deaths\nBob,1\n");
+    const struct {
+        std::vector<std::string> arguments;
+        const char* standardInput;
+        const char* standardOutput;  // opened for appending
+        std::string message;
+    } cases[] = {
+        {{"pad", "-", "out.txd", "--length", "3", "--force"},
+         "out.txd",
+         "stdout",
+         "out.txd: Output File and Input File are the same"},
+        {{"pad", "in.txt", "-", "--length", "3"},
+         "in.txt",
+         "in.txt",
+         "standard output: Output File and Input File are the same"},
+        {{"csv", "t.csv", "-", "--dd", "t.dd"},
+         "in.txt",
+         "t.dd",
+         "standard output: Output File and Input File are the same"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        int in = Open(c.standardInput, O_RDONLY);
+        int out = Open(c.standardOutput, O_WRONLY | O_CREAT | O_APPEND);
+        pid_t child = Start(c.arguments, in, out);
+        close(in);
+        close(out);
+        EXPECT_EQ(WaitForCliProcess(child), 2);
+        EXPECT_EQ(Read("stderr"), "lathwell-cli: " + c.message + "\n");
+    }
+    EXPECT_EQ(Read("in.txt"), "abc\n");
+    EXPECT_EQ(Read("out.txd"), "keep me\n");
+    EXPECT_EQ(Read("t.dd"), kDD);
+    EXPECT_EQ(Read("stdout"), "");
+}
