@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <poll.h>
+
 #include <future>
 #include <string>
 #include <thread>
@@ -57,11 +59,15 @@ void WriteAll(int descriptor, const std::string& bytes) {
 }
 
 // Reads until at least count bytes came, or to the end when count is 0 or the pipe ends first.
+// A pipe that stays silent for a minute ends the reading too, so a child that never writes
+// fails the test instead of hanging it.
 std::string ReadFrom(int descriptor, size_t count = 0) {
     std::string bytes;
     char block[65536];
     ssize_t n;
-    while ((count == 0 || bytes.size() < count) && (n = read(descriptor, block, sizeof block)) > 0) {
+    pollfd readable{descriptor, POLLIN, 0};
+    while ((count == 0 || bytes.size() < count) && poll(&readable, 1, 60000) > 0 &&
+           (n = read(descriptor, block, sizeof block)) > 0) {
         bytes.append(block, static_cast<size_t>(n));
     }
     return bytes;
@@ -146,6 +152,7 @@ TEST_F(CliStream, RecordsReachStandardOutputBeforeStandardInputEnds) {
         in.CloseWriteEnd();
     });
     std::string records = ReadFrom(out.readEnd, 102);
+    EXPECT_GE(records.size(), 102u) << "no record came out while standard input was open";
     recordsSeen.set_value();
     records += ReadFrom(out.readEnd);
     feeder.join();
