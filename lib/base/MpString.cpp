@@ -357,14 +357,30 @@ MpString& MpString::Copy(const char* pString) {
     }
 }
 
+uint32_t MpString::CheckInsertPosition(uint32_t ulPosition) const {
+    uint32_t ulLength = GetLength();
+    if (ulPosition > ulLength) {
+        MpException::RaiseFormatted("lPosition (value=%d) is invalid for string of length=%d.", kClass,
+                                    AsInt(ulPosition), AsInt(ulLength));
+    }
+    return ulLength;
+}
+
+char* MpString::OpenGap(uint32_t ulPosition, uint32_t ulLength, uint32_t ulCount) {
+    uint32_t ulCapacity = GetCapacity();
+    if (ulCapacity - ulLength - 1 < ulCount) {
+        // Inserting grows by exactly what is missing, without the doubling of Append.
+        ResizeStringBuffer(m_chunk, ToSize(static_cast<int64_t>(ulCapacity) + ulCount));
+    }
+    char* pAt = m_chunk.AsPtr() + ulPosition;
+    std::memmove(pAt + ulCount, pAt, ulLength - ulPosition + 1);
+    return pAt;
+}
+
 MpString& MpString::Insert(const char* pString, uint32_t ulPosition) {
     try {
         if (pString == nullptr) MpException::Raise("null pointer: pString", kClass);
-        uint32_t ulLength = GetLength();
-        if (ulPosition > ulLength) {
-            MpException::RaiseFormatted("lPosition (value=%d) is invalid for string of length=%d.", kClass,
-                                        AsInt(ulPosition), AsInt(ulLength));
-        }
+        uint32_t ulLength = CheckInsertPosition(ulPosition);
         std::optional<MpString> ownText;
         if (PointsInto(pString, m_chunk)) {
             // Inserting (part of) our own text: work from a copy, which the move cannot disturb.
@@ -373,13 +389,7 @@ MpString& MpString::Insert(const char* pString, uint32_t ulPosition) {
         }
         uint32_t ulCount = static_cast<uint32_t>(std::strlen(pString));
         if (ulCount == 0) return *this;
-        uint32_t ulCapacity = GetCapacity();
-        if (ulCapacity - ulLength - 1 < ulCount) {
-            ResizeStringBuffer(m_chunk, ToSize(static_cast<int64_t>(ulCapacity) + ulCount));
-        }
-        char* pAt = m_chunk.AsPtr() + ulPosition;
-        std::memmove(pAt + ulCount, pAt, ulLength - ulPosition + 1);
-        std::memcpy(pAt, pString, ulCount);
+        std::memcpy(OpenGap(ulPosition, ulLength, ulCount), pString, ulCount);
         return *this;
     } catch (MpException& e) {
         e.AddCallpath("Insert()", kClass);
@@ -394,20 +404,10 @@ MpString& MpString::Insert(char c, uint32_t ulPosition, uint16_t usCount) {
     // call-path entries (inner and outer member) are those of the library.
     try {
         try {
-            uint32_t ulLength = GetLength();
-            if (ulPosition > ulLength) {
-                MpException::RaiseFormatted("lPosition (value=%d) is invalid for string of length=%d.", kClass,
-                                            AsInt(ulPosition), AsInt(ulLength));
-            }
+            uint32_t ulLength = CheckInsertPosition(ulPosition);
             uint32_t ulCount = c == '\0' ? 0 : usCount;  // a zero byte makes the text empty
             if (ulCount == 0) return *this;
-            uint32_t ulCapacity = GetCapacity();
-            if (ulCapacity - ulLength - 1 < ulCount) {
-                ResizeStringBuffer(m_chunk, ToSize(static_cast<int64_t>(ulCapacity) + ulCount));
-            }
-            char* pAt = m_chunk.AsPtr() + ulPosition;
-            std::memmove(pAt + ulCount, pAt, ulLength - ulPosition + 1);
-            std::memset(pAt, c, ulCount);
+            std::memset(OpenGap(ulPosition, ulLength, ulCount), c, ulCount);
             return *this;
         } catch (MpException& e) {
             e.AddCallpath("Insert()", kClass);  // Insert(pString, lPosition)
