@@ -97,6 +97,8 @@ measure() {
     rss_file=$(mktemp)
     for ((i = 0; i < runs; i++)); do
         rm -f "$out"/*
+        # Dirty pages of earlier runs (or other programs) must not be written back on our time.
+        sync
         start=$(date +%s%N)
         if ! /usr/bin/time -f %M -o "$rss_file" bash -o pipefail -c "$command" >/dev/null 2>"$out/.stderr"; then
             echo "FAILED: $name: $command" >&2
@@ -116,7 +118,7 @@ measure() {
     mbps[$name]=$(awk -v us="$median" -v b="$bytes" 'BEGIN { printf "%.1f", b / us }')
     rss[$name]=$(awk -v kb="$peak" 'BEGIN { printf "%.1f", kb / 1024 }')
     names+=("$name")
-    printf '%-34s %8s s %9s MB/s %8s MB\n' "$name" "${seconds[$name]}" "${mbps[$name]}" "${rss[$name]}"
+    printf '%-40s %8s s %9s MB/s %8s MB\n' "$name" "${seconds[$name]}" "${mbps[$name]}" "${rss[$name]}"
 }
 
 bytes_of() { stat -c %s "$1"; }
@@ -141,9 +143,17 @@ measure "lathwell pad 80 | gzip -6" "$flat_bytes" "'$cli' pad '$flat' - --length
 measure "lathwell pad 80 from .gz" "$flat_bytes" "'$cli' pad '$flat.gz' '$out/pad.txd' --length 80 --quiet"
 measure "gzip -dc | lathwell pad 80" "$flat_bytes" "gzip -dc '$flat.gz' | '$cli' pad - '$out/pad.txd' --length 80 --quiet"
 if [ "$large" = 1 ]; then
+    # A 3000 MB output outgrows the kernel's dirty-page limits, so writing it runs at the pace
+    # of the disk; cat shows that share, and the runs to /dev/null show the engine alone.
     large_bytes=$(bytes_of "$large_flat")
     warm "$large_flat"
+    measure "cat (3000 MB)" "$large_bytes" "cat '$large_flat' > '$out/cat.txt'"
     measure "lathwell pad 80 (3000 MB)" "$large_bytes" "'$cli' pad '$large_flat' '$out/pad.txd' --length 80 --quiet"
+    warm "$flat"
+    measure "lathwell pad 80 to /dev/null" "$flat_bytes" "'$cli' pad '$flat' - --length 80 --quiet > /dev/null"
+    warm "$large_flat"
+    measure "lathwell pad 80 (3000 MB) to /dev/null" "$large_bytes" \
+        "'$cli' pad '$large_flat' - --length 80 --quiet > /dev/null"
 fi
 
 # --- Same results as the reference tools (checked once, outside the timings).
@@ -164,7 +174,7 @@ verdict() { awk -v v="$1" -v op="$2" -v limit="$3" \
     'BEGIN { ok = op == ">=" ? v >= limit : op == "<" ? v < limit : v <= limit; print ok ? "met" : "MISSED" }'; }
 target() {
     local what=$1 value=$2 op=$3 limit=$4 note=${5:-}
-    printf '%-38s %8s  (%s %s) %-6s %s\n' "$what" "$value" "$op" "$limit" "$(verdict "$value" "$op" "$limit")" "$note"
+    printf '%-44s %8s  (%s %s) %-6s %s\n' "$what" "$value" "$op" "$limit" "$(verdict "$value" "$op" "$limit")" "$note"
 }
 target "pad speed / mawk" "$(ratio "${mbps[lathwell pad 80]}" "${mbps[mawk pad 80]}")" ">=" 2
 target "pad speed / cat" "$(ratio "${mbps[lathwell pad 80]}" "${mbps[cat]}")" ">=" 0.25 "aim 0.5"
@@ -189,6 +199,9 @@ for name in "${names[@]}"; do
 done
 target "lathwell peak memory (MB)" "$peak" "<" 16
 if [ "$large" = 1 ]; then
-    target "3000 MB speed / $size MB speed" \
-        "$(ratio "${mbps[lathwell pad 80 (3000 MB)]}" "${mbps[lathwell pad 80]}")" ">=" 0.9
+    target "3000 MB speed / $size MB speed, to a file" \
+        "$(ratio "${mbps[lathwell pad 80 (3000 MB)]}" "${mbps[lathwell pad 80]}")" ">=" 0.9 \
+        "cat: $(ratio "${mbps[cat (3000 MB)]}" "${mbps[cat]}")"
+    target "3000 MB speed / $size MB speed, to /dev/null" \
+        "$(ratio "${mbps[lathwell pad 80 (3000 MB) to /dev/null]}" "${mbps[lathwell pad 80 to /dev/null]}")" ">=" 0.9
 fi
