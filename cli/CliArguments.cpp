@@ -7,13 +7,13 @@ namespace {
 
 enum CommandBit : unsigned { kPad = 1, kCsv = 2, kFields = 4 };
 
-struct CommandSpec {
+struct CommandSyntax {
     const char* word;
     CliCommand command;
     unsigned bit;  // marks the options that apply to the command
 };
 
-const CommandSpec kCommands[] = {
+const CommandSyntax kCommands[] = {
     {"pad", CliCommand::Pad, kPad},           // INPUT OUTPUT --length N
     {"csv", CliCommand::Csv, kCsv},           // INPUT OUTPUT --dd DDFILE
     {"fields", CliCommand::Fields, kFields},  // DDFILE
@@ -22,11 +22,11 @@ const CommandSpec kCommands[] = {
     {"--version", CliCommand::Version, 0},
 };
 
-const CommandSpec& SpecOf(CliCommand command) {
-    for (const CommandSpec& spec : kCommands) {
-        if (spec.command == command) return spec;
+const CommandSyntax& SyntaxOf(CliCommand command) {
+    for (const CommandSyntax& syntax : kCommands) {
+        if (syntax.command == command) return syntax;
     }
-    return kCommands[0];  // not reached: every command has a spec
+    return kCommands[0];  // not reached: every command has a syntax
 }
 
 int32_t ParseRecordLength(const std::string& text) {
@@ -47,14 +47,14 @@ ColumnOverride ParseMap(const std::string& text) {
     return ColumnOverride{text.substr(0, equals), text.substr(equals + 1), false};
 }
 
-struct OptionSpec {
+struct OptionSyntax {
     const char* name;
     bool takesValue;
     unsigned commands;
     void (*apply)(CliArguments& arguments, const std::string& value);
 };
 
-const OptionSpec kOptions[] = {
+const OptionSyntax kOptions[] = {
     {"--length", true, kPad,
      [](CliArguments& a, const std::string& v) { a.recordLength = ParseRecordLength(v); }},
     {"--dd", true, kCsv, [](CliArguments& a, const std::string& v) { a.ddFile = v; }},
@@ -72,16 +72,16 @@ const OptionSpec kOptions[] = {
     {"--json", false, kPad | kCsv | kFields, [](CliArguments& a, const std::string&) { a.json = true; }},
 };
 
-const OptionSpec* FindOption(const std::string& name) {
-    for (const OptionSpec& option : kOptions) {
+const OptionSyntax* FindOption(const std::string& name) {
+    for (const OptionSyntax& option : kOptions) {
         if (name == option.name) return &option;
     }
     return nullptr;
 }
 
 CliCommand CommandNamed(const std::string& word) {
-    for (const CommandSpec& spec : kCommands) {
-        if (word == spec.word) return spec.command;
+    for (const CommandSyntax& syntax : kCommands) {
+        if (word == syntax.word) return syntax.command;
     }
     throw CliUsageError("unknown command '" + word + "'");
 }
@@ -91,10 +91,10 @@ CliCommand CommandNamed(const std::string& word) {
 int ApplyOption(CliArguments& arguments, const std::string& word, const char* next) {
     std::string::size_type equals = word.find('=');
     std::string name = word.substr(0, equals);
-    const OptionSpec* option = FindOption(name);
+    const OptionSyntax* option = FindOption(name);
     if (option == nullptr) throw CliUsageError("unknown option '" + name + "'");
-    if ((option->commands & SpecOf(arguments.command).bit) == 0) {
-        throw CliUsageError("option '" + name + "' does not apply to " + SpecOf(arguments.command).word);
+    if ((option->commands & SyntaxOf(arguments.command).bit) == 0) {
+        throw CliUsageError("option '" + name + "' does not apply to " + SyntaxOf(arguments.command).word);
     }
     if (!option->takesValue) {
         if (equals != std::string::npos) throw CliUsageError("option '" + name + "' takes no value");
@@ -113,7 +113,7 @@ int ApplyOption(CliArguments& arguments, const std::string& word, const char* ne
 void AssignOperands(CliArguments& arguments, const std::vector<std::string>& operands) {
     std::size_t wanted = arguments.command == CliCommand::Fields ? 1 : 2;
     if (operands.size() < wanted) {
-        throw CliUsageError(std::string(SpecOf(arguments.command).word) +
+        throw CliUsageError(std::string(SyntaxOf(arguments.command).word) +
                             (wanted == 1 ? " needs a DD file" : " needs an input and an output file"));
     }
     if (operands.size() > wanted) throw CliUsageError("unexpected operand '" + operands[wanted] + "'");
