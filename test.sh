@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test twice: once in a normal build
-# (build/) and once with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/).
+# (build/) and once with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/). The fuzz
+# corpora are replayed as CTest tests (fuzz.<target>) in both builds.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/deps.sh
@@ -20,8 +21,4 @@ export ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 ctest --test-dir build-asan --output-on-failure -j"$jobs"
 
-if [ -x fuzz/replay.sh ]; then
-    echo "== Replay the fuzz corpora"
-    fuzz/replay.sh
-fi
 echo "All tests passed."
