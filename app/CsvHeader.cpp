@@ -2,6 +2,8 @@
 
 #include "PlainLineReader.h"
 
+namespace lathwell::app {
+
 MpString ReadHeaderLine(const char* fileName) {
     PlainLineReader reader(fileName, false);
     TextLine line;
@@ -10,3 +12,5 @@ MpString ReadHeaderLine(const char* fileName) {
     reader.Close();
     return header;
 }
+
+}  // namespace lathwell::app

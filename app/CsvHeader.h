@@ -4,6 +4,10 @@
 
 #include "MpString.h"
 
+namespace lathwell::app {
+
 // The header line of the file without its end of line; empty for an empty file. Raises the
 // MpException of a failed open or read.
 MpString ReadHeaderLine(const char* fileName);
+
+}  // namespace lathwell::app

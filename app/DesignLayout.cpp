@@ -10,6 +10,8 @@
 
 #include <algorithm>
 
+namespace lathwell::app {
+
 namespace {
 
 // Room a push button's frame takes on either side of its caption.
@@ -90,3 +92,5 @@ void SetClientSize(QWidget* pWindow, int iWidth, int iHeight) {
         if (!pChild->isWindow()) iNeeded = std::max(iNeeded, pChild->geometry().right() + 1);
     pWindow->setFixedSize(iNeeded, iHeight);
 }
+
+}  // namespace lathwell::app

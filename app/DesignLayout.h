@@ -13,6 +13,8 @@
 class QLabel;
 class QWidget;
 
+namespace lathwell::app {
+
 // The design font at the given point size.
 QFont DesignFont(int iPoints);
 
@@ -42,3 +44,5 @@ void CentreOnScreen(QWidget* pWindow);
 
 // Gives the window the designed client size, widened to hold every child control.
 void SetClientSize(QWidget* pWindow, int iWidth, int iHeight);
+
+}  // namespace lathwell::app

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
+namespace lathwell::app {
+
 void QtPrompter::ShowMessage(QWidget* pParent, const QString& sText, const QString& sCaption) {
     QMessageBox box(QMessageBox::NoIcon, sCaption, sText, QMessageBox::Ok, pParent);
     box.exec();
@@ -61,3 +63,5 @@ QString QtPrompter::RunFileDialog(QWidget* pParent, const FileDialogRequest& req
                     dialog.windowTitle());
     }
 }
+
+}  // namespace lathwell::app

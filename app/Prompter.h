@@ -10,6 +10,8 @@
 
 class QWidget;
 
+namespace lathwell::app {
+
 // What a file dialog is asked for. The filter uses the "Description|patterns|..." form in
 // which the windows state it; patterns within one entry are separated by ";".
 struct FileDialogRequest {
@@ -49,3 +51,5 @@ public:
 private:
     QString RunFileDialog(QWidget* pParent, const FileDialogRequest& request, bool bSave);
 };
+
+}  // namespace lathwell::app

@@ -9,6 +9,8 @@
 #include "Prompter.h"
 #include "report.h"
 
+namespace lathwell::app {
+
 ReportProgress::ReportProgress(TFormReport& report, Prompter& prompter, QWidget* pMessageParent,
                                int iPumpIntervalMs)
     : m_report(report),
@@ -39,3 +41,5 @@ bool ReportProgress::CancelRequested(int64_t bytesConsumed) {
 void ReportProgress::ReportFailure(const char* message) {
     m_prompter.ShowMessage(m_pMessageParent, QString::fromLocal8Bit(message), "Error");
 }
+
+}  // namespace lathwell::app

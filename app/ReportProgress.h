@@ -19,8 +19,11 @@
 
 #include "ConversionObserver.h"
 
-class Prompter;
 class QWidget;
+
+namespace lathwell::app {
+
+class Prompter;
 class TFormReport;
 
 class ReportProgress : public ConversionObserver {
@@ -45,3 +48,5 @@ private:
     int m_iShift = 0;
     QElapsedTimer m_sincePump;  // invalid until the first pump, so the first line pumps
 };
+
+}  // namespace lathwell::app

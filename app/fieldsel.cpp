@@ -14,6 +14,8 @@
 #include "FieldMatcher.h"
 #include "Prompter.h"
 
+namespace lathwell::app {
+
 namespace {
 
 constexpr int kClientWidth = 707;
@@ -299,3 +301,5 @@ void TFormFieldSelect::PBRecordOKClick() {
 }
 
 void TFormFieldSelect::Button1Click() { reject(); }
+
+}  // namespace lathwell::app

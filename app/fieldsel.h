@@ -21,10 +21,13 @@
 #include "DDFile.h"
 #include "MpVector.h"
 
-class Prompter;
 class QLabel;
 class QPushButton;
 class QTreeWidget;
+
+namespace lathwell::app {
+
+class Prompter;
 
 // The number of map entries that are 0 or more (matched columns), counted up to 2.
 int CountMatchedColumns(const MpVector<int16_t>& fieldPositions);
@@ -84,3 +87,5 @@ private:
     int32_t m_lSortColumn = 0;
     std::exception_ptr m_activationFailure;
 };
+
+}  // namespace lathwell::app

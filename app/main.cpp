@@ -10,9 +10,9 @@
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    QtPrompter prompter;
+    lathwell::app::QtPrompter prompter;
     try {
-        TForm1 form(prompter);
+        lathwell::app::TForm1 form(prompter);
         form.show();
         application.exec();
     } catch (const MpException& e) {

@@ -26,6 +26,8 @@
 #include "fieldsel.h"
 #include "report.h"
 
+namespace lathwell::app {
+
 namespace {
 
 constexpr int kClientWidth = 530;
@@ -561,3 +563,5 @@ void TForm1::ProcessFile(const char* inputFile, const char* outputFile, const ch
     m_pReport->SetResults(lRecordLength, result.statistics);
     m_pReport->SetResultsLayout();
 }
+
+}  // namespace lathwell::app

@@ -21,12 +21,15 @@
 
 #include "MpVector.h"
 
-class Prompter;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+
+namespace lathwell::app {
+
+class Prompter;
 class TFormReport;
 
 class TForm1 : public QDialog {
@@ -109,3 +112,5 @@ private:
     // True while ProcessFile runs the conversion.
     bool m_bRunning = false;
 };
+
+}  // namespace lathwell::app

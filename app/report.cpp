@@ -11,6 +11,8 @@
 #include "DesignLayout.h"
 #include "ThousandsSeparators.h"
 
+namespace lathwell::app {
+
 namespace {
 
 constexpr int kClientWidth = 477;
@@ -168,3 +170,5 @@ void TFormReport::closeEvent(QCloseEvent* pEvent) { pEvent->ignore(); }
 void TFormReport::FormShow() { m_bCancelled = false; }
 
 void TFormReport::SetClientHeight(int iHeight) { SetClientSize(this, kClientWidth, iHeight); }
+
+}  // namespace lathwell::app

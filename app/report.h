@@ -24,6 +24,8 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 
+namespace lathwell::app {
+
 class TFormReport : public QDialog {
     Q_OBJECT
 public:
@@ -75,3 +77,5 @@ private:
     QList<const QLabel*> m_rightCaptions;
     bool m_bCancelled = false;
 };
+
+}  // namespace lathwell::app

@@ -8,6 +8,8 @@
 #include "MpException.h"
 #include "MpLibraryStartup.h"
 
+namespace lathwell::cli {
+
 namespace {
 
 // The library's start-up chooses the lock calls the DD file reader needs; its shutdown frees
@@ -58,3 +60,5 @@ int RunCli(int argc, const char* const* argv, const CliStreams& streams) {
     streams.err.flush();
     return kRefused;
 }
+
+}  // namespace lathwell::cli

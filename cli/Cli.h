@@ -12,6 +12,8 @@
 #include <istream>
 #include <ostream>
 
+namespace lathwell::cli {
+
 struct CliStreams {
     std::istream& in;    // read when an input is "-"
     std::ostream& out;   // records when an output is "-"; --json; --help, --version, fields
@@ -24,3 +26,5 @@ struct CliStreams {
 };
 
 int RunCli(int argc, const char* const* argv, const CliStreams& streams);
+
+}  // namespace lathwell::cli

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+namespace lathwell::cli {
+
 namespace {
 
 enum CommandBit : unsigned { kPad = 1, kCsv = 2, kFields = 4 };
@@ -211,3 +213,5 @@ const std::string& CliHelpText() {
         "far remain), 2 for a usage or validation error (nothing is written).\n";
     return text;
 }
+
+}  // namespace lathwell::cli

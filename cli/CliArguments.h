@@ -13,6 +13,8 @@
 
 #include "CliErrors.h"
 
+namespace lathwell::cli {
+
 enum class CliCommand { Help, Version, Pad, Csv, Fields };
 
 // One --map or --ignore, kept in command-line order so that a later one wins.
@@ -42,3 +44,5 @@ CliArguments ParseCliArguments(int argc, const char* const* argv);
 
 // The text of --help, ending in a line feed.
 const std::string& CliHelpText();
+
+}  // namespace lathwell::cli

@@ -4,6 +4,8 @@
 
 #include <stdexcept>
 
+namespace lathwell::cli {
+
 // A mistake on the command line itself (unknown option, missing operand, bad value).
 class CliUsageError : public std::runtime_error {
 public:
@@ -15,3 +17,5 @@ class CliRefusal : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+}  // namespace lathwell::cli

@@ -4,6 +4,8 @@
 
 #include "MpPlatformFile.h"
 
+namespace lathwell::cli {
+
 bool FileExists(const std::string& name) { return MpPlatformPathExists(name.c_str()); }
 
 bool CanOpenForWriting(const std::string& name) {
@@ -16,3 +18,5 @@ bool CanOpenForWriting(const std::string& name) {
 }
 
 bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
+}  // namespace lathwell::cli

@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace lathwell::cli {
+
 // True when the name exists (a directory counts).
 bool FileExists(const std::string& name);
 
@@ -13,3 +15,5 @@ bool CanOpenForWriting(const std::string& name);
 
 // Whether the process's standard error is a terminal.
 bool StandardErrorIsTerminal();
+
+}  // namespace lathwell::cli

@@ -7,6 +7,8 @@
 
 #include "CliFiles.h"
 
+namespace lathwell::cli {
+
 namespace {
 
 // "#12" gives 12, "@3" gives 3; anything else after the mark gives -1.
@@ -111,3 +113,5 @@ int32_t CountMatchedColumns(const MpVector<int16_t>& fieldPositions) {
     for (int16_t entry : fieldPositions) matched += entry >= 0 ? 1 : 0;
     return matched;
 }
+
+}  // namespace lathwell::cli

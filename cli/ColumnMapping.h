@@ -24,6 +24,8 @@
 #include "LineReader.h"
 #include "MpVector.h"
 
+namespace lathwell::cli {
+
 // Opens an existing DD file. Refuses a missing file (which is not created) and one with fewer
 // than two sections ("Invalid DD file.").
 std::unique_ptr<DDFile> OpenDDFile(const std::string& name);
@@ -46,3 +48,5 @@ MpVector<int16_t> BuildFieldPositions(const std::vector<ColumnHeader>& headers,
 
 // The number of entries that name a field (0 or more).
 int32_t CountMatchedColumns(const MpVector<int16_t>& fieldPositions);
+
+}  // namespace lathwell::cli

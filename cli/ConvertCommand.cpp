@@ -12,6 +12,8 @@
 #include "SameFile.h"
 #include "StandardStreams.h"
 
+namespace lathwell::cli {
+
 namespace {
 
 bool IsStandardStream(const std::string& name) { return IsStandardStreamName(name.c_str()); }
@@ -121,3 +123,5 @@ int RunConvertCommand(const CliArguments& arguments, const CliStreams& streams) 
     Report(arguments, settings, result.statistics, failed ? &failure : nullptr, streams);
     return failed ? 1 : 0;
 }
+
+}  // namespace lathwell::cli

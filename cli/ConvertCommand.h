@@ -8,5 +8,9 @@
 #include "Cli.h"
 #include "CliArguments.h"
 
+namespace lathwell::cli {
+
 // REQUIRES: arguments.command is CliCommand::Pad or CliCommand::Csv.
 int RunConvertCommand(const CliArguments& arguments, const CliStreams& streams);
+
+}  // namespace lathwell::cli

@@ -11,6 +11,8 @@
 #include "JsonText.h"
 #include "StandardStreams.h"
 
+namespace lathwell::cli {
+
 namespace {
 
 using TableRow = std::vector<std::string>;
@@ -110,3 +112,5 @@ int RunFieldsCommand(const CliArguments& arguments, const CliStreams& streams) {
                 << std::flush;
     return 0;
 }
+
+}  // namespace lathwell::cli

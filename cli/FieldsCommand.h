@@ -5,5 +5,9 @@
 #include "Cli.h"
 #include "CliArguments.h"
 
+namespace lathwell::cli {
+
 // REQUIRES: arguments.command is CliCommand::Fields.
 int RunFieldsCommand(const CliArguments& arguments, const CliStreams& streams);
+
+}  // namespace lathwell::cli

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace lathwell::cli {
+
 std::string JsonQuoted(const std::string& bytes) {
     // The bytes JSON writes as a backslash and a letter, and their letters.
     static const char kShortEscaped[] = "\"\\\b\f\n\r\t";
@@ -59,3 +61,5 @@ JsonArray& JsonArray::Add(const std::string& json) {
     items_ += json;
     return *this;
 }
+
+}  // namespace lathwell::cli

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 
+namespace lathwell::cli {
+
 // The bytes as a quoted JSON string.
 std::string JsonQuoted(const std::string& bytes);
 
@@ -40,3 +42,5 @@ public:
 private:
     std::string items_;
 };
+
+}  // namespace lathwell::cli

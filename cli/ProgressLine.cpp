@@ -3,6 +3,8 @@
 #include <chrono>
 #include <cstdio>
 
+namespace lathwell::cli {
+
 namespace {
 
 double SteadySeconds() {
@@ -47,3 +49,5 @@ void ProgressLine::Clear() {
     terminal_ << '\r' << std::string(drawnWidth_, ' ') << '\r' << std::flush;
     drawnWidth_ = 0;
 }
+
+}  // namespace lathwell::cli

@@ -12,6 +12,8 @@
 #include <ostream>
 #include <string>
 
+namespace lathwell::cli {
+
 class ProgressLine {
 public:
     using Clock = std::function<double()>;  // seconds on a monotonic clock
@@ -35,3 +37,5 @@ private:
     double lastDrawn_;
     std::size_t drawnWidth_ = 0;
 };
+
+}  // namespace lathwell::cli

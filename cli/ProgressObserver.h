@@ -6,6 +6,8 @@
 #include "ConversionObserver.h"
 #include "ProgressLine.h"
 
+namespace lathwell::cli {
+
 class ProgressObserver : public ConversionObserver {
 public:
     // progress may be null: the run is then watched by no one.
@@ -22,3 +24,5 @@ private:
     ProgressLine* progress_;
     int64_t inputBytes_ = 0;
 };
+
+}  // namespace lathwell::cli

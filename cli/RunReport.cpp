@@ -5,6 +5,8 @@
 #include "JsonText.h"
 #include "ThousandsSeparators.h"
 
+namespace lathwell::cli {
+
 namespace {
 
 // Wide enough for the longest caption and for -2,147,483,648.
@@ -50,3 +52,5 @@ std::string StatisticsJson(int32_t recordLength, const RunStatistics& statistics
                .Text() +
            "\n";
 }
+
+}  // namespace lathwell::cli

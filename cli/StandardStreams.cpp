@@ -5,6 +5,8 @@
 #include "MpPlatformFile.h"
 #include "SameFile.h"
 
+namespace lathwell::cli {
+
 namespace {
 
 // Standard input given as a C++ stream, read with the plain-file line rules.
@@ -69,3 +71,5 @@ bool StandardInputIsFile(const CliStreams& streams, const std::string& name) {
 bool StandardOutputIsFile(const CliStreams& streams, const std::string& name) {
     return streams.processStreams && IsSameFile(kMpStandardOutput, name.c_str());
 }
+
+}  // namespace lathwell::cli

@@ -13,6 +13,8 @@
 #include "LineReader.h"
 #include "RecordWriter.h"
 
+namespace lathwell::cli {
+
 // How messages name an input: "standard input" for "-", else the name as given.
 std::string InputDisplayName(const std::string& name);
 
@@ -28,3 +30,5 @@ std::unique_ptr<RecordWriter> OpenStandardOutputWriter(const CliStreams& streams
 // always false for the tests' string streams.
 bool StandardInputIsFile(const CliStreams& streams, const std::string& name);
 bool StandardOutputIsFile(const CliStreams& streams, const std::string& name);
+
+}  // namespace lathwell::cli

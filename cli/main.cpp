@@ -10,5 +10,5 @@ int main(int argc, char** argv) {
     // A reader of standard output that goes away makes the run fail with its message and exit
     // status 1 rather than end the process without a word.
     MpPlatformIgnoreBrokenPipes();
-    return RunCli(argc, argv, CliStreams{std::cin, std::cout, std::cerr, StandardErrorIsTerminal(), true});
+    return lathwell::cli::RunCli(argc, argv, lathwell::cli::CliStreams{std::cin, std::cout, std::cerr, lathwell::cli::StandardErrorIsTerminal(), true});
 }

@@ -10,6 +10,8 @@
 #include "MpPlatformFile.h"
 #include "PlainLineReader.h"
 
+namespace lathwell {
+
 bool IsStandardStreamName(const char* name) {
     return std::strcmp(name, "-") == 0;
 }
@@ -34,3 +36,5 @@ std::unique_ptr<LineReader> OpenLineReader(const char* name, bool blankUnprintab
 std::unique_ptr<RecordWriter> OpenStandardOutput(int32_t recordLength) {
     return std::make_unique<DescriptorRecordWriter>(kMpStandardOutput, "standard output", recordLength);
 }
+
+}  // namespace lathwell

@@ -12,6 +12,8 @@
 #include "LineReader.h"
 #include "RecordWriter.h"
 
+namespace lathwell {
+
 // True for "-", the name of standard input (as an input) and standard output (as an output).
 bool IsStandardStreamName(const char* name);
 
@@ -28,3 +30,5 @@ std::unique_ptr<LineReader> OpenLineReader(const char* name, bool blankUnprintab
 // Writes records to the process's standard output.
 // REQUIRES: recordLength > 0.
 std::unique_ptr<RecordWriter> OpenStandardOutput(int32_t recordLength);
+
+}  // namespace lathwell

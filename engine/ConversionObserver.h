@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+namespace lathwell {
+
 class ConversionObserver {
 public:
     virtual ~ConversionObserver() = default;
@@ -30,3 +32,5 @@ public:
     // statistics gathered so far remain valid.
     virtual void ReportFailure(const char* message) = 0;
 };
+
+}  // namespace lathwell

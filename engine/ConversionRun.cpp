@@ -9,6 +9,8 @@
 #include "PlainRecordWriter.h"
 #include "SameFile.h"
 
+namespace lathwell {
+
 namespace {
 
 // The input handed over by the caller, or else the named file.
@@ -147,3 +149,5 @@ ConversionResult RunConversion(const ConversionSettings& settings, OpenedFiles o
     }
     return result;
 }
+
+}  // namespace lathwell

@@ -26,6 +26,8 @@
 #include "MpVector.h"
 #include "RecordWriter.h"
 
+namespace lathwell {
+
 struct ConversionSettings {
     MpString inputName;
     MpString outputName;
@@ -107,3 +109,5 @@ struct OpenedFiles {
 // IsFile (an input and an output both handed over are not compared).
 ConversionResult RunConversion(const ConversionSettings& settings, ConversionObserver& observer);
 ConversionResult RunConversion(const ConversionSettings& settings, OpenedFiles opened, ConversionObserver& observer);
+
+}  // namespace lathwell

@@ -6,6 +6,8 @@
 #include "DDFile.h"
 #include "MpIniSection.h"
 
+namespace lathwell {
+
 namespace {
 
 bool FitsInt16(int32_t value) {
@@ -109,3 +111,5 @@ bool CsvRecordBuilder::PlaceField(const MappedColumn& field, const MpString& tok
     }
     return true;
 }
+
+}  // namespace lathwell

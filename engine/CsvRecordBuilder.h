@@ -21,6 +21,8 @@
 #include "MpStringTokenizer.h"
 #include "MpVector.h"
 
+namespace lathwell {
+
 class DDFile;
 
 class CsvRecordBuilder {
@@ -62,3 +64,5 @@ private:
     std::vector<char> m_template;
     MpStringTokenizer m_tokenizer;
 };
+
+}  // namespace lathwell

@@ -5,6 +5,8 @@
 #include "MpIniLine.h"
 #include "MpIniSection.h"
 
+namespace lathwell {
+
 namespace {
 
 // How every DD reader of the program opens the file: read only (IO_READ plus the lock-type bits
@@ -122,3 +124,5 @@ int32_t ReadDDRecordLength(const char* fileName, bool populationMode) noexcept {
         return 0;
     }
 }
+
+}  // namespace lathwell

@@ -16,6 +16,8 @@
 #include "MpIniFile.h"
 #include "MpString.h"
 
+namespace lathwell {
+
 enum class FieldSectionKind {
     NotAField,
     Field,             // "[Field..."
@@ -77,3 +79,5 @@ private:
 // The record length the main window takes from a DD file: RecordLength, or PopRecordLength in
 // population mode. 0 when the file cannot be read (failures are swallowed, as the window does).
 int32_t ReadDDRecordLength(const char* fileName, bool populationMode) noexcept;
+
+}  // namespace lathwell

@@ -4,6 +4,8 @@
 #include "MpPlatformFile.h"
 #include "SameFile.h"
 
+namespace lathwell {
+
 namespace {
 
 // What is left to read of a file from where the descriptor stands; a pipe or a device has no
@@ -33,3 +35,5 @@ int32_t DescriptorLineReader::ReadBlock(char* destination, int32_t capacity) {
     }
     return static_cast<int32_t>(got);
 }
+
+}  // namespace lathwell

@@ -10,6 +10,8 @@
 #include "LineReader.h"
 #include "MpString.h"
 
+namespace lathwell {
+
 class DescriptorLineReader : public LineReader {
 public:
     // description names the input in failure messages, e.g. "standard input".
@@ -30,3 +32,5 @@ private:
     const MpString m_description;
     const int64_t m_size;
 };
+
+}  // namespace lathwell

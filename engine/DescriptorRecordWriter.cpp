@@ -4,6 +4,8 @@
 #include "MpPlatformFile.h"
 #include "SameFile.h"
 
+namespace lathwell {
+
 DescriptorRecordWriter::DescriptorRecordWriter(int descriptor, const char* description, int32_t recordLength)
     : RecordWriter(recordLength), m_descriptor(descriptor), m_description(description) {}
 
@@ -20,3 +22,5 @@ void DescriptorRecordWriter::WriteBlock(const char* bytes, int64_t count) {
         MpException::RaiseFormatted("Writing to %s failed", "DescriptorRecordWriter", m_description.GetCString());
     }
 }
+
+}  // namespace lathwell

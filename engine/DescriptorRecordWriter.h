@@ -11,6 +11,8 @@
 #include "MpString.h"
 #include "RecordWriter.h"
 
+namespace lathwell {
+
 class DescriptorRecordWriter : public RecordWriter {
 public:
     // description names the output in failure messages, e.g. "standard output".
@@ -29,3 +31,5 @@ private:
     const int m_descriptor;
     const MpString m_description;
 };
+
+}  // namespace lathwell

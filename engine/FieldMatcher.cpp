@@ -7,6 +7,8 @@
 
 #include "MpStringTokenizer.h"
 
+namespace lathwell {
+
 const char* const kBlankColumnHeader = "<Blank>";
 
 namespace {
@@ -93,3 +95,5 @@ void SortAvailableFields(std::vector<AvailableField>& fields, FieldListColumn co
         break;
     }
 }
+
+}  // namespace lathwell

@@ -13,6 +13,8 @@
 #include "MpString.h"
 #include "MpVector.h"
 
+namespace lathwell {
+
 // The caption used for a column whose header is blank; such a column is never matched.
 extern const char* const kBlankColumnHeader;  // "<Blank>"
 
@@ -52,3 +54,5 @@ enum class FieldListColumn { Name = 0, Position = 1, Section = 2 };
 // Name alphabetically ignoring case, Position and Section as numbers (SortNumber). The initial
 // order of the list is by Position.
 void SortAvailableFields(std::vector<AvailableField>& fields, FieldListColumn column);
+
+}  // namespace lathwell

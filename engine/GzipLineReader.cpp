@@ -4,6 +4,8 @@
 
 #include "MpException.h"
 
+namespace lathwell {
+
 namespace {
 
 // zlib hands out the uncompressed bytes in blocks of this size.
@@ -47,3 +49,5 @@ int32_t GzipLineReader::ReadBlock(char* destination, int32_t capacity) {
     m_compressedPosition = gzoffset(m_file);
     return got;
 }
+
+}  // namespace lathwell

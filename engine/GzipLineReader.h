@@ -12,6 +12,8 @@
 
 #include "LineReader.h"
 
+namespace lathwell {
+
 class GzipLineReader : public LineReader {
 public:
     // Opens fileName with gzopen(..., "rb").
@@ -31,3 +33,5 @@ private:
     gzFile m_file;
     int64_t m_compressedPosition = 0;
 };
+
+}  // namespace lathwell

@@ -5,6 +5,8 @@
 
 #include "MpException.h"
 
+namespace lathwell {
+
 namespace {
 
 // gzwrite takes an unsigned int count; larger blocks are handed over in pieces.
@@ -61,3 +63,5 @@ void GzipRecordWriter::CloseFile() {
                                     m_fileName.GetCString(), zError(result));
     }
 }
+
+}  // namespace lathwell

@@ -12,6 +12,8 @@
 #include "MpString.h"
 #include "RecordWriter.h"
 
+namespace lathwell {
+
 class GzipRecordWriter : public RecordWriter {
 public:
     // REQUIRES: recordLength > 0.
@@ -26,3 +28,5 @@ private:
     MpString m_fileName;
     gzFile m_file;
 };
+
+}  // namespace lathwell

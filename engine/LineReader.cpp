@@ -5,6 +5,8 @@
 
 #include "MpException.h"
 
+namespace lathwell {
+
 namespace {
 
 // Room added to the buffer whenever it is grown or refilled. Large blocks keep the number of
@@ -122,3 +124,5 @@ void LineReader::Refill() {
     if (got == 0) m_inputEnded = true;
     m_end += static_cast<size_t>(got);
 }
+
+}  // namespace lathwell

@@ -20,6 +20,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace lathwell {
+
 // What a CR that is not followed by LF means.
 enum class LoneCarriageReturn {
     Refused,  // a failure, as MpIO's ReadLine reports it (plain files)
@@ -90,3 +92,5 @@ private:
     bool m_inputEnded = false;
     int64_t m_consumed = 0;
 };
+
+}  // namespace lathwell

@@ -2,6 +2,8 @@
 
 #include "MpIO.h"
 
+namespace lathwell {
+
 namespace {
 
 // MpIO's largest buffer: the file is read in few, large calls.
@@ -23,3 +25,5 @@ void PlainLineReader::Close() {
 int32_t PlainLineReader::ReadBlock(char* destination, int32_t capacity) {
     return m_io->Read(destination, capacity, false);
 }
+
+}  // namespace lathwell

@@ -11,6 +11,8 @@
 
 class MpIO;
 
+namespace lathwell {
+
 class PlainLineReader : public LineReader {
 public:
     // Opens the existing file fileName for reading (open flags 1); raises MpIO's open failure.
@@ -26,3 +28,5 @@ protected:
 private:
     std::unique_ptr<MpIO> m_io;
 };
+
+}  // namespace lathwell

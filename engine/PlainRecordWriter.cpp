@@ -5,6 +5,8 @@
 
 #include "MpIO.h"
 
+namespace lathwell {
+
 namespace {
 
 // MpIO's largest buffer: the file is written in few, large calls.
@@ -37,3 +39,5 @@ void PlainRecordWriter::CloseFile() {
     std::unique_ptr<MpIO> io = std::move(m_io);
     io->Close();
 }
+
+}  // namespace lathwell

@@ -11,6 +11,8 @@
 
 class MpIO;
 
+namespace lathwell {
+
 class PlainRecordWriter : public RecordWriter {
 public:
     // REQUIRES: recordLength > 0.
@@ -24,3 +26,5 @@ protected:
 private:
     std::unique_ptr<MpIO> m_io;
 };
+
+}  // namespace lathwell

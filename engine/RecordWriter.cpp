@@ -5,6 +5,8 @@
 
 #include "MpException.h"
 
+namespace lathwell {
+
 namespace {
 
 // Records are handed to the file in blocks of about this size.
@@ -61,3 +63,5 @@ void RecordWriter::CloseQuietly() noexcept {
     } catch (...) {
     }
 }
+
+}  // namespace lathwell

@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace lathwell {
+
 class RecordWriter {
 public:
     virtual ~RecordWriter() = default;
@@ -54,3 +56,5 @@ private:
     size_t m_used = 0;
     bool m_closed = false;
 };
+
+}  // namespace lathwell

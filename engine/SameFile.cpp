@@ -2,6 +2,8 @@
 
 #include "MpPlatformFile.h"
 
+namespace lathwell {
+
 bool IsSameFile(const char* firstName, const char* secondName) {
     return MpPlatformSameFile(firstName, secondName);
 }
@@ -9,3 +11,5 @@ bool IsSameFile(const char* firstName, const char* secondName) {
 bool IsSameFile(int descriptor, const char* name) {
     return MpPlatformSameFileAsDescriptor(descriptor, name);
 }
+
+}  // namespace lathwell

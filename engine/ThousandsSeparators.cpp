@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace lathwell {
+
 char* AddThousandsSeparators(char* buffer) {
     if (std::strchr(buffer, 'e') != nullptr) return buffer;
     size_t length = std::strlen(buffer);
@@ -23,3 +25,5 @@ MpString FormatWithThousandsSeparators(int32_t value) {
     std::snprintf(text, sizeof text, "%d", value);
     return MpString(AddThousandsSeparators(text));
 }
+
+}  // namespace lathwell

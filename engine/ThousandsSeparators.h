@@ -5,6 +5,8 @@
 
 #include "MpString.h"
 
+namespace lathwell {
+
 // Inserts a "," before every group of three digits counted from the right end of a decimal
 // number, in place, and returns buffer: 1000 becomes 1,000, -1000 becomes -1,000, 999 stays.
 // A text that contains a lower-case "e" anywhere is left unchanged. A separator is put only
@@ -15,3 +17,5 @@ char* AddThousandsSeparators(char* buffer);
 
 // The value printed in decimal and passed through AddThousandsSeparators.
 MpString FormatWithThousandsSeparators(int32_t value);
+
+}  // namespace lathwell

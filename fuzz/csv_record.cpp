@@ -18,6 +18,8 @@
 #include "MpStringTokenizer.h"
 #include "MpVector.h"
 
+using namespace lathwell;
+
 namespace {
 
 constexpr int32_t kRecordLength = 24;

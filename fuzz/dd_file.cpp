@@ -14,6 +14,8 @@
 #include "MpIniLine.h"
 #include "MpIniSection.h"
 
+using namespace lathwell;
+
 namespace {
 
 // How the DD readers open the file: all sections loaded, created when missing, read only.

@@ -23,6 +23,8 @@
 #include "GzipLineReader.h"
 #include "MpException.h"
 
+using namespace lathwell;
+
 namespace {
 
 // Just over the line reader's first buffer (256 KiB), so that a long line makes it grow;

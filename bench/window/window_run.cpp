@@ -12,6 +12,9 @@
 
 namespace {
 
+using lathwell::app::FileDialogRequest;
+using lathwell::app::Prompter;
+
 class PrintingPrompter : public Prompter {
 public:
     void ShowMessage(QWidget*, const QString& sText, const QString& sCaption) override {
@@ -32,7 +35,7 @@ int main(int argc, char** argv) {
     }
     QApplication application(argc, argv);
     PrintingPrompter prompter;
-    TForm1 form(prompter);
+    lathwell::app::TForm1 form(prompter);
     form.show();
     const auto start = std::chrono::steady_clock::now();
     form.ProcessFile(argv[1], argv[2], "", std::atoi(argv[3]), false);

@@ -13,6 +13,8 @@
 
 #include "Prompter.h"
 
+namespace lathwell::app {
+
 class FakePrompter : public Prompter {
 public:
     struct Box {
@@ -75,3 +77,5 @@ private:
 inline char* toString(const FakePrompter::Box& box) {
     return qstrdup(("[" + box.caption + "] " + box.text).toUtf8().constData());
 }
+
+}  // namespace lathwell::app

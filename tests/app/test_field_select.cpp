@@ -14,6 +14,8 @@
 #include "TempDir.h"
 #include "fieldsel.h"
 
+namespace lathwell::app {
+
 namespace {
 
 // Sections: 0 [FileInfo], 1 Name, 2 Age, 3 Deaths (count field), 4 Date Of Birth, 5 Note
@@ -365,5 +367,7 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFieldSelect)
+}  // namespace lathwell::app
+
+QTEST_MAIN(lathwell::app::TestFieldSelect)
 #include "test_field_select.moc"

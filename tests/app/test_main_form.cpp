@@ -20,6 +20,8 @@
 #include "main_form.h"
 #include "report.h"
 
+namespace lathwell::app {
+
 namespace {
 
 const char kDDFile[] =
@@ -805,5 +807,7 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMainForm)
+}  // namespace lathwell::app
+
+QTEST_MAIN(lathwell::app::TestMainForm)
 #include "test_main_form.moc"

@@ -12,6 +12,8 @@
 #include "ReportProgress.h"
 #include "report.h"
 
+namespace lathwell::app {
+
 class TestReport : public QObject {
     Q_OBJECT
 
@@ -298,5 +300,7 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestReport)
+}  // namespace lathwell::app
+
+QTEST_MAIN(lathwell::app::TestReport)
 #include "test_report.moc"

@@ -5,6 +5,8 @@
 
 #include "CliArguments.h"
 
+namespace lathwell::cli {
+
 namespace {
 
 CliArguments Parse(std::vector<const char*> words) {
@@ -102,3 +104,5 @@ TEST(CliArguments, MistakesAreNamed) {
         EXPECT_EQ(RefusalOf(c.words), c.message) << line;
     }
 }
+
+}  // namespace lathwell::cli

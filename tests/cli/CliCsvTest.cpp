@@ -5,6 +5,8 @@
 
 #include "CliTestSupport.h"
 
+namespace lathwell::cli {
+
 namespace {
 
 // Sections: 0 [FileInfo], 1 Name (text: its codes are letters), 2 Age Group (numeric, no
@@ -149,3 +151,5 @@ TEST_F(CliCsv, RefusalsWriteNothing) {
     EXPECT_FALSE(Exists("none.dd"));
     EXPECT_EQ(Read("t.dd"), kDD);
 }
+
+}  // namespace lathwell::cli

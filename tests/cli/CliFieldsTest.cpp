@@ -4,6 +4,8 @@
 
 #include "CliTestSupport.h"
 
+namespace lathwell::cli {
+
 namespace {
 
 // Sections: 0 [FileInfo], 1 Zip (no ByteOffset), 2 Name, 3 hidden, 4 Deaths, 5 Population.
@@ -75,3 +77,5 @@ TEST_F(CliFields, Refusals) {
     ExpectRefused(Run({"fields", "t.dd", "--csv", "none.csv"}), "none.csv: Input File Does Not Exist");
     EXPECT_FALSE(Exists("none.dd"));
 }
+
+}  // namespace lathwell::cli

@@ -8,6 +8,8 @@
 #include "RunReport.h"
 #include "TempDir.h"
 
+namespace lathwell::cli {
+
 namespace {
 
 struct InProcessOutcome {
@@ -76,3 +78,5 @@ TEST(CliInProcess, AStreamThatRefusesTheRecordsIsAFailure) {
     EXPECT_EQ(RunCli(7, words, CliStreams{in, refusing, err, false}), 1);
     EXPECT_EQ(err.str(), "lathwell-cli: Writing to standard output failed\n");
 }
+
+}  // namespace lathwell::cli

@@ -6,6 +6,8 @@
 #include "CliArguments.h"
 #include "CliTestSupport.h"
 
+namespace lathwell::cli {
+
 namespace {
 
 // Lines: truncated, padded, empty, exact (CR LF end), TAB, high byte.
@@ -149,3 +151,5 @@ TEST_F(CliPad, HelpAndVersionGoToStandardOutput) {
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "lathwell-cli 1.8.0\n");
 }
+
+}  // namespace lathwell::cli

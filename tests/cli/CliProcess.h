@@ -19,6 +19,8 @@
 
 #include "TempDir.h"
 
+namespace lathwell::cli {
+
 struct CliOutcome {
     int status = -1;  // the exit status, or -1 when the child did not exit normally
     std::string out;
@@ -86,3 +88,5 @@ inline CliOutcome RunCliProcess(const std::vector<std::string>& arguments, const
     outcome.err = TempDir::Read(errPath);
     return outcome;
 }
+
+}  // namespace lathwell::cli

@@ -10,6 +10,8 @@
 #include "CliTestSupport.h"
 #include "MpPlatformFile.h"
 
+namespace lathwell::cli {
+
 namespace {
 
 // Sections: 0 [FileInfo], 1 Name, 2 Age Group, 3 [Format=Name], 4 Deaths.
@@ -239,3 +241,5 @@ TEST_F(CliStream, RefusesAnOutputThatStandardInputOrOutputIsRedirectedFromOrInto
     EXPECT_EQ(Read("t.dd"), kDD);
     EXPECT_EQ(Read("stdout"), "");
 }
+
+}  // namespace lathwell::cli

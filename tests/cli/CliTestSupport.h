@@ -11,6 +11,8 @@
 #include "RunReport.h"
 #include "TempDir.h"
 
+namespace lathwell::cli {
+
 // The eight counters in the order the results window lists them, for compact expectations.
 inline RunStatistics Counts(int32_t processed, int32_t minimum, int32_t maximum, int32_t edited,
                             int32_t truncated, int32_t padded, int32_t empty, int32_t asciiFixed) {
@@ -45,3 +47,5 @@ inline void ExpectRefused(const CliOutcome& outcome, const std::string& message)
     EXPECT_EQ(outcome.out, "");
     EXPECT_EQ(outcome.err, "lathwell-cli: " + message + "\n");
 }
+
+}  // namespace lathwell::cli

@@ -4,6 +4,8 @@
 
 #include "JsonText.h"
 
+namespace lathwell::cli {
+
 TEST(JsonText, EscapesQuotesBackslashesControlAndHighBytes) {
     std::string bytes = std::string("a\"b\\c/\b\f\n\r\t") + '\0' + "\x01\x1f\x7f" + "\xe9\xff" + "~ ";
     EXPECT_EQ(JsonQuoted(bytes),
@@ -24,3 +26,5 @@ TEST(JsonText, ObjectsAndArraysKeepTheOrderOfTheCalls) {
     EXPECT_EQ(text, "{\"b\":-5,\"a\\n\":\"x\",\"n\":null,\"s\":\"\",\"list\":[1,{}],\"empty\":[]}");
     EXPECT_EQ(JsonObject().Text(), "{}");
 }
+
+}  // namespace lathwell::cli

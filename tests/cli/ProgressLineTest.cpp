@@ -4,6 +4,8 @@
 
 #include "ProgressLine.h"
 
+namespace lathwell::cli {
+
 TEST(ProgressLine, DescribesShareOrAmountAndThroughput) {
     EXPECT_EQ(ProgressLine::Describe(250000, 1000000, 0.5), " 25%  0.5 MB/s");
     EXPECT_EQ(ProgressLine::Describe(3000000, 1000000, 1.0), "100%  3.0 MB/s");  // gzip passes its size
@@ -42,3 +44,5 @@ TEST(ProgressLine, ClearsNothingWhenNothingWasDrawn) {
     line.Clear();
     EXPECT_EQ(terminal.str(), "");
 }
+
+}  // namespace lathwell::cli

@@ -4,6 +4,8 @@
 
 #include "RunReport.h"
 
+namespace lathwell::cli {
+
 namespace {
 
 RunStatistics SampleStatistics() {
@@ -49,3 +51,5 @@ TEST(RunReport, JsonHasEveryCounterAndTheError) {
               "\"RecordsEdited\":0,\"LinesTruncated\":0,\"LinesPadded\":0,\"EmptyRecordsSkipped\":0,"
               "\"LinesAsciiFixed\":0,\"Error\":\"No token 3 in \\\"a,b\\\" with delimiter \\\",\\\"\"}\n");
 }
+
+}  // namespace lathwell::cli

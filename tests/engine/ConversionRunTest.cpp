@@ -10,6 +10,8 @@
 #include "EngineTestSupport.h"
 #include "TempDir.h"
 
+namespace lathwell {
+
 namespace {
 
 void ExpectStatistics(const RunStatistics& s, int32_t processed, int32_t minLength, int32_t maxLength,
@@ -347,3 +349,5 @@ TEST(RunStatistics, CountStopsAtTheLargestValueInsteadOfOverflowing) {
     CountOne(counter);
     EXPECT_EQ(INT32_MAX, counter);
 }
+
+}  // namespace lathwell

@@ -9,6 +9,8 @@
 #include "MpException.h"
 #include "TempDir.h"
 
+namespace lathwell {
+
 namespace {
 
 // R = 10. Section 1: numeric, Length 3 at 1 (population: at 8). Section 2: coded with letters,
@@ -139,3 +141,5 @@ TEST_F(CsvRecordBuilderTest, MapEntryBeyondTheSectionsFailsAtOnce) {
         EXPECT_STREQ("Index 99 out of range; array is from 0 to 11", e.GetErrorMessage());
     }
 }
+
+}  // namespace lathwell

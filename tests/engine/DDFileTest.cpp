@@ -9,6 +9,8 @@
 
 #include "TempDir.h"
 
+namespace lathwell {
+
 namespace {
 
 const char kDD[] =
@@ -155,3 +157,5 @@ TEST(DDFile, FieldIsNumericUnlessAFormatCodeHasOtherBytes) {
     };
     for (const auto& c : cases) EXPECT_EQ(c.numeric, dd.IsNumericField(c.field)) << c.field;
 }
+
+}  // namespace lathwell

@@ -15,6 +15,8 @@
 #include "MpException.h"
 #include "TempDir.h"
 
+namespace lathwell {
+
 namespace {
 
 // Both ends of a pipe; each closes when the object goes, or earlier by its Close call.
@@ -240,3 +242,5 @@ TEST(ConversionFiles, OpensTheReaderTheRunUsesForAName) {
     std::unique_ptr<LineReader> blanked = OpenLineReader(dir.Write("tab.txt", "a\tb\n").c_str(), true);
     EXPECT_EQ((std::vector<std::string>{"a b"}), ReadAll(*blanked));
 }
+
+}  // namespace lathwell

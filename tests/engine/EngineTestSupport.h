@@ -17,6 +17,8 @@
 #include "ConversionObserver.h"
 #include "MpString.h"
 
+namespace lathwell {
+
 // Lets GoogleTest show MpString values as their text.
 inline void PrintTo(const MpString& text, std::ostream* out) {
     *out << '"' << text.GetCString() << '"';
@@ -82,3 +84,5 @@ public:
 private:
     int m_descriptor;
 };
+
+}  // namespace lathwell

@@ -7,6 +7,8 @@
 
 #include "EngineTestSupport.h"
 
+namespace lathwell {
+
 namespace {
 
 AvailableField Field(const char* shown, const char* position, int32_t section) {
@@ -90,3 +92,5 @@ TEST(FieldMatcher, SortsByEachColumnKeepingTheOrderOfEqualOnes) {
     SortAvailableFields(fields, FieldListColumn::Section);
     EXPECT_EQ((std::vector<std::string>{"gamma", "Epsilon", "beta", "delta", "Alpha"}), ShownNames(fields));
 }
+
+}  // namespace lathwell

@@ -10,6 +10,8 @@
 #include "MpException.h"
 #include "TempDir.h"
 
+namespace lathwell {
+
 namespace {
 
 std::vector<std::string> ReadGzipLines(const std::string& path, bool blank = false) {
@@ -148,3 +150,5 @@ TEST(GzipRecordWriter, ReportsEveryFailureOfZlib) {
     EXPECT_EQ("Could not write compressed file \"/dev/full\" -- No space left on device",
               FailureOf(+manyRecords, "/dev/full"));
 }
+
+}  // namespace lathwell

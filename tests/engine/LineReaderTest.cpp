@@ -9,6 +9,8 @@
 
 #include "MpException.h"
 
+namespace lathwell {
+
 namespace {
 
 // Hands out the input in blocks of a fixed size, so every way of cutting it can be tried.
@@ -115,3 +117,5 @@ TEST(LineReader, BlanksUnprintableBytesAndMarksTheLine) {
     BlockLineReader unblanked(input, 4, LoneCarriageReturn::Refused, false);
     EXPECT_EQ((std::vector<std::string>{"a\tb\x01\x7f\xe9", "plain"}), ReadAll(unblanked));  // NUL ends the text
 }
+
+}  // namespace lathwell

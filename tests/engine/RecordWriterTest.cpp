@@ -6,6 +6,8 @@
 
 #include "MpException.h"
 
+namespace lathwell {
+
 namespace {
 
 // Collects the blocks in memory; can be told to refuse the next block.
@@ -42,3 +44,5 @@ TEST(RecordWriter, CloseReportsAFailedBlockAndStillClosesTheFile) {
     }
     EXPECT_TRUE(writer.closed);
 }
+
+}  // namespace lathwell

@@ -6,6 +6,8 @@
 
 #include "TempDir.h"
 
+namespace lathwell {
+
 TEST(SameFile, SeesThroughSpellingButNotThroughCopies) {
     TempDir dir;
     dir.Write("a.txt", "x");
@@ -26,3 +28,5 @@ TEST(SameFile, SeesThroughSpellingButNotThroughCopies) {
     };
     for (const auto& c : cases) EXPECT_EQ(c.same, IsSameFile(c.first.c_str(), c.second.c_str())) << c.first << " " << c.second;
 }
+
+}  // namespace lathwell

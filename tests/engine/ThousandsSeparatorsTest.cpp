@@ -6,6 +6,8 @@
 
 #include "EngineTestSupport.h"
 
+namespace lathwell {
+
 TEST(ThousandsSeparators, GroupsDigitsFromTheRight) {
     const struct {
         const char* number;
@@ -28,3 +30,5 @@ TEST(ThousandsSeparators, FormatsEveryThirtyTwoBitValue) {
     EXPECT_EQ(MpString("1,000"), FormatWithThousandsSeparators(1000));
     EXPECT_EQ(MpString("0"), FormatWithThousandsSeparators(0));
 }
+
+}  // namespace lathwell
