@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "CsvHeader.h"
+#include "CsvReadiness.h"
 #include "DesignLayout.h"
 #include "FieldMatcher.h"
 #include "Prompter.h"
@@ -46,13 +46,6 @@ QTreeWidget* MakeList(QWidget* pParent, const char* pName, const QStringList& co
 }
 
 }  // namespace
-
-int CountMatchedColumns(const MpVector<int16_t>& fieldPositions) {
-    int iMatched = 0;
-    for (size_t i = 0; i < fieldPositions.size() && iMatched < 2; ++i)
-        if (fieldPositions[i] >= 0) ++iMatched;
-    return iMatched;
-}
 
 TFormFieldSelect::TFormFieldSelect(QWidget* pOwner, Prompter& prompter, bool bPopulationMode,
                                    MpVector<int16_t>& fieldPositions, const QString& sDDFile,
@@ -147,7 +140,7 @@ void TFormFieldSelect::ShowError(const QString& sText, const char* pCaption) {
 
 void TFormFieldSelect::FormActivate() {
     DDFile ddFile(m_sDDFile.toLocal8Bit().constData());
-    const bool bDDFileValid = ddFile.GetNumSections() >= 2;
+    const bool bDDFileValid = IsUsableDDFile(ddFile);
     if (bDDFileValid) {
         for (const AvailableField& field : ddFile.GetAvailableFields(m_bPopulationMode)) {
             auto* pItem = new QTreeWidgetItem(lvDDFields);
@@ -159,20 +152,20 @@ void TFormFieldSelect::FormActivate() {
         m_lSortColumn = kDDPosition;
         SortDDFields();
     } else {
-        ShowError("Invalid DD file.");
+        ShowError(kInvalidDDFileMessage);
     }
 
     const std::vector<ColumnHeader> headers =
-        SplitHeaderLine(ReadHeaderLine(m_sInputFile.toLocal8Bit().constData()).GetCString());
-    if (headers.size() < 2) {
-        ShowError("The Input File is not a valid CSV file.");
+        ReadCsvHeader(m_sInputFile.toLocal8Bit().constData()).columns;
+    if (!IsUsableCsvHeader(headers)) {
+        ShowError(kNotValidCsvFileMessage);
         return;
     }
     if (!bDDFileValid) return;
 
     for (const ColumnHeader& header : headers) {
         if (header.blank)
-            ShowError("Blank Column Header found in input file. '<Blank>' used as field name.");
+            ShowError(kBlankColumnHeaderMessage);
         new QTreeWidgetItem(lvFields, {Text(header.text.GetCString()), QString()});
     }
     // Columns the map already covers keep their entries; the others are matched by name
@@ -292,12 +285,10 @@ void TFormFieldSelect::lvDDFieldsColumnClick(int iColumn) {
 }
 
 void TFormFieldSelect::PBRecordOKClick() {
-    if (CountMatchedColumns(m_fieldPositions) >= 2)
+    if (HasEnoughMatchedColumns(m_fieldPositions))
         accept();
     else
-        ShowError("At least two fields in the Input File must be matched with corresponding "
-                  "fields from the DD File.",
-                  "Verify");
+        ShowError(kTooFewMatchedColumnsMessage, "Verify");
 }
 
 void TFormFieldSelect::Button1Click() { reject(); }

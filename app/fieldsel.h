@@ -29,9 +29,6 @@ namespace lathwell::app {
 
 class Prompter;
 
-// The number of map entries that are 0 or more (matched columns), counted up to 2.
-int CountMatchedColumns(const MpVector<int16_t>& fieldPositions);
-
 class TFormFieldSelect : public QDialog {
     Q_OBJECT
 public:

@@ -12,7 +12,7 @@
 #include <cstdlib>
 
 #include "ConversionRun.h"
-#include "CsvHeader.h"
+#include "CsvReadiness.h"
 #include "DDFile.h"
 #include "DesignLayout.h"
 #include "FieldMatcher.h"
@@ -73,19 +73,6 @@ QString FullName(const QString& sName) { return Text(MpFileName(Bytes(sName).con
 
 bool HasFolderSeparator(const QString& sName) {
     return sName.contains('/') || sName.contains('\\');
-}
-
-// Both record lengths of a DD file. A failure is swallowed: a value read before it stands and
-// the others stay 0.
-void ReadRecordLengths(const QString& sDDFile, int32_t& lRecordLength, int32_t& lPopRecordLength) {
-    lRecordLength = 0;
-    lPopRecordLength = 0;
-    try {
-        DDFile ddFile(Bytes(sDDFile).constData());
-        lRecordLength = ddFile.GetRecordLength();
-        lPopRecordLength = ddFile.GetPopRecordLength();
-    } catch (...) {
-    }
 }
 
 // A focus change inside the window, as opposed to the whole window losing the focus.
@@ -320,30 +307,26 @@ void TForm1::EbDDFileChange() { m_fieldPositions.clear(); }
 
 void TForm1::EbDDFileExit() {
     if (EbDDFile->text().isEmpty()) return;
-    int32_t lRecordLength = 0;
-    int32_t lPopRecordLength = 0;
-    ReadRecordLengths(EbDDFile->text(), lRecordLength, lPopRecordLength);
-    if (lRecordLength <= 0) {
+    const DDRecordLengths lengths = ReadDDRecordLengths(Bytes(EbDDFile->text()).constData());
+    if (lengths.recordLength <= 0) {
         ShowError("Invalid DD File");
         return;
     }
     PBFieldPositions->setEnabled(true);
-    if (lPopRecordLength != 0) {
+    if (lengths.popRecordLength != 0) {
         chkPopFields->setEnabled(true);
     } else {
         chkPopFields->setChecked(false);
         chkPopFields->setEnabled(false);
     }
-    ebLength->setText(QString::number(chkPopFields->isChecked() ? lPopRecordLength : lRecordLength));
+    ebLength->setText(QString::number(lengths.ForMode(chkPopFields->isChecked())));
 }
 
 void TForm1::chkPopFieldsClick() {
     // The population offsets change where the fields go.
     m_fieldPositions.clear();
-    int32_t lRecordLength = 0;
-    int32_t lPopRecordLength = 0;
-    ReadRecordLengths(EbDDFile->text(), lRecordLength, lPopRecordLength);
-    ebLength->setText(QString::number(chkPopFields->isChecked() ? lPopRecordLength : lRecordLength));
+    const DDRecordLengths lengths = ReadDDRecordLengths(Bytes(EbDDFile->text()).constData());
+    ebLength->setText(QString::number(lengths.ForMode(chkPopFields->isChecked())));
 }
 
 // --- Browse dialogs.
@@ -475,7 +458,7 @@ bool TForm1::CheckCsvFieldPositions(const QString& sInputName) {
     }
     size_t ulColumns = 0;
     try {
-        ulColumns = SplitHeaderLine(ReadHeaderLine(Bytes(sInputName).constData()).GetCString()).size();
+        ulColumns = ReadCsvHeader(Bytes(sInputName).constData()).columns.size();
     } catch (...) {
         ShowFailure(std::current_exception());
         EbInputFile->setFocus();
@@ -487,9 +470,8 @@ bool TForm1::CheckCsvFieldPositions(const QString& sInputName) {
         PBFieldPositions->setFocus();
         return false;
     }
-    if (CountMatchedColumns(m_fieldPositions) < 2) {
-        ShowError("At least two fields in the Input File must be matched with corresponding "
-                  "fields from the DD File.  Please set field positions.");
+    if (!HasEnoughMatchedColumns(m_fieldPositions)) {
+        ShowError(kTooFewMatchedColumnsForRunMessage);
         PBFieldPositions->setFocus();
         return false;
     }

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "DesignLayout.h"
+#include "ResultCaptions.h"
 #include "ThousandsSeparators.h"
 
 namespace lathwell::app {
@@ -67,7 +68,7 @@ TFormReport::TFormReport(QWidget* pMainWindow)
     LBNumTruncated = MakeLabel(Panel1, "LBNumTruncated", "000", panelFont, right, 404, 69, 62, 16);
     LBNumRecsEdited =
         MakeLabel(Panel1, "LBNumRecsEdited", "00,000,000", panelFont, right, 382, 44, 84, 16);
-    Label1 = MakeLabel(Panel1, "Label1", "Input File:", underlined, left, 8, 12, 56, 16);
+    Label1 = MakeLabel(Panel1, "Label1", kInputFileHeading, underlined, left, 8, 12, 56, 16);
     LabelOutFile = MakeLabel(Panel1, "LabelOutFile", "Output File:", underlined, left, 278, 12, 66, 16);
 
     PBReportOK = new QPushButton("Close", this);
@@ -85,23 +86,23 @@ TFormReport::TFormReport(QWidget* pMainWindow)
     LBNumAsciiFixed = MakeLabel(Panel1, "LBNumAsciiFixed", "000", panelFont, right, 404, 136, 62, 16);
     LBNumEmpty = MakeLabel(Panel1, "LBNumEmpty", "000", panelFont, right, 162, 136, 50, 16);
     const QLabel* pStaticText1 =
-        MakeLabel(Panel1, "StaticText1", "Lines Precessed:", panelFont, left, 7, 43, 108, 20);
+        MakeLabel(Panel1, "StaticText1", CaptionOf(&RunStatistics::LinesProcessed).caption, panelFont, left, 7, 43, 108, 20);
     const QLabel* pStaticText2 =
-        MakeLabel(Panel1, "StaticText2", "Minimum Record Length:", panelFont, left, 7, 68, 151, 20);
+        MakeLabel(Panel1, "StaticText2", CaptionOf(&RunStatistics::MinRecordLength).caption, panelFont, left, 7, 68, 151, 20);
     const QLabel* pStaticText3 =
-        MakeLabel(Panel1, "StaticText3", "Maximum Record Length:", panelFont, left, 7, 94, 155, 20);
-    MakeLabel(Panel1, "StaticText4", "Empty Records Skipped", panelFont, left, 8, 122, 151, 20);
+        MakeLabel(Panel1, "StaticText3", CaptionOf(&RunStatistics::MaxRecordLength).caption, panelFont, left, 7, 94, 155, 20);
+    MakeLabel(Panel1, "StaticText4", CaptionOf(&RunStatistics::EmptyRecordsSkipped).firstLine, panelFont, left, 8, 122, 151, 20);
     const QLabel* pStaticText5 =
-        MakeLabel(Panel1, "StaticText5", "Records Edited:", panelFont, left, 278, 44, 101, 20);
+        MakeLabel(Panel1, "StaticText5", CaptionOf(&RunStatistics::RecordsEdited).caption, panelFont, left, 278, 44, 101, 20);
     const QLabel* pStaticText6 =
-        MakeLabel(Panel1, "StaticText6", "Lines Truncated:", panelFont, left, 278, 69, 103, 20);
+        MakeLabel(Panel1, "StaticText6", CaptionOf(&RunStatistics::LinesTruncated).caption, panelFont, left, 278, 69, 103, 20);
     const QLabel* pStaticText7 =
-        MakeLabel(Panel1, "StaticText7", "Lines Padded:", panelFont, left, 278, 94, 91, 20);
-    MakeLabel(Panel1, "StaticText8", "Lines with non-ASCII", panelFont, left, 278, 120, 123, 20);
+        MakeLabel(Panel1, "StaticText7", CaptionOf(&RunStatistics::LinesPadded).caption, panelFont, left, 278, 94, 91, 20);
+    MakeLabel(Panel1, "StaticText8", CaptionOf(&RunStatistics::LinesAsciiFixed).firstLine, panelFont, left, 278, 120, 123, 20);
     const QLabel* pStaticText9 =
-        MakeLabel(Panel1, "StaticText9", "Converted to Blanks:", panelFont, left, 278, 137, 127, 20);
+        MakeLabel(Panel1, "StaticText9", CaptionOf(&RunStatistics::LinesAsciiFixed).caption, panelFont, left, 278, 137, 127, 20);
     const QLabel* pStaticText10 =
-        MakeLabel(Panel1, "StaticText10", "Not Processed:", panelFont, left, 8, 137, 97, 20);
+        MakeLabel(Panel1, "StaticText10", CaptionOf(&RunStatistics::EmptyRecordsSkipped).caption, panelFont, left, 8, 137, 97, 20);
     m_leftCaptions = {pStaticText1, pStaticText2, pStaticText3, pStaticText10};
     m_rightCaptions = {pStaticText5, pStaticText6, pStaticText7, pStaticText9};
 
@@ -129,7 +130,7 @@ void TFormReport::SetResultsLayout() {
 }
 
 void TFormReport::SetResults(int32_t lRecordLength, const RunStatistics& statistics) {
-    SetFittedText(LabelOutFile, "Output File (Rec Len " + FormatCount(lRecordLength) + "):");
+    SetFittedText(LabelOutFile, QString::fromLatin1(OutputFileHeading(lRecordLength).GetCString()));
     LBNumRecs->setText(FormatCount(statistics.LinesProcessed));
     LBNumRecsEdited->setText(FormatCount(statistics.RecordsEdited));
     LBMinLRECL->setText(FormatCount(statistics.MinRecordLength));

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "CliFiles.h"
+#include "CsvReadiness.h"
 
 namespace lathwell::cli {
 
@@ -63,7 +64,7 @@ std::unique_ptr<DDFile> OpenDDFile(const std::string& name) {
     // Opening a DD file creates a missing one; a mistyped name must not leave a file behind.
     if (!FileExists(name)) throw CliRefusal(name + ": DD File Does Not Exist");
     auto ddFile = std::make_unique<DDFile>(name.c_str());
-    if (ddFile->GetNumSections() < 2) throw CliRefusal(name + ": Invalid DD file.");
+    if (!IsUsableDDFile(*ddFile)) throw CliRefusal(name + ": " + kInvalidDDFileMessage);
     return ddFile;
 }
 
@@ -75,16 +76,10 @@ std::vector<AvailableField> OfferedFields(DDFile& ddFile, bool populationMode) {
 
 std::vector<ColumnHeader> ReadCsvHeader(LineReader& reader, const std::string& displayName,
                                         std::ostream& warnings) {
-    std::string headerLine;
-    TextLine line;
-    if (reader.ReadLine(line)) headerLine.assign(line.text, line.length);
-    std::vector<ColumnHeader> headers = SplitHeaderLine(headerLine.c_str());
-    if (headers.size() < 2) throw CliRefusal(displayName + ": The Input File is not a valid CSV file.");
+    std::vector<ColumnHeader> headers = lathwell::ReadCsvHeader(reader).columns;
+    if (!IsUsableCsvHeader(headers)) throw CliRefusal(displayName + ": " + kNotValidCsvFileMessage);
     for (const ColumnHeader& header : headers) {
-        if (header.blank) {
-            warnings
-                << "lathwell-cli: Blank Column Header found in input file. '<Blank>' used as field name.\n";
-        }
+        if (header.blank) warnings << "lathwell-cli: " << kBlankColumnHeaderMessage << "\n";
     }
     return headers;
 }
@@ -106,12 +101,6 @@ MpVector<int16_t> BuildFieldPositions(const std::vector<ColumnHeader>& headers,
         fieldPositions[column] = ResolveField(fields, change.field);
     }
     return fieldPositions;
-}
-
-int32_t CountMatchedColumns(const MpVector<int16_t>& fieldPositions) {
-    int32_t matched = 0;
-    for (int16_t entry : fieldPositions) matched += entry >= 0 ? 1 : 0;
-    return matched;
 }
 
 }  // namespace lathwell::cli

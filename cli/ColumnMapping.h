@@ -46,7 +46,4 @@ MpVector<int16_t> BuildFieldPositions(const std::vector<ColumnHeader>& headers,
                                       const std::vector<AvailableField>& fields,
                                       const std::vector<ColumnOverride>& overrides);
 
-// The number of entries that name a field (0 or more).
-int32_t CountMatchedColumns(const MpVector<int16_t>& fieldPositions);
-
 }  // namespace lathwell::cli

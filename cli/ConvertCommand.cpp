@@ -7,6 +7,7 @@
 #include "ColumnMapping.h"
 #include "ConversionFiles.h"
 #include "ConversionRun.h"
+#include "CsvReadiness.h"
 #include "ProgressObserver.h"
 #include "RunReport.h"
 #include "SameFile.h"
@@ -45,7 +46,7 @@ void CheckNames(const CliArguments& arguments, const CliStreams& streams) {
 }
 
 int32_t DDRecordLength(DDFile& ddFile, const CliArguments& arguments) {
-    int32_t length = arguments.population ? ddFile.GetPopRecordLength() : ddFile.GetRecordLength();
+    int32_t length = ReadDDRecordLengths(ddFile).ForMode(arguments.population);
     if (arguments.population && length == 0) {
         throw CliRefusal(arguments.ddFile + ": The DD File has no population fields (PopRecordLength is 0)");
     }
@@ -69,12 +70,7 @@ void PrepareCsvRun(const CliArguments& arguments, LineReader* standardInput, con
     std::vector<ColumnHeader> headers = ReadCsvHeader(standardInput != nullptr ? *standardInput : *namedInput,
                                                       InputDisplayName(arguments.input), streams.err);
     settings.fieldPositions = BuildFieldPositions(headers, fields, arguments.overrides);
-    if (CountMatchedColumns(settings.fieldPositions) < 2) {
-        throw CliRefusal(
-            "At least two fields in the Input File must be matched with corresponding fields from the DD "
-            "File.  "
-            "Please set field positions.");
-    }
+    if (!HasEnoughMatchedColumns(settings.fieldPositions)) throw CliRefusal(kTooFewMatchedColumnsForRunMessage);
     settings.ddFileName = arguments.ddFile.c_str();
     settings.usePopulationFields = arguments.population;
 }

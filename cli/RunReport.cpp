@@ -1,8 +1,10 @@
 #include "RunReport.h"
 
 #include <cstdio>
+#include <iterator>
 
 #include "JsonText.h"
+#include "ResultCaptions.h"
 #include "ThousandsSeparators.h"
 
 namespace lathwell::cli {
@@ -13,8 +15,6 @@ namespace {
 constexpr int kCaptionWidth = 22;
 constexpr int kNumberWidth = 14;
 
-std::string CaptionLine(const char* caption) { return std::string("  ") + caption + "\n"; }
-
 std::string NumberLine(const char* caption, int32_t value) {
     char line[96];
     std::snprintf(line, sizeof line, "  %-*s %*s\n", kCaptionWidth, caption, kNumberWidth,
@@ -22,19 +22,22 @@ std::string NumberLine(const char* caption, int32_t value) {
     return line;
 }
 
+std::string CaptionLines(const ResultCaption& caption, const RunStatistics& statistics) {
+    std::string lines;
+    if (caption.firstLine != nullptr) lines = std::string("  ") + caption.firstLine + "\n";
+    return lines + NumberLine(caption.caption, statistics.*caption.value);
+}
+
 }  // namespace
 
 std::string StatisticsText(int32_t recordLength, const RunStatistics& statistics) {
-    return std::string("Input File:\n") + NumberLine("Lines Precessed:", statistics.LinesProcessed) +
-           NumberLine("Minimum Record Length:", statistics.MinRecordLength) +
-           NumberLine("Maximum Record Length:", statistics.MaxRecordLength) +
-           CaptionLine("Empty Records Skipped") +
-           NumberLine("Not Processed:", statistics.EmptyRecordsSkipped) + "Output File (Rec Len " +
-           FormatWithThousandsSeparators(recordLength).GetCString() + "):\n" +
-           NumberLine("Records Edited:", statistics.RecordsEdited) +
-           NumberLine("Lines Truncated:", statistics.LinesTruncated) +
-           NumberLine("Lines Padded:", statistics.LinesPadded) + CaptionLine("Lines with non-ASCII") +
-           NumberLine("Converted to Blanks:", statistics.LinesAsciiFixed);
+    constexpr std::size_t kInputCaptions = 4;
+    std::string text = std::string(kInputFileHeading) + "\n";
+    for (std::size_t i = 0; i < std::size(kResultCaptions); ++i) {
+        if (i == kInputCaptions) text += std::string(OutputFileHeading(recordLength).GetCString()) + "\n";
+        text += CaptionLines(kResultCaptions[i], statistics);
+    }
+    return text;
 }
 
 std::string StatisticsJson(int32_t recordLength, const RunStatistics& statistics, const std::string* error) {

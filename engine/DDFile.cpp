@@ -116,13 +116,4 @@ bool DDFile::IsNumericField(const char* fieldName) {
     return true;
 }
 
-int32_t ReadDDRecordLength(const char* fileName, bool populationMode) noexcept {
-    try {
-        DDFile ddFile(fileName);
-        return populationMode ? ddFile.GetPopRecordLength() : ddFile.GetRecordLength();
-    } catch (...) {
-        return 0;
-    }
-}
-
 }  // namespace lathwell

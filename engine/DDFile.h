@@ -76,8 +76,4 @@ private:
     MpIniFile m_ini;
 };
 
-// The record length the main window takes from a DD file: RecordLength, or PopRecordLength in
-// population mode. 0 when the file cannot be read (failures are swallowed, as the window does).
-int32_t ReadDDRecordLength(const char* fileName, bool populationMode) noexcept;
-
 }  // namespace lathwell

@@ -29,9 +29,10 @@ bool NameLess(const MpString& a, const MpString& b) {
 
 }  // namespace
 
-std::vector<ColumnHeader> SplitHeaderLine(const char* headerLine) {
+std::vector<ColumnHeader> SplitHeaderLine(const char* headerLine, char delimiter) {
     std::vector<ColumnHeader> headers;
-    MpStringTokenizer tokenizer(headerLine, ",");
+    const char delimiters[] = {delimiter, '\0'};
+    MpStringTokenizer tokenizer(headerLine, delimiters);
     while (tokenizer.HasMoreTokens()) {
         ColumnHeader header;
         header.text = tokenizer.GetNextToken();

@@ -24,9 +24,9 @@ struct ColumnHeader {
     bool blank = false;
 };
 
-// Splits a CSV header line at "," without honouring quotes (a quoted header keeps its quotes)
-// and trims each header.
-std::vector<ColumnHeader> SplitHeaderLine(const char* headerLine);
+// Splits a CSV header line at the delimiter without honouring quotes (a quoted header keeps its
+// quotes) and trims each header.
+std::vector<ColumnHeader> SplitHeaderLine(const char* headerLine, char delimiter = ',');
 
 // The key by which a header and a field's shown name are compared: every byte upper-cased and
 // every blank replaced by "_" ("date of birth" and "Date Of Birth" give "DATE_OF_BIRTH").

@@ -359,12 +359,6 @@ private slots:
         QVERIFY(bRaised);
         QVERIFY(!dialog.isVisible());
     }
-
-    void CountMatchedColumnsStopsAtTwo() {
-        QCOMPARE(CountMatchedColumns(MpVector<int16_t>()), 0);
-        QCOMPARE(CountMatchedColumns(MpVector<int16_t>({-1, 0, -5})), 1);
-        QCOMPARE(CountMatchedColumns(MpVector<int16_t>({3, 4, 5})), 2);
-    }
 };
 
 }  // namespace lathwell::app

@@ -1,4 +1,5 @@
 #include "DDFile.h"
+#include "CsvReadiness.h"
 
 #include <string>
 #include <vector>
@@ -111,15 +112,15 @@ TEST(DDFile, ReadsRecordLengthsFromFileInfoIgnoringCase) {
     DDFile dd(dir.Write("a.dd", kDD).c_str());
     EXPECT_EQ(100, dd.GetRecordLength());
     EXPECT_EQ(32, dd.GetPopRecordLength());
-    EXPECT_EQ(100, ReadDDRecordLength(dir.File("a.dd").c_str(), false));
-    EXPECT_EQ(32, ReadDDRecordLength(dir.File("a.dd").c_str(), true));
+    EXPECT_EQ(100, ReadDDRecordLengths(dir.File("a.dd").c_str()).ForMode(false));
+    EXPECT_EQ(32, ReadDDRecordLengths(dir.File("a.dd").c_str()).ForMode(true));
 }
 
 TEST(DDFile, RecordLengthIsZeroWithoutFileInfoOrWhenUnreadable) {
     TempDir dir;
     DDFile dd(dir.Write("b.dd", "[Field1]\nFieldName=A\n").c_str());
     EXPECT_EQ(0, dd.GetRecordLength());
-    EXPECT_EQ(0, ReadDDRecordLength(dir.Path().c_str(), false));  // a folder, not a file
+    EXPECT_EQ(0, ReadDDRecordLengths(dir.Path().c_str()).ForMode(false));  // a folder, not a file
 }
 
 TEST(DDFile, OffersFieldsInOrdinaryMode) {
