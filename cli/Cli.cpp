@@ -5,6 +5,7 @@
 #include "CliArguments.h"
 #include "ConvertCommand.h"
 #include "FieldsCommand.h"
+#include "LayoutCommand.h"
 #include "MpException.h"
 #include "MpLibraryStartup.h"
 
@@ -25,13 +26,15 @@ public:
 int RunCommand(const CliArguments& arguments, const CliStreams& streams) {
     switch (arguments.command) {
         case CliCommand::Help:
-            streams.out << CliHelpText() << std::flush;
+            streams.out << CliHelpText(arguments.helpTopic) << std::flush;
             return 0;
         case CliCommand::Version:
             streams.out << "lathwell-cli " LATHWELL_VERSION "\n" << std::flush;
             return 0;
         case CliCommand::Fields:
             return RunFieldsCommand(arguments, streams);
+        case CliCommand::Layout:
+            return RunLayoutCommand(arguments, streams);
         case CliCommand::Pad:
         case CliCommand::Csv:
             break;

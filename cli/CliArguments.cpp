@@ -1,5 +1,6 @@
 #include "CliArguments.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
@@ -7,21 +8,47 @@ namespace lathwell::cli {
 
 namespace {
 
-enum CommandBit : unsigned { kPad = 1, kCsv = 2, kFields = 4 };
+enum CommandBit : unsigned { kPad = 1, kCsv = 2, kFields = 4, kLayout = 8 };
 
 struct CommandSyntax {
     const char* word;
     CliCommand command;
-    unsigned bit;  // marks the options that apply to the command
+    unsigned bit;         // marks the options that apply to the command
+    const char* usage;    // the operands and required options; null for a help word
+    const char* summary;  // one line of the general help
+    const char* about;    // the command's own help, each line under 80 columns
 };
 
 const CommandSyntax kCommands[] = {
-    {"pad", CliCommand::Pad, kPad},           // INPUT OUTPUT --length N
-    {"csv", CliCommand::Csv, kCsv},           // INPUT OUTPUT --dd DDFILE
-    {"fields", CliCommand::Fields, kFields},  // DDFILE
-    {"--help", CliCommand::Help, 0},          // no operands and no options
-    {"-h", CliCommand::Help, 0},
-    {"--version", CliCommand::Version, 0},
+    {"pad", CliCommand::Pad, kPad, "pad INPUT OUTPUT --length N [options]",
+     "pad or cut every line to N bytes",
+     "Pads every non-empty line of INPUT with blanks, or cuts it, to N bytes, and\n"
+     "writes it to OUTPUT followed by CR LF.\n"},
+    {"csv", CliCommand::Csv, kCsv, "csv INPUT OUTPUT --dd DDFILE [options]",
+     "convert CSV into fixed-field records",
+     "Converts the delimited INPUT into fixed-field records laid out by the DD file;\n"
+     "the record length is its RecordLength (PopRecordLength with --population). The\n"
+     "first line of INPUT (or of --header-from FILE) names the columns, which are\n"
+     "matched automatically first: a header matches the first field, in order of\n"
+     "position, whose shown name is the same once both are upper-cased and blanks are\n"
+     "read as '_'. Unmatched columns, a byte order mark and values cut to their field's\n"
+     "length are reported as warnings.\n"},
+    {"fields", CliCommand::Fields, kFields, "fields DDFILE [--csv INPUT] | fields --init CSV",
+     "list a DD file's fields, or start one",
+     "Lists the fields the DD file offers (name, position, section) and, with --csv,\n"
+     "which field each column of INPUT is matched with. With --init CSV, writes to\n"
+     "standard output a DD file for that CSV: one field per column, as long as its\n"
+     "longest value, laid end to end; a column whose values are not all digits, '-'\n"
+     "and ',' gets a Format section, so it is read as text.\n"},
+    {"layout", CliCommand::Layout, kLayout, "layout DDFILE [--population] [--json]",
+     "show where each field lies in a record",
+     "Prints every field the DD file offers with its start, end and length in the\n"
+     "record, numeric or text, and its section, then a ruler of the record with the\n"
+     "fields marked. Overlapping fields and fields past the record length are flagged.\n"},
+    {"help", CliCommand::Help, 0, nullptr, nullptr, nullptr},
+    {"--help", CliCommand::Help, 0, nullptr, nullptr, nullptr},
+    {"-h", CliCommand::Help, 0, nullptr, nullptr, nullptr},
+    {"--version", CliCommand::Version, 0, nullptr, nullptr, nullptr},
 };
 
 const CommandSyntax& SyntaxOf(CliCommand command) {
@@ -31,14 +58,49 @@ const CommandSyntax& SyntaxOf(CliCommand command) {
     return kCommands[0];  // not reached: every command has a syntax
 }
 
-int32_t ParseRecordLength(const std::string& text) {
-    bool digitsOnly =
-        !text.empty() && text.size() <= 10 && text.find_first_not_of("0123456789") == std::string::npos;
-    long long value = digitsOnly ? std::strtoll(text.c_str(), nullptr, 10) : 0;
-    if (value <= 0 || value > INT32_MAX) {
-        throw CliUsageError("--length expects a record length from 1 to 2147483647, not '" + text + "'");
+// Levenshtein distance, for suggesting the nearest command or option to a typo.
+std::size_t EditDistance(const std::string& a, const std::string& b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
     }
-    return static_cast<int32_t>(value);
+    return row[b.size()];
+}
+
+// "; did you mean 'X'?" for the nearest candidate within two edits, else empty.
+template <typename Candidates, typename NameOf>
+std::string Suggestion(const std::string& typed, const Candidates& candidates, NameOf nameOf) {
+    constexpr std::size_t kFurthest = 2;
+    std::string best;
+    std::size_t bestDistance = kFurthest + 1;
+    for (const auto& candidate : candidates) {
+        const std::string name = nameOf(candidate);
+        const std::size_t distance = EditDistance(typed, name);
+        if (distance < bestDistance) {
+            best = name;
+            bestDistance = distance;
+        }
+    }
+    return best.empty() ? "" : "; did you mean '" + best + "'?";
+}
+
+int64_t ParseCount(const char* option, const std::string& text, int64_t largest) {
+    bool digitsOnly =
+        !text.empty() && text.size() <= 19 && text.find_first_not_of("0123456789") == std::string::npos;
+    long long value = digitsOnly ? std::strtoll(text.c_str(), nullptr, 10) : 0;
+    if (value <= 0 || value > largest) {
+        throw CliUsageError(std::string(option) + " expects " +
+                            (largest == INT32_MAX ? "a record length" : "a number of lines") + " from 1 to " +
+                            std::to_string(largest) + ", not '" + text + "'");
+    }
+    return value;
 }
 
 ColumnOverride ParseMap(const std::string& text) {
@@ -49,34 +111,68 @@ ColumnOverride ParseMap(const std::string& text) {
     return ColumnOverride{text.substr(0, equals), text.substr(equals + 1), false};
 }
 
+// One byte, or "\t" / "tab" for the tab; never a quote (it groups values) or a line end.
+char ParseDelimiter(const std::string& text) {
+    if (text == "\\t" || text == "tab") return '\t';
+    if (text.size() == 1 && text[0] != '"' && text[0] != '\r' && text[0] != '\n' && text[0] != '\0') {
+        return text[0];
+    }
+    throw CliUsageError("--delimiter expects one character (or \\t or tab), not '" + text + "'");
+}
+
 struct OptionSyntax {
     const char* name;
-    bool takesValue;
+    const char* shortName;  // null when there is none
+    const char* valueName;  // null for an option without a value
     unsigned commands;
+    const char* help;       // one line of the command help
     void (*apply)(CliArguments& arguments, const std::string& value);
 };
 
 const OptionSyntax kOptions[] = {
-    {"--length", true, kPad,
-     [](CliArguments& a, const std::string& v) { a.recordLength = ParseRecordLength(v); }},
-    {"--dd", true, kCsv, [](CliArguments& a, const std::string& v) { a.ddFile = v; }},
-    {"--csv", true, kFields, [](CliArguments& a, const std::string& v) { a.csvInput = v; }},
-    {"--map", true, kCsv, [](CliArguments& a, const std::string& v) { a.overrides.push_back(ParseMap(v)); }},
-    {"--ignore", true, kCsv,
+    {"--length", "-l", "N", kPad, "record length in bytes (1 to 2147483647)",
+     [](CliArguments& a, const std::string& v) { a.recordLength = static_cast<int32_t>(ParseCount("--length", v, INT32_MAX)); }},
+    {"--dd", nullptr, "DDFILE", kCsv, "the data definition file",
+     [](CliArguments& a, const std::string& v) { a.ddFile = v; }},
+    {"--csv", nullptr, "INPUT", kFields, "show how the columns of INPUT are matched",
+     [](CliArguments& a, const std::string& v) { a.csvInput = v; }},
+    {"--init", nullptr, "CSV", kFields, "write a DD file for CSV to standard output",
      [](CliArguments& a, const std::string& v) {
-         a.overrides.push_back(ColumnOverride{v, "", true});
+         a.csvInput = v;
+         a.initLayout = true;
      }},
-    {"--population", false, kCsv | kFields, [](CliArguments& a, const std::string&) { a.population = true; }},
-    {"--blank-unprintable", false, kPad | kCsv,
+    {"--scan", nullptr, "N", kFields, "with --init: measure the first N data lines only",
+     [](CliArguments& a, const std::string& v) { a.scanLines = ParseCount("--scan", v, INT64_MAX); }},
+    {"--header-from", nullptr, "FILE", kCsv, "take the header from FILE; every line of INPUT is data",
+     [](CliArguments& a, const std::string& v) { a.headerFrom = v; }},
+    {"--delimiter", nullptr, "C", kCsv | kFields, "column separator: , ; | or \\t (tab); default ,",
+     [](CliArguments& a, const std::string& v) { a.delimiter = ParseDelimiter(v); }},
+    {"--map", nullptr, "COL=FIELD", kCsv,
+     "match a column (header or #N) with a field (name or @J)",
+     [](CliArguments& a, const std::string& v) { a.overrides.push_back(ParseMap(v)); }},
+    {"--ignore", nullptr, "COLUMN", kCsv, "leave a column out (header or #N)",
+     [](CliArguments& a, const std::string& v) { a.overrides.push_back(ColumnOverride{v, "", true}); }},
+    {"--population", nullptr, nullptr, kCsv | kFields | kLayout, "use the population fields and offsets",
+     [](CliArguments& a, const std::string&) { a.population = true; }},
+    {"--strict", nullptr, nullptr, kCsv, "refuse unmatched columns; stop at the first cut value",
+     [](CliArguments& a, const std::string&) { a.strict = true; }},
+    {"--head", nullptr, "N", kPad | kCsv, "convert only the first N data lines",
+     [](CliArguments& a, const std::string& v) { a.headLines = ParseCount("--head", v, INT64_MAX); }},
+    {"--dry-run", nullptr, nullptr, kPad | kCsv, "read and count everything, write nothing",
+     [](CliArguments& a, const std::string&) { a.dryRun = true; }},
+    {"--blank-unprintable", nullptr, nullptr, kPad | kCsv, "Convert Unprintable Non-ASCII Characters to Blanks",
      [](CliArguments& a, const std::string&) { a.blankUnprintable = true; }},
-    {"--force", false, kPad | kCsv, [](CliArguments& a, const std::string&) { a.force = true; }},
-    {"--quiet", false, kPad | kCsv, [](CliArguments& a, const std::string&) { a.quiet = true; }},
-    {"--json", false, kPad | kCsv | kFields, [](CliArguments& a, const std::string&) { a.json = true; }},
+    {"--force", "-f", nullptr, kPad | kCsv, "overwrite an existing OUTPUT",
+     [](CliArguments& a, const std::string&) { a.force = true; }},
+    {"--quiet", "-q", nullptr, kPad | kCsv, "print no progress, statistics or warnings",
+     [](CliArguments& a, const std::string&) { a.quiet = true; }},
+    {"--json", nullptr, nullptr, kPad | kCsv | kFields | kLayout, "the results as JSON (on stderr when OUTPUT is -)",
+     [](CliArguments& a, const std::string&) { a.json = true; }},
 };
 
 const OptionSyntax* FindOption(const std::string& name) {
     for (const OptionSyntax& option : kOptions) {
-        if (name == option.name) return &option;
+        if (name == option.name || (option.shortName != nullptr && name == option.shortName)) return &option;
     }
     return nullptr;
 }
@@ -85,7 +181,8 @@ CliCommand CommandNamed(const std::string& word) {
     for (const CommandSyntax& syntax : kCommands) {
         if (word == syntax.word) return syntax.command;
     }
-    throw CliUsageError("unknown command '" + word + "'");
+    throw CliUsageError("unknown command '" + word + "'" +
+                        Suggestion(word, kCommands, [](const CommandSyntax& s) { return std::string(s.word); }));
 }
 
 // Applies one option word (and, for an option with a value, the word after it when the value
@@ -94,11 +191,14 @@ int ApplyOption(CliArguments& arguments, const std::string& word, const char* ne
     std::string::size_type equals = word.find('=');
     std::string name = word.substr(0, equals);
     const OptionSyntax* option = FindOption(name);
-    if (option == nullptr) throw CliUsageError("unknown option '" + name + "'");
+    if (option == nullptr) {
+        throw CliUsageError("unknown option '" + name + "'" +
+                            Suggestion(name, kOptions, [](const OptionSyntax& o) { return std::string(o.name); }));
+    }
     if ((option->commands & SyntaxOf(arguments.command).bit) == 0) {
         throw CliUsageError("option '" + name + "' does not apply to " + SyntaxOf(arguments.command).word);
     }
-    if (!option->takesValue) {
+    if (option->valueName == nullptr) {
         if (equals != std::string::npos) throw CliUsageError("option '" + name + "' takes no value");
         option->apply(arguments, "");
         return 0;
@@ -113,14 +213,15 @@ int ApplyOption(CliArguments& arguments, const std::string& word, const char* ne
 }
 
 void AssignOperands(CliArguments& arguments, const std::vector<std::string>& operands) {
-    std::size_t wanted = arguments.command == CliCommand::Fields ? 1 : 2;
+    const bool takesDDFile = arguments.command == CliCommand::Fields || arguments.command == CliCommand::Layout;
+    std::size_t wanted = takesDDFile ? (arguments.initLayout ? 0 : 1) : 2;
     if (operands.size() < wanted) {
         throw CliUsageError(std::string(SyntaxOf(arguments.command).word) +
                             (wanted == 1 ? " needs a DD file" : " needs an input and an output file"));
     }
     if (operands.size() > wanted) throw CliUsageError("unexpected operand '" + operands[wanted] + "'");
-    if (arguments.command == CliCommand::Fields) {
-        arguments.ddFile = operands[0];
+    if (takesDDFile) {
+        if (wanted == 1) arguments.ddFile = operands[0];
     } else {
         arguments.input = operands[0];
         arguments.output = operands[1];
@@ -134,7 +235,33 @@ void CheckRequiredOptions(const CliArguments& arguments) {
     if (arguments.command == CliCommand::Csv && arguments.ddFile.empty()) {
         throw CliUsageError("csv needs --dd DDFILE");
     }
+    if (arguments.scanLines != 0 && !arguments.initLayout) throw CliUsageError("--scan needs --init CSV");
 }
+
+CliArguments HelpFor(CliCommand topic) {
+    CliArguments arguments;
+    arguments.helpTopic = topic;
+    return arguments;
+}
+
+std::string OptionLines(unsigned commands) {
+    std::string lines;
+    for (const OptionSyntax& option : kOptions) {
+        if ((option.commands & commands) == 0) continue;
+        std::string left = option.name;
+        if (option.shortName != nullptr) left = std::string(option.shortName) + ", " + left;
+        if (option.valueName != nullptr) left += std::string(" ") + option.valueName;
+        left.resize(std::max<std::size_t>(left.size() + 1, 22), ' ');
+        lines += "  " + left + option.help + "\n";
+    }
+    return lines;
+}
+
+const char* const kStreamsAndStatus =
+    "A name ending in .gz (any case) is read or written as gzip. An INPUT or OUTPUT\n"
+    "of - is standard input or output (plain, streamed). Exit status: 0 completed,\n"
+    "1 failed midway (records written so far remain), 2 usage or validation error\n"
+    "(nothing written), 128+N stopped by signal N (the output is deleted).\n";
 
 }  // namespace
 
@@ -142,6 +269,10 @@ CliArguments ParseCliArguments(int argc, const char* const* argv) {
     if (argc < 2) throw CliUsageError("no command given");
     CliArguments arguments;
     arguments.command = CommandNamed(argv[1]);
+    if (arguments.command == CliCommand::Help && argc == 3 && std::string(argv[1]) == "help") {
+        CliCommand topic = CommandNamed(argv[2]);
+        return HelpFor(topic == CliCommand::Version ? CliCommand::Help : topic);
+    }
     if (arguments.command == CliCommand::Help || arguments.command == CliCommand::Version) {
         if (argc > 2) throw CliUsageError(std::string("unexpected operand '") + argv[2] + "'");
         return arguments;
@@ -155,8 +286,7 @@ CliArguments ParseCliArguments(int argc, const char* const* argv) {
         } else if (word == "--") {
             optionsEnded = true;
         } else if (word == "--help" || word == "-h") {
-            arguments.command = CliCommand::Help;
-            return arguments;
+            return HelpFor(arguments.command);
         } else {
             i += ApplyOption(arguments, word, i + 1 < argc ? argv[i + 1] : nullptr);
         }
@@ -166,52 +296,38 @@ CliArguments ParseCliArguments(int argc, const char* const* argv) {
     return arguments;
 }
 
-const std::string& CliHelpText() {
-    static const std::string text =
-        "Usage:\n"
-        "  lathwell-cli pad INPUT OUTPUT --length N [--blank-unprintable] [--force] [--quiet] [--json]\n"
-        "  lathwell-cli csv INPUT OUTPUT --dd DDFILE [--population] [--map COLUMN=FIELD]...\n"
-        "                   [--ignore COLUMN]... [--blank-unprintable] [--force] [--quiet] [--json]\n"
-        "  lathwell-cli fields DDFILE [--population] [--csv INPUT] [--json]\n"
-        "  lathwell-cli --help | --version\n"
-        "\n"
-        "Rewrites a flat text file so that every record has one fixed length, followed by CR LF.\n"
-        "\n"
-        "Commands:\n"
-        "  pad     Pads every non-empty line of INPUT with blanks, or cuts it, to N bytes.\n"
-        "  csv     Converts the comma-delimited INPUT into fixed-field records laid out by the\n"
-        "          DD file; the record length is its RecordLength (PopRecordLength with\n"
-        "          --population). The first line of INPUT names the columns.\n"
-        "  fields  Lists the fields the DD file offers (name, position, section) and, with\n"
-        "          --csv, which field each column of INPUT is matched with.\n"
-        "\n"
-        "Options:\n"
-        "  --length N           record length in bytes (1 to 2147483647)\n"
-        "  --dd DDFILE          the data definition file\n"
-        "  --population         use the population fields and offsets of the DD file\n"
-        "  --map COLUMN=FIELD   match a column with a field; COLUMN is a header or #N (1-based\n"
-        "                       column number), FIELD a field's shown name (any case) or @J\n"
-        "                       (section index); a later --map or --ignore of a column wins\n"
-        "  --ignore COLUMN      leave a column out\n"
-        "  --blank-unprintable  Convert Unprintable Non-ASCII Characters to Blanks\n"
-        "  --force              overwrite an existing OUTPUT\n"
-        "  --quiet              print neither the progress line nor the statistics text\n"
-        "  --json               print the statistics as one JSON object on standard output\n"
-        "                       (on standard error when OUTPUT is -), also with --quiet\n"
-        "\n"
-        "Columns are matched automatically first: a header matches the first field, in order\n"
-        "of position, whose shown name is the same once both are upper-cased and blanks are\n"
-        "read as '_'. A name ending in .gz (any case) is read or written as gzip.\n"
-        "\n"
-        "An INPUT, OUTPUT or --csv INPUT of - is standard input or output: always plain (never\n"
-        "gzip) and streamed, so records reach standard output while the input is still being\n"
-        "read; csv and fields read the header line from it once, so a pipe works. A write to\n"
-        "standard output that fails (a closed pipe, a full device) ends the run with exit\n"
-        "status 1, and the records it already wrote stay written.\n"
-        "\n"
-        "Exit status: 0 when the run completed, 1 when it failed midway (the records written so\n"
-        "far remain), 2 for a usage or validation error (nothing is written).\n";
-    return text;
+std::string CliHelpText(CliCommand topic) {
+    if (topic != CliCommand::Help && topic != CliCommand::Version) {
+        const CommandSyntax& syntax = SyntaxOf(topic);
+        return std::string("Usage: lathwell-cli ") + syntax.usage + "\n\n" + syntax.about + "\nOptions:\n" +
+               OptionLines(syntax.bit) + "\n" + kStreamsAndStatus;
+    }
+    std::string commands;
+    std::string usages;
+    for (const CommandSyntax& syntax : kCommands) {
+        if (syntax.usage == nullptr) continue;
+        std::string line = std::string("  ") + syntax.word;
+        line.resize(10, ' ');
+        commands += line + syntax.summary + "\n";
+        usages += std::string("  lathwell-cli ") + syntax.usage + "\n";
+    }
+    return "Usage: lathwell-cli COMMAND [options]\n"
+           "\n"
+           "Rewrites a flat text file so that every record has one fixed length, followed\n"
+           "by CR LF.\n"
+           "\n"
+           "Commands:\n" +
+           commands +
+           "  help    help COMMAND (or COMMAND --help): what a command does, its options\n"
+           "\n" +
+           usages +
+           "  lathwell-cli --help | --version\n"
+           "\n" +
+           kStreamsAndStatus +
+           "\n"
+           "Examples:\n"
+           "  lathwell-cli pad flat.txt flat.txd -l 80\n"
+           "  lathwell-cli csv deaths.csv deaths.txd --dd deaths.dd --map Deaths=@10\n";
 }
 
 }  // namespace lathwell::cli

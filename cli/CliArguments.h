@@ -1,10 +1,11 @@
 // The command line of lathwell-cli, parsed into one CliArguments value.
 //
 // ParseCliArguments only reads the argument texts: it never touches a file. It accepts
-// options anywhere after the command, "--name value" and "--name=value" alike, "--" to end
-// the options, and "-" as an ordinary operand (standard input or output). An option that
-// does not belong to the command, a missing or surplus operand, or a malformed value
-// raises CliUsageError with a one-line message that names the offending text.
+// options anywhere after the command, "--name value" and "--name=value" alike, the short
+// forms "-l N", "-f" and "-q", "--" to end the options, and "-" as an ordinary operand
+// (standard input or output). An option that does not belong to the command, a missing or
+// surplus operand, or a malformed value raises CliUsageError with a one-line message that
+// names the offending text and, for a mistyped command or option, the nearest one.
 #pragma once
 
 #include <cstdint>
@@ -15,7 +16,7 @@
 
 namespace lathwell::cli {
 
-enum class CliCommand { Help, Version, Pad, Csv, Fields };
+enum class CliCommand { Help, Version, Pad, Csv, Fields, Layout };
 
 // One --map or --ignore, kept in command-line order so that a later one wins.
 struct ColumnOverride {
@@ -26,11 +27,21 @@ struct ColumnOverride {
 
 struct CliArguments {
     CliCommand command = CliCommand::Help;
+    // Help: the command whose help is asked for ("COMMAND --help", "help COMMAND"); Help
+    // itself for the general help.
+    CliCommand helpTopic = CliCommand::Help;
     std::string input;         // pad, csv: the input file, "-" for standard input
     std::string output;        // pad, csv: the output file, "-" for standard output
-    std::string ddFile;        // csv: --dd; fields: the operand
-    std::string csvInput;      // fields: --csv, empty when not given
+    std::string ddFile;        // csv: --dd; fields, layout: the operand
+    std::string csvInput;      // fields: --csv or --init, empty when neither is given
+    bool initLayout = false;   // fields: --init, write a DD file for csvInput
+    int64_t scanLines = 0;     // fields --init: data lines measured, 0 for all
+    std::string headerFrom;    // csv: --header-from, the file whose first line is the header
     int32_t recordLength = 0;  // pad: --length
+    char delimiter = ',';      // csv, fields: --delimiter
+    int64_t headLines = 0;     // pad, csv: --head, 0 for no limit
+    bool dryRun = false;
+    bool strict = false;
     bool population = false;
     bool blankUnprintable = false;
     bool force = false;
@@ -42,7 +53,8 @@ struct CliArguments {
 // REQUIRES: argv holds argc texts; argv[0] (the program name) is skipped.
 CliArguments ParseCliArguments(int argc, const char* const* argv);
 
-// The text of --help, ending in a line feed.
-const std::string& CliHelpText();
+// The text of --help for a command (Help: the general help), ending in a line feed. Every
+// line fits 80 columns.
+std::string CliHelpText(CliCommand topic = CliCommand::Help);
 
 }  // namespace lathwell::cli

@@ -8,10 +8,20 @@ namespace lathwell::cli {
 // True when the name exists (a directory counts).
 bool FileExists(const std::string& name);
 
+// True when the name is a folder.
+bool IsFolder(const std::string& name);
+
+// True when the name is a character device, a named pipe or a socket (/dev/null, a FIFO):
+// something written in order, never "overwritten".
+bool IsStreamDevice(const std::string& name);
+
 // Whether the run will be able to open the file for writing. Opens it for writing without
 // changing it; a missing file is created for the test and removed again, so nothing is left
 // behind either way.
 bool CanOpenForWriting(const std::string& name);
+
+// True when the folder a file of that name would go into exists but takes no new files.
+bool FolderRefusesNewFiles(const std::string& name);
 
 // Whether the process's standard error is a terminal.
 bool StandardErrorIsTerminal();

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "CliFiles.h"
-#include "CsvReadiness.h"
 
 namespace lathwell::cli {
 
@@ -74,14 +73,17 @@ std::vector<AvailableField> OfferedFields(DDFile& ddFile, bool populationMode) {
     return fields;
 }
 
-std::vector<ColumnHeader> ReadCsvHeader(LineReader& reader, const std::string& displayName,
-                                        std::ostream& warnings) {
-    std::vector<ColumnHeader> headers = lathwell::ReadCsvHeader(reader).columns;
-    if (!IsUsableCsvHeader(headers)) throw CliRefusal(displayName + ": " + kNotValidCsvFileMessage);
-    for (const ColumnHeader& header : headers) {
-        if (header.blank) warnings << "lathwell-cli: " << kBlankColumnHeaderMessage << "\n";
+CsvHeader ReadCsvHeader(LineReader& reader, char delimiter, const std::string& displayName,
+                        std::ostream& warnings) {
+    HeaderReading reading;
+    reading.delimiter = delimiter;
+    reading.stripByteOrderMark = true;
+    CsvHeader header = lathwell::ReadCsvHeader(reader, reading);
+    if (!IsUsableCsvHeader(header.columns)) throw CliRefusal(displayName + ": " + kNotValidCsvFileMessage);
+    for (const ColumnHeader& column : header.columns) {
+        if (column.blank) warnings << "lathwell-cli: " << kBlankColumnHeaderMessage << "\n";
     }
-    return headers;
+    return header;
 }
 
 MpVector<int16_t> BuildFieldPositions(const std::vector<ColumnHeader>& headers,

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "CliArguments.h"
+#include "CsvReadiness.h"
 #include "DDFile.h"
 #include "FieldMatcher.h"
 #include "LineReader.h"
@@ -33,12 +34,13 @@ std::unique_ptr<DDFile> OpenDDFile(const std::string& name);
 // The fields the DD file offers, in the order the dialog lists them first (by Position).
 std::vector<AvailableField> OfferedFields(DDFile& ddFile, bool populationMode);
 
-// The columns of the next line of reader, the CSV header line; the reader is left just after
-// it. Refuses a header of fewer than two columns ("The Input File is not a valid CSV file.");
-// writes the dialog's blank-header warning to warnings once for every blank header.
-// displayName names the input in messages.
-std::vector<ColumnHeader> ReadCsvHeader(LineReader& reader, const std::string& displayName,
-                                        std::ostream& warnings);
+// The columns of the next line of reader, the CSV header line, split at the delimiter and
+// without a byte order mark; the reader is left just after it. Refuses a header of fewer
+// than two columns ("The Input File is not a valid CSV file."); writes the dialog's
+// blank-header warning to warnings once for every blank header. displayName names the input
+// in messages.
+CsvHeader ReadCsvHeader(LineReader& reader, char delimiter, const std::string& displayName,
+                        std::ostream& warnings);
 
 // REQUIRES: fields are in the order the dialog lists them first (SortAvailableFields by
 // Position).

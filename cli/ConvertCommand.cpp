@@ -8,6 +8,9 @@
 #include "ConversionFiles.h"
 #include "ConversionRun.h"
 #include "CsvReadiness.h"
+#include "MpException.h"
+#include "MpIOInterface.h"
+#include "MpSignal.h"
 #include "ProgressObserver.h"
 #include "RunReport.h"
 #include "SameFile.h"
@@ -19,15 +22,22 @@ namespace {
 
 bool IsStandardStream(const std::string& name) { return IsStandardStreamName(name.c_str()); }
 
+// An input (INPUT or --header-from) must be an existing file that is not a folder.
+void CheckInputName(const std::string& name) {
+    if (IsStandardStream(name)) return;
+    if (!FileExists(name)) throw CliRefusal(name + ": Input File Does Not Exist");
+    if (IsFolder(name)) throw CliRefusal(name + ": Input File is a folder, not a file");
+}
+
 // Refusals that need nothing but the names: they come before standard input is read. Standard
 // input and output redirected from or into a named file count as that file.
 void CheckNames(const CliArguments& arguments, const CliStreams& streams) {
     const bool fromStandardInput = IsStandardStream(arguments.input);
-    if (!fromStandardInput && !FileExists(arguments.input)) {
-        throw CliRefusal(arguments.input + ": Input File Does Not Exist");
-    }
+    CheckInputName(arguments.input);
+    if (!arguments.headerFrom.empty()) CheckInputName(arguments.headerFrom);
     if (IsStandardStream(arguments.output)) {
-        if ((!fromStandardInput && StandardOutputIsFile(streams, arguments.input)) ||
+        if ((fromStandardInput && StandardStreamsAreOneFile(streams)) ||
+            (!fromStandardInput && StandardOutputIsFile(streams, arguments.input)) ||
             (!arguments.ddFile.empty() && StandardOutputIsFile(streams, arguments.ddFile))) {
             throw CliRefusal("standard output: Output File and Input File are the same");
         }
@@ -40,9 +50,18 @@ void CheckNames(const CliArguments& arguments, const CliStreams& streams) {
         (!arguments.ddFile.empty() && IsSameFile(arguments.output.c_str(), arguments.ddFile.c_str()))) {
         throw CliRefusal(arguments.output + ": Output File and Input File are the same");
     }
-    if (!arguments.force && FileExists(arguments.output)) {
+    // A device or a pipe is written to, not overwritten: it needs no --force.
+    if (!arguments.force && FileExists(arguments.output) && !IsStreamDevice(arguments.output)) {
         throw CliRefusal(arguments.output + ": Output File already exists (use --force to overwrite it)");
     }
+}
+
+void CheckOutputCanBeWritten(const std::string& output) {
+    if (CanOpenForWriting(output)) return;
+    if (FolderRefusesNewFiles(output)) {
+        throw CliRefusal(output + ": Invalid File Name for Output File (no permission to write in its folder)");
+    }
+    throw CliRefusal(output + ": Invalid File Name for Output File");
 }
 
 int32_t DDRecordLength(DDFile& ddFile, const CliArguments& arguments) {
@@ -54,35 +73,113 @@ int32_t DDRecordLength(DDFile& ddFile, const CliArguments& arguments) {
     return length;
 }
 
-// The record length and field position map of a CSV run, as the main window and the field
-// selection dialog would leave them. The header comes from standardInput when the input is
-// "-" (the run then goes on just after it), else from the named file, which the run opens again.
-void PrepareCsvRun(const CliArguments& arguments, LineReader* standardInput, const CliStreams& streams,
-                   ConversionSettings& settings) {
+// A column that feeds no field although the user did not leave it out with --ignore.
+bool IsSilentlyUnmatched(const CliArguments& arguments, const ColumnHeader& header, int16_t entry,
+                         std::size_t column) {
+    if (entry >= 0 || header.blank) return false;
+    for (const ColumnOverride& change : arguments.overrides) {
+        if (change.ignore && (change.column == header.text.GetCString() ||
+                              change.column == "#" + std::to_string(column + 1))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// What a CSV run needs beyond its settings: the offered fields, for naming them in warnings.
+struct CsvPlan {
     std::vector<AvailableField> fields;
+};
+
+// The record length and field position map of a CSV run, as the main window and the field
+// selection dialog would leave them. The header comes from --header-from, else from standard
+// input when the input is "-" (the run then goes on just after it), else from the named file,
+// which the run opens again. With --header-from the input is handed over unread, so its first
+// line is data.
+CsvPlan PrepareCsvRun(const CliArguments& arguments, OpenedFiles& opened, const CliStreams& streams,
+                      ConversionSettings& settings, RunNotes& notes) {
+    CsvPlan plan;
     {
         std::unique_ptr<DDFile> ddFile = OpenDDFile(arguments.ddFile);
         settings.recordLength = DDRecordLength(*ddFile, arguments);
-        fields = OfferedFields(*ddFile, arguments.population);
+        plan.fields = OfferedFields(*ddFile, arguments.population);
     }
-    std::unique_ptr<LineReader> namedInput;
-    if (standardInput == nullptr) namedInput = OpenInputReader(arguments.input, streams);
-    std::vector<ColumnHeader> headers = ReadCsvHeader(standardInput != nullptr ? *standardInput : *namedInput,
-                                                      InputDisplayName(arguments.input), streams.err);
-    settings.fieldPositions = BuildFieldPositions(headers, fields, arguments.overrides);
+    std::string headerName = arguments.headerFrom.empty() ? arguments.input : arguments.headerFrom;
+    std::unique_ptr<LineReader> namedHeader;
+    if (!arguments.headerFrom.empty() && opened.input == nullptr) {
+        opened.input = OpenInputReader(arguments.input, streams);
+    }
+    LineReader* headerReader = opened.input.get();
+    if (!arguments.headerFrom.empty() || headerReader == nullptr) {
+        namedHeader = OpenInputReader(headerName, streams);
+        headerReader = namedHeader.get();
+    }
+    const std::string displayName = InputDisplayName(headerName);
+    CsvHeader header = ReadCsvHeader(*headerReader, arguments.delimiter, displayName, streams.err);
+    if (header.byteOrderMark) {
+        notes.warnings.push_back(displayName + ": the header starts with a UTF-8 byte order mark; it was removed");
+    }
+    settings.fieldPositions = BuildFieldPositions(header.columns, plan.fields, arguments.overrides);
+
+    std::string unmatched;
+    for (std::size_t i = 0; i < header.columns.size(); ++i) {
+        if (!IsSilentlyUnmatched(arguments, header.columns[i], settings.fieldPositions[i], i)) continue;
+        const std::string name = header.columns[i].text.GetCString();
+        unmatched += (unmatched.empty() ? "'" : ", '") + name + "'";
+        notes.warnings.push_back(displayName + ": column '" + name +
+                                 "' is matched with no DD field; its values are left out");
+    }
+    if (arguments.strict && !unmatched.empty()) {
+        throw CliRefusal(displayName + ": columns matched with no DD field (--strict): " + unmatched +
+                         "; match them with --map or leave them out with --ignore");
+    }
     if (!HasEnoughMatchedColumns(settings.fieldPositions)) throw CliRefusal(kTooFewMatchedColumnsForRunMessage);
     settings.ddFileName = arguments.ddFile.c_str();
     settings.usePopulationFields = arguments.population;
+    settings.delimiter = arguments.delimiter;
+    settings.stopAtFirstCut = arguments.strict;
+    return plan;
 }
 
-void Report(const CliArguments& arguments, const ConversionSettings& settings,
-            const RunStatistics& statistics, const std::string* failure, const CliStreams& streams) {
-    if (failure != nullptr) streams.err << "lathwell-cli: " << *failure << "\n";
+std::string FieldName(const CsvPlan& plan, int16_t sectionIndex) {
+    for (const AvailableField& field : plan.fields) {
+        if (field.sectionIndex == sectionIndex) return field.shownName.GetCString();
+    }
+    return "@" + std::to_string(sectionIndex);
+}
+
+// A message of several lines as one line of the terminal.
+std::string OneLine(std::string text) {
+    for (char& c : text) {
+        if (c == '\n' || c == '\r') c = ' ';
+    }
+    std::string::size_type end = text.find_last_not_of(' ');
+    return text.substr(0, end == std::string::npos ? 0 : end + 1);
+}
+
+// "deaths.csv:12: " for a line of the input, else empty. Without its own header line
+// (--header-from) the input's first line is data, which the run counts as its second.
+std::string PlaceOf(const CliArguments& arguments, int64_t line) {
+    if (line <= 0) return "";
+    if (!arguments.headerFrom.empty()) --line;
+    return InputDisplayName(arguments.input) + ":" + std::to_string(line) + ": ";
+}
+
+void Report(const CliArguments& arguments, const ConversionSettings& settings, const ConversionResult& result,
+            const RunNotes& notes, std::size_t warningsShown, const CliStreams& streams) {
+    // A cancelled run carries a message too when the output could not be deleted.
+    const bool failed = result.outcome != RunOutcome::Completed && !result.message.IsEmpty();
+    const std::string failure = result.message.GetCString();
+    if (failed) streams.err << "lathwell-cli: " << PlaceOf(arguments, notes.errorLine) << OneLine(failure) << "\n";
     if (arguments.json) {
         std::ostream& target = IsStandardStream(arguments.output) ? streams.err : streams.out;
-        target << StatisticsJson(settings.recordLength, statistics, failure) << std::flush;
+        target << StatisticsJson(settings.recordLength, result.statistics, failed ? &failure : nullptr, notes)
+               << std::flush;
     } else if (!arguments.quiet) {
-        streams.err << StatisticsText(settings.recordLength, statistics) << std::flush;
+        for (std::size_t i = warningsShown; i < notes.warnings.size(); ++i) {
+            streams.err << "lathwell-cli: warning: " << notes.warnings[i] << "\n";
+        }
+        streams.err << StatisticsText(settings.recordLength, result.statistics) << std::flush;
     }
 }
 
@@ -96,16 +193,24 @@ int RunConvertCommand(const CliArguments& arguments, const CliStreams& streams) 
     settings.outputName = arguments.output.c_str();
     settings.recordLength = arguments.recordLength;
     settings.blankUnprintable = arguments.blankUnprintable;
+    settings.lineLimit = arguments.headLines;
+    settings.dryRun = arguments.dryRun;
     // Standard input and output are handed to the run already open: standard input is read
     // once, and standard output is streamed to as the records come.
     OpenedFiles opened;
     if (IsStandardStream(arguments.input)) opened.input = OpenInputReader(arguments.input, streams);
-    if (arguments.command == CliCommand::Csv) PrepareCsvRun(arguments, opened.input.get(), streams, settings);
-    if (IsStandardStream(arguments.output)) {
+    RunNotes notes;
+    CsvPlan plan;
+    if (arguments.command == CliCommand::Csv) plan = PrepareCsvRun(arguments, opened, streams, settings, notes);
+    const bool toStandardOutput = IsStandardStream(arguments.output);
+    if (toStandardOutput && !arguments.dryRun) {
         opened.output = OpenStandardOutputWriter(streams, settings.recordLength);
-    } else if (!CanOpenForWriting(arguments.output)) {
-        throw CliRefusal(arguments.output + ": Invalid File Name for Output File");
+    } else if (!toStandardOutput && !arguments.dryRun) {
+        CheckOutputCanBeWritten(arguments.output);
     }
+    // Warnings known before the run are shown at once, not after a long run.
+    const std::size_t warningsShown = arguments.quiet || arguments.json ? 0 : notes.warnings.size();
+    for (std::size_t i = 0; i < warningsShown; ++i) streams.err << "lathwell-cli: warning: " << notes.warnings[i] << "\n";
 
     std::unique_ptr<ProgressLine> progress;
     if (!arguments.quiet && streams.errIsTerminal) progress = std::make_unique<ProgressLine>(streams.err);
@@ -113,11 +218,24 @@ int RunConvertCommand(const CliArguments& arguments, const CliStreams& streams) 
     ConversionResult result = RunConversion(settings, std::move(opened), observer);
     if (progress) progress->Clear();
 
+    const MpStopSignal signal = MpSignal::Caught();
+    // A reader of standard output that went away wants nothing more: no message, no statistics.
+    if (signal == MpStopSignal::BrokenPipe && toStandardOutput) return MpSignal::ShellExitStatus(signal);
+    for (const FieldCut& cut : result.fieldCuts) {
+        notes.warnings.push_back(PlaceOf(arguments, cut.firstLine) + std::to_string(cut.count) + " value" +
+                                 (cut.count == 1 ? "" : "s") + " cut to the length of field '" +
+                                 FieldName(plan, cut.sectionIndex) + "' (the first on this line)");
+    }
+    notes.errorLine = result.outcome == RunOutcome::Failed ? result.failureLine : 0;
+    Report(arguments, settings, result, notes, warningsShown, streams);
+    // --strict is all or nothing: a failed run leaves no partial output behind.
+    if (result.outcome == RunOutcome::Failed && arguments.strict && !toStandardOutput && !arguments.dryRun &&
+        FileExists(arguments.output)) {
+        MpIOInterface::Delete(arguments.output.c_str());
+    }
+    if (result.outcome == RunOutcome::Cancelled && IsStopRequest(signal)) return MpSignal::ShellExitStatus(signal);
     // The records written before a failure are kept, on standard output as in a file.
-    const bool failed = result.outcome != RunOutcome::Completed;
-    const std::string failure = result.message.GetCString();
-    Report(arguments, settings, result.statistics, failed ? &failure : nullptr, streams);
-    return failed ? 1 : 0;
+    return result.outcome == RunOutcome::Completed ? 0 : 1;
 }
 
 }  // namespace lathwell::cli

@@ -1,6 +1,7 @@
 #include "FieldsCommand.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,33 +10,14 @@
 #include "ColumnMapping.h"
 #include "ConversionFiles.h"
 #include "JsonText.h"
+#include "MpException.h"
+#include "MpStringTokenizer.h"
 #include "StandardStreams.h"
+#include "TextTable.h"
 
 namespace lathwell::cli {
 
 namespace {
-
-using TableRow = std::vector<std::string>;
-
-// Left-aligned columns two blanks apart; the last column is not padded.
-std::string TextTable(const std::vector<TableRow>& rows) {
-    std::vector<std::size_t> widths;
-    for (const TableRow& row : rows) {
-        widths.resize(std::max(widths.size(), row.size()));
-        for (std::size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], row[i].size());
-    }
-    std::string text;
-    for (const TableRow& row : rows) {
-        std::string line;
-        for (std::size_t i = 0; i < row.size(); ++i) {
-            line += row[i];
-            if (i + 1 < row.size()) line.append(widths[i] - row[i].size() + 2, ' ');
-        }
-        line.erase(line.find_last_not_of(' ') + 1);
-        text += line + "\n";
-    }
-    return text;
-}
 
 struct ColumnMatch {
     std::string header;
@@ -95,18 +77,85 @@ std::string FieldsJson(const std::vector<AvailableField>& fields, const std::vec
            "\n";
 }
 
+// What the data lines of a CSV tell about one of its columns.
+struct ColumnShape {
+    std::size_t longest = 0;
+    bool digitsOnly = true;  // every value holds only digits, "-" and ","
+};
+
+// Measures every column over the data lines (all, or the first --scan N non-empty ones),
+// split as a CSV run splits them.
+std::vector<ColumnShape> MeasureColumns(LineReader& reader, std::size_t columns, const CliArguments& arguments,
+                                        const std::string& displayName) {
+    std::vector<ColumnShape> shapes(columns);
+    const char delimiters[] = {arguments.delimiter, '\0'};
+    MpStringTokenizer tokenizer(" ", delimiters, "\"");
+    TextLine line;
+    int64_t lineNumber = 1;
+    for (int64_t scanned = 0; (arguments.scanLines == 0 || scanned < arguments.scanLines) && reader.ReadLine(line);) {
+        ++lineNumber;
+        if (line.length == 0) continue;
+        ++scanned;
+        const std::string text(line.text, line.length);
+        try {
+            tokenizer.SetString(text.c_str());
+        } catch (const MpException& error) {
+            throw CliRefusal(displayName + ":" + std::to_string(lineNumber) + ": " + error.GetErrorMessage());
+        }
+        const std::size_t tokens = std::min<std::size_t>(columns, static_cast<std::size_t>(tokenizer.CountTokens()));
+        for (std::size_t i = 0; i < tokens; ++i) {
+            const MpString& value = tokenizer.GetToken(static_cast<int32_t>(i));
+            shapes[i].longest = std::max<std::size_t>(shapes[i].longest, value.GetLength());
+            shapes[i].digitsOnly &= std::string(value.GetCString()).find_first_not_of("0123456789-,") == std::string::npos;
+        }
+    }
+    return shapes;
+}
+
+// A DD file that lays the CSV's columns end to end, one field per column named after its
+// header, so that "csv" matches every column without --map.
+std::string InitialLayout(LineReader& reader, const CliArguments& arguments, const std::string& displayName,
+                          const CliStreams& streams) {
+    const std::vector<ColumnHeader> headers =
+        ReadCsvHeader(reader, arguments.delimiter, displayName, streams.err).columns;
+    const std::vector<ColumnShape> shapes = MeasureColumns(reader, headers.size(), arguments, displayName);
+    std::string sections;
+    std::size_t offset = 1;
+    for (std::size_t i = 0; i < headers.size(); ++i) {
+        const std::string name = headers[i].text.GetCString();
+        const std::size_t length = std::max<std::size_t>(shapes[i].longest, 1);
+        sections += "\n[Field" + std::to_string(i + 1) + "]\nFieldName=" + name + "\nLength=" +
+                    std::to_string(length) + "\nByteOffset=" + std::to_string(offset) + "\n";
+        if (!shapes[i].digitsOnly) {
+            sections += "\n; Values that are not numbers: a key that is no number makes the field text.\n"
+                        "[Format=" + name + "]\nText=text\n";
+        }
+        offset += length;
+    }
+    return "; Layout of " + displayName + ", one field per column (lathwell-cli fields --init).\n"
+           "\n[FileInfo]\nRecordLength=" + std::to_string(offset - 1) + "\n" + sections;
+}
+
 }  // namespace
 
 int RunFieldsCommand(const CliArguments& arguments, const CliStreams& streams) {
-    std::vector<AvailableField> fields = OfferedFields(*OpenDDFile(arguments.ddFile), arguments.population);
-    std::vector<ColumnMatch> columns;
-    const bool withColumns = !arguments.csvInput.empty();
-    if (withColumns) {
+    std::unique_ptr<LineReader> reader;
+    if (!arguments.csvInput.empty()) {
         if (!IsStandardStreamName(arguments.csvInput.c_str()) && !FileExists(arguments.csvInput))
             throw CliRefusal(arguments.csvInput + ": Input File Does Not Exist");
-        std::unique_ptr<LineReader> reader = OpenInputReader(arguments.csvInput, streams);
-        columns =
-            MatchColumns(ReadCsvHeader(*reader, InputDisplayName(arguments.csvInput), streams.err), fields);
+        reader = OpenInputReader(arguments.csvInput, streams);
+    }
+    const std::string displayName = InputDisplayName(arguments.csvInput);
+    if (arguments.initLayout) {
+        streams.out << InitialLayout(*reader, arguments, displayName, streams) << std::flush;
+        return 0;
+    }
+    std::vector<AvailableField> fields = OfferedFields(*OpenDDFile(arguments.ddFile), arguments.population);
+    std::vector<ColumnMatch> columns;
+    const bool withColumns = reader != nullptr;
+    if (withColumns) {
+        columns = MatchColumns(
+            ReadCsvHeader(*reader, arguments.delimiter, displayName, streams.err).columns, fields);
     }
     streams.out << (arguments.json ? FieldsJson(fields, columns) : FieldsText(fields, columns, withColumns))
                 << std::flush;

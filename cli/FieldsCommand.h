@@ -1,5 +1,6 @@
 // The "fields" command: the fields a DD file offers for matching, in the field selection
-// dialog's first order, and with --csv the automatic match of every column of a CSV header.
+// dialog's first order, and with --csv the automatic match of every column of a CSV header;
+// with --init, a new DD file for a CSV, written to standard output.
 #pragma once
 
 #include "Cli.h"

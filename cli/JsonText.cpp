@@ -28,37 +28,37 @@ std::string JsonQuoted(const std::string& bytes) {
 }
 
 void JsonObject::AddKey(const char* key) {
-    if (!members_.empty()) members_ += ',';
-    members_ += JsonQuoted(key) + ':';
+    if (!m_members.empty()) m_members += ',';
+    m_members += JsonQuoted(key) + ':';
 }
 
 JsonObject& JsonObject::AddNumber(const char* key, int64_t value) {
     AddKey(key);
-    members_ += std::to_string(value);
+    m_members += std::to_string(value);
     return *this;
 }
 
 JsonObject& JsonObject::AddString(const char* key, const std::string& value) {
     AddKey(key);
-    members_ += JsonQuoted(value);
+    m_members += JsonQuoted(value);
     return *this;
 }
 
 JsonObject& JsonObject::AddStringOrNull(const char* key, const std::string* value) {
     AddKey(key);
-    members_ += value != nullptr ? JsonQuoted(*value) : "null";
+    m_members += value != nullptr ? JsonQuoted(*value) : "null";
     return *this;
 }
 
 JsonObject& JsonObject::AddJson(const char* key, const std::string& json) {
     AddKey(key);
-    members_ += json;
+    m_members += json;
     return *this;
 }
 
 JsonArray& JsonArray::Add(const std::string& json) {
-    if (!items_.empty()) items_ += ',';
-    items_ += json;
+    if (!m_items.empty()) m_items += ',';
+    m_items += json;
     return *this;
 }
 

@@ -26,21 +26,21 @@ public:
     JsonObject& AddJson(const char* key, const std::string& json);
 
     // The object text, "{...}", without a line feed.
-    std::string Text() const { return "{" + members_ + "}"; }
+    std::string Text() const { return "{" + m_members + "}"; }
 
 private:
     void AddKey(const char* key);
-    std::string members_;
+    std::string m_members;
 };
 
 // Joins complete JSON values into an array text "[a,b,...]".
 class JsonArray {
 public:
     JsonArray& Add(const std::string& json);
-    std::string Text() const { return "[" + items_ + "]"; }
+    std::string Text() const { return "[" + m_items + "]"; }
 
 private:
-    std::string items_;
+    std::string m_items;
 };
 
 }  // namespace lathwell::cli

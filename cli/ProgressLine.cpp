@@ -14,9 +14,9 @@ double SteadySeconds() {
 }  // namespace
 
 ProgressLine::ProgressLine(std::ostream& terminal, Clock clock)
-    : terminal_(terminal), clock_(clock ? std::move(clock) : Clock(SteadySeconds)) {
-    start_ = clock_();
-    lastDrawn_ = start_;
+    : m_terminal(terminal), m_clock(clock ? std::move(clock) : Clock(SteadySeconds)) {
+    m_start = m_clock();
+    m_lastDrawn = m_start;
 }
 
 std::string ProgressLine::Describe(int64_t bytesDone, int64_t bytesTotal, double seconds) {
@@ -34,20 +34,20 @@ std::string ProgressLine::Describe(int64_t bytesDone, int64_t bytesTotal, double
 }
 
 void ProgressLine::Update(int64_t bytesDone, int64_t bytesTotal) {
-    double now = clock_();
-    if (now - lastDrawn_ < kRedrawInterval) return;
-    lastDrawn_ = now;
-    std::string text = Describe(bytesDone, bytesTotal, now - start_);
+    double now = m_clock();
+    if (now - m_lastDrawn < kRedrawInterval) return;
+    m_lastDrawn = now;
+    std::string text = Describe(bytesDone, bytesTotal, now - m_start);
     std::size_t width = text.size();
-    if (text.size() < drawnWidth_) text.append(drawnWidth_ - text.size(), ' ');
-    terminal_ << '\r' << text << std::flush;
-    drawnWidth_ = width > drawnWidth_ ? width : drawnWidth_;
+    if (text.size() < m_drawnWidth) text.append(m_drawnWidth - text.size(), ' ');
+    m_terminal << '\r' << text << std::flush;
+    m_drawnWidth = width > m_drawnWidth ? width : m_drawnWidth;
 }
 
 void ProgressLine::Clear() {
-    if (drawnWidth_ == 0) return;
-    terminal_ << '\r' << std::string(drawnWidth_, ' ') << '\r' << std::flush;
-    drawnWidth_ = 0;
+    if (m_drawnWidth == 0) return;
+    m_terminal << '\r' << std::string(m_drawnWidth, ' ') << '\r' << std::flush;
+    m_drawnWidth = 0;
 }
 
 }  // namespace lathwell::cli

@@ -31,11 +31,11 @@ public:
     static std::string Describe(int64_t bytesDone, int64_t bytesTotal, double seconds);
 
 private:
-    std::ostream& terminal_;
-    Clock clock_;
-    double start_;
-    double lastDrawn_;
-    std::size_t drawnWidth_ = 0;
+    std::ostream& m_terminal;
+    Clock m_clock;
+    double m_start;
+    double m_lastDrawn;
+    std::size_t m_drawnWidth = 0;
 };
 
 }  // namespace lathwell::cli

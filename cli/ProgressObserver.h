@@ -1,28 +1,36 @@
 // The conversion observer of lathwell-cli: it passes the run's progress to a ProgressLine,
-// when there is one, and never asks the run to stop. Failures are read from the run's result,
-// so ReportFailure has nothing to do here. The progress line must outlive the observer.
+// when there is one, and asks the run to stop once an interrupt, terminate or hang-up signal
+// has arrived (the run then deletes the output it created). Failures are read from the run's
+// result, so ReportFailure has nothing to do here. The progress line must outlive the observer.
 #pragma once
 
 #include "ConversionObserver.h"
+#include "MpSignal.h"
 #include "ProgressLine.h"
 
 namespace lathwell::cli {
 
+// Whether the signal asks the program to stop (a broken pipe is noticed by the failed write).
+inline bool IsStopRequest(MpStopSignal signal) {
+    return signal == MpStopSignal::Interrupt || signal == MpStopSignal::Terminate ||
+           signal == MpStopSignal::HangUp;
+}
+
 class ProgressObserver : public ConversionObserver {
 public:
     // progress may be null: the run is then watched by no one.
-    explicit ProgressObserver(ProgressLine* progress) : progress_(progress) {}
+    explicit ProgressObserver(ProgressLine* progress) : m_progress(progress) {}
 
-    void RunStarting(int64_t inputBytes) override { inputBytes_ = inputBytes; }
+    void RunStarting(int64_t inputBytes) override { m_inputBytes = inputBytes; }
     bool CancelRequested(int64_t bytesConsumed) override {
-        if (progress_ != nullptr) progress_->Update(bytesConsumed, inputBytes_);
-        return false;
+        if (m_progress != nullptr) m_progress->Update(bytesConsumed, m_inputBytes);
+        return IsStopRequest(MpSignal::Caught());
     }
     void ReportFailure(const char*) override {}
 
 private:
-    ProgressLine* progress_;
-    int64_t inputBytes_ = 0;
+    ProgressLine* m_progress;
+    int64_t m_inputBytes = 0;
 };
 
 }  // namespace lathwell::cli

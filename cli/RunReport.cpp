@@ -22,10 +22,14 @@ std::string NumberLine(const char* caption, int32_t value) {
     return line;
 }
 
+const char* TerminalCaption(const ResultCaption& caption) {
+    return caption.value == &RunStatistics::LinesProcessed ? "Lines Processed:" : caption.caption;
+}
+
 std::string CaptionLines(const ResultCaption& caption, const RunStatistics& statistics) {
     std::string lines;
     if (caption.firstLine != nullptr) lines = std::string("  ") + caption.firstLine + "\n";
-    return lines + NumberLine(caption.caption, statistics.*caption.value);
+    return lines + NumberLine(TerminalCaption(caption), statistics.*caption.value);
 }
 
 }  // namespace
@@ -40,8 +44,10 @@ std::string StatisticsText(int32_t recordLength, const RunStatistics& statistics
     return text;
 }
 
-std::string StatisticsJson(int32_t recordLength, const RunStatistics& statistics, const std::string* error) {
-    return JsonObject()
+std::string StatisticsJson(int32_t recordLength, const RunStatistics& statistics, const std::string* error,
+                           const RunNotes& notes) {
+    JsonObject object;
+    object
                .AddNumber("RecordLength", recordLength)
                .AddNumber("LinesProcessed", statistics.LinesProcessed)
                .AddNumber("MinRecordLength", statistics.MinRecordLength)
@@ -51,9 +57,14 @@ std::string StatisticsJson(int32_t recordLength, const RunStatistics& statistics
                .AddNumber("LinesPadded", statistics.LinesPadded)
                .AddNumber("EmptyRecordsSkipped", statistics.EmptyRecordsSkipped)
                .AddNumber("LinesAsciiFixed", statistics.LinesAsciiFixed)
-               .AddStringOrNull("Error", error)
-               .Text() +
-           "\n";
+               .AddStringOrNull("Error", error);
+    if (notes.errorLine > 0) object.AddNumber("ErrorLine", notes.errorLine);
+    if (!notes.warnings.empty()) {
+        JsonArray warnings;
+        for (const std::string& warning : notes.warnings) warnings.Add(JsonQuoted(warning));
+        object.AddJson("Warnings", warnings.Text());
+    }
+    return object.Text() + "\n";
 }
 
 }  // namespace lathwell::cli

@@ -1,6 +1,7 @@
 #include "StandardStreams.h"
 
 #include "ConversionFiles.h"
+#include "MpPathKind.h"
 #include "MpException.h"
 #include "MpPlatformFile.h"
 #include "SameFile.h"
@@ -12,38 +13,38 @@ namespace {
 // Standard input given as a C++ stream, read with the plain-file line rules.
 class StreamLineReader : public LineReader {
 public:
-    explicit StreamLineReader(std::istream& in) : LineReader(LoneCarriageReturn::Refused, false), in_(in) {}
+    explicit StreamLineReader(std::istream& in) : LineReader(LoneCarriageReturn::Refused, false), m_in(in) {}
 
 protected:
     int32_t ReadBlock(char* destination, int32_t capacity) override {
-        in_.read(destination, capacity);
-        if (in_.bad()) throw MpException("Reading standard input failed");
-        return static_cast<int32_t>(in_.gcount());
+        m_in.read(destination, capacity);
+        if (m_in.bad()) throw MpException("Reading standard input failed");
+        return static_cast<int32_t>(m_in.gcount());
     }
 
 private:
-    std::istream& in_;
+    std::istream& m_in;
 };
 
 // Standard output given as a C++ stream; flushed on closing, which reports what the stream
 // could not take.
 class StreamRecordWriter : public RecordWriter {
 public:
-    StreamRecordWriter(std::ostream& out, int32_t recordLength) : RecordWriter(recordLength), out_(out) {}
+    StreamRecordWriter(std::ostream& out, int32_t recordLength) : RecordWriter(recordLength), m_out(out) {}
     ~StreamRecordWriter() override { CloseQuietly(); }
 
 protected:
     void WriteBlock(const char* bytes, int64_t count) override {
-        if (!out_.write(bytes, count)) RaiseWriteFailure();
+        if (!m_out.write(bytes, count)) RaiseWriteFailure();
     }
     void CloseFile() override {
-        if (!out_.flush()) RaiseWriteFailure();
+        if (!m_out.flush()) RaiseWriteFailure();
     }
 
 private:
     [[noreturn]] static void RaiseWriteFailure() { throw MpException("Writing to standard output failed"); }
 
-    std::ostream& out_;
+    std::ostream& m_out;
 };
 
 }  // namespace
@@ -70,6 +71,13 @@ bool StandardInputIsFile(const CliStreams& streams, const std::string& name) {
 
 bool StandardOutputIsFile(const CliStreams& streams, const std::string& name) {
     return streams.processStreams && IsSameFile(kMpStandardOutput, name.c_str());
+}
+
+bool StandardStreamsAreOneFile(const CliStreams& streams) {
+    // The name under which the process sees the file its standard output goes to.
+    const char* const kStandardOutputName = "/dev/stdout";
+    return streams.processStreams && MpPathInfo::Kind(kStandardOutputName) == MpPathKind::RegularFile &&
+           StandardInputIsFile(streams, kStandardOutputName);
 }
 
 }  // namespace lathwell::cli

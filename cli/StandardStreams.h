@@ -31,4 +31,8 @@ std::unique_ptr<RecordWriter> OpenStandardOutputWriter(const CliStreams& streams
 bool StandardInputIsFile(const CliStreams& streams, const std::string& name);
 bool StandardOutputIsFile(const CliStreams& streams, const std::string& name);
 
+// Whether standard input and standard output are one and the same regular file
+// ("pad - - < f >> f"); two ends of one terminal are not.
+bool StandardStreamsAreOneFile(const CliStreams& streams);
+
 }  // namespace lathwell::cli

@@ -19,6 +19,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "ConversionObserver.h"
 #include "LineReader.h"
@@ -42,6 +43,10 @@ struct ConversionSettings {
     // CSV run: one entry per column of the header line; 0 or more is the section index of the
     // DD field the column feeds, a negative entry an ignored column.
     MpVector<int16_t> fieldPositions;
+    char delimiter = ',';
+    int64_t lineLimit = 0;
+    bool dryRun = false;
+    bool stopAtFirstCut = false;
 };
 
 // The eight counters shown in the results; all start at 0.
@@ -78,6 +83,8 @@ enum class RunOutcome {
     Failed      // a failure ended the run; the output holds the records written before it
 };
 
+struct FieldCut { int16_t sectionIndex; int64_t count; int64_t firstLine; };
+
 struct ConversionResult {
     RunOutcome outcome = RunOutcome::Completed;
     RunStatistics statistics;
@@ -85,6 +92,8 @@ struct ConversionResult {
     // cancelled run can carry one too: a failure on the last line handled, or a failure to
     // delete the output.
     MpString message;
+    int64_t failureLine = 0;
+    std::vector<FieldCut> fieldCuts;
 };
 
 // An input or output that the caller opened and hands over to the run, which owns it from then

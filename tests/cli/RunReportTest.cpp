@@ -23,10 +23,10 @@ RunStatistics SampleStatistics() {
 
 }  // namespace
 
-TEST(RunReport, TextFollowsTheResultsWindow) {
+TEST(RunReport, TextFollowsTheResultsWindowSpelledForATerminal) {
     EXPECT_EQ(StatisticsText(10000, SampleStatistics()),
               "Input File:\n"
-              "  Lines Precessed:            1,234,567\n"
+              "  Lines Processed:            1,234,567\n"
               "  Minimum Record Length:              0\n"
               "  Maximum Record Length:          1,000\n"
               "  Empty Records Skipped\n"

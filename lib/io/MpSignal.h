@@ -1,0 +1,20 @@
+// The process's stop signals as the library offers them to a program: catch them once at the
+// start, then ask between two steps of a long job whether one has arrived (see
+// MpPlatformSignal.h for what catching does).
+#pragma once
+
+enum class MpStopSignal { None, Interrupt, Terminate, HangUp, BrokenPipe };
+
+class MpSignal {
+public:
+    // Catches interrupt, terminate, hang-up and broken pipe for the rest of the process's life.
+    // Raises MpException with the system's reason when the system refuses.
+    static void CatchStopSignals();
+
+    // The first stop signal caught, or None (also when they are not caught).
+    static MpStopSignal Caught();
+
+    // The status a shell reports for a process ended by the signal: 128 plus its number.
+    // REQUIRES: signal != None.
+    static int ShellExitStatus(MpStopSignal signal);
+};

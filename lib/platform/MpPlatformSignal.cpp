@@ -1,0 +1,42 @@
+#include "MpPlatformSignal.h"
+
+#include <signal.h>
+
+#include <initializer_list>
+
+namespace {
+
+// Written by the handler only; an atomic signal-safe type.
+volatile sig_atomic_t g_caughtSignal = 0;
+
+void RecordStopSignal(int signalNumber) {
+    if (g_caughtSignal == 0) {
+        g_caughtSignal = signalNumber;
+        return;
+    }
+    // The user asked twice: the job did not stop in time (it may be waiting for input).
+    if (signalNumber != SIGPIPE) {
+        signal(signalNumber, SIG_DFL);
+        raise(signalNumber);
+    }
+}
+
+}  // namespace
+
+bool MpPlatformCatchStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = RecordStopSignal;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+        if (sigaction(signalNumber, &action, nullptr) != 0) return false;
+    }
+    return true;
+}
+
+int MpPlatformCaughtStopSignal() { return g_caughtSignal; }
+
+int MpPlatformInterruptSignal() { return SIGINT; }
+int MpPlatformTerminateSignal() { return SIGTERM; }
+int MpPlatformHangUpSignal() { return SIGHUP; }
+int MpPlatformBrokenPipeSignal() { return SIGPIPE; }

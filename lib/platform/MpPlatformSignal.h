@@ -1,0 +1,22 @@
+// The process's stop signals: an interrupt from the terminal, a request to terminate, a hang-up
+// of the terminal, and a write to a pipe whose reader has gone.
+//
+// Catching them records the first one that arrives, so that a long job can notice it between
+// two steps and wind down in good order. A second interrupt, terminate or hang-up ends the
+// process at once with the system's default action, so a job that waits for input can always
+// be stopped. Interrupted system calls are restarted. Nothing here allocates or throws.
+#pragma once
+
+// Installs the recording handler for SIGINT, SIGTERM, SIGHUP and SIGPIPE. A broken pipe then no
+// longer ends the process: the write fails with EPIPE and the signal is recorded. Returns false,
+// with the last error set, when the system refuses a handler.
+bool MpPlatformCatchStopSignals();
+
+// The number of the first stop signal caught since the handlers were installed, or 0.
+int MpPlatformCaughtStopSignal();
+
+// The numbers of the four signals, for the caller's exit statuses and tests.
+int MpPlatformInterruptSignal();
+int MpPlatformTerminateSignal();
+int MpPlatformHangUpSignal();
+int MpPlatformBrokenPipeSignal();
