@@ -87,10 +87,11 @@ const char* CsvRecordBuilder::BuildRecord(const char* line, RunStatistics& stati
     bool edited = false;
     bool padded = false;
     for (MappedColumn& field : m_columns) {
-        // Tested for every mapped column before its token is looked at, as the first failure a
-        // line can meet.
+        // The token comes first: a line too short for the column fails on the missing token
+        // even where the field would not fit either.
+        const MpString& token = m_tokenizer.GetToken(field.column);
         if (!field.fitsRecord) throw MpException("Field length extends beyond record length.");
-        padded |= PlaceField(field, m_tokenizer.GetToken(field.column), lineNumber, edited);
+        padded |= PlaceField(field, token, lineNumber, edited);
     }
     if (edited) CountOne(statistics.RecordsEdited);
     if (padded) CountOne(statistics.LinesPadded);

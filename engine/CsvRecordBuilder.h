@@ -43,10 +43,11 @@ public:
     // until the next call. Adds 1 to RecordsEdited when a field was cut or filled and to
     // LinesPadded when one was filled; counts nothing when the line fails. A cut value is
     // counted for its field, lineNumber being the first line when it is the field's first.
-    // Raises MpException: "Field length extends beyond record length." for a mapped field
-    // that ends past the record, the tokenizer's "No token ..." for a line with too few
-    // columns, its group failure for a quote without its closing quote, and with
-    // stopAtFirstCut the refusal of a value longer than its field.
+    // Raises MpException: its group failure for a quote without its closing quote (the whole
+    // line is split first), then, column by column, the tokenizer's "No token ..." for a
+    // missing column, "Field length extends beyond record length." for a mapped field that
+    // ends past the record, and with stopAtFirstCut the refusal of a value longer than its
+    // field.
     // REQUIRES: line is NUL-terminated.
     const char* BuildRecord(const char* line, RunStatistics& statistics, int64_t lineNumber = 0);
 
