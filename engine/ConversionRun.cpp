@@ -20,6 +20,16 @@ std::unique_ptr<LineReader> OpenInput(const ConversionSettings& settings, Opened
     return std::move(opened.input);
 }
 
+// The output of a dry run: records are built and counted, and then dropped.
+class DiscardingRecordWriter : public RecordWriter {
+public:
+    explicit DiscardingRecordWriter(int32_t recordLength) : RecordWriter(recordLength) {}
+
+protected:
+    void WriteBlock(const char*, int64_t) override {}
+    void CloseFile() override {}
+};
+
 // Whether the output is the file called fileName: a writer handed over knows its own file, a
 // named output is compared by name.
 bool OutputIs(const char* fileName, const ConversionSettings& settings, const RecordWriter* handedOver) {
@@ -30,6 +40,7 @@ bool OutputIs(const char* fileName, const ConversionSettings& settings, const Re
 // output that were both handed over have no name to compare.
 bool OutputIsInput(const ConversionSettings& settings, const LineReader& reader, bool inputHandedOver,
                    const RecordWriter* handedOver) {
+    if (settings.dryRun) return false;
     if (!inputHandedOver) return OutputIs(settings.inputName.GetCString(), settings, handedOver);
     return handedOver == nullptr && reader.IsFile(settings.outputName.GetCString());
 }
@@ -42,10 +53,11 @@ std::unique_ptr<RecordWriter> OpenOutput(const ConversionSettings& settings, con
     if (OutputIsInput(settings, reader, inputHandedOver, handedOver.get())) {
         throw MpException("Output File and Input File are the same");
     }
-    if (!settings.ddFileName.IsEmpty() && OutputIs(settings.ddFileName.GetCString(), settings, handedOver.get())) {
+    if (!settings.ddFileName.IsEmpty() && !settings.dryRun && OutputIs(settings.ddFileName.GetCString(), settings, handedOver.get())) {
         throw MpException("Output File and DD File are the same");
     }
     if (handedOver) return handedOver;
+    if (settings.dryRun) return std::make_unique<DiscardingRecordWriter>(settings.recordLength);
     const char* name = settings.outputName.GetCString();
     if (IsCompressedName(name)) return std::make_unique<GzipRecordWriter>(name, settings.recordLength);
     return std::make_unique<PlainRecordWriter>(name, settings.recordLength);
@@ -76,39 +88,63 @@ void CountPadOrTruncate(const TextLine& line, int32_t recordLength, RunStatistic
     if (line.blanked) CountOne(statistics.LinesAsciiFixed);
 }
 
+// Where a run stands, for the result: whether the user asked to stop, which input line is
+// being read or handled (0 while none is), and the record builder of a CSV run, which counts
+// the cut values.
+struct RunState {
+    bool cancelled = false;
+    int64_t line = 0;
+    std::unique_ptr<CsvRecordBuilder> builder;
+};
+
 // Opens the files (or takes those handed over), converts every line and closes them; cancelled
 // is set as soon as the observer asks to stop, so it stays set when the line being handled then
 // fails. Failures leave as exceptions; the files are closed on the way out (the output keeping
 // what was written) because the reader and the writer are locals.
 void ConvertLines(const ConversionSettings& settings, OpenedFiles& opened, ConversionObserver& observer,
-                  RunStatistics& statistics, bool& cancelled) {
+                  RunStatistics& statistics, RunState& state) {
     if (settings.recordLength < 1) throw MpException("Please specify a record length");
     const int32_t recordLength = settings.recordLength;
     const bool inputHandedOver = opened.input != nullptr;
     std::unique_ptr<LineReader> reader = OpenInput(settings, opened);
     TextLine line;
-    std::unique_ptr<CsvRecordBuilder> builder;
+    std::unique_ptr<CsvRecordBuilder>& builder = state.builder;
     if (!settings.ddFileName.IsEmpty()) {
-        if (!inputHandedOver) reader->ReadLine(line);  // the column header line
+        if (!inputHandedOver) {
+            state.line = 1;
+            reader->ReadLine(line);  // the column header line
+            state.line = 0;
+        }
         builder = std::make_unique<CsvRecordBuilder>(settings.ddFileName.GetCString(), recordLength,
-                                                     settings.fieldPositions, settings.usePopulationFields);
+                                                     settings.fieldPositions, settings.usePopulationFields,
+                                                     settings.delimiter, settings.stopAtFirstCut);
     }
     std::unique_ptr<RecordWriter> writer = OpenOutput(settings, *reader, inputHandedOver, std::move(opened.output));
 
-    while (!cancelled && reader->ReadLine(line)) {
-        cancelled = observer.CancelRequested(reader->InputPosition());
+    int64_t linesLeft = settings.lineLimit > 0 ? settings.lineLimit : -1;
+    while (!state.cancelled && linesLeft != 0) {
+        // A failure while reading belongs to the line being read.
+        state.line = reader->LinesRead() + 1;
+        if (!reader->ReadLine(line)) break;
+        --linesLeft;
+        state.cancelled = observer.CancelRequested(reader->InputPosition());
         if (line.length == 0) {
             CountOne(statistics.EmptyRecordsSkipped);
             continue;
         }
         CountLineLength(line.length, statistics);
+        const char* record = line.text;
+        int32_t length = line.length;
         if (builder) {
-            writer->WriteRecord(builder->BuildRecord(line.text, statistics), recordLength);
+            record = builder->BuildRecord(line.text, statistics, state.line);
+            length = recordLength;
         } else {
             CountPadOrTruncate(line, recordLength, statistics);
-            writer->WriteRecord(line.text, line.length);
         }
+        state.line = 0;  // a write failure is the output's, not the line's
+        writer->WriteRecord(record, length);
     }
+    state.line = 0;
     writer->Close();
 }
 
@@ -123,23 +159,25 @@ ConversionResult RunConversion(const ConversionSettings& settings, OpenedFiles o
     observer.RunStarting(opened.input ? opened.input->InputSize()
                                       : MpIOInterface::GetFileSizeByName(settings.inputName.GetCString()));
     // Only a file the run created or emptied itself may be deleted after a cancel.
-    const bool outputHandedOver = opened.output != nullptr;
-    bool cancelled = false;
+    const bool outputCreated = opened.output == nullptr && !settings.dryRun;
+    RunState state;
     auto fail = [&](const char* message) {
         result.outcome = RunOutcome::Failed;
         result.message = message;
+        result.failureLine = state.line;
         observer.ReportFailure(message);
     };
     try {
-        ConvertLines(settings, opened, observer, result.statistics, cancelled);
+        ConvertLines(settings, opened, observer, result.statistics, state);
     } catch (MpException& error) {
         fail(error.GetErrorMessage());
     } catch (...) {
         fail("Unknown error!");
     }
-    if (cancelled) {
+    if (state.builder) result.fieldCuts = state.builder->FieldCuts();
+    if (state.cancelled) {
         result.outcome = RunOutcome::Cancelled;
-        if (outputHandedOver) return result;
+        if (!outputCreated) return result;
         try {
             MpIOInterface::Delete(settings.outputName.GetCString());
         } catch (MpException& error) {

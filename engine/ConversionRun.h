@@ -43,9 +43,14 @@ struct ConversionSettings {
     // CSV run: one entry per column of the header line; 0 or more is the section index of the
     // DD field the column feeds, a negative entry an ignored column.
     MpVector<int16_t> fieldPositions;
+    // CSV run: the byte that separates the columns of a data line.
     char delimiter = ',';
+    // 0: no limit. N > 0: the run ends (Completed) after N data lines were read: every line of
+    // a pad run, the lines after the header of a CSV run; empty lines count.
     int64_t lineLimit = 0;
+    // Read, convert and count everything, but open, create and write no output.
     bool dryRun = false;
+    // CSV run: the first value longer than its field fails the run instead of being cut.
     bool stopAtFirstCut = false;
 };
 
@@ -83,7 +88,12 @@ enum class RunOutcome {
     Failed      // a failure ended the run; the output holds the records written before it
 };
 
-struct FieldCut { int16_t sectionIndex; int64_t count; int64_t firstLine; };
+// The values of one DD field that were cut to its Length in a CSV run.
+struct FieldCut {
+    int16_t sectionIndex;  // the field's section in the DD file
+    int64_t count;         // values cut
+    int64_t firstLine;     // line of the first one, numbered as ConversionResult::failureLine
+};
 
 struct ConversionResult {
     RunOutcome outcome = RunOutcome::Completed;
@@ -92,7 +102,11 @@ struct ConversionResult {
     // cancelled run can carry one too: a failure on the last line handled, or a failure to
     // delete the output.
     MpString message;
+    // 1-based line of the input whose reading or handling failed: the header is line 1 and
+    // empty lines count (a reader handed over counts the lines its caller read from it). 0 when
+    // the failure came from no line (opening, writing, closing) or there was none.
     int64_t failureLine = 0;
+    // CSV run: one entry for every DD field that had values cut, in section-index order.
     std::vector<FieldCut> fieldCuts;
 };
 

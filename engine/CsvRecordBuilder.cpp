@@ -1,5 +1,6 @@
 #include "CsvRecordBuilder.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -24,21 +25,25 @@ bool FitsInt16(int32_t value) {
 }  // namespace
 
 CsvRecordBuilder::CsvRecordBuilder(const char* ddFileName, int32_t recordLength,
-                                   const MpVector<int16_t>& fieldPositions, bool usePopulationFields)
+                                   const MpVector<int16_t>& fieldPositions, bool usePopulationFields,
+                                   char delimiter, bool stopAtFirstCut)
     : m_recordLength(recordLength),
+      m_stopAtFirstCut(stopAtFirstCut),
       m_template(static_cast<size_t>(recordLength), ' '),
-      m_tokenizer(" ", ",", "\"") {
+      m_tokenizer(" ", std::string(1, delimiter).c_str(), "\"") {
     DDFile ddFile(ddFileName);
     for (size_t column = 0; column < fieldPositions.size(); ++column) {
         if (fieldPositions[column] < 0) continue;
+        m_fieldTitles.emplace_back();
         m_columns.push_back(ReadColumnLayout(ddFile, static_cast<int32_t>(column), fieldPositions[column],
-                                             usePopulationFields));
+                                             usePopulationFields, m_fieldTitles.back()));
     }
 }
 
 CsvRecordBuilder::MappedColumn CsvRecordBuilder::ReadColumnLayout(DDFile& ddFile, int32_t column,
                                                                   int32_t sectionIndex,
-                                                                  bool usePopulationFields) const {
+                                                                  bool usePopulationFields,
+                                                                  std::string& title) const {
     MpIniSection& section = *ddFile.GetSection(sectionIndex);
     const int32_t length = section.GetInt("Length", 0);
     const int32_t byteOffset = section.GetInt("ByteOffset", 0);
@@ -46,6 +51,7 @@ CsvRecordBuilder::MappedColumn CsvRecordBuilder::ReadColumnLayout(DDFile& ddFile
     const MpString fieldName(section.GetString("FieldName", ""));
     const char* name = fieldName.GetCString();
     const char* sectionName = section.GetName();
+    title = "\"" + std::string(name) + "\" " + sectionName;
 
     const struct {
         const char* key;
@@ -70,32 +76,67 @@ CsvRecordBuilder::MappedColumn CsvRecordBuilder::ReadColumnLayout(DDFile& ddFile
     layout.offset = position - 1;
     layout.numeric = ddFile.IsNumericField(name);
     layout.fitsRecord = static_cast<int64_t>(position) + length - 1 <= m_recordLength;
+    layout.sectionIndex = static_cast<int16_t>(sectionIndex);
+    layout.cuts = 0;
+    layout.firstCutLine = 0;
     return layout;
 }
 
-const char* CsvRecordBuilder::BuildRecord(const char* line, RunStatistics& statistics) {
+const char* CsvRecordBuilder::BuildRecord(const char* line, RunStatistics& statistics, int64_t lineNumber) {
     m_tokenizer.SetString(line);
     bool edited = false;
     bool padded = false;
-    for (const MappedColumn& field : m_columns) {
-        // Tested for every mapped column before its token is looked at, as the first failure a
-        // line can meet.
+    for (MappedColumn& field : m_columns) {
+        // The token comes first: a line too short for the column fails on the missing token
+        // even where the field would not fit either.
+        const MpString& token = m_tokenizer.GetToken(field.column);
         if (!field.fitsRecord) throw MpException("Field length extends beyond record length.");
-        padded |= PlaceField(field, m_tokenizer.GetToken(field.column), edited);
+        padded |= PlaceField(field, token, lineNumber, edited);
     }
     if (edited) CountOne(statistics.RecordsEdited);
     if (padded) CountOne(statistics.LinesPadded);
     return m_template.data();
 }
 
-bool CsvRecordBuilder::PlaceField(const MappedColumn& field, const MpString& token, bool& edited) {
+std::vector<FieldCut> CsvRecordBuilder::FieldCuts() const {
+    std::vector<FieldCut> cuts;
+    for (const MappedColumn& field : m_columns) {
+        if (field.cuts == 0) continue;
+        // Two columns may feed one field: their counts add up.
+        auto same = std::find_if(cuts.begin(), cuts.end(),
+                                 [&](const FieldCut& cut) { return cut.sectionIndex == field.sectionIndex; });
+        if (same == cuts.end()) {
+            cuts.push_back({field.sectionIndex, field.cuts, field.firstCutLine});
+        } else {
+            same->count += field.cuts;
+            same->firstLine = std::min(same->firstLine, field.firstCutLine);
+        }
+    }
+    std::sort(cuts.begin(), cuts.end(),
+              [](const FieldCut& a, const FieldCut& b) { return a.sectionIndex < b.sectionIndex; });
+    return cuts;
+}
+
+void CsvRecordBuilder::CountCut(MappedColumn& field, const MpString& token, int64_t lineNumber) {
+    if (m_stopAtFirstCut) {
+        const size_t index = static_cast<size_t>(&field - m_columns.data());
+        MpException::RaiseFormatted("Value \"%s\" is longer than the %d bytes of field %s.", "CsvRecordBuilder",
+                                    token.GetCString(), field.length, m_fieldTitles[index].c_str());
+    }
+    if (field.cuts++ == 0) field.firstCutLine = lineNumber;
+}
+
+bool CsvRecordBuilder::PlaceField(MappedColumn& field, const MpString& token, int64_t lineNumber, bool& edited) {
     const size_t width = token.GetLength();
     const size_t length = static_cast<size_t>(field.length);
     const char* value = token.GetCString();
     char* place = m_template.data() + field.offset;
     if (width >= length) {
+        if (width > length) {
+            CountCut(field, token, lineNumber);
+            edited = true;
+        }
         std::memcpy(place, value, length);
-        if (width > length) edited = true;
         return false;
     }
     edited = true;

@@ -3,17 +3,19 @@
 // Built once per run from the DD file and the field position map: for every column whose map
 // entry is 0 or more, the DD field at that section index gives the field's Length, its
 // ByteOffset and PopByteOffset (1-based record positions) and whether it is numeric. Then, for
-// every line, each mapped column's text (split at "," with "\"" as group delimiter, through
-// MpStringTokenizer) is cut or filled to the field's Length and copied into the record at the
-// field's position: numeric fields are filled with "0" on the left, other fields and empty
-// values with blanks. Columns are handled in ascending order, so where fields overlap the later
-// column wins; bytes that no field covers stay blank.
+// every line, each mapped column's text (split at the delimiter, "," unless told otherwise,
+// with "\"" as group delimiter, through MpStringTokenizer) is cut or filled to the field's
+// Length and copied into the record at the field's position: numeric fields are filled with
+// "0" on the left, other fields and empty values with blanks. Columns are handled in ascending
+// order, so where fields overlap the later column wins; bytes that no field covers stay blank.
+// Values cut to their field's Length are counted per field (FieldCuts), or, when asked, refused.
 //
 // The builder owns its record template and tokenizer; the DD file is read in the constructor
 // and released before it returns.
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "ConversionRun.h"
@@ -31,18 +33,26 @@ public:
     // field whose effective position is below 1, whose Length is negative, or whose Length,
     // ByteOffset or PopByteOffset does not fit in 16 bits, with a message that names the field.
     // The DD file's own failures (a map entry beyond its sections, for one) pass through.
+    // With stopAtFirstCut, a value longer than its field fails BuildRecord instead of being cut.
     // REQUIRES: recordLength > 0.
     CsvRecordBuilder(const char* ddFileName, int32_t recordLength,
-                     const MpVector<int16_t>& fieldPositions, bool usePopulationFields);
+                     const MpVector<int16_t>& fieldPositions, bool usePopulationFields,
+                     char delimiter = ',', bool stopAtFirstCut = false);
 
     // Builds the record for one non-empty line and returns it: record-length bytes, valid
     // until the next call. Adds 1 to RecordsEdited when a field was cut or filled and to
-    // LinesPadded when one was filled; counts nothing when the line fails. Raises
-    // MpException: "Field length extends beyond record length." for a mapped field that ends
-    // past the record, the tokenizer's "No token ..." for a line with too few columns, and its
-    // group failure for a quote without its closing quote.
+    // LinesPadded when one was filled; counts nothing when the line fails. A cut value is
+    // counted for its field, lineNumber being the first line when it is the field's first.
+    // Raises MpException: its group failure for a quote without its closing quote (the whole
+    // line is split first), then, column by column, the tokenizer's "No token ..." for a
+    // missing column, "Field length extends beyond record length." for a mapped field that
+    // ends past the record, and with stopAtFirstCut the refusal of a value longer than its
+    // field.
     // REQUIRES: line is NUL-terminated.
-    const char* BuildRecord(const char* line, RunStatistics& statistics);
+    const char* BuildRecord(const char* line, RunStatistics& statistics, int64_t lineNumber = 0);
+
+    // The fields that had values cut so far, one entry per DD section, in section order.
+    std::vector<FieldCut> FieldCuts() const;
 
 private:
     struct MappedColumn {
@@ -51,16 +61,25 @@ private:
         int32_t offset;      // 0-based effective position in the record
         bool numeric;
         bool fitsRecord;     // offset + length <= record length
+        int16_t sectionIndex;
+        int64_t cuts;        // values cut to length so far
+        int64_t firstCutLine;
     };
 
+    // Also sets title to the field's FieldName in quotes and its section name.
     MappedColumn ReadColumnLayout(DDFile& ddFile, int32_t column, int32_t sectionIndex,
-                                  bool usePopulationFields) const;
+                                  bool usePopulationFields, std::string& title) const;
     // Copies the token into the template at the field's place; returns true when it was padded
     // and sets edited when it was cut or padded.
-    bool PlaceField(const MappedColumn& field, const MpString& token, bool& edited);
+    bool PlaceField(MappedColumn& field, const MpString& token, int64_t lineNumber, bool& edited);
+    // Counts a value cut to the field's length, or refuses it with stopAtFirstCut.
+    void CountCut(MappedColumn& field, const MpString& token, int64_t lineNumber);
 
     const int32_t m_recordLength;
+    const bool m_stopAtFirstCut;
     std::vector<MappedColumn> m_columns;
+    // FieldName and section name of each mapped column, for the refusal of a cut value.
+    std::vector<std::string> m_fieldTitles;
     std::vector<char> m_template;
     MpStringTokenizer m_tokenizer;
 };

@@ -102,6 +102,7 @@ void LineReader::Deliver(char* textEnd, const char* next, TextLine& line) {
     m_consumed += static_cast<int64_t>(nextOffset - m_begin);
     m_begin = nextOffset;
     m_scanned = 0;
+    ++m_linesRead;
 }
 
 void LineReader::Refill() {

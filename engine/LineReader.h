@@ -61,6 +61,9 @@ public:
     // output that would overwrite it. By default false: the run checks its own files by name.
     virtual bool IsFile(const char* /*fileName*/) const { return false; }
 
+    // Lines delivered so far, empty ones included: the number of the line last read.
+    int64_t LinesRead() const { return m_linesRead; }
+
     // Switches blanking for the lines read from now on: a CSV header line is read as it is,
     // the data lines after it as the run's settings say.
     void SetBlankUnprintable(bool blankUnprintable) { m_blankUnprintable = blankUnprintable; }
@@ -91,6 +94,7 @@ private:
     size_t m_scanned = 0;    // bytes from m_begin already searched for an end of line
     bool m_inputEnded = false;
     int64_t m_consumed = 0;
+    int64_t m_linesRead = 0;
 };
 
 }  // namespace lathwell

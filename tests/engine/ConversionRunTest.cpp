@@ -342,6 +342,102 @@ TEST_F(ConversionRunTest, RefusesToOverwriteTheFileBehindAReaderOrWriterHandedOv
     EXPECT_FALSE(OutputExists("unused.txd"));
 }
 
+TEST_F(ConversionRunTest, LineLimitEndsTheRunAfterThatManyDataLinesEmptyOnesIncluded) {
+    settings.recordLength = 3;
+    settings.lineLimit = 2;
+    ConversionResult pad = Run("a\n\nb\n");
+    EXPECT_EQ(RunOutcome::Completed, pad.outcome);
+    EXPECT_EQ("a  \r\n", Output());
+    ExpectStatistics(pad.statistics, 1, 1, 1, 1, 0, 1, 1, 0);
+
+    settings.recordLength = 10;
+    ConversionResult csv = RunCsv("Count,Sex\n7,M\n8,F\n9,M\n", {1, 2});
+    EXPECT_EQ(RunOutcome::Completed, csv.outcome);
+    EXPECT_EQ("007M      \r\n008F      \r\n", Output());
+}
+
+TEST_F(ConversionRunTest, DryRunCountsEverythingAndLeavesTheOutputAlone) {
+    settings.recordLength = 10;
+    settings.dryRun = true;
+    ConversionResult missing = RunCsv("Count,Sex\n7,M\n1234,F\n", {1, 2});
+    EXPECT_EQ(RunOutcome::Completed, missing.outcome);
+    EXPECT_FALSE(OutputExists());
+    ExpectStatistics(missing.statistics, 2, 3, 6, 2, 0, 2, 0, 0);
+    ASSERT_EQ(1u, missing.fieldCuts.size());
+    EXPECT_EQ(3, missing.fieldCuts[0].firstLine);
+
+    dir.Write("out.txd", "keep me");
+    settings.ddFileName = "";
+    RecordingObserver cancelling(1);
+    settings.inputName = dir.File("in.csv").c_str();
+    ConversionResult cancelled = RunConversion(settings, cancelling);
+    EXPECT_EQ(RunOutcome::Cancelled, cancelled.outcome);
+    EXPECT_EQ("keep me", Output());
+}
+
+TEST_F(ConversionRunTest, CsvColumnsSplitAtTheChosenDelimiter) {
+    settings.recordLength = 10;
+    const struct {
+        char delimiter;
+        const char* input;
+        const char* output;
+        const char* message;
+    } cases[] = {
+        {';', "Count;Sex\n7;M\n\"8;9\";F,x\n", "007M      \r\n8;9F,x    \r\n", ""},
+        {'\t', "Count\tSex\n7\tM\n8,F\n", "007M      \r\n", "No token 1 in \"8,F\" with delimiter \"\t\""},
+    };
+    for (const auto& c : cases) {
+        settings.delimiter = c.delimiter;
+        ConversionResult result = RunCsv(c.input, {1, 2});
+        EXPECT_EQ(c.output, Output()) << c.input;
+        EXPECT_EQ(MpString(c.message), result.message) << c.input;
+    }
+}
+
+TEST_F(ConversionRunTest, FailureNamesTheInputLineItCameFrom) {
+    const struct {
+        const char* input;
+        int16_t csvSection;  // section of the second column; 0: a pad run
+        const char* output;
+        int64_t line;
+    } cases[] = {
+        {"ab\n\ncd\ref\n", 0, "in.txd", 3},
+        {"Count,Sex\n7,M\n\n8\n", 2, "in.txd", 4},
+        {"Count,Sex\n7,M\n", 99, "in.txd", 0},  // the DD file fails after the header was read
+        {"ab\n", 0, "/dev/full", 0},
+    };
+    settings.recordLength = 10;
+    for (const auto& c : cases) {
+        settings.ddFileName = c.csvSection > 0 ? dir.Write("layout.dd", kDD).c_str() : "";
+        settings.fieldPositions = MpVector<int16_t>{1, c.csvSection};
+        settings.inputName = dir.Write("in.txt", c.input).c_str();
+        settings.outputName = c.output[0] == '/' ? c.output : dir.File(c.output).c_str();
+        ConversionResult result = RunConversion(settings, observer);
+        EXPECT_EQ(RunOutcome::Failed, result.outcome) << c.input;
+        EXPECT_EQ(c.line, result.failureLine) << c.input;
+    }
+}
+
+TEST_F(ConversionRunTest, CutValuesAreCountedPerFieldOrRefusedWhenAsked) {
+    settings.recordLength = 10;
+    ConversionResult counted = RunCsv("Sex,Count\nFemale,7\nM,1234\n\nMale,12345\n", {2, 1});
+    EXPECT_EQ(RunOutcome::Completed, counted.outcome);
+    ASSERT_EQ(2u, counted.fieldCuts.size());
+    const FieldCut expected[] = {{1, 2, 3}, {2, 1, 2}};
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(expected[i].sectionIndex, counted.fieldCuts[i].sectionIndex) << i;
+        EXPECT_EQ(expected[i].count, counted.fieldCuts[i].count) << i;
+        EXPECT_EQ(expected[i].firstLine, counted.fieldCuts[i].firstLine) << i;
+    }
+
+    settings.stopAtFirstCut = true;
+    ConversionResult refused = RunCsv("Count,Sex\n7,M\n1234,F\n", {1, 2});
+    EXPECT_EQ(RunOutcome::Failed, refused.outcome);
+    EXPECT_EQ(MpString("Value \"1234\" is longer than the 3 bytes of field \"Count\" [Field1]."), refused.message);
+    EXPECT_EQ(3, refused.failureLine);
+    EXPECT_EQ("007M      \r\n", Output());
+}
+
 TEST(RunStatistics, CountStopsAtTheLargestValueInsteadOfOverflowing) {
     int32_t counter = INT32_MAX - 1;
     CountOne(counter);

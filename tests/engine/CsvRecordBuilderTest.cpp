@@ -95,7 +95,7 @@ TEST_F(CsvRecordBuilderTest, RefusesLinesItCannotConvert) {
         {{1, 2, -1}, "7", "No token 1 in \"7\" with delimiter \",\""},
         {{1, 2, -1}, "7,\"ab,c",
          "A group token has no end delimeter.\nCannot retrieve token as specified.\nPlease correct.\n\n"},
-        {{1, 4}, "", "Field length extends beyond record length."},
+        {{1, 4}, "7", "No token 1 in \"7\" with delimiter \",\""},  // the token before the fit
         {{4, 1}, "1,2", "Field length extends beyond record length."},
     };
     for (const auto& c : cases) {
