@@ -7,6 +7,9 @@ namespace lathwell::cli {
 
 namespace {
 
+// More compression threads than this would only cost memory.
+constexpr int kMostThreads = 256;
+
 enum CommandBit : unsigned { kPad = 1, kCsv = 2, kFields = 4 };
 
 struct CommandSyntax {
@@ -41,6 +44,16 @@ int32_t ParseRecordLength(const std::string& text) {
     return static_cast<int32_t>(value);
 }
 
+int ParseThreads(const std::string& text) {
+    bool digitsOnly = !text.empty() && text.size() <= 3 && text.find_first_not_of("0123456789") == std::string::npos;
+    int value = digitsOnly ? std::atoi(text.c_str()) : -1;
+    if (value < 0 || value > kMostThreads) {
+        throw CliUsageError("--threads expects a number of threads from 0 to " + std::to_string(kMostThreads) +
+                            ", not '" + text + "'");
+    }
+    return value;
+}
+
 ColumnOverride ParseMap(const std::string& text) {
     std::string::size_type equals = text.find('=');
     if (equals == std::string::npos || equals == 0 || equals + 1 == text.size()) {
@@ -71,6 +84,7 @@ const OptionSyntax kOptions[] = {
      [](CliArguments& a, const std::string&) { a.blankUnprintable = true; }},
     {"--force", false, kPad | kCsv, [](CliArguments& a, const std::string&) { a.force = true; }},
     {"--quiet", false, kPad | kCsv, [](CliArguments& a, const std::string&) { a.quiet = true; }},
+    {"--threads", true, kPad | kCsv, [](CliArguments& a, const std::string& v) { a.threads = ParseThreads(v); }},
     {"--json", false, kPad | kCsv | kFields, [](CliArguments& a, const std::string&) { a.json = true; }},
 };
 
@@ -170,8 +184,10 @@ const std::string& CliHelpText() {
     static const std::string text =
         "Usage:\n"
         "  lathwell-cli pad INPUT OUTPUT --length N [--blank-unprintable] [--force] [--quiet] [--json]\n"
+        "                   [--threads N]\n"
         "  lathwell-cli csv INPUT OUTPUT --dd DDFILE [--population] [--map COLUMN=FIELD]...\n"
         "                   [--ignore COLUMN]... [--blank-unprintable] [--force] [--quiet] [--json]\n"
+        "                   [--threads N]\n"
         "  lathwell-cli fields DDFILE [--population] [--csv INPUT] [--json]\n"
         "  lathwell-cli --help | --version\n"
         "\n"
@@ -196,6 +212,8 @@ const std::string& CliHelpText() {
         "  --blank-unprintable  Convert Unprintable Non-ASCII Characters to Blanks\n"
         "  --force              overwrite an existing OUTPUT\n"
         "  --quiet              print neither the progress line nor the statistics text\n"
+        "  --threads N          threads that compress a gzip OUTPUT (0 to 256); 0, the default,\n"
+        "                       uses every core; with 1 the file is the same as earlier versions wrote\n"
         "  --json               print the statistics as one JSON object on standard output\n"
         "                       (on standard error when OUTPUT is -), also with --quiet\n"
         "\n"

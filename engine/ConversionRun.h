@@ -42,6 +42,9 @@ struct ConversionSettings {
     // CSV run: one entry per column of the header line; 0 or more is the section index of the
     // DD field the column feeds, a negative entry an ignored column.
     MpVector<int16_t> fieldPositions;
+    // gzip output: compression threads; 0 = the available cores; 1 = single-threaded,
+    // byte-identical to zlib's gzwrite.
+    int threads = 0;
 };
 
 // The eight counters shown in the results; all start at 0.
