@@ -8,6 +8,9 @@ namespace lathwell::cli {
 
 namespace {
 
+// More compression threads than this would only cost memory.
+constexpr int kMostThreads = 256;
+
 enum CommandBit : unsigned { kPad = 1, kCsv = 2, kFields = 4, kLayout = 8 };
 
 struct CommandSyntax {
@@ -103,6 +106,16 @@ int64_t ParseCount(const char* option, const std::string& text, int64_t largest)
     return value;
 }
 
+int ParseThreads(const std::string& text) {
+    bool digitsOnly = !text.empty() && text.size() <= 3 && text.find_first_not_of("0123456789") == std::string::npos;
+    int value = digitsOnly ? std::atoi(text.c_str()) : -1;
+    if (value < 0 || value > kMostThreads) {
+        throw CliUsageError("--threads expects a number of threads from 0 to " + std::to_string(kMostThreads) +
+                            ", not '" + text + "'");
+    }
+    return value;
+}
+
 ColumnOverride ParseMap(const std::string& text) {
     std::string::size_type equals = text.find('=');
     if (equals == std::string::npos || equals == 0 || equals + 1 == text.size()) {
@@ -166,6 +179,8 @@ const OptionSyntax kOptions[] = {
      [](CliArguments& a, const std::string&) { a.force = true; }},
     {"--quiet", "-q", nullptr, kPad | kCsv, "print no progress, statistics or warnings",
      [](CliArguments& a, const std::string&) { a.quiet = true; }},
+    {"--threads", nullptr, "N", kPad | kCsv, "threads compressing a gzip OUTPUT; 0 (default): every core",
+     [](CliArguments& a, const std::string& v) { a.threads = ParseThreads(v); }},
     {"--json", nullptr, nullptr, kPad | kCsv | kFields | kLayout, "the results as JSON (on stderr when OUTPUT is -)",
      [](CliArguments& a, const std::string&) { a.json = true; }},
 };

@@ -47,6 +47,7 @@ struct CliArguments {
     bool force = false;
     bool quiet = false;
     bool json = false;
+    int threads = 0;           // pad, csv: --threads, gzip output's compression threads (0: cores)
     std::vector<ColumnOverride> overrides;
 };
 

@@ -195,6 +195,7 @@ int RunConvertCommand(const CliArguments& arguments, const CliStreams& streams) 
     settings.blankUnprintable = arguments.blankUnprintable;
     settings.lineLimit = arguments.headLines;
     settings.dryRun = arguments.dryRun;
+    settings.threads = arguments.threads;
     // Standard input and output are handed to the run already open: standard input is read
     // once, and standard output is streamed to as the records come.
     OpenedFiles opened;

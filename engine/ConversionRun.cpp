@@ -59,7 +59,7 @@ std::unique_ptr<RecordWriter> OpenOutput(const ConversionSettings& settings, con
     if (handedOver) return handedOver;
     if (settings.dryRun) return std::make_unique<DiscardingRecordWriter>(settings.recordLength);
     const char* name = settings.outputName.GetCString();
-    if (IsCompressedName(name)) return std::make_unique<GzipRecordWriter>(name, settings.recordLength);
+    if (IsCompressedName(name)) return std::make_unique<GzipRecordWriter>(name, settings.recordLength, settings.threads);
     return std::make_unique<PlainRecordWriter>(name, settings.recordLength);
 }
 

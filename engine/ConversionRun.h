@@ -52,6 +52,9 @@ struct ConversionSettings {
     bool dryRun = false;
     // CSV run: the first value longer than its field fails the run instead of being cut.
     bool stopAtFirstCut = false;
+    // gzip output: compression threads; 0 = the available cores; 1 = single-threaded,
+    // byte-identical to zlib's gzwrite.
+    int threads = 0;
 };
 
 // The eight counters shown in the results; all start at 0.

@@ -1,53 +1,28 @@
 #include "GzipLineReader.h"
 
-#include <algorithm>
-
-#include "MpException.h"
+#include "GzipStreamDecoder.h"
+#include "ReadAheadDecoder.h"
 
 namespace lathwell {
 
-namespace {
-
-// zlib hands out the uncompressed bytes in blocks of this size.
-constexpr int32_t kGzipBlock = 8193;
-// zlib's own input buffer; larger than its default so the file is read in fewer calls.
-constexpr unsigned kZlibInputBuffer = 128 * 1024;
-
-[[noreturn]] void RaiseReadFailure() {
-    throw MpException("Reading compressed file");
-}
-
-}  // namespace
-
 GzipLineReader::GzipLineReader(const char* fileName, bool blankUnprintable)
-    : LineReader(LoneCarriageReturn::EndsLine, blankUnprintable), m_file(gzopen(fileName, "rb")) {
-    if (m_file == nullptr) RaiseReadFailure();
-    gzbuffer(m_file, kZlibInputBuffer);
-}
+    : LineReader(LoneCarriageReturn::EndsLine, blankUnprintable),
+      m_decoder(std::make_unique<ReadAheadDecoder>(std::make_unique<GzipStreamDecoder>(fileName))) {}
 
-GzipLineReader::~GzipLineReader() {
-    Close();
+GzipLineReader::~GzipLineReader() = default;
+
+int64_t GzipLineReader::InputPosition() const {
+    return m_decoder ? m_decoder->CompressedPosition() : m_closedPosition;
 }
 
 void GzipLineReader::Close() {
-    if (m_file == nullptr) return;
-    // Nothing read can be lost any more, so a failure to close is of no consequence.
-    gzclose(m_file);
-    m_file = nullptr;
+    if (!m_decoder) return;
+    m_closedPosition = m_decoder->CompressedPosition();
+    m_decoder.reset();
 }
 
 int32_t GzipLineReader::ReadBlock(char* destination, int32_t capacity) {
-    int got = gzread(m_file, destination, static_cast<unsigned>(std::min(capacity, kGzipBlock)));
-    if (got < 0) RaiseReadFailure();
-    if (got == 0) {
-        // zlib ends a stream that stops short of its end marker quietly; a cut-off file must
-        // not pass for a complete one.
-        int error = Z_OK;
-        gzerror(m_file, &error);
-        if (error != Z_OK) RaiseReadFailure();
-    }
-    m_compressedPosition = gzoffset(m_file);
-    return got;
+    return m_decoder ? m_decoder->Read(destination, capacity) : 0;
 }
 
 }  // namespace lathwell

@@ -1,37 +1,40 @@
-// GzipLineReader: the lines of a gzip-compressed input file, read through zlib.
+// GzipLineReader: the lines of a gzip-compressed input file.
 //
-// Uncompressed bytes come from gzread in blocks of 8193 bytes. Lines have any length, as in a
-// plain input (a long line is never split into several). A line ends at LF, at CR LF, or at a
-// lone CR; after a CR only an LF is skipped, so the byte after a lone CR starts the next line,
-// also across block boundaries. A read failure, an input that cannot be opened and a
-// compressed stream that ends before its end marker all raise MpException
-// ("Reading compressed file"). The reader owns its zlib handle and closes it on destruction.
+// The file is inflated by a GzipStreamDecoder (ISA-L's igzip) on a thread of its own, ahead of
+// the lines being read (ReadAheadDecoder). Every member of the file is read, one after another.
+// Lines have any length, as in a plain input (a long line is never split into several). A line
+// ends at LF, at CR LF, or at a lone CR; after a CR only an LF is skipped, so the byte after a
+// lone CR starts the next line, also across block boundaries. A read failure, an input that
+// cannot be opened, a corrupt member and a compressed stream that ends before its end marker
+// all raise MpException ("Reading compressed file"). The reader owns its file and its thread;
+// both end with Close or with the reader.
 #pragma once
 
-#include <zlib.h>
+#include <memory>
 
 #include "LineReader.h"
 
 namespace lathwell {
 
+class ReadAheadDecoder;
+
 class GzipLineReader : public LineReader {
 public:
-    // Opens fileName with gzopen(..., "rb").
     GzipLineReader(const char* fileName, bool blankUnprintable);
     ~GzipLineReader() override;
 
-    // Compressed bytes read from the file so far.
-    int64_t InputPosition() const override { return m_compressedPosition; }
+    // Compressed bytes consumed for the lines read so far.
+    int64_t InputPosition() const override;
 
-    // Closes the file (it is also closed on destruction).
+    // Stops the decoding thread and closes the file (both also end on destruction).
     void Close();
 
 protected:
     int32_t ReadBlock(char* destination, int32_t capacity) override;
 
 private:
-    gzFile m_file;
-    int64_t m_compressedPosition = 0;
+    std::unique_ptr<ReadAheadDecoder> m_decoder;
+    int64_t m_closedPosition = 0;
 };
 
 }  // namespace lathwell

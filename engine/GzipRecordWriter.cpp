@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 
 #include "MpException.h"
 
@@ -11,6 +12,8 @@ namespace {
 
 // gzwrite takes an unsigned int count; larger blocks are handed over in pieces.
 constexpr int64_t kLargestPiece = 1 << 30;
+// The transparent handle's buffer: compressed blocks of about this size go straight to the file.
+constexpr unsigned kTransparentBuffer = 128 * 1024;
 
 // zlib's text for the handle's last error, without the file name it puts in front.
 const char* ZlibReason(gzFile file, const char* fileName) {
@@ -23,13 +26,28 @@ const char* ZlibReason(gzFile file, const char* fileName) {
     return reason;
 }
 
+int AvailableCores() {
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
 }  // namespace
 
-GzipRecordWriter::GzipRecordWriter(const char* fileName, int32_t recordLength)
-    : RecordWriter(recordLength), m_fileName(fileName), m_file(gzopen(fileName, "wb")) {
+GzipRecordWriter::GzipRecordWriter(const char* fileName, int32_t recordLength, int threads)
+    : RecordWriter(recordLength), m_fileName(fileName) {
+    const int workers = threads > 0 ? threads : AvailableCores();
+    m_file = gzopen(fileName, workers > 1 ? "wbT" : "wb");
     if (m_file == nullptr) {
         MpException::RaiseFormattedWithSystemError("Could not create compressed file \"%s\" -- ", false,
                                                     "GzipRecordWriter", fileName);
+    }
+    if (workers > 1) {
+        gzbuffer(m_file, kTransparentBuffer);
+        try {
+            m_compressor = std::make_unique<ParallelGzipCompressor>(workers, static_cast<CompressedOutput&>(*this));
+        } catch (...) {
+            CloseHandle();
+            throw;
+        }
     }
 }
 
@@ -38,20 +56,46 @@ GzipRecordWriter::~GzipRecordWriter() {
 }
 
 void GzipRecordWriter::WriteBlock(const char* bytes, int64_t count) {
+    if (m_compressor) {
+        m_compressor->Add(bytes, static_cast<size_t>(count));
+    } else {
+        Write(bytes, static_cast<size_t>(count));
+    }
+}
+
+void GzipRecordWriter::Write(const char* bytes, size_t count) {
     while (count > 0) {
-        int64_t piece = std::min(count, kLargestPiece);
+        size_t piece = std::min(count, static_cast<size_t>(kLargestPiece));
         int written = gzwrite(m_file, bytes, static_cast<unsigned>(piece));
-        if (written != piece) {
-            MpException::RaiseFormatted("Could not write compressed file \"%s\" -- %s", "GzipRecordWriter",
-                                        m_fileName.GetCString(), ZlibReason(m_file, m_fileName.GetCString()));
+        if (written < 0 || static_cast<size_t>(written) != piece) {
+            RaiseWriteFailure(ZlibReason(m_file, m_fileName.GetCString()));
         }
         bytes += piece;
         count -= piece;
     }
 }
 
+void GzipRecordWriter::RaiseCompressionFailure(const char* reason) {
+    RaiseWriteFailure(reason);
+}
+
+void GzipRecordWriter::RaiseWriteFailure(const char* reason) {
+    MpException::RaiseFormatted("Could not write compressed file \"%s\" -- %s", "GzipRecordWriter",
+                                m_fileName.GetCString(), reason);
+}
+
 void GzipRecordWriter::CloseFile() {
-    // gzclose stores the last compressed bytes and frees the handle whatever happens.
+    if (m_compressor) {
+        try {
+            m_compressor->Finish();
+        } catch (...) {
+            m_compressor.reset();
+            CloseHandle();
+            throw;
+        }
+        m_compressor.reset();
+    }
+    // gzclose stores the last bytes and frees the handle whatever happens.
     int result = gzclose(m_file);
     m_file = nullptr;
     if (result == Z_ERRNO) {
@@ -62,6 +106,12 @@ void GzipRecordWriter::CloseFile() {
         MpException::RaiseFormatted("Could not finish compressed file \"%s\" -- %s", "GzipRecordWriter",
                                     m_fileName.GetCString(), zError(result));
     }
+}
+
+void GzipRecordWriter::CloseHandle() {
+    // After a failure that has been reported, the handle is only released.
+    gzclose(m_file);
+    m_file = nullptr;
 }
 
 }  // namespace lathwell

@@ -1,23 +1,34 @@
-// GzipRecordWriter: writes records to a gzip-compressed file through zlib (gzopen "wb", zlib's
-// default level and strategy).
+// GzipRecordWriter: writes records to a gzip-compressed file, at zlib's default level and
+// strategy, as one gzip member.
 //
-// Every zlib failure is raised as MpException naming the file, so the run reports it like any
-// other failure: a file that cannot be created, a gzwrite that fails or takes fewer bytes than
-// given (a full disk among them), and a gzclose that fails (the last compressed bytes are
-// stored only then). The writer owns its zlib handle.
+// With one thread the records go through zlib's gzopen "wb" and gzwrite on the caller's thread.
+// With more, a ParallelGzipCompressor deflates them on that many worker threads, and the
+// member it builds is written through a transparent zlib handle (gzopen "wbT"), so the file is
+// created, written and closed by the same calls and fails with the same messages either way.
+//
+// Every failure is raised as MpException naming the file, so the run reports it like any
+// other failure: a file that cannot be created, a write that fails or takes fewer bytes than
+// given (a full disk among them), a failure of zlib, and a close that fails (the last
+// compressed bytes are stored only then). The writer owns its zlib handle and its compressor;
+// no worker thread outlives Close or the writer.
 #pragma once
+
+#include <memory>
 
 #include <zlib.h>
 
 #include "MpString.h"
+#include "ParallelGzipCompressor.h"
 #include "RecordWriter.h"
 
 namespace lathwell {
 
-class GzipRecordWriter : public RecordWriter {
+class GzipRecordWriter : public RecordWriter, private CompressedOutput {
 public:
-    // REQUIRES: recordLength > 0.
-    GzipRecordWriter(const char* fileName, int32_t recordLength);
+    // threads: 1 compresses on the caller's thread, byte for byte as zlib's gzwrite always
+    // has; more use that many worker threads; 0 as many as the machine has cores.
+    // REQUIRES: recordLength > 0, threads >= 0.
+    GzipRecordWriter(const char* fileName, int32_t recordLength, int threads = 1);
     ~GzipRecordWriter() override;
 
 protected:
@@ -25,8 +36,15 @@ protected:
     void CloseFile() override;
 
 private:
+    // Writes bytes to the zlib handle: compressed there with one thread, as they are with more.
+    void Write(const char* bytes, size_t count) override;
+    [[noreturn]] void RaiseCompressionFailure(const char* reason) override;
+    [[noreturn]] void RaiseWriteFailure(const char* reason);
+    void CloseHandle();
+
     MpString m_fileName;
-    gzFile m_file;
+    gzFile m_file = nullptr;
+    std::unique_ptr<ParallelGzipCompressor> m_compressor;
 };
 
 }  // namespace lathwell

@@ -1,6 +1,6 @@
 # Installs the Debian packages the build and tests need, when any is missing.
 # Sourced by run.sh and test.sh.
-lathwell_packages=(build-essential cmake libgtest-dev zlib1g-dev qt6-base-dev clang libclang-rt-14-dev mawk gzip python3)
+lathwell_packages=(build-essential cmake libgtest-dev zlib1g-dev libisal-dev qt6-base-dev clang libclang-rt-14-dev mawk gzip python3)
 
 lathwell_install_missing() {
     local missing=()

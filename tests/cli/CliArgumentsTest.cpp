@@ -34,6 +34,8 @@ TEST(CliArguments, PadTakesItsOperandsAndOptionsInAnyOrder) {
     EXPECT_EQ(a.recordLength, 80);
     EXPECT_TRUE(a.force && a.blankUnprintable && a.quiet && a.json);
     EXPECT_FALSE(a.population);
+    EXPECT_EQ(a.threads, 0);
+    EXPECT_EQ(Parse({"csv", "a", "b", "--dd", "x.dd", "--threads", "256"}).threads, 256);
 }
 
 TEST(CliArguments, CsvKeepsOverridesInCommandLineOrder) {
@@ -97,6 +99,9 @@ TEST(CliArguments, MistakesAreNamed) {
         {{"csv", "a", "b", "--dd", "x.dd", "--map", "Age"}, "--map expects COLUMN=FIELD, not 'Age'"},
         {{"csv", "a", "b", "--dd", "x.dd", "--map", "=Age"}, "--map expects COLUMN=FIELD, not '=Age'"},
         {{"csv", "a", "b", "--dd", "x.dd", "--map", "Age="}, "--map expects COLUMN=FIELD, not 'Age='"},
+        {{"pad", "a", "b", "--length", "5", "--threads", "257"}, "--threads expects a number of threads from 0 to 256, not '257'"},
+        {{"pad", "a", "b", "--length", "5", "--threads=-1"}, "--threads expects a number of threads from 0 to 256, not '-1'"},
+        {{"fields", "x.dd", "--threads", "2"}, "option '--threads' does not apply to fields"},
     };
     for (const Case& c : cases) {
         std::string line;

@@ -1,9 +1,12 @@
 #include <algorithm>
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "ConversionRun.h"
 #include "EngineTestSupport.h"
 #include "GzipLineReader.h"
 #include "GzipRecordWriter.h"
@@ -22,7 +25,7 @@ std::vector<std::string> ReadGzipLines(const std::string& path, bool blank = fal
     return lines;
 }
 
-std::string FailureOf(void (*action)(const std::string&), const std::string& path) {
+std::string FailureOf(const std::function<void(const std::string&)>& action, const std::string& path) {
     try {
         action(path);
     } catch (MpException& e) {
@@ -44,6 +47,30 @@ std::string Incompressible(size_t size) {
     }
     return bytes;
 }  // with its line end, fills zlib's first 8193-byte block
+
+// zlib's own check of a gzip file: exactly one member, whose CRC-32 and length match its data,
+// and nothing after it.
+bool IsOneSoundMember(const std::string& compressed) {
+    z_stream stream{};
+    if (inflateInit2(&stream, 16 + MAX_WBITS) != Z_OK) return false;
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.data()));
+    stream.avail_in = static_cast<uInt>(compressed.size());
+    std::vector<Bytef> sink(1 << 16);
+    int result;
+    do {
+        stream.next_out = sink.data();
+        stream.avail_out = static_cast<uInt>(sink.size());
+        result = inflate(&stream, Z_NO_FLUSH);
+    } while (result == Z_OK);
+    inflateEnd(&stream);
+    return result == Z_STREAM_END && stream.avail_in == 0;
+}
+
+// Threads of this process, from the kernel's list of them.
+size_t RunningThreads() {
+    auto tasks = std::filesystem::directory_iterator("/proc/self/task");
+    return static_cast<size_t>(std::distance(begin(tasks), end(tasks)));
+}
 
 }  // namespace
 
@@ -129,26 +156,99 @@ TEST(GzipRecordWriter, WritesExactlyRecordLengthPlusCrLfPerRecord) {
     EXPECT_EQ("abcdef\r\n", bytes.substr(8 * 8, 8));
 }
 
+TEST(GzipRecordWriter, EveryThreadCountWritesOneMemberOfThePlainRecords) {
+    const struct {
+        int32_t recordLength;
+        int records;
+    } cases[] = {
+        {10, 0},           // empty input
+        {998, 700},        // records crossing the 128 KiB block edges
+        {65534, 4},        // blocks ending exactly on the end of a record and of the input
+        {70000, 3},        // records longer than a block
+        {80, 30000},       // more blocks than can be in flight
+    };
+    const std::string noise = Incompressible(71000);
+    TempDir dir;
+    for (const auto& c : cases) {
+        std::string plain;
+        for (int i = 0; i < c.records; ++i) {
+            plain += noise.substr(static_cast<size_t>(i) % 1000, static_cast<size_t>(c.recordLength)) + "\r\n";
+        }
+        WriteGzip(dir.File("gzwrite.gz"), plain);
+        for (int threads : {1, 2, 7}) {
+            std::string path = dir.File("out" + std::to_string(threads) + ".gz");
+            {
+                GzipRecordWriter writer(path.c_str(), c.recordLength, threads);
+                for (int i = 0; i < c.records; ++i) writer.WriteRecord(noise.c_str() + i % 1000, c.recordLength);
+                writer.Close();
+            }
+            std::string compressed = TempDir::Read(path);
+            std::string where = std::to_string(c.recordLength) + " x " + std::to_string(c.records) + ", " +
+                                std::to_string(threads) + " threads";
+            EXPECT_TRUE(IsOneSoundMember(compressed)) << where;
+            EXPECT_TRUE(ReadGzip(path) == plain) << where;
+            if (threads == 1) {
+                EXPECT_TRUE(compressed == TempDir::Read(dir.File("gzwrite.gz"))) << where;
+            }
+            EXPECT_LE(compressed.size(), TempDir::Read(dir.File("gzwrite.gz")).size() * 102 / 100 + 64) << where;
+        }
+    }
+}
+
 TEST(GzipRecordWriter, ReportsEveryFailureOfZlib) {
     TempDir dir;
-    auto fewRecords = [](const std::string& path) {
-        GzipRecordWriter writer(path.c_str(), 10);
-        writer.WriteRecord("x", 1);
-        writer.Close();
+    for (int threads : {1, 3}) {
+        auto fewRecords = [threads](const std::string& path) {
+            GzipRecordWriter writer(path.c_str(), 10, threads);
+            writer.WriteRecord("x", 1);
+            writer.Close();
+        };
+        auto manyRecords = [threads](const std::string& path) {
+            GzipRecordWriter writer(path.c_str(), 1000, threads);
+            std::string noise = Incompressible(1000000);
+            for (size_t i = 0; i < 1000; ++i) writer.WriteRecord(noise.c_str() + i * 1000, 1000);
+            writer.Close();
+        };
+        std::string missingFolder = dir.File("no/such/folder/out.gz");
+        EXPECT_EQ("Could not create compressed file \"" + missingFolder + "\" -- No such file or directory",
+                  FailureOf(fewRecords, missingFolder));
+        EXPECT_EQ("Could not finish compressed file \"/dev/full\" -- No space left on device",
+                  FailureOf(fewRecords, "/dev/full"));
+        EXPECT_EQ("Could not write compressed file \"/dev/full\" -- No space left on device",
+                  FailureOf(manyRecords, "/dev/full"));
+    }
+}
+
+// A run cancelled or failing midway while blocks are being compressed on several threads
+// behaves as a single-threaded one and leaves no thread behind.
+TEST(GzipRecordWriter, RunStoppedMidwayOnSeveralThreadsLeavesNoThread) {
+    TempDir dir;
+    std::filesystem::create_symlink("/dev/full", dir.File("full.gz"));
+    const std::string input = Incompressible(4000000);  // some 4000 lines
+    const struct {
+        const char* output;
+        int cancelAtLine;
+        RunOutcome outcome;
+        std::string message;
+    } cases[] = {
+        {"out.txd.gz", 2000, RunOutcome::Cancelled, ""},
+        {"full.gz", 0, RunOutcome::Failed,
+         "Could not write compressed file \"" + dir.File("full.gz") + "\" -- No space left on device"},
     };
-    auto manyRecords = [](const std::string& path) {
-        GzipRecordWriter writer(path.c_str(), 1000);
-        std::string noise = Incompressible(1000000);
-        for (size_t i = 0; i < 1000; ++i) writer.WriteRecord(noise.c_str() + i * 1000, 1000);
-        writer.Close();
-    };
-    std::string missingFolder = dir.File("no/such/folder/out.gz");
-    EXPECT_EQ("Could not create compressed file \"" + missingFolder + "\" -- No such file or directory",
-              FailureOf(+fewRecords, missingFolder));
-    EXPECT_EQ("Could not finish compressed file \"/dev/full\" -- No space left on device",
-              FailureOf(+fewRecords, "/dev/full"));
-    EXPECT_EQ("Could not write compressed file \"/dev/full\" -- No space left on device",
-              FailureOf(+manyRecords, "/dev/full"));
+    size_t threadsBefore = RunningThreads();
+    for (const auto& c : cases) {
+        ConversionSettings settings;
+        settings.inputName = dir.Write("in.txt", input).c_str();
+        settings.outputName = dir.File(c.output).c_str();
+        settings.recordLength = 900;
+        settings.threads = 3;
+        RecordingObserver observer(c.cancelAtLine);
+        ConversionResult result = RunConversion(settings, observer);
+        EXPECT_EQ(c.outcome, result.outcome) << c.output;
+        EXPECT_EQ(c.message, result.message.GetCString()) << c.output;
+        EXPECT_EQ(threadsBefore, RunningThreads()) << c.output;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out.txd.gz")));
 }
 
 }  // namespace lathwell

@@ -1,0 +1,254 @@
+#include "ParallelGzipCompressor.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace lathwell {
+
+namespace {
+
+constexpr size_t kBlockSize = 128 * 1024;
+// deflate looks back at most this far, so this much of the stream before a block primes it.
+constexpr size_t kDictionarySize = 32 * 1024;
+constexpr size_t kBlocksInFlightPerThread = 2;
+
+// The member header zlib writes for gzopen(..., "wb"): no name, no time, default level, Unix.
+constexpr unsigned char kGzipHeader[] = {0x1f, 0x8b, 8, 0, 0, 0, 0, 0, 0, 3};
+
+void AppendLittleEndian(unsigned char* to, uint32_t value) {
+    for (int i = 0; i < 4; ++i) to[i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+}  // namespace
+
+struct ParallelGzipCompressor::Block {
+    enum class State { Filling, Waiting, Compressing, Finished };
+
+    // The dictionary (the stream's last bytes before the block) followed by the block's own.
+    std::vector<char> bytes;
+    size_t dictionaryLength = 0;
+    bool last = false;
+    State state = State::Filling;
+    // Set by the worker that compresses the block.
+    std::vector<unsigned char> compressed;
+    size_t compressedLength = 0;
+    uint32_t crc = 0;
+    int zlibResult = Z_OK;
+
+    size_t OwnLength() const { return bytes.size() - dictionaryLength; }
+};
+
+namespace {
+
+// One worker's raw deflate stream at zlib's default level, reused for every block it takes.
+class BlockDeflater {
+public:
+    BlockDeflater() {
+        m_initResult = deflateInit2(&m_stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    }
+    ~BlockDeflater() {
+        if (m_initResult == Z_OK) deflateEnd(&m_stream);
+    }
+    BlockDeflater(const BlockDeflater&) = delete;
+    BlockDeflater& operator=(const BlockDeflater&) = delete;
+
+    // Returns Z_OK or zlib's failure.
+    template <typename Block>
+    int Compress(Block& block) {
+        if (m_initResult != Z_OK) return m_initResult;
+        const unsigned char* bytes = reinterpret_cast<const unsigned char*>(block.bytes.data());
+        size_t ownLength = block.OwnLength();
+        block.crc = static_cast<uint32_t>(crc32(crc32(0, nullptr, 0), bytes + block.dictionaryLength,
+                                                static_cast<uInt>(ownLength)));
+        int result = deflateReset(&m_stream);
+        if (result == Z_OK && block.dictionaryLength > 0) {
+            result = deflateSetDictionary(&m_stream, bytes, static_cast<uInt>(block.dictionaryLength));
+        }
+        if (result != Z_OK) return result;
+        try {
+            // The bound leaves room for the sync flush's marker; the loop grows it if ever needed.
+            block.compressed.resize(deflateBound(&m_stream, ownLength) + 16);
+        } catch (const std::bad_alloc&) {
+            return Z_MEM_ERROR;
+        }
+        m_stream.next_in = const_cast<unsigned char*>(bytes + block.dictionaryLength);
+        m_stream.avail_in = static_cast<uInt>(ownLength);
+        m_stream.next_out = block.compressed.data();
+        m_stream.avail_out = static_cast<uInt>(block.compressed.size());
+        const int flush = block.last ? Z_FINISH : Z_SYNC_FLUSH;
+        for (;;) {
+            result = deflate(&m_stream, flush);
+            if (result == Z_STREAM_ERROR) return result;
+            bool done = block.last ? result == Z_STREAM_END : m_stream.avail_out > 0;
+            if (done) break;
+            size_t used = block.compressed.size() - m_stream.avail_out;
+            try {
+                block.compressed.resize(block.compressed.size() * 2);
+            } catch (const std::bad_alloc&) {
+                return Z_MEM_ERROR;
+            }
+            m_stream.next_out = block.compressed.data() + used;
+            m_stream.avail_out = static_cast<uInt>(block.compressed.size() - used);
+        }
+        block.compressedLength = block.compressed.size() - m_stream.avail_out;
+        return Z_OK;
+    }
+
+private:
+    z_stream m_stream{};
+    int m_initResult;
+};
+
+}  // namespace
+
+ParallelGzipCompressor::ParallelGzipCompressor(int threads, CompressedOutput& output)
+    : m_output(output),
+      m_mostInFlight(kBlocksInFlightPerThread * static_cast<size_t>(threads)),
+      m_filling(std::make_unique<Block>()),
+      m_crc(static_cast<uint32_t>(crc32(0, nullptr, 0))) {
+    m_filling->bytes.reserve(kDictionarySize + kBlockSize);
+    try {
+        for (int i = 0; i < threads; ++i) m_workers.emplace_back(&ParallelGzipCompressor::Work, this);
+    } catch (...) {
+        Stop();
+        throw;
+    }
+}
+
+ParallelGzipCompressor::~ParallelGzipCompressor() {
+    Stop();
+}
+
+void ParallelGzipCompressor::Stop() noexcept {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stopping = true;
+    }
+    m_workWaiting.notify_all();
+    for (std::thread& worker : m_workers) {
+        if (worker.joinable()) worker.join();
+    }
+}
+
+template <typename Action>
+void ParallelGzipCompressor::Guarded(Action action) {
+    if (m_failure) std::rethrow_exception(m_failure);
+    try {
+        action();
+    } catch (...) {
+        m_failure = std::current_exception();
+        throw;
+    }
+}
+
+void ParallelGzipCompressor::Add(const char* bytes, size_t count) {
+    Guarded([&] {
+        while (count > 0) {
+            std::vector<char>& filling = m_filling->bytes;
+            size_t piece = std::min(count, kBlockSize - m_filling->OwnLength());
+            filling.insert(filling.end(), bytes, bytes + piece);
+            bytes += piece;
+            count -= piece;
+            if (m_filling->OwnLength() == kBlockSize) Submit(false);
+        }
+    });
+}
+
+void ParallelGzipCompressor::Finish() {
+    Guarded([&] {
+        Submit(true);
+        while (!m_inFlight.empty()) WriteFinishedBlocks(true);
+        unsigned char trailer[8];
+        AppendLittleEndian(trailer, m_crc);
+        AppendLittleEndian(trailer + 4, m_length);
+        m_output.Write(reinterpret_cast<const char*>(trailer), sizeof trailer);
+    });
+}
+
+void ParallelGzipCompressor::Submit(bool last) {
+    // The next block starts with the end of this one as its dictionary.
+    std::unique_ptr<Block> next;
+    if (!m_spare.empty()) {
+        next = std::move(m_spare.back());
+        m_spare.pop_back();
+    } else {
+        next = std::make_unique<Block>();
+        next->bytes.reserve(kDictionarySize + kBlockSize);
+    }
+    const std::vector<char>& bytes = m_filling->bytes;
+    size_t dictionaryLength = std::min(bytes.size(), kDictionarySize);
+    next->bytes.assign(bytes.end() - static_cast<std::ptrdiff_t>(dictionaryLength), bytes.end());
+    next->dictionaryLength = dictionaryLength;
+    next->last = false;
+    next->state = Block::State::Filling;
+
+    WriteFinishedBlocks(m_inFlight.size() >= m_mostInFlight);
+    m_filling->last = last;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_filling->state = Block::State::Waiting;
+        m_inFlight.push_back(std::move(m_filling));
+    }
+    m_workWaiting.notify_one();
+    m_filling = std::move(next);
+}
+
+void ParallelGzipCompressor::WriteFinishedBlocks(bool wait) {
+    for (;;) {
+        std::unique_ptr<Block> block;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            auto frontFinished = [this] {
+                return !m_inFlight.empty() && m_inFlight.front()->state == Block::State::Finished;
+            };
+            if (wait) m_blockFinished.wait(lock, frontFinished);
+            if (!frontFinished()) return;
+            block = std::move(m_inFlight.front());
+            m_inFlight.pop_front();
+        }
+        wait = false;
+        Emit(*block);
+        m_spare.push_back(std::move(block));
+    }
+}
+
+void ParallelGzipCompressor::Emit(Block& block) {
+    if (block.zlibResult != Z_OK) m_output.RaiseCompressionFailure(zError(block.zlibResult));
+    if (!m_headerWritten) {
+        m_output.Write(reinterpret_cast<const char*>(kGzipHeader), sizeof kGzipHeader);
+        m_headerWritten = true;
+    }
+    m_output.Write(reinterpret_cast<const char*>(block.compressed.data()), block.compressedLength);
+    size_t length = block.OwnLength();
+    m_crc = static_cast<uint32_t>(crc32_combine(m_crc, block.crc, static_cast<z_off_t>(length)));
+    m_length += static_cast<uint32_t>(length);
+}
+
+void ParallelGzipCompressor::Work() {
+    BlockDeflater deflater;
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        Block* block = nullptr;
+        m_workWaiting.wait(lock, [&] {
+            if (m_stopping) return true;
+            auto waiting = std::find_if(m_inFlight.begin(), m_inFlight.end(), [](const std::unique_ptr<Block>& b) {
+                return b->state == Block::State::Waiting;
+            });
+            block = waiting != m_inFlight.end() ? waiting->get() : nullptr;
+            return block != nullptr;
+        });
+        if (m_stopping) return;
+        block->state = Block::State::Compressing;
+        lock.unlock();
+        int result = deflater.Compress(*block);
+        lock.lock();
+        block->zlibResult = result;
+        block->state = Block::State::Finished;
+        m_blockFinished.notify_all();
+    }
+}
+
+}  // namespace lathwell
