@@ -4,9 +4,7 @@
 
 #include "ConversionFiles.h"
 #include "CsvRecordBuilder.h"
-#include "GzipRecordWriter.h"
 #include "MpIO.h"
-#include "PlainRecordWriter.h"
 #include "SameFile.h"
 
 namespace lathwell {
@@ -46,9 +44,7 @@ std::unique_ptr<RecordWriter> OpenOutput(const ConversionSettings& settings, con
         throw MpException("Output File and DD File are the same");
     }
     if (handedOver) return handedOver;
-    const char* name = settings.outputName.GetCString();
-    if (IsCompressedName(name)) return std::make_unique<GzipRecordWriter>(name, settings.recordLength);
-    return std::make_unique<PlainRecordWriter>(name, settings.recordLength);
+    return OpenFileRecordWriter(settings.outputName.GetCString(), settings.recordLength, settings.createNew);
 }
 
 void CountLineLength(int32_t length, RunStatistics& statistics) {

@@ -42,6 +42,9 @@ struct ConversionSettings {
     // CSV run: one entry per column of the header line; 0 or more is the section index of the
     // DD field the column feeds, a negative entry an ignored column.
     MpVector<int16_t> fieldPositions;
+    // The output must not exist: it is created exclusively (the check and the creation one
+    // step), or the run fails with "Output File \"<name>\" already exists".
+    bool createNew = false;
 };
 
 // The eight counters shown in the results; all start at 0.
@@ -104,7 +107,7 @@ struct OpenedFiles {
 // once per line and is handed any failure message; see ConversionObserver.
 //
 // The output is opened only after the input and (CSV run) the field layout, and is created or
-// emptied then. An output that is the same file as the input or the DD file is refused before
+// emptied then; a named output file is locked for the whole run (see OpenFileRecordWriter). An output that is the same file as the input or the DD file is refused before
 // it is opened; a reader or writer handed over is asked whether it is such a file, by its
 // IsFile (an input and an output both handed over are not compared).
 ConversionResult RunConversion(const ConversionSettings& settings, ConversionObserver& observer);
