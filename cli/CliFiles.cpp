@@ -21,7 +21,10 @@ bool FolderRefusesNewFiles(const std::string& name) {
 
 bool CanOpenForWriting(const std::string& name) {
     const bool existed = FileExists(name);
-    int descriptor = MpPlatformFileOpen(name.c_str(), kMpOpenWrite | kMpOpenCreate);
+    // A probe that creates the file creates it exclusively: it must never remove a file that
+    // another run created meanwhile.
+    int descriptor =
+        MpPlatformFileOpen(name.c_str(), kMpOpenWrite | kMpOpenCreate | (existed ? 0u : kMpOpenExclusive));
     if (descriptor < 0) return false;
     MpPlatformFileClose(descriptor);
     if (!existed) MpPlatformRemoveFile(name.c_str());

@@ -196,6 +196,8 @@ int RunConvertCommand(const CliArguments& arguments, const CliStreams& streams) 
     settings.lineLimit = arguments.headLines;
     settings.dryRun = arguments.dryRun;
     settings.threads = arguments.threads;
+    // Without --force the output must still not exist when the run creates it.
+    settings.createNew = !arguments.force;
     // Standard input and output are handed to the run already open: standard input is read
     // once, and standard output is streamed to as the records come.
     OpenedFiles opened;

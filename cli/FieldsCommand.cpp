@@ -26,15 +26,11 @@ struct ColumnMatch {
 
 std::vector<ColumnMatch> MatchColumns(const std::vector<ColumnHeader>& headers,
                                       const std::vector<AvailableField>& fields) {
-    MpVector<int16_t> fieldPositions;
-    MatchNewColumns(headers, fields, fieldPositions);
+    const std::vector<int32_t> fieldIndexes = FindMatchingFields(headers, fields);
     std::vector<ColumnMatch> matches;
     for (std::size_t i = 0; i < headers.size(); ++i) {
-        auto field = std::find_if(fields.begin(), fields.end(), [&](const AvailableField& candidate) {
-            return candidate.sectionIndex == fieldPositions[i];
-        });
-        matches.push_back(
-            ColumnMatch{headers[i].text.GetCString(), field == fields.end() ? nullptr : &*field});
+        matches.push_back(ColumnMatch{headers[i].text.GetCString(),
+                                      fieldIndexes[i] < 0 ? nullptr : &fields[fieldIndexes[i]]});
     }
     return matches;
 }

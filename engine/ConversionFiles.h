@@ -27,6 +27,17 @@ std::unique_ptr<LineReader> OpenFileLineReader(const char* fileName, bool blankU
 // Like OpenFileLineReader, except that "-" reads the process's standard input.
 std::unique_ptr<LineReader> OpenLineReader(const char* name, bool blankUnprintable);
 
+// Opens the named output of a run: gzip when IsCompressedName, else plain. A regular file (or
+// a name not yet taken) is held for the writer's whole life by an exclusive lock, taken before
+// the file is emptied, so two runs never write into one file: while another run or program
+// holds it, raises "Output File \"<name>\" is in use by another program" and leaves the file as
+// it was. With createNew the file is created exclusively, and an existing one raises "Output
+// File \"<name>\" already exists". A device or pipe is opened as it is: not locked, not emptied.
+// A gzip output is compressed on `threads` threads (see GzipRecordWriter).
+// REQUIRES: recordLength > 0.
+std::unique_ptr<RecordWriter> OpenFileRecordWriter(const char* fileName, int32_t recordLength, bool createNew,
+                                                   int threads = 1);
+
 // Writes records to the process's standard output.
 // REQUIRES: recordLength > 0.
 std::unique_ptr<RecordWriter> OpenStandardOutput(int32_t recordLength);

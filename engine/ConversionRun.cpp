@@ -4,9 +4,7 @@
 
 #include "ConversionFiles.h"
 #include "CsvRecordBuilder.h"
-#include "GzipRecordWriter.h"
 #include "MpIO.h"
-#include "PlainRecordWriter.h"
 #include "SameFile.h"
 
 namespace lathwell {
@@ -58,9 +56,8 @@ std::unique_ptr<RecordWriter> OpenOutput(const ConversionSettings& settings, con
     }
     if (handedOver) return handedOver;
     if (settings.dryRun) return std::make_unique<DiscardingRecordWriter>(settings.recordLength);
-    const char* name = settings.outputName.GetCString();
-    if (IsCompressedName(name)) return std::make_unique<GzipRecordWriter>(name, settings.recordLength, settings.threads);
-    return std::make_unique<PlainRecordWriter>(name, settings.recordLength);
+    return OpenFileRecordWriter(settings.outputName.GetCString(), settings.recordLength, settings.createNew,
+                                settings.threads);
 }
 
 void CountLineLength(int32_t length, RunStatistics& statistics) {

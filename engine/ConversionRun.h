@@ -55,6 +55,9 @@ struct ConversionSettings {
     // gzip output: compression threads; 0 = the available cores; 1 = single-threaded,
     // byte-identical to zlib's gzwrite.
     int threads = 0;
+    // The output must not exist: it is created exclusively (the check and the creation one
+    // step), or the run fails with "Output File \"<name>\" already exists".
+    bool createNew = false;
 };
 
 // The eight counters shown in the results; all start at 0.
@@ -130,7 +133,7 @@ struct OpenedFiles {
 // once per line and is handed any failure message; see ConversionObserver.
 //
 // The output is opened only after the input and (CSV run) the field layout, and is created or
-// emptied then. An output that is the same file as the input or the DD file is refused before
+// emptied then; a named output file is locked for the whole run (see OpenFileRecordWriter). An output that is the same file as the input or the DD file is refused before
 // it is opened; a reader or writer handed over is asked whether it is such a file, by its
 // IsFile (an input and an output both handed over are not compared).
 ConversionResult RunConversion(const ConversionSettings& settings, ConversionObserver& observer);

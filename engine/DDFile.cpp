@@ -1,7 +1,10 @@
 #include "DDFile.h"
 
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
+#include "MpException.h"
 #include "MpIniLine.h"
 #include "MpIniSection.h"
 
@@ -64,6 +67,20 @@ MpString ShownNameInPopulationMode(FieldSectionKind kind, MpIniSection& section)
     }
 }
 
+const char* const kRecordLengthKeys[] = {"RecordLength", "PopRecordLength"};
+
+// Whether a value that GetInt reads as a decimal number (only "-" and digits after trimming)
+// lies outside the 32-bit range that GetInt clamps it into.
+bool IsDecimalOutOfRange(const char* value) {
+    MpString text(value);
+    text.Deblank();
+    const char* digits = text.GetCString();
+    if (*digits == '\0' || digits[std::strspn(digits, "-0123456789")] != '\0') return false;
+    errno = 0;
+    long long number = std::strtoll(digits, nullptr, 10);
+    return errno == ERANGE || number > INT32_MAX || number < INT32_MIN;
+}
+
 }  // namespace
 
 FieldSectionKind GetFieldSectionKind(const char* bracketedName) {
@@ -73,13 +90,26 @@ FieldSectionKind GetFieldSectionKind(const char* bracketedName) {
     return FieldSectionKind::NotAField;
 }
 
-DDFile::DDFile(const char* fileName) : m_ini(fileName, true, true, kDDOpenFlags) {}
+DDFile::DDFile(const char* fileName) : m_fileName(fileName), m_ini(fileName, true, true, kDDOpenFlags) {}
+
+void DDFile::CheckRecordLengthsInRange() {
+    MpIniSection& fileInfo = *m_ini.GetSection("FileInfo");
+    for (const char* key : kRecordLengthKeys) {
+        MpString value(fileInfo.GetString(key, ""));
+        if (IsDecimalOutOfRange(value.GetCString())) {
+            MpException::RaiseFormatted("Invalid DD File \"%s\": %s %s lies outside the 32-bit range", "DDFile",
+                                        m_fileName.GetCString(), key, value.GetCString());
+        }
+    }
+}
 
 int32_t DDFile::GetRecordLength() {
+    CheckRecordLengthsInRange();
     return m_ini.GetSection("FileInfo")->GetInt("RecordLength", 0);
 }
 
 int32_t DDFile::GetPopRecordLength() {
+    CheckRecordLengthsInRange();
     return m_ini.GetSection("FileInfo")->GetInt("PopRecordLength", 0);
 }
 

@@ -47,7 +47,9 @@ class DDFile {
 public:
     explicit DDFile(const char* fileName);
 
-    // [FileInfo] "RecordLength" and "PopRecordLength" (0 when missing).
+    // [FileInfo] "RecordLength" and "PopRecordLength" (0 when missing). A DD file in which
+    // either is a decimal number outside the 32-bit range is invalid: both raise MpException
+    // "Invalid DD File \"<name>\": <key> <value> lies outside the 32-bit range".
     int32_t GetRecordLength();
     int32_t GetPopRecordLength();
 
@@ -73,6 +75,10 @@ public:
     bool IsNumericField(const char* fieldName);
 
 private:
+    // Raises the message of GetRecordLength when a record length is out of range.
+    void CheckRecordLengthsInRange();
+
+    MpString m_fileName;
     MpIniFile m_ini;
 };
 

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstdlib>
 #include <limits>
+#include <string>
+#include <unordered_map>
 
 #include "MpStringTokenizer.h"
 
@@ -26,6 +28,31 @@ bool NameLess(const MpString& a, const MpString& b) {
     }
     return std::toupper(*left) < std::toupper(*right);
 }
+
+bool FitsMapEntry(const AvailableField& field) {
+    return field.sectionIndex <= kLargestMapEntry;
+}
+
+// The position in the list of the first matchable field of each key.
+class FieldKeyIndex {
+public:
+    explicit FieldKeyIndex(const std::vector<AvailableField>& fields) {
+        m_firstByKey.reserve(fields.size());
+        for (size_t i = 0; i < fields.size(); ++i) {
+            if (!FitsMapEntry(fields[i])) continue;
+            m_firstByKey.emplace(MatchKey(fields[i].shownName.GetCString()).GetCString(), static_cast<int32_t>(i));
+        }
+    }
+
+    int32_t Find(const char* header) const {
+        auto found = m_firstByKey.find(MatchKey(header).GetCString());
+        return found == m_firstByKey.end() ? -1 : found->second;
+    }
+
+private:
+    // emplace keeps the first entry of a key, so the earliest field in the list wins.
+    std::unordered_map<std::string, int32_t> m_firstByKey;
+};
 
 }  // namespace
 
@@ -53,19 +80,21 @@ MpString MatchKey(const char* text) {
     return key;
 }
 
-int32_t FindMatchingField(const char* header, const std::vector<AvailableField>& fields) {
-    MpString headerKey = MatchKey(header);
-    for (size_t i = 0; i < fields.size(); ++i) {
-        if (fields[i].sectionIndex > kLargestMapEntry) continue;
-        if (MatchKey(fields[i].shownName.GetCString()) == headerKey) return static_cast<int32_t>(i);
-    }
-    return -1;
+std::vector<int32_t> FindMatchingFields(const std::vector<ColumnHeader>& headers,
+                                        const std::vector<AvailableField>& fields) {
+    const FieldKeyIndex index(fields);
+    std::vector<int32_t> matches;
+    matches.reserve(headers.size());
+    for (const ColumnHeader& header : headers) matches.push_back(index.Find(header.text.GetCString()));
+    return matches;
 }
 
 void MatchNewColumns(const std::vector<ColumnHeader>& headers,
                      const std::vector<AvailableField>& fields, MpVector<int16_t>& fieldPositions) {
+    if (fieldPositions.size() >= headers.size()) return;
+    const std::vector<int32_t> matches = FindMatchingFields(headers, fields);
     for (size_t column = fieldPositions.size(); column < headers.size(); ++column) {
-        int32_t match = headers[column].blank ? -1 : FindMatchingField(headers[column].text.GetCString(), fields);
+        int32_t match = matches[column];
         fieldPositions.push_back(match < 0 ? int16_t{-1} : static_cast<int16_t>(fields[match].sectionIndex));
     }
 }

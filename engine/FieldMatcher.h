@@ -15,7 +15,9 @@
 
 namespace lathwell {
 
-// The caption used for a column whose header is blank; such a column is never matched.
+// The caption used for a column whose header is blank. Automatic matching takes it like any
+// other header (it matches an offered field shown as "<Blank>"); only a manual match of such a
+// column is refused, by the front ends.
 extern const char* const kBlankColumnHeader;  // "<Blank>"
 
 struct ColumnHeader {
@@ -32,13 +34,17 @@ std::vector<ColumnHeader> SplitHeaderLine(const char* headerLine, char delimiter
 // every blank replaced by "_" ("date of birth" and "Date Of Birth" give "DATE_OF_BIRTH").
 MpString MatchKey(const char* text);
 
-// Index, in fields as listed, of the first field whose shown name has the same key as the
-// header, or -1. Fields whose section index does not fit a map entry (above 32767) never match.
-int32_t FindMatchingField(const char* header, const std::vector<AvailableField>& fields);
+// For each header, the index in fields of the field it matches, or -1: the first field in the
+// list whose shown name has the header's key (a blank header taking part as "<Blank>").
+// Fields whose section index does not fit a map entry (above 32767) never match.
+// The fields are indexed by key once, so the time grows with headers plus fields.
+std::vector<int32_t> FindMatchingFields(const std::vector<ColumnHeader>& headers,
+                                        const std::vector<AvailableField>& fields);
 
 // Matches the columns beyond the map's current size and appends their entries (the section
-// index of the matched field, or -1); entries already in the map are kept as they are. Blank
-// headers get -1. fields must be in the order the user sees them: the first match wins.
+// index of the matched field, or -1); entries already in the map are kept as they are. A blank
+// header is matched as "<Blank>". fields must be in the order the user sees them: the first
+// match wins (see FindMatchingFields).
 void MatchNewColumns(const std::vector<ColumnHeader>& headers,
                      const std::vector<AvailableField>& fields, MpVector<int16_t>& fieldPositions);
 

@@ -44,6 +44,15 @@ bool IsHeader(const MpString& sTrimmedLine) {
     return sTrimmedLine.BeginsWith("[") && sTrimmedLine.EndsWith(']');
 }
 
+// The name as strcasecmp compares it: ASCII letters folded to lower case, other bytes kept.
+std::string FoldedName(const char* sName) {
+    std::string sFolded(sName);
+    for (char& c : sFolded) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return sFolded;
+}
+
 }  // namespace
 
 MpIniFile::MpIniFile() = default;
@@ -159,18 +168,38 @@ int32_t MpIniFile::GetSectionIndex(const char* sSectionName, int32_t lStart, boo
             sSought << "[" << sSectionName;
             if (!bPrefix) sSought << "]";
         }
-        size_t ulSoughtLength = sSought.GetLength();
-        for (int32_t lIndex = lStart < 0 ? 0 : lStart; lIndex < GetNumSections(); ++lIndex) {
-            const char* sName = m_sections[lIndex]->GetName();
-            bool bMatch = bPrefix ? strncasecmp(sName, sSought.GetCString(), ulSoughtLength) == 0
-                                  : strcasecmp(sName, sSought.GetCString()) == 0;
-            if (bMatch) return lIndex;
-        }
-        return -1;
+        if (lStart <= 0 && !bPrefix) return FindIndexedSection(sSought.GetCString());
+        return ScanSections(sSought, lStart, bPrefix);
     } catch (MpException& e) {
         e.AddCallpath("GetSectionIndex()", kClass);
         throw;
     }
+}
+
+int32_t MpIniFile::ScanSections(const MpString& sSought, int32_t lStart, bool bPrefix) const {
+    size_t ulSoughtLength = sSought.GetLength();
+    for (int32_t lIndex = lStart < 0 ? 0 : lStart; lIndex < GetNumSections(); ++lIndex) {
+        const char* sName = m_sections[lIndex]->GetName();
+        bool bMatch = bPrefix ? strncasecmp(sName, sSought.GetCString(), ulSoughtLength) == 0
+                              : strcasecmp(sName, sSought.GetCString()) == 0;
+        if (bMatch) return lIndex;
+    }
+    return -1;
+}
+
+int32_t MpIniFile::FindIndexedSection(const char* sBracketedName) const {
+    for (; m_lIndexedSections < GetNumSections(); ++m_lIndexedSections) {
+        // emplace keeps an existing entry: the first section of a name stays the one found.
+        m_firstSectionByName.emplace(FoldedName(m_sections[m_lIndexedSections]->GetName()),
+                                     m_lIndexedSections);
+    }
+    auto found = m_firstSectionByName.find(FoldedName(sBracketedName));
+    if (found == m_firstSectionByName.end()) return -1;
+    if (strcasecmp(m_sections[found->second]->GetName(), sBracketedName) == 0) return found->second;
+    // The section was renamed since it was indexed: index the names afresh.
+    m_firstSectionByName.clear();
+    m_lIndexedSections = 0;
+    return ScanSections(MpString(sBracketedName), 0, false);
 }
 
 const char* MpIniFile::GetSectionName(int32_t lIndex) const {

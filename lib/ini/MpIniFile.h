@@ -17,6 +17,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <unordered_map>
 
 #include "MpIO.h"
 #include "MpIniSection.h"
@@ -118,6 +120,16 @@ private:
     // After a failed Write: opens the I/O object on the INI file again unless it still is;
     // a failure to do so is dropped.
     void ReopenAfterFailedWrite(uint32_t ulOpenFlags) noexcept;
+    // The first section named sBracketedName ignoring case, through the name index, or -1.
+    int32_t FindIndexedSection(const char* sBracketedName) const;
+    // Linear search from lStart, exact or by prefix, ignoring case.
+    int32_t ScanSections(const MpString& sSought, int32_t lStart, bool bPrefix) const;
+
+    // Name index of FindIndexedSection: each section's name folded to lower case, with the index
+    // of the first section of that name. Sections are only appended, so the index catches up
+    // with the list on each lookup; a stale entry (a renamed section) rebuilds it.
+    mutable std::unordered_map<std::string, int32_t> m_firstSectionByName;
+    mutable int32_t m_lIndexedSections = 0;
 
     MpIO m_io;
     MpString m_sFileName;

@@ -10,7 +10,7 @@
 
 static_assert(IO_READ == kMpOpenRead && IO_WRITE == kMpOpenWrite && IO_TEXT == kMpOpenText &&
                   IO_CREATE == kMpOpenCreate && IO_TRUNCATE == kMpOpenTruncate &&
-                  IO_APPEND == kMpOpenAppend,
+                  IO_APPEND == kMpOpenAppend && IO_EXCLUSIVE == kMpOpenExclusive,
               "the platform open must understand the library's flags word");
 
 namespace {

@@ -63,6 +63,10 @@ bool MpIOInterface::Exists(const char* sFile) {
     return MpPlatformPathExists(sFile);
 }
 
+bool MpIOInterface::IsRegularFile(const char* sFile) {
+    return MpPlatformIsRegularFile(sFile);
+}
+
 nativeint MpIOInterface::GetFileSizeByName(const char* sFile) {
     return std::max<nativeint>(MpPlatformFileSizeByName(sFile), 0);
 }

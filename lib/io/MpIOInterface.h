@@ -33,6 +33,9 @@ constexpr unsigned IO_TEXT = 4;
 constexpr unsigned IO_CREATE = 8;
 constexpr unsigned IO_TRUNCATE = 16;
 constexpr unsigned IO_APPEND = 32;
+// With IO_CREATE: the file must not exist; checking and creating it are one step, so of two
+// openers of one new name exactly one succeeds.
+constexpr unsigned IO_EXCLUSIVE = 64;
 
 class MpIOInterface : public MpStreamInterface {
 public:
@@ -91,6 +94,8 @@ public:
     static void Delete(const char* sFile);
     // True when the path exists (a directory counts). Never fails.
     static bool Exists(const char* sFile);
+    // True when the path names a regular file (not a directory, device or pipe). Never fails.
+    static bool IsRegularFile(const char* sFile);
     // The size of the file in bytes, or 0 when it cannot be examined. Never fails.
     static nativeint GetFileSizeByName(const char* sFile);
     // Moves sFrom to sTo; where the system cannot (another file system), copies and deletes.

@@ -26,6 +26,7 @@ bool OpenFlagsFor(unsigned uFlags, int& iOpenFlags) {
     if (!bRead && !bWrite) return false;
     iOpenFlags = O_CLOEXEC | O_RDWR;
     if (bWrite && (uFlags & kMpOpenCreate)) iOpenFlags |= O_CREAT;
+    if (bWrite && (uFlags & kMpOpenCreate) && (uFlags & kMpOpenExclusive)) iOpenFlags |= O_EXCL;
     if (bWrite && (uFlags & kMpOpenTruncate)) iOpenFlags |= O_TRUNC;
     return true;
 }
@@ -361,6 +362,11 @@ bool MpPlatformCreateTempFile(const char* pDirectory, const char* pPrefix, std::
 
 bool MpPlatformPathExists(const char* pPath) {
     return pPath != nullptr && access(pPath, F_OK) == 0;
+}
+
+bool MpPlatformIsRegularFile(const char* pPath) {
+    struct stat status;
+    return pPath != nullptr && stat(pPath, &status) == 0 && S_ISREG(status.st_mode);
 }
 
 int64_t MpPlatformFileSizeByName(const char* pPath) {

@@ -19,6 +19,7 @@ constexpr unsigned kMpOpenText = 4;       // text mode: no line-end translation 
 constexpr unsigned kMpOpenCreate = 8;     // with kMpOpenWrite: create a missing file
 constexpr unsigned kMpOpenTruncate = 16;  // with kMpOpenWrite: empty an existing file
 constexpr unsigned kMpOpenAppend = 32;    // with kMpOpenWrite: the caller starts at the end
+constexpr unsigned kMpOpenExclusive = 64; // with kMpOpenCreate: fail (EEXIST) when the file exists
 
 // The descriptors of the process's standard input and standard output, open from its start
 // and owned by the process: a reader or writer of them never closes them.
@@ -107,6 +108,9 @@ bool MpPlatformCreateTempFile(const char* pDirectory, const char* pPrefix, std::
 
 // True when the path exists (a directory counts); false for a null path.
 bool MpPlatformPathExists(const char* pPath);
+
+// True when pPath names a regular file (not a directory, device, pipe or socket).
+bool MpPlatformIsRegularFile(const char* pPath);
 
 // Size in bytes of the file at pPath, or -1 when it cannot be examined.
 int64_t MpPlatformFileSizeByName(const char* pPath);

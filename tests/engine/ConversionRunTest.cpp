@@ -8,6 +8,7 @@
 #include "DescriptorLineReader.h"
 #include "DescriptorRecordWriter.h"
 #include "EngineTestSupport.h"
+#include "MpIO.h"
 #include "TempDir.h"
 
 namespace lathwell {
@@ -254,6 +255,48 @@ TEST_F(ConversionRunTest, FailsToOpenWhatIsNotThere) {
         EXPECT_EQ(RunOutcome::Failed, result.outcome) << c.input;
         EXPECT_EQ(MpString(c.message.c_str()), result.message);
     }
+}
+
+// Asks at the first line whether another opener could lock the output now.
+class OutputLockProbe : public RecordingObserver {
+public:
+    explicit OutputLockProbe(std::string output) : m_output(std::move(output)) {}
+    bool CancelRequested(int64_t bytesConsumed) override {
+        MpIO other(m_output.c_str(), IO_READ | IO_WRITE);
+        if (positions.empty()) otherCouldLock = other.TryLock(IO_LOCK_WRITE, 0, 0);
+        return RecordingObserver::CancelRequested(bytesConsumed);
+    }
+    bool otherCouldLock = true;
+
+private:
+    std::string m_output;
+};
+
+TEST_F(ConversionRunTest, OutputIsHeldForTheWholeRunAndANewOneIsCreatedExclusively) {
+    settings.recordLength = 2;
+    settings.inputName = dir.Write("in.txt", "a\nb\n").c_str();
+    for (const char* output : {"out.txd", "out.gz"}) {
+        const std::string name = dir.File(output);
+        settings.outputName = name.c_str();
+        settings.createNew = false;
+        dir.Write(output, "another run's records");
+        {
+            MpIO anotherRun(name.c_str(), IO_READ | IO_WRITE);
+            ASSERT_TRUE(anotherRun.TryLock(IO_LOCK_WRITE, 0, 0));
+            EXPECT_EQ(MpString(("Output File \"" + name + "\" is in use by another program").c_str()),
+                      RunConversion(settings, observer).message);
+        }
+        settings.createNew = true;
+        EXPECT_EQ(MpString(("Output File \"" + name + "\" already exists").c_str()),
+                  RunConversion(settings, observer).message);
+        EXPECT_EQ("another run's records", TempDir::Read(name));
+
+        std::filesystem::remove(name);
+        OutputLockProbe probe(name);
+        EXPECT_EQ(RunOutcome::Completed, RunConversion(settings, probe).outcome) << output;
+        EXPECT_FALSE(probe.otherCouldLock) << output;
+    }
+    EXPECT_EQ("a \r\nb \r\n", Output());
 }
 
 TEST_F(ConversionRunTest, RecordLengthBelowOneFails) {

@@ -123,6 +123,38 @@ TEST(DDFile, RecordLengthIsZeroWithoutFileInfoOrWhenUnreadable) {
     EXPECT_EQ(0, ReadDDRecordLengths(dir.Path().c_str()).ForMode(false));  // a folder, not a file
 }
 
+TEST(DDFile, RecordLengthOutsideThe32BitRangeMakesTheFileInvalid) {
+    const struct {
+        const char* fileInfo;
+        const char* message;  // empty: valid, RecordLength 7
+    } cases[] = {
+        {"RecordLength=7\nPopRecordLength=2147483647\n", ""},
+        {"RecordLength=7\nPopRecordLength=-2147483648\n", ""},
+        {"RecordLength=99999999999\n", "RecordLength 99999999999"},
+        {"RecordLength=7\nPopRecordLength=2147483648\n", "PopRecordLength 2147483648"},
+        {"RecordLength=-99999999999999999999\n", "RecordLength -99999999999999999999"},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        std::string name = dir.Write("c.dd", std::string("[FileInfo]\n") + c.fileInfo);
+        DDFile dd(name.c_str());
+        for (bool population : {false, true}) {
+            try {
+                int32_t length = population ? dd.GetPopRecordLength() : dd.GetRecordLength();
+                EXPECT_STREQ("", c.message) << c.fileInfo;
+                if (!population) {
+                    EXPECT_EQ(7, length);
+                }
+            } catch (MpException& error) {
+                EXPECT_EQ("Invalid DD File \"" + name + "\": " + c.message + " lies outside the 32-bit range",
+                          std::string(error.GetErrorMessage()));
+            }
+            EXPECT_EQ(*c.message == '\0' ? (population ? dd.GetPopRecordLength() : 7) : 0,
+                      ReadDDRecordLength(name.c_str(), population));
+        }
+    }
+}
+
 TEST(DDFile, OffersFieldsInOrdinaryMode) {
     TempDir dir;
     DDFile dd(dir.Write("a.dd", kDD).c_str());

@@ -46,15 +46,13 @@ TEST(FieldMatcher, KeyUpperCasesAndTurnsBlanksIntoUnderscores) {
 TEST(FieldMatcher, MatchesTheFirstFieldWithTheSameKeyInListOrder) {
     std::vector<AvailableField> fields = {Field("Date Of Birth", "5", 4), Field("DATE_OF_BIRTH", "1", 3),
                                           Field("Deaths (Cases)", "9", 7)};
-    EXPECT_EQ(0, FindMatchingField("date of birth", fields));
-    EXPECT_EQ(-1, FindMatchingField("Deaths", fields));
-    EXPECT_EQ(2, FindMatchingField("deaths (cases)", fields));
-    EXPECT_EQ(-1, FindMatchingField("\"Date Of Birth\"", fields));
+    std::vector<ColumnHeader> headers = SplitHeaderLine("date of birth,Deaths,deaths (cases),\"Date Of Birth\"");
+    EXPECT_EQ((std::vector<int32_t>{0, -1, 2, -1}), FindMatchingFields(headers, fields));
 }
 
 TEST(FieldMatcher, NeverMatchesAFieldBeyondWhatAMapEntryHolds) {
     std::vector<AvailableField> fields = {Field("Far", "1", 32768), Field("Far", "2", 32767)};
-    EXPECT_EQ(1, FindMatchingField("far", fields));
+    EXPECT_EQ((std::vector<int32_t>{1}), FindMatchingFields(SplitHeaderLine("far"), fields));
 }
 
 TEST(FieldMatcher, FillsOnlyColumnsBeyondTheMap) {
@@ -66,11 +64,11 @@ TEST(FieldMatcher, FillsOnlyColumnsBeyondTheMap) {
     EXPECT_EQ((std::vector<int16_t>{-1, 5, -1, -1, 3}), std::vector<int16_t>(map.begin(), map.end()));
 }
 
-TEST(FieldMatcher, BlankHeaderIsNeverMatched) {
-    std::vector<AvailableField> fields = {Field("<Blank>", "1", 3)};
+TEST(FieldMatcher, BlankHeaderMatchesAFieldShownAsBlank) {
+    std::vector<AvailableField> fields = {Field("x", "1", 2), Field("<blank>", "1", 3)};
     MpVector<int16_t> map;
     MatchNewColumns(SplitHeaderLine(" ,x"), fields, map);
-    EXPECT_EQ(-1, map[0]);
+    EXPECT_EQ((std::vector<int16_t>{3, 2}), std::vector<int16_t>(map.begin(), map.end()));
 }
 
 TEST(FieldMatcher, SortNumberReadsLeadingDigitsAndPutsEmptyLast) {

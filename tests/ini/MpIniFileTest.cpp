@@ -73,6 +73,12 @@ TEST_F(MpIniFileTest, SectionLookupIgnoresCaseAndBrackets) {
     EXPECT_EQ(-1, file.GetSectionIndex(nullptr, 0, false));
     // Two sections of one name: lookups by name find the first.
     EXPECT_STREQ("Name", file.GetSection("Field1")->GetString("FieldName", ""));
+    // Sections added or renamed after a lookup are found by their names from then on.
+    MpIniSection* pAdded = file.AddSection("Later");
+    EXPECT_EQ(file.GetNumSections() - 1, file.GetSectionIndex("LATER", 0, false));
+    pAdded->SetName("Renamed");
+    EXPECT_EQ(-1, file.GetSectionIndex("Later", 0, false));
+    EXPECT_EQ(file.GetNumSections() - 1, file.GetSectionIndex("renamed", 0, false));
 }
 
 TEST_F(MpIniFileTest, MissingSectionIsAddedInMemoryOnly) {
