@@ -7,7 +7,7 @@
 #include "DescriptorRecordWriter.h"
 #include "GzipLineReader.h"
 #include "MpFileName.h"
-#include "MpPlatformFile.h"
+#include "MpIODescriptor.h"
 #include "PlainLineReader.h"
 
 namespace lathwell {
@@ -28,13 +28,13 @@ std::unique_ptr<LineReader> OpenFileLineReader(const char* fileName, bool blankU
 
 std::unique_ptr<LineReader> OpenLineReader(const char* name, bool blankUnprintable) {
     if (IsStandardStreamName(name)) {
-        return std::make_unique<DescriptorLineReader>(kMpStandardInput, "standard input", blankUnprintable);
+        return std::make_unique<DescriptorLineReader>(MpIODescriptor::kStandardInput, "standard input", blankUnprintable);
     }
     return OpenFileLineReader(name, blankUnprintable);
 }
 
 std::unique_ptr<RecordWriter> OpenStandardOutput(int32_t recordLength) {
-    return std::make_unique<DescriptorRecordWriter>(kMpStandardOutput, "standard output", recordLength);
+    return std::make_unique<DescriptorRecordWriter>(MpIODescriptor::kStandardOutput, "standard output", recordLength);
 }
 
 }  // namespace lathwell

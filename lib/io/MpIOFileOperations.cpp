@@ -63,6 +63,10 @@ bool MpIOInterface::Exists(const char* sFile) {
     return MpPlatformPathExists(sFile);
 }
 
+bool MpIOInterface::IsSameFile(const char* sFirst, const char* sSecond) {
+    return MpPlatformSameFile(sFirst, sSecond);
+}
+
 nativeint MpIOInterface::GetFileSizeByName(const char* sFile) {
     return std::max<nativeint>(MpPlatformFileSizeByName(sFile), 0);
 }

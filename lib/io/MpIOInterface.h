@@ -91,6 +91,9 @@ public:
     static void Delete(const char* sFile);
     // True when the path exists (a directory counts). Never fails.
     static bool Exists(const char* sFile);
+    // True when both names exist and are the same file (same device and inode), however they
+    // are spelt: relative names, "..", links. Never fails.
+    static bool IsSameFile(const char* sFirst, const char* sSecond);
     // The size of the file in bytes, or 0 when it cannot be examined. Never fails.
     static nativeint GetFileSizeByName(const char* sFile);
     // Moves sFrom to sTo; where the system cannot (another file system), copies and deletes.

@@ -138,7 +138,7 @@ TEST_F(CliPad, FullDiskIsAFailureNotASuccess) {
     CliOutcome piped =
         RunCliProcess({"pad", "-", "-", "--length", "3"}, dir_.Path().string(), "abc\n", "/dev/full");
     EXPECT_EQ(piped.status, 1);
-    EXPECT_EQ(piped.err, "lathwell-cli: Writing to standard output failed\n" +
+    EXPECT_EQ(piped.err, "lathwell-cli: Writing to standard output failed -- No space left on device\n" +
                              StatisticsText(3, Counts(1, 3, 3, 0, 0, 0, 0, 0)));
 }
 

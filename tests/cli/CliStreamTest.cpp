@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "CliTestSupport.h"
-#include "MpPlatformFile.h"
+#include "MpIODescriptor.h"
 
 namespace lathwell::cli {
 
@@ -87,7 +87,7 @@ std::string Repeat(const std::string& text, int times) {
 class CliStream : public CliProcessTest {
 protected:
     // A child that stops reading its input must fail the test, not end the test program.
-    void SetUp() override { MpPlatformIgnoreBrokenPipes(); }
+    void SetUp() override { MpIODescriptor::IgnoreBrokenPipes(); }
 
     pid_t Start(const std::vector<std::string>& arguments, int in, int out,
                 const std::vector<std::string>& environment = {}) {
@@ -185,7 +185,7 @@ TEST_F(CliStream, AFullDeviceAsStandardOutputIsAFailure) {
     CliOutcome outcome =
         RunCliProcess({"pad", "in.txt", "-", "--length", "3"}, dir_.Path().string(), "", "/dev/full");
     EXPECT_EQ(outcome.status, 1);
-    EXPECT_EQ(outcome.err, "lathwell-cli: Writing to standard output failed\n" +
+    EXPECT_EQ(outcome.err, "lathwell-cli: Writing to standard output failed -- No space left on device\n" +
                                StatisticsText(3, Counts(2, 2, 3, 1, 0, 1, 0, 0)));
 }
 
@@ -197,7 +197,7 @@ TEST_F(CliStream, APipeThatNobodyReadsIsAFailure) {
     pid_t child = Start({"pad", "in.txt", "-", "--length", "3", "--json"}, in, out.writeEnd);
     close(in);
     EXPECT_EQ(WaitForCliProcess(child), 1);
-    const std::string failure = "Writing to standard output failed";
+    const std::string failure = "Writing to standard output failed -- Broken pipe";
     EXPECT_EQ(Read("stderr"), "lathwell-cli: " + failure + "\n" +
                                   StatisticsJson(3, Counts(1, 3, 3, 0, 0, 0, 0, 0), &failure));
 }
