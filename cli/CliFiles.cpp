@@ -1,13 +1,12 @@
 #include "CliFiles.h"
 
-#include <unistd.h>
-
+#include "MpIOInterface.h"
 #include "MpPathKind.h"
-#include "MpPlatformFile.h"
+#include "Mpiounbuffered.h"
 
 namespace lathwell::cli {
 
-bool FileExists(const std::string& name) { return MpPlatformPathExists(name.c_str()); }
+bool FileExists(const std::string& name) { return MpIOInterface::Exists(name.c_str()); }
 
 bool IsFolder(const std::string& name) { return MpPathInfo::Kind(name.c_str()) == MpPathKind::Directory; }
 
@@ -23,14 +22,19 @@ bool CanOpenForWriting(const std::string& name) {
     const bool existed = FileExists(name);
     // A probe that creates the file creates it exclusively: it must never remove a file that
     // another run created meanwhile.
-    int descriptor =
-        MpPlatformFileOpen(name.c_str(), kMpOpenWrite | kMpOpenCreate | (existed ? 0u : kMpOpenExclusive));
-    if (descriptor < 0) return false;
-    MpPlatformFileClose(descriptor);
-    if (!existed) MpPlatformRemoveFile(name.c_str());
+    try {
+        MpIOUnbuffered(name.c_str(), IO_WRITE | IO_CREATE | (existed ? 0u : IO_EXCLUSIVE)).Close();
+    } catch (const MpException&) {
+        return false;
+    }
+    try {
+        if (!existed) MpIOInterface::Delete(name.c_str());
+    } catch (const MpException&) {
+        // The file could be opened for writing; a test file left behind changes no answer.
+    }
     return true;
 }
 
-bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+bool StandardErrorIsTerminal() { return MpIODescriptor(MpIODescriptor::kStandardError).IsTerminal(); }
 
 }  // namespace lathwell::cli

@@ -3,7 +3,7 @@
 #include "ConversionFiles.h"
 #include "MpPathKind.h"
 #include "MpException.h"
-#include "MpPlatformFile.h"
+#include "MpIODescriptor.h"
 #include "SameFile.h"
 
 namespace lathwell::cli {
@@ -66,11 +66,11 @@ std::unique_ptr<RecordWriter> OpenStandardOutputWriter(const CliStreams& streams
 }
 
 bool StandardInputIsFile(const CliStreams& streams, const std::string& name) {
-    return streams.processStreams && IsSameFile(kMpStandardInput, name.c_str());
+    return streams.processStreams && IsSameFile(MpIODescriptor::kStandardInput, name.c_str());
 }
 
 bool StandardOutputIsFile(const CliStreams& streams, const std::string& name) {
-    return streams.processStreams && IsSameFile(kMpStandardOutput, name.c_str());
+    return streams.processStreams && IsSameFile(MpIODescriptor::kStandardOutput, name.c_str());
 }
 
 bool StandardStreamsAreOneFile(const CliStreams& streams) {

@@ -10,7 +10,7 @@
 #include "GzipRecordWriter.h"
 #include "MpFileName.h"
 #include "MpIO.h"
-#include "MpPlatformFile.h"
+#include "MpIODescriptor.h"
 #include "PlainLineReader.h"
 #include "PlainRecordWriter.h"
 
@@ -82,7 +82,7 @@ std::unique_ptr<LineReader> OpenFileLineReader(const char* fileName, bool blankU
 
 std::unique_ptr<LineReader> OpenLineReader(const char* name, bool blankUnprintable) {
     if (IsStandardStreamName(name)) {
-        return std::make_unique<DescriptorLineReader>(kMpStandardInput, "standard input", blankUnprintable);
+        return std::make_unique<DescriptorLineReader>(MpIODescriptor::kStandardInput, "standard input", blankUnprintable);
     }
     return OpenFileLineReader(name, blankUnprintable);
 }
@@ -94,7 +94,7 @@ std::unique_ptr<RecordWriter> OpenFileRecordWriter(const char* fileName, int32_t
 }
 
 std::unique_ptr<RecordWriter> OpenStandardOutput(int32_t recordLength) {
-    return std::make_unique<DescriptorRecordWriter>(kMpStandardOutput, "standard output", recordLength);
+    return std::make_unique<DescriptorRecordWriter>(MpIODescriptor::kStandardOutput, "standard output", recordLength);
 }
 
 }  // namespace lathwell

@@ -3,11 +3,12 @@
 //
 // Lines follow the plain-file rules (LF or CR LF; a lone CR is refused with ReadLine's message),
 // whatever the descriptor is: a pipe, a terminal or a redirected file. Reading goes through the
-// platform layer in the reader's large blocks. A failed read raises MpException
-// ("Reading <description> failed"). The descriptor belongs to the caller and stays open.
+// library in the reader's large blocks. A failed read raises MpException
+// ("Reading <description> failed -- <system reason>"). The descriptor belongs to the caller and stays open.
 #pragma once
 
 #include "LineReader.h"
+#include "MpIODescriptor.h"
 #include "MpString.h"
 
 namespace lathwell {
@@ -28,7 +29,7 @@ protected:
     int32_t ReadBlock(char* destination, int32_t capacity) override;
 
 private:
-    const int m_descriptor;
+    const MpIODescriptor m_descriptor;
     const MpString m_description;
     const int64_t m_size;
 };

@@ -1,8 +1,6 @@
 #include "DescriptorRecordWriter.h"
 
 #include "MpException.h"
-#include "MpPlatformFile.h"
-#include "SameFile.h"
 
 namespace lathwell {
 
@@ -14,12 +12,13 @@ DescriptorRecordWriter::~DescriptorRecordWriter() {
 }
 
 bool DescriptorRecordWriter::IsFile(const char* fileName) const {
-    return IsSameFile(m_descriptor, fileName);
+    return m_descriptor.IsSameFile(fileName);
 }
 
 void DescriptorRecordWriter::WriteBlock(const char* bytes, int64_t count) {
-    if (MpPlatformFileWrite(m_descriptor, bytes, count) != count) {
-        MpException::RaiseFormatted("Writing to %s failed", "DescriptorRecordWriter", m_description.GetCString());
+    if (!m_descriptor.Write(bytes, count)) {
+        MpException::RaiseFormattedWithSystemError("Writing to %s failed -- ", false, "DescriptorRecordWriter",
+                                                   m_description.GetCString());
     }
 }
 

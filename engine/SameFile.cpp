@@ -1,15 +1,16 @@
 #include "SameFile.h"
 
-#include "MpPlatformFile.h"
+#include "MpIODescriptor.h"
+#include "MpIOInterface.h"
 
 namespace lathwell {
 
 bool IsSameFile(const char* firstName, const char* secondName) {
-    return MpPlatformSameFile(firstName, secondName);
+    return MpIOInterface::IsSameFile(firstName, secondName);
 }
 
 bool IsSameFile(int descriptor, const char* name) {
-    return MpPlatformSameFileAsDescriptor(descriptor, name);
+    return MpIODescriptor(descriptor).IsSameFile(name);
 }
 
 }  // namespace lathwell

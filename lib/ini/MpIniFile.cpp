@@ -85,12 +85,8 @@ void MpIniFile::SetName(const char* sFileName, bool bCreateIfMissing, uint32_t u
                 const char* sGiven = sFileName == nullptr ? "" : sFileName;
                 MpFileException::RaiseFormatted("\"%s\" does not exist.", kClass, sGiven, sGiven);
             }
-            // Only a use that may write creates the file; a reader of a missing file sees an
-            // empty one and leaves the disk as it was.
-            if ((ulOpenFlags & IO_WRITE) == 0) {
-                m_io.Close();
-                return;
-            }
+            // Every use creates the missing file, readers too: a DD name that does not exist
+            // becomes an empty file, which its readers then find invalid.
             MpIOInterface::Create(sPath);
         }
         m_io.Open(sPath, ulOpenFlags);

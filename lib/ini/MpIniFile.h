@@ -39,9 +39,8 @@ public:
 
     // Stores the absolute path of sFileName and opens the I/O object on it with ulOpenFlags.
     // A missing file raises MpFileException "\"%s\" does not exist." unless bCreateIfMissing
-    // is set. With the flag set, a missing file is created empty when ulOpenFlags allow
-    // writing (IO_WRITE); a read-only use creates nothing: the file then reads as empty and
-    // the I/O object stays closed until Write creates the file. Call-path entry "SetName()".
+    // is set. With the flag set, a missing file is created empty whatever ulOpenFlags say (a
+    // reader too creates it). Call-path entry "SetName()".
     void SetName(const char* sFileName, bool bCreateIfMissing, uint32_t ulOpenFlags);
     // The absolute path (empty for a file object made without a name).
     const char* GetFileName() const { return m_sFileName.GetCString(); }
@@ -109,7 +108,8 @@ protected:
     virtual void CopyOver(const char* sTo, const char* sFrom);
 
 private:
-    // True when the named file has not been created yet (a read-only use of a missing file).
+    // True when no file is open and none exists under the name (a file object made without a
+    // name, or one whose file was removed behind it).
     bool HasNoFileYet() const;
     // Index of pSection among the sections that share its exact name, counting from the first.
     int32_t OccurrenceOfName(const MpIniSection* pSection) const;

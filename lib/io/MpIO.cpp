@@ -43,6 +43,7 @@ MpIO::MpIO()
       m_llBufferStart(0),
       m_bClean(true),
       m_bLoadPending(false),
+      m_bSequential(false),
       m_llLoadPosition(0) {}
 
 MpIO::MpIO(const char* sFile, unsigned uFlags) : MpIO() {
@@ -117,9 +118,16 @@ void MpIO::Open(const char* sFile, unsigned uFlags) {
         m_sFileName = sName;
         try {
             ResetBuffer();
-            if ((uFlags & IO_APPEND) && (uFlags & IO_WRITE)) SysFileSeek(0, kMpSeekFromEnd);
+            m_bSequential = MpPlatformFileSeek(m_iDescriptor, 0, kMpSeekFromCurrent) < 0;
+            if ((uFlags & IO_APPEND) && (uFlags & IO_WRITE) && !m_bSequential) SysFileSeek(0, kMpSeekFromEnd);
             CreateBaseLock();
-            FlushBuffer(true);
+            // A pipe is read only when something is read from it: a writer must not wait for
+            // input, nor take bytes meant for another reader.
+            if (m_bSequential) {
+                StartEmptyWindow();
+            } else {
+                FlushBuffer(true);
+            }
         } catch (...) {
             // An object whose open did not complete is left closed.
             DeleteLocks();
@@ -169,15 +177,17 @@ void MpIO::FlushBuffer(bool bRefill) {
 }
 
 void MpIO::StoreBuffer() {
-    int64_t llWritten = MpPlatformFileWriteAt(m_iDescriptor, m_pBuffer.get(), m_lValid, m_llBufferStart);
+    int64_t llWritten = m_bSequential ? MpPlatformFileWrite(m_iDescriptor, m_pBuffer.get(), m_lValid)
+                                      : MpPlatformFileWriteAt(m_iDescriptor, m_pBuffer.get(), m_lValid, m_llBufferStart);
+    // The system's reason (a full disk, a closed pipe) is what the user can act on.
     if (llWritten < 0) {
-        MpException::RaiseFormatted("Unable to write %d bytes at offset %lld of file \"%s\"", "MpIO",
-                                    m_lValid, Whole(m_llBufferStart), GetFileName());
+        MpException::RaiseFormattedWithSystemError("Unable to write %d bytes at offset %lld of file \"%s\" -- ", false,
+                                                   "MpIO", m_lValid, Whole(m_llBufferStart), GetFileName());
     }
     if (llWritten < m_lValid) {
-        MpException::RaiseFormatted("Only able to write %lld bytes of %d bytes at offset %lld of file \"%s\"",
-                                    "MpIO", Whole(llWritten), m_lValid, Whole(m_llBufferStart),
-                                    GetFileName());
+        MpException::RaiseFormattedWithSystemError(
+            "Only able to write %lld bytes of %d bytes at offset %lld of file \"%s\" -- ", false, "MpIO",
+            Whole(llWritten), m_lValid, Whole(m_llBufferStart), GetFileName());
     }
     m_llLoadPosition = m_llBufferStart + m_lValid;
     m_bClean = true;
@@ -188,10 +198,11 @@ void MpIO::LoadBuffer() {
     m_lPosition = 0;
     m_lValid = 0;
     m_bLoadPending = false;
-    int64_t llRead = MpPlatformFileReadAt(m_iDescriptor, m_pBuffer.get(), m_ulCapacity, m_llBufferStart);
+    int64_t llRead = m_bSequential ? MpPlatformFileRead(m_iDescriptor, m_pBuffer.get(), m_ulCapacity)
+                                   : MpPlatformFileReadAt(m_iDescriptor, m_pBuffer.get(), m_ulCapacity, m_llBufferStart);
     if (llRead < 0) {
-        MpException::RaiseFormatted("Unable to read %u bytes at offset %lld of file \"%s\"", "MpIO",
-                                    m_ulCapacity, Whole(m_llBufferStart), GetFileName());
+        MpException::RaiseFormattedWithSystemError("Unable to read %u bytes at offset %lld of file \"%s\" -- ", false,
+                                                   "MpIO", m_ulCapacity, Whole(m_llBufferStart), GetFileName());
     }
     m_lValid = static_cast<int32_t>(llRead);
     m_llLoadPosition = m_llBufferStart + llRead;

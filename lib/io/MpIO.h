@@ -7,6 +7,8 @@
 // directly. Positions and sizes are 64-bit. The object also owns its descriptor, its lock
 // records (MpIOInterfaceWithLocking) and its copy of the file name.
 //
+// A file that cannot seek (a pipe, a FIFO) is read or written straight through, in order.
+//
 // GetFileSize64 reports only what has been stored: data still in the buffer is not counted
 // until Flush, a seek out of the window, a full buffer or Close.
 //
@@ -142,8 +144,12 @@ private:
     nativeint m_llBufferStart;          // file offset of the buffer's first byte
     bool m_bClean;                      // the buffer holds no unwritten data
     bool m_bLoadPending;                // an empty window still has to be loaded for reading
+    // The file cannot seek (a pipe, a FIFO, a terminal): the buffer is loaded and stored in order
+    // at the descriptor's own position, so reading and writing straight through work; seeking
+    // outside the window and the positioned transfers fail with the system's reason.
+    bool m_bSequential;
     // Where the next load starts: the byte after the data last loaded or stored, or where the
-    // last system seek went. Transfers use explicit offsets, so this stands in for the
-    // descriptor's own position.
+    // last system seek went. Transfers of a file that can seek use explicit offsets, so this
+    // stands in for the descriptor's own position.
     nativeint m_llLoadPosition;
 };

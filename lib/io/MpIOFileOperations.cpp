@@ -67,6 +67,10 @@ bool MpIOInterface::IsRegularFile(const char* sFile) {
     return MpPlatformIsRegularFile(sFile);
 }
 
+bool MpIOInterface::IsSameFile(const char* sFirst, const char* sSecond) {
+    return MpPlatformSameFile(sFirst, sSecond);
+}
+
 nativeint MpIOInterface::GetFileSizeByName(const char* sFile) {
     return std::max<nativeint>(MpPlatformFileSizeByName(sFile), 0);
 }

@@ -96,6 +96,9 @@ public:
     static bool Exists(const char* sFile);
     // True when the path names a regular file (not a directory, device or pipe). Never fails.
     static bool IsRegularFile(const char* sFile);
+    // True when both names exist and are the same file (same device and inode), however they
+    // are spelt: relative names, "..", links. Never fails.
+    static bool IsSameFile(const char* sFirst, const char* sSecond);
     // The size of the file in bytes, or 0 when it cannot be examined. Never fails.
     static nativeint GetFileSizeByName(const char* sFile);
     // Moves sFrom to sTo; where the system cannot (another file system), copies and deletes.

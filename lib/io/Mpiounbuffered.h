@@ -1,3 +1,4 @@
+// The file name follows the library's own naming of this header, not the class name's casing.
 // MpIOUnbuffered: access to one named file without a buffer of its own. Every read, write and
 // seek goes straight to the operating system; the position is the descriptor's. The object owns
 // its descriptor, its lock records (MpIOInterfaceWithLocking) and its copy of the file name,

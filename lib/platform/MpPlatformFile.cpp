@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <map>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include <fcntl.h>
@@ -168,11 +169,48 @@ int64_t RangeEnd(int64_t llOffset, int64_t llLength) {
     return llLength > kOffsetLimit - llOffset ? kOffsetLimit : llOffset + llLength;
 }
 
+bool IsReadOnlyRegularFile(int iDescriptor) {
+    struct stat status;
+    int iMode = fcntl(iDescriptor, F_GETFL);
+    return iMode >= 0 && (iMode & O_ACCMODE) == O_RDONLY && fstat(iDescriptor, &status) == 0 &&
+           S_ISREG(status.st_mode);
+}
+
+// Linux grants exclusive byte-range locks only on descriptors open for writing, while the
+// library takes them on files it only reads. Files are opened for reading only (so a file that
+// is only read sees no write-close and needs no write permission); the first exclusive lock
+// asked of such a descriptor reopens the same file read-write in its place, at the same
+// position. The shared locks it holds are taken on the new open file before the old one goes
+// (shared locks never conflict with each other, so nothing can come between).
+bool ReopenForExclusiveLocks(int iDescriptor) {
+    std::string sSelf = "/proc/self/fd/" + std::to_string(iDescriptor);
+    int iWritable = OpenRetrying(sSelf.c_str(), O_CLOEXEC | O_RDWR);
+    if (iWritable < 0) return false;
+    off_t llPosition = lseek(iDescriptor, 0, SEEK_CUR);
+    bool bMoved = llPosition >= 0 && lseek(iWritable, llPosition, SEEK_SET) == llPosition;
+    for (const HeldLock& lock : LocksOf(iDescriptor)) {
+        if (!bMoved) break;
+        bMoved = SetKernelLevel(iWritable, lock.llStart, lock.llEnd, kShared, false) == MpPlatformLockResult::Taken;
+    }
+    int iError = errno;
+    if (!bMoved || dup3(iWritable, iDescriptor, O_CLOEXEC) < 0) {
+        if (bMoved) iError = errno;
+        close(iWritable);
+        errno = iError;
+        return false;
+    }
+    close(iWritable);
+    return true;
+}
+
 }  // namespace
 
 MpPlatformLockResult MpPlatformFileLock(int iDescriptor, int64_t llOffset, int64_t llLength,
                                         bool bExclusive, bool bWait) {
     if (!ValidRange(llOffset, llLength)) return MpPlatformLockResult::Failed;
+    if (bExclusive && IsReadOnlyRegularFile(iDescriptor) && !ReopenForExclusiveLocks(iDescriptor)) {
+        return MpPlatformLockResult::Failed;
+    }
     HeldLock wanted{llOffset, RangeEnd(llOffset, llLength), bExclusive};
     LockLevel wantedLevel = bExclusive ? kExclusive : kShared;
     HeldLocks held = LocksOf(iDescriptor);
@@ -253,22 +291,6 @@ int MpPlatformFileOpen(const char* pPath, unsigned uFlags) {
         close(iDescriptor);
         errno = iError;
         return -1;
-    }
-    // Linux grants exclusive byte-range locks only on descriptors open for writing, while the
-    // library takes them on files it only reads. So a regular file opened for reading is
-    // reopened read-write when the user may write it (the caller's flags still forbid writing
-    // through it). Only regular files: a FIFO or a terminal opened read-write would never see
-    // the end of its input.
-    if (bReadOnly && S_ISREG(status.st_mode)) {
-        int iWritable = OpenRetrying(pPath, (iOpenFlags & ~O_RDONLY) | O_RDWR);
-        struct stat reopened;
-        if (iWritable >= 0 && fstat(iWritable, &reopened) == 0 && reopened.st_dev == status.st_dev &&
-            reopened.st_ino == status.st_ino) {
-            close(iDescriptor);
-            iDescriptor = iWritable;
-        } else if (iWritable >= 0) {
-            close(iWritable);
-        }
     }
     return iDescriptor;
 }
@@ -406,6 +428,8 @@ bool MpPlatformSameFileAsDescriptor(int iDescriptor, const char* pPath) {
     if (fstat(iDescriptor, &described) != 0 || stat(pPath, &named) != 0) return false;
     return described.st_dev == named.st_dev && described.st_ino == named.st_ino;
 }
+
+bool MpPlatformIsTerminal(int iDescriptor) { return isatty(iDescriptor) == 1; }
 
 bool MpPlatformIgnoreBrokenPipes() {
     return signal(SIGPIPE, SIG_IGN) != SIG_ERR;

@@ -36,9 +36,9 @@ constexpr int kMpSeekFromEnd = 2;
 // other openers may read and write it; only byte-range locks exclude. A file created here is
 // readable and writable (0666 before the umask). kMpOpenAppend only matters to the caller,
 // which moves its position to the end: writes go where the caller's position says.
-// Without kMpOpenWrite the descriptor is still read-write when the user may write the file,
-// because Linux grants exclusive locks only on such descriptors; the caller must not write
-// through it. Exclusive locks on a file the user may not write fail with EACCES.
+// Without kMpOpenWrite the descriptor is read-only: reading needs no write permission and
+// closing it is no write. The first exclusive lock asked of it (see MpPlatformFileLock) reopens
+// the file read-write in its place.
 int MpPlatformFileOpen(const char* pPath, unsigned uFlags);
 
 // Closes the descriptor; its byte-range locks go with it. Returns false on failure.
@@ -84,6 +84,10 @@ enum class MpPlatformLockResult {
 // Locks belong to the open file (not to the process): another descriptor of the same file,
 // opened separately, conflicts like another process. The locks of one descriptor never
 // conflict with each other, whatever their overlap, and each is released on its own.
+// An exclusive lock on a regular file opened for reading first reopens that file read-write
+// under the same descriptor, at the same position, keeping its shared locks (Linux grants
+// exclusive locks only on descriptors open for writing); a user who may not write the file
+// gets Failed with EACCES.
 // REQUIRES: llOffset >= 0, llLength > 0 (else EINVAL); lock and unlock calls for one descriptor
 // come one at a time (the I/O object's mutex serialises them).
 MpPlatformLockResult MpPlatformFileLock(int iDescriptor, int64_t llOffset, int64_t llLength,
@@ -128,6 +132,9 @@ bool MpPlatformSameFile(const char* pFirst, const char* pSecond);
 // True when the open descriptor and pPath are the same file (same device and inode), such as
 // standard input redirected from that file; false when either cannot be examined.
 bool MpPlatformSameFileAsDescriptor(int iDescriptor, const char* pPath);
+
+// True when the open descriptor is a terminal.
+bool MpPlatformIsTerminal(int iDescriptor);
 
 // Lets a write to a pipe that nobody reads any more fail with EPIPE, like any other failed
 // write, instead of ending the process with SIGPIPE. Process-wide, for programs that write to

@@ -126,7 +126,7 @@ TEST_F(CliPad, FullDiskIsAFailureNotASuccess) {
     std::filesystem::create_symlink("/dev/full", dir_.File("full.txd.gz"));
     CliOutcome plain = Run({"pad", "in.txt", "/dev/full", "--length", "3", "--force", "--json"});
     EXPECT_EQ(plain.status, 1);
-    const std::string plainError = "Unable to write 8000 bytes at offset 0 of file \"/dev/full\"";
+    const std::string plainError = "Unable to write 8000 bytes at offset 0 of file \"/dev/full\" -- No space left on device";
     EXPECT_EQ(plain.err, "lathwell-cli: " + plainError + "\n");
     EXPECT_EQ(plain.out, StatisticsJson(3, Counts(1, 3, 3, 0, 0, 0, 0, 0), &plainError));
 
@@ -138,7 +138,7 @@ TEST_F(CliPad, FullDiskIsAFailureNotASuccess) {
     CliOutcome piped =
         RunCliProcess({"pad", "-", "-", "--length", "3"}, dir_.Path().string(), "abc\n", "/dev/full");
     EXPECT_EQ(piped.status, 1);
-    EXPECT_EQ(piped.err, "lathwell-cli: Writing to standard output failed\n" +
+    EXPECT_EQ(piped.err, "lathwell-cli: Writing to standard output failed -- No space left on device\n" +
                              StatisticsText(3, Counts(1, 3, 3, 0, 0, 0, 0, 0)));
 }
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "CliTestSupport.h"
-#include "MpPlatformFile.h"
+#include "MpIODescriptor.h"
 
 namespace lathwell::cli {
 
@@ -88,7 +88,7 @@ std::string Repeat(const std::string& text, int times) {
 class CliStream : public CliProcessTest {
 protected:
     // A child that stops reading its input must fail the test, not end the test program.
-    void SetUp() override { MpPlatformIgnoreBrokenPipes(); }
+    void SetUp() override { MpIODescriptor::IgnoreBrokenPipes(); }
 
     pid_t Start(const std::vector<std::string>& arguments, int in, int out,
                 const std::vector<std::string>& environment = {}) {
@@ -186,7 +186,7 @@ TEST_F(CliStream, AFullDeviceAsStandardOutputIsAFailure) {
     CliOutcome outcome =
         RunCliProcess({"pad", "in.txt", "-", "--length", "3"}, dir_.Path().string(), "", "/dev/full");
     EXPECT_EQ(outcome.status, 1);
-    EXPECT_EQ(outcome.err, "lathwell-cli: Writing to standard output failed\n" +
+    EXPECT_EQ(outcome.err, "lathwell-cli: Writing to standard output failed -- No space left on device\n" +
                                StatisticsText(3, Counts(2, 2, 3, 1, 0, 1, 0, 0)));
 }
 

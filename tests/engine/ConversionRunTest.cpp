@@ -203,7 +203,7 @@ TEST_F(ConversionRunTest, FullDiskIsAFailureNeverASuccess) {
     ConversionResult result = RunConversion(settings, observer);
     EXPECT_EQ(RunOutcome::Failed, result.outcome);
     // /dev/full reads as endless zeros, so the buffer that the open loads holds 8000 bytes.
-    EXPECT_EQ(MpString("Unable to write 8000 bytes at offset 0 of file \"/dev/full\""), result.message);
+    EXPECT_EQ(MpString("Unable to write 8000 bytes at offset 0 of file \"/dev/full\" -- No space left on device"), result.message);
     EXPECT_EQ(3, result.statistics.LinesProcessed);
 }
 

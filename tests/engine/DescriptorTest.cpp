@@ -147,7 +147,7 @@ TEST(DescriptorLineReader, FollowsThePlainRulesAndReportsAFailedRead) {
 
     Pipe unreadable;
     DescriptorLineReader wrongEnd(unreadable.WriteEnd(), "standard input", false);
-    EXPECT_EQ("Reading standard input failed", FailureOf([&] { wrongEnd.ReadLine(line); }));
+    EXPECT_EQ("Reading standard input failed -- Bad file descriptor", FailureOf([&] { wrongEnd.ReadLine(line); }));
 }
 
 TEST(DescriptorLineReader, KnowsTheRestOfARedirectedFileAndWhichFileItIs) {
@@ -194,13 +194,13 @@ TEST(DescriptorRecordWriter, HoldsRecordsUntilABlockIsFullThenWritesThemExactly)
 
 TEST(DescriptorRecordWriter, AFullDeviceIsAFailureNeverASuccess) {
     FileDescriptor full("/dev/full", O_WRONLY);
-    EXPECT_EQ("Writing to standard output failed", FailureOf([&] {
+    EXPECT_EQ("Writing to standard output failed -- No space left on device", FailureOf([&] {
                   DescriptorRecordWriter writer(full.Get(), "standard output", 3);
                   writer.WriteRecord("abc", 3);
                   writer.Close();
               }));
     // More than a block fails while writing, before the close.
-    EXPECT_EQ("Writing to the device failed", FailureOf([&] {
+    EXPECT_EQ("Writing to the device failed -- No space left on device", FailureOf([&] {
                   DescriptorRecordWriter writer(full.Get(), "the device", 1000);
                   for (int i = 0; i < 1000; ++i) writer.WriteRecord("x", 1);
                   ADD_FAILURE() << "a full block was kept back";

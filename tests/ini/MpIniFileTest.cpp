@@ -126,12 +126,13 @@ TEST_F(MpIniFileTest, MissingFileWithoutCreateFlagRaises) {
     }
 }
 
-TEST_F(MpIniFileTest, MissingFileIsNotCreatedByAReader) {
+TEST_F(MpIniFileTest, MissingFileIsCreatedEmptyByAReader) {
     std::string sPath = m_dir.File("missing.dd");
     MpIniFile file(sPath.c_str(), true, true, kReaderFlags);
     EXPECT_EQ(0, file.GetNumSections());
     EXPECT_EQ(0, file.GetSection("FileInfo")->GetInt("RecordLength", 0));
-    EXPECT_FALSE(MpIOInterface::Exists(sPath.c_str()));
+    EXPECT_TRUE(MpIOInterface::Exists(sPath.c_str()));
+    EXPECT_EQ("", TempDir::Read(sPath));
 }
 
 TEST_F(MpIniFileTest, MissingFileIsCreatedForAWriter) {

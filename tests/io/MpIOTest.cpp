@@ -4,6 +4,7 @@
 #include <random>
 #include <string>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -388,6 +389,38 @@ TEST(MpIO, EndOfFileCountsUnwrittenData) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Files that cannot seek
+// ---------------------------------------------------------------------------------------------
+
+// A FIFO is read and written in order, a buffer-full at a time. The test keeps one raw end of
+// the FIFO open so that its contents outlive the other end; they fit the pipe's capacity.
+TEST(MpIO, AFifoIsReadAndWrittenInOrder) {
+    TempDir dir;
+    const std::string path = dir.File("fifo");
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    const std::string text = std::string(20000, 'x') + "\nend\n";
+    int iReadEnd = open(path.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(iReadEnd, 0);
+
+    auto writer = std::make_unique<MpIO>(path.c_str(), kOutput);
+    writer->Write(text.data(), static_cast<int32_t>(text.size()));
+    writer->Close();
+    std::string written(text.size() + 1, '\0');
+    EXPECT_EQ(read(iReadEnd, written.data(), written.size()), static_cast<ssize_t>(text.size()));
+    EXPECT_EQ(written.substr(0, text.size()), text);
+
+    int iWriteEnd = open(path.c_str(), O_WRONLY);
+    ASSERT_EQ(write(iWriteEnd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    MpIO reader(path.c_str(), IO_READ);
+    close(iWriteEnd);
+    std::string received(text.size() + 1, '\0');
+    EXPECT_EQ(reader.Read(received.data(), static_cast<int32_t>(received.size()), false),
+              static_cast<int32_t>(text.size()));
+    EXPECT_EQ(received.substr(0, text.size()), text);
+    close(iReadEnd);
+}
+
+// ---------------------------------------------------------------------------------------------
 // Store failures
 // ---------------------------------------------------------------------------------------------
 
@@ -396,7 +429,7 @@ TEST(MpIO, AFailedStoreIsReportedAndTheDestructorStaysQuiet) {
     auto file = std::make_unique<MpIO>("/dev/full", IO_READ | IO_WRITE);
     file->Write("0123456789", 10);
     Failure failure = FailureOf([&] { file->Close(); });
-    EXPECT_EQ(failure.message, "Unable to write 8000 bytes at offset 0 of file \"/dev/full\"");
+    EXPECT_EQ(failure.message, "Unable to write 8000 bytes at offset 0 of file \"/dev/full\" -- No space left on device");
     EXPECT_EQ(failure.callpath, "Close() of MpIO");
     EXPECT_TRUE(file->GetIsOpen());  // closing again or destroying is still possible
     EXPECT_NO_THROW(file.reset());
@@ -404,7 +437,7 @@ TEST(MpIO, AFailedStoreIsReportedAndTheDestructorStaysQuiet) {
     MpIO writer("/dev/full", IO_READ | IO_WRITE);
     std::string block(8000, 'x');
     EXPECT_EQ(MessageOf([&] { writer.Write(block.data(), 8000); }),
-              "Unable to write 8000 bytes at offset 0 of file \"/dev/full\"");
+              "Unable to write 8000 bytes at offset 0 of file \"/dev/full\" -- No space left on device");
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -299,10 +299,21 @@ TEST_F(LockedFile, ClosingAnotherDescriptorKeepsTheLocks) {
     EXPECT_FALSE(OtherCanTake(0, 10, false));
 }
 
+// A file opened for reading stays read-only (no write permission needed, no write-close seen by
+// watchers) until an exclusive lock is asked of it; it then keeps its position and shared locks.
 TEST_F(LockedFile, AFileOpenedForReadingTakesExclusiveLocks) {
     Descriptor reader(m_path, kMpOpenRead);
+    EXPECT_EQ(fcntl(reader.Get(), F_GETFL) & O_ACCMODE, O_RDONLY);
+    ASSERT_EQ(MpPlatformFileSeek(reader.Get(), 2, kMpSeekFromStart), 2);
+    ASSERT_EQ(MpPlatformFileLock(reader.Get(), 20, 10, false, false), MpPlatformLockResult::Taken);
+    EXPECT_EQ(fcntl(reader.Get(), F_GETFL) & O_ACCMODE, O_RDONLY);
     ASSERT_EQ(MpPlatformFileLock(reader.Get(), 0, 10, true, false), MpPlatformLockResult::Taken);
+    EXPECT_EQ(fcntl(reader.Get(), F_GETFL) & O_ACCMODE, O_RDWR);
     EXPECT_FALSE(OtherCanTake(0, 10, false));
+    EXPECT_FALSE(OtherCanTake(25, 1, true));
+    EXPECT_TRUE(OtherCanTake(25, 1, false));
+    char rest[8];
+    EXPECT_EQ(MpPlatformFileRead(reader.Get(), rest, sizeof rest), 2);
 }
 
 TEST_F(LockedFile, UnlockingWhatIsNotHeldAndInvalidRangesFail) {
