@@ -21,76 +21,76 @@ constexpr int kCaptionGap = 3;
 // The property that remembers a control's designed rectangle.
 constexpr char kDesignRect[] = "designRect";
 
-int CaptionWidth(QWidget* pWidget) {
-    if (auto* pButton = qobject_cast<QPushButton*>(pWidget))
-        return pButton->fontMetrics().horizontalAdvance(pButton->text()) + 2 * kButtonFrame;
-    if (qobject_cast<QCheckBox*>(pWidget) || qobject_cast<QRadioButton*>(pWidget))
-        return pWidget->sizeHint().width();
-    if (auto* pLabel = qobject_cast<QLabel*>(pWidget))
-        return pLabel->wordWrap() ? 0 : pLabel->sizeHint().width();
+int CaptionWidth(QWidget* widget) {
+    if (auto* button = qobject_cast<QPushButton*>(widget))
+        return button->fontMetrics().horizontalAdvance(button->text()) + 2 * kButtonFrame;
+    if (qobject_cast<QCheckBox*>(widget) || qobject_cast<QRadioButton*>(widget))
+        return widget->sizeHint().width();
+    if (auto* label = qobject_cast<QLabel*>(widget))
+        return label->wordWrap() ? 0 : label->sizeHint().width();
     return 0;
 }
 
 }  // namespace
 
-QFont DesignFont(int iPoints) {
-    static const QString sFamily = QFontDatabase::families().contains("MS Sans Serif")
+QFont DesignFont(int points) {
+    static const QString family = QFontDatabase::families().contains("MS Sans Serif")
                                        ? QString("MS Sans Serif")
                                        : QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
-    QFont font(sFamily);
-    font.setPointSize(iPoints);
+    QFont font(family);
+    font.setPointSize(points);
     return font;
 }
 
-void PlaceControl(QWidget* pWidget, int iLeft, int iTop, int iWidth, int iHeight) {
-    pWidget->setProperty(kDesignRect, QRect(iLeft, iTop, iWidth, iHeight));
-    pWidget->setGeometry(iLeft, iTop, std::max(iWidth, CaptionWidth(pWidget)), iHeight);
+void PlaceControl(QWidget* widget, int left, int top, int width, int height) {
+    widget->setProperty(kDesignRect, QRect(left, top, width, height));
+    widget->setGeometry(left, top, std::max(width, CaptionWidth(widget)), height);
 }
 
-void PlaceAutoSizeLabel(QLabel* pLabel, int iLeft, int iTop) {
-    pLabel->move(iLeft, iTop);
-    pLabel->resize(pLabel->sizeHint());
+void PlaceAutoSizeLabel(QLabel* label, int left, int top) {
+    label->move(left, top);
+    label->resize(label->sizeHint());
 }
 
-void KeepLabelClearOf(QLabel* pLabel, const QWidget* pControl) {
-    const int iOverlap = pLabel->geometry().right() + 1 + kCaptionGap - pControl->x();
-    if (iOverlap > 0) pLabel->move(std::max(0, pLabel->x() - iOverlap), pLabel->y());
+void KeepLabelClearOf(QLabel* label, const QWidget* control) {
+    const int overlap = label->geometry().right() + 1 + kCaptionGap - control->x();
+    if (overlap > 0) label->move(std::max(0, label->x() - overlap), label->y());
 }
 
 void AlignCountColumn(const QList<QLabel*>& counts, const QList<const QLabel*>& captions) {
-    int iRight = 0;
+    int right = 0;
     for (qsizetype i = 0; i < counts.size(); ++i) {
         const QRect design = counts[i]->property(kDesignRect).toRect();
-        const int iText = CaptionWidth(counts[i]);
-        iRight = std::max({iRight, design.right() + 1,
-                           captions[i]->geometry().right() + 1 + kCaptionGap + iText});
+        const int textWidth = CaptionWidth(counts[i]);
+        right = std::max({right, design.right() + 1,
+                           captions[i]->geometry().right() + 1 + kCaptionGap + textWidth});
     }
-    for (QLabel* pCount : counts) {
-        const QRect design = pCount->property(kDesignRect).toRect();
-        const int iWidth = std::max(design.width(), CaptionWidth(pCount));
-        pCount->setGeometry(iRight - iWidth, design.top(), iWidth, design.height());
+    for (QLabel* count : counts) {
+        const QRect design = count->property(kDesignRect).toRect();
+        const int width = std::max(design.width(), CaptionWidth(count));
+        count->setGeometry(right - width, design.top(), width, design.height());
     }
 }
 
-void SetFittedText(QLabel* pLabel, const QString& sText) {
-    pLabel->setText(sText);
-    const QRect design = pLabel->property(kDesignRect).toRect();
-    const int iWidth = std::max(design.width(), CaptionWidth(pLabel));
-    const int iLeft =
-        pLabel->alignment() & Qt::AlignRight ? design.right() + 1 - iWidth : design.left();
-    pLabel->setGeometry(iLeft, design.top(), iWidth, design.height());
+void SetFittedText(QLabel* label, const QString& text) {
+    label->setText(text);
+    const QRect design = label->property(kDesignRect).toRect();
+    const int width = std::max(design.width(), CaptionWidth(label));
+    const int left =
+        label->alignment() & Qt::AlignRight ? design.right() + 1 - width : design.left();
+    label->setGeometry(left, design.top(), width, design.height());
 }
 
-void CentreOnScreen(QWidget* pWindow) {
-    if (const QScreen* pScreen = pWindow->screen())
-        pWindow->move(pScreen->availableGeometry().center() - pWindow->rect().center());
+void CentreOnScreen(QWidget* window) {
+    if (const QScreen* screen = window->screen())
+        window->move(screen->availableGeometry().center() - window->rect().center());
 }
 
-void SetClientSize(QWidget* pWindow, int iWidth, int iHeight) {
-    int iNeeded = iWidth;
-    for (QWidget* pChild : pWindow->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        if (!pChild->isWindow()) iNeeded = std::max(iNeeded, pChild->geometry().right() + 1);
-    pWindow->setFixedSize(iNeeded, iHeight);
+void SetClientSize(QWidget* window, int width, int height) {
+    int needed = width;
+    for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (!child->isWindow()) needed = std::max(needed, child->geometry().right() + 1);
+    window->setFixedSize(needed, height);
 }
 
 }  // namespace lathwell::app

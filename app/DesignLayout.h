@@ -16,22 +16,22 @@ class QWidget;
 namespace lathwell::app {
 
 // The design font at the given point size.
-QFont DesignFont(int iPoints);
+QFont DesignFont(int points);
 
 // Sets the widget's designed geometry, widened when its caption needs more room.
-void PlaceControl(QWidget* pWidget, int iLeft, int iTop, int iWidth, int iHeight);
+void PlaceControl(QWidget* widget, int left, int top, int width, int height);
 
 // A label sized to its caption, as an auto-sizing label is.
-void PlaceAutoSizeLabel(QLabel* pLabel, int iLeft, int iTop);
+void PlaceAutoSizeLabel(QLabel* label, int left, int top);
 
 // Moves a placed label that stands left of the control it names, and whose caption would run
 // into that control, to the left (not past the window's edge).
-void KeepLabelClearOf(QLabel* pLabel, const QWidget* pControl);
+void KeepLabelClearOf(QLabel* label, const QWidget* control);
 
 // Sets a label's text and fits its width again: at least the designed width, widened to the
 // text; a right-aligned label keeps its designed right edge, any other its left edge.
 // REQUIRES: the label was placed with PlaceControl.
-void SetFittedText(QLabel* pLabel, const QString& sText);
+void SetFittedText(QLabel* label, const QString& text);
 
 // Places right-aligned labels, each beside its caption, as one column: every label keeps its
 // designed width unless its text needs more, and all share the designed right edge unless a
@@ -40,9 +40,9 @@ void SetFittedText(QLabel* pLabel, const QString& sText);
 void AlignCountColumn(const QList<QLabel*>& counts, const QList<const QLabel*>& captions);
 
 // Moves the window to the middle of its screen.
-void CentreOnScreen(QWidget* pWindow);
+void CentreOnScreen(QWidget* window);
 
 // Gives the window the designed client size, widened to hold every child control.
-void SetClientSize(QWidget* pWindow, int iWidth, int iHeight);
+void SetClientSize(QWidget* window, int width, int height);
 
 }  // namespace lathwell::app

@@ -8,29 +8,29 @@
 
 namespace lathwell::app {
 
-void QtPrompter::ShowMessage(QWidget* pParent, const QString& sText, const QString& sCaption) {
-    QMessageBox box(QMessageBox::NoIcon, sCaption, sText, QMessageBox::Ok, pParent);
+void QtPrompter::ShowMessage(QWidget* parent, const QString& text, const QString& caption) {
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, parent);
     box.exec();
 }
 
-bool QtPrompter::AskYesNo(QWidget* pParent, const QString& sText, const QString& sCaption) {
-    QMessageBox box(QMessageBox::NoIcon, sCaption, sText, QMessageBox::Yes | QMessageBox::No,
-                    pParent);
+bool QtPrompter::AskYesNo(QWidget* parent, const QString& text, const QString& caption) {
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No,
+                    parent);
     return box.exec() == QMessageBox::Yes;
 }
 
-QString QtPrompter::ChooseOpenFile(QWidget* pParent, const FileDialogRequest& request) {
-    return RunFileDialog(pParent, request, false);
+QString QtPrompter::ChooseOpenFile(QWidget* parent, const FileDialogRequest& request) {
+    return RunFileDialog(parent, request, false);
 }
 
-QString QtPrompter::ChooseSaveFile(QWidget* pParent, const FileDialogRequest& request) {
-    return RunFileDialog(pParent, request, true);
+QString QtPrompter::ChooseSaveFile(QWidget* parent, const FileDialogRequest& request) {
+    return RunFileDialog(parent, request, true);
 }
 
 void QtPrompter::Beep() { QApplication::beep(); }
 
-QStringList QtPrompter::NameFilters(const QString& sFilter) {
-    const QStringList parts = sFilter.split('|');
+QStringList QtPrompter::NameFilters(const QString& filter) {
+    const QStringList parts = filter.split('|');
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QStringList patterns = parts[i + 1].split(';', Qt::SkipEmptyParts);
@@ -42,13 +42,14 @@ QStringList QtPrompter::NameFilters(const QString& sFilter) {
     return filters;
 }
 
-QString QtPrompter::RunFileDialog(QWidget* pParent, const FileDialogRequest& request, bool bSave) {
-    QFileDialog dialog(pParent);
+QString QtPrompter::RunFileDialog(QWidget* parent, const FileDialogRequest& request, bool save) {
+    QFileDialog dialog(parent);
     dialog.setNameFilters(NameFilters(request.filter));
     // The descriptions already name their patterns; Qt's own copy of them would repeat them.
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setDefaultSuffix(request.defaultSuffix);
-    if (bSave) {
+    if (!request.folder.isEmpty()) dialog.setDirectory(request.folder);
+    if (save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         // The Process command asks its own overwrite question.
         dialog.setOption(QFileDialog::DontConfirmOverwrite);

@@ -17,6 +17,7 @@ namespace lathwell::app {
 struct FileDialogRequest {
     QString filter;
     QString defaultSuffix;   // without the dot; added when the user types a name without one
+    QString folder;          // the folder the dialog starts in; empty for the dialog's own choice
     bool pathMustExist = false;  // the chosen folder must exist
     bool fileMustExist = false;  // the chosen file must exist
 };
@@ -26,12 +27,12 @@ public:
     virtual ~Prompter() = default;
 
     // A modal box with the text, the caption and an OK button.
-    virtual void ShowMessage(QWidget* pParent, const QString& sText, const QString& sCaption) = 0;
+    virtual void ShowMessage(QWidget* parent, const QString& text, const QString& caption) = 0;
     // A modal box with Yes and No buttons; true only when the answer is Yes.
-    virtual bool AskYesNo(QWidget* pParent, const QString& sText, const QString& sCaption) = 0;
+    virtual bool AskYesNo(QWidget* parent, const QString& text, const QString& caption) = 0;
     // The chosen file's full name, or an empty text when the dialog was cancelled.
-    virtual QString ChooseOpenFile(QWidget* pParent, const FileDialogRequest& request) = 0;
-    virtual QString ChooseSaveFile(QWidget* pParent, const FileDialogRequest& request) = 0;
+    virtual QString ChooseOpenFile(QWidget* parent, const FileDialogRequest& request) = 0;
+    virtual QString ChooseSaveFile(QWidget* parent, const FileDialogRequest& request) = 0;
     // The system's default beep (a key that was refused).
     virtual void Beep() = 0;
 };
@@ -39,17 +40,17 @@ public:
 // The real prompter: Qt message boxes and file dialogs.
 class QtPrompter : public Prompter {
 public:
-    void ShowMessage(QWidget* pParent, const QString& sText, const QString& sCaption) override;
-    bool AskYesNo(QWidget* pParent, const QString& sText, const QString& sCaption) override;
-    QString ChooseOpenFile(QWidget* pParent, const FileDialogRequest& request) override;
-    QString ChooseSaveFile(QWidget* pParent, const FileDialogRequest& request) override;
+    void ShowMessage(QWidget* parent, const QString& text, const QString& caption) override;
+    bool AskYesNo(QWidget* parent, const QString& text, const QString& caption) override;
+    QString ChooseOpenFile(QWidget* parent, const FileDialogRequest& request) override;
+    QString ChooseSaveFile(QWidget* parent, const FileDialogRequest& request) override;
     void Beep() override;
 
     // Turns "Description|p1;p2|..." into Qt name filters "Description (p1 p2)", one per entry.
-    static QStringList NameFilters(const QString& sFilter);
+    static QStringList NameFilters(const QString& filter);
 
 private:
-    QString RunFileDialog(QWidget* pParent, const FileDialogRequest& request, bool bSave);
+    QString RunFileDialog(QWidget* parent, const FileDialogRequest& request, bool save);
 };
 
 }  // namespace lathwell::app

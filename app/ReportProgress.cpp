@@ -1,7 +1,6 @@
 #include "ReportProgress.h"
 
 #include <QCoreApplication>
-#include <QProgressBar>
 
 #include <algorithm>
 #include <limits>
@@ -11,27 +10,26 @@
 
 namespace lathwell::app {
 
-ReportProgress::ReportProgress(TFormReport& report, Prompter& prompter, QWidget* pMessageParent,
-                               int iPumpIntervalMs)
+ReportProgress::ReportProgress(TFormReport& report, Prompter& prompter, QWidget* messageParent,
+                               int pumpIntervalMs)
     : m_report(report),
       m_prompter(prompter),
-      m_pMessageParent(pMessageParent),
-      m_iPumpIntervalMs(iPumpIntervalMs) {}
+      m_messageParent(messageParent),
+      m_pumpIntervalMs(pumpIntervalMs) {}
 
 void ReportProgress::RunStarting(int64_t inputBytes) {
-    const int64_t llTotal = std::max<int64_t>(inputBytes, 0);
-    m_iShift = 0;
-    while ((llTotal >> m_iShift) > std::numeric_limits<int>::max()) ++m_iShift;
-    m_report.pbStatus->setRange(0, static_cast<int>(llTotal >> m_iShift));
-    m_report.pbStatus->setValue(0);
+    const int64_t total = std::max<int64_t>(inputBytes, 0);
+    m_shift = 0;
+    while ((total >> m_shift) > std::numeric_limits<int>::max()) ++m_shift;
+    m_report.SetProgressMaximum(static_cast<int>(total >> m_shift));
 }
 
 bool ReportProgress::CancelRequested(int64_t bytesConsumed) {
-    if (!m_sincePump.isValid() || m_sincePump.elapsed() >= m_iPumpIntervalMs) {
-        QProgressBar* pBar = m_report.pbStatus;
-        // A bar ignores values beyond its maximum; a full bar is the truth then.
-        const int64_t llPosition = std::max<int64_t>(bytesConsumed, 0) >> m_iShift;
-        pBar->setValue(static_cast<int>(std::min<int64_t>(llPosition, pBar->maximum())));
+    if (!m_sincePump.isValid() || m_sincePump.elapsed() >= m_pumpIntervalMs) {
+        // A position past the bar's end (the file grew) shows a full bar.
+        const int64_t position = std::max<int64_t>(bytesConsumed, 0) >> m_shift;
+        m_report.SetProgressPosition(
+            static_cast<int>(std::min<int64_t>(position, std::numeric_limits<int>::max())));
         QCoreApplication::processEvents();
         m_sincePump.start();
     }
@@ -39,7 +37,7 @@ bool ReportProgress::CancelRequested(int64_t bytesConsumed) {
 }
 
 void ReportProgress::ReportFailure(const char* message) {
-    m_prompter.ShowMessage(m_pMessageParent, QString::fromLocal8Bit(message), "Error");
+    m_prompter.ShowMessage(m_messageParent, QString::fromLocal8Bit(message), "Error");
 }
 
 }  // namespace lathwell::app

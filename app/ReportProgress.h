@@ -30,22 +30,22 @@ class ReportProgress : public ConversionObserver {
 public:
     static constexpr int kPumpIntervalMs = 25;
 
-    ReportProgress(TFormReport& report, Prompter& prompter, QWidget* pMessageParent,
-                   int iPumpIntervalMs = kPumpIntervalMs);
+    ReportProgress(TFormReport& report, Prompter& prompter, QWidget* messageParent,
+                   int pumpIntervalMs = kPumpIntervalMs);
 
     void RunStarting(int64_t inputBytes) override;
     bool CancelRequested(int64_t bytesConsumed) override;
     void ReportFailure(const char* message) override;
 
     // How far a byte count is shifted right to fit the progress bar (for tests).
-    int Shift() const { return m_iShift; }
+    int Shift() const { return m_shift; }
 
 private:
     TFormReport& m_report;
     Prompter& m_prompter;
-    QWidget* m_pMessageParent;
-    const int m_iPumpIntervalMs;
-    int m_iShift = 0;
+    QWidget* m_messageParent;
+    const int m_pumpIntervalMs;
+    int m_shift = 0;
     QElapsedTimer m_sincePump;  // invalid until the first pump, so the first line pumps
 };
 

@@ -6,9 +6,6 @@
 #include <QSignalBlocker>
 #include <QTreeWidget>
 
-#include <algorithm>
-#include <cstdlib>
-
 #include "CsvReadiness.h"
 #include "DesignLayout.h"
 #include "FieldMatcher.h"
@@ -30,89 +27,90 @@ constexpr int kSectionColumnWidth = 1;
 enum InputColumn { kInputField = 0, kOutputField = 1 };
 enum DDColumn { kDDName = 0, kDDPosition = 1, kDDSection = 2 };
 
-QString Text(const char* pBytes) { return QString::fromLocal8Bit(pBytes); }
+QString Text(const char* bytes) { return QString::fromLocal8Bit(bytes); }
 
-QTreeWidget* MakeList(QWidget* pParent, const char* pName, const QStringList& columns) {
-    auto* pList = new QTreeWidget(pParent);
-    pList->setObjectName(pName);
-    pList->setRootIsDecorated(false);
-    pList->setSelectionMode(QAbstractItemView::SingleSelection);
-    pList->setSelectionBehavior(QAbstractItemView::SelectRows);
-    pList->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    pList->setHeaderLabels(columns);
-    pList->header()->setStretchLastSection(false);
-    pList->header()->setSectionsMovable(false);
-    return pList;
+QTreeWidget* MakeList(QWidget* parent, const char* name, const QStringList& columns) {
+    auto* list = new QTreeWidget(parent);
+    list->setObjectName(name);
+    list->setRootIsDecorated(false);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setHeaderLabels(columns);
+    list->header()->setStretchLastSection(false);
+    list->header()->setSectionsMovable(false);
+    return list;
 }
 
 }  // namespace
 
-TFormFieldSelect::TFormFieldSelect(QWidget* pOwner, Prompter& prompter, bool bPopulationMode,
-                                   MpVector<int16_t>& fieldPositions, const QString& sDDFile,
-                                   const QString& sInputFile)
-    : QDialog(pOwner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+TFormFieldSelect::TFormFieldSelect(QWidget* owner, Prompter& prompter, bool populationMode,
+                                   MpVector<int16_t>& fieldPositions, const QString& ddFile,
+                                   const QString& inputFile)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       m_prompter(prompter),
-      m_sDDFile(sDDFile),
-      m_sInputFile(sInputFile),
-      m_bPopulationMode(bPopulationMode),
-      m_fieldPositions(fieldPositions) {
+      m_ddFile(ddFile),
+      m_inputFile(inputFile),
+      m_populationMode(populationMode),
+      m_fieldPositions(fieldPositions),
+      m_selection(fieldPositions) {
     setObjectName("FormFieldSelect");
     setWindowTitle("Select Output Fields");
     setFont(DesignFont(8));
 
-    Label2 = new QLabel(
+    m_ui.Label2 = new QLabel(
         "Match each Input Field with an Output  Field  from the DD File.  All unmatched fields "
         "will be ignored.",
         this);
-    Label2->setObjectName("Label2");
-    Label2->setWordWrap(true);
-    PlaceControl(Label2, 8, 8, 691, 30);
+    m_ui.Label2->setObjectName("Label2");
+    m_ui.Label2->setWordWrap(true);
+    PlaceControl(m_ui.Label2, 8, 8, 691, 30);
 
-    PBRecordOK = new QPushButton("OK", this);
-    PBRecordOK->setObjectName("PBRecordOK");
-    PBRecordOK->setDefault(true);
-    PlaceControl(PBRecordOK, 536, 449, 75, 25);
-    Button1 = new QPushButton("Cancel", this);
-    Button1->setObjectName("Button1");
-    Button1->setAutoDefault(false);
-    PlaceControl(Button1, 624, 449, 75, 25);
+    m_ui.PBRecordOK = new QPushButton("OK", this);
+    m_ui.PBRecordOK->setObjectName("PBRecordOK");
+    m_ui.PBRecordOK->setDefault(true);
+    PlaceControl(m_ui.PBRecordOK, 536, 449, 75, 25);
+    m_ui.Button1 = new QPushButton("Cancel", this);
+    m_ui.Button1->setObjectName("Button1");
+    m_ui.Button1->setAutoDefault(false);
+    PlaceControl(m_ui.Button1, 624, 449, 75, 25);
 
-    lvFields = MakeList(this, "lvFields", {"Input Field", "Output Field"});
-    lvFields->setColumnWidth(kInputField, kNameColumnWidth);
-    lvFields->setColumnWidth(kOutputField, kNameColumnWidth);
-    lvFields->header()->setSectionsClickable(false);
-    PlaceControl(lvFields, 8, kListTop, 356, kListHeight);
+    m_ui.lvFields = MakeList(this, "lvFields", {"Input Field", "Output Field"});
+    m_ui.lvFields->setColumnWidth(kInputField, kNameColumnWidth);
+    m_ui.lvFields->setColumnWidth(kOutputField, kNameColumnWidth);
+    m_ui.lvFields->header()->setSectionsClickable(false);
+    PlaceControl(m_ui.lvFields, 8, kListTop, 356, kListHeight);
 
-    PBIgnore = new QPushButton("< Ignore", this);
-    PBIgnore->setObjectName("PBIgnore");
-    PBIgnore->setAutoDefault(false);
-    PlaceControl(PBIgnore, 370, 212, 58, 25);
-    PBUpdate = new QPushButton("< Update", this);
-    PBUpdate->setObjectName("PBUpdate");
-    PBUpdate->setAutoDefault(false);
-    PlaceControl(PBUpdate, 370, 180, 58, 25);
+    m_ui.PBIgnore = new QPushButton("< Ignore", this);
+    m_ui.PBIgnore->setObjectName("PBIgnore");
+    m_ui.PBIgnore->setAutoDefault(false);
+    PlaceControl(m_ui.PBIgnore, 370, 212, 58, 25);
+    m_ui.PBUpdate = new QPushButton("< Update", this);
+    m_ui.PBUpdate->setObjectName("PBUpdate");
+    m_ui.PBUpdate->setAutoDefault(false);
+    PlaceControl(m_ui.PBUpdate, 370, 180, 58, 25);
 
-    lvDDFields = MakeList(this, "lvDDFields", {"Available DD Fields", "Position", "Section"});
-    lvDDFields->setColumnWidth(kDDName, kDDNameColumnWidth);
-    lvDDFields->setColumnWidth(kDDPosition, kPositionColumnWidth);
-    lvDDFields->header()->setMinimumSectionSize(kSectionColumnWidth);
-    lvDDFields->setColumnWidth(kDDSection, kSectionColumnWidth);
+    m_ui.lvDDFields = MakeList(this, "lvDDFields", {"Available DD Fields", "Position", "Section"});
+    m_ui.lvDDFields->setColumnWidth(kDDName, kDDNameColumnWidth);
+    m_ui.lvDDFields->setColumnWidth(kDDPosition, kPositionColumnWidth);
+    m_ui.lvDDFields->header()->setMinimumSectionSize(kSectionColumnWidth);
+    m_ui.lvDDFields->setColumnWidth(kDDSection, kSectionColumnWidth);
     // Sorting is this dialog's own (by number for Position and Section), not the view's.
-    lvDDFields->setSortingEnabled(false);
-    lvDDFields->header()->setSectionsClickable(true);
-    lvDDFields->header()->setSortIndicatorShown(false);
-    PlaceControl(lvDDFields, 434, kListTop, 265, kListHeight);
+    m_ui.lvDDFields->setSortingEnabled(false);
+    m_ui.lvDDFields->header()->setSectionsClickable(true);
+    m_ui.lvDDFields->header()->setSortIndicatorShown(false);
+    PlaceControl(m_ui.lvDDFields, 434, kListTop, 265, kListHeight);
 
     SetClientSize(this, kClientWidth, kClientHeight);
 
-    connect(PBRecordOK, &QPushButton::clicked, this, &TFormFieldSelect::PBRecordOKClick);
-    connect(Button1, &QPushButton::clicked, this, &TFormFieldSelect::Button1Click);
-    connect(PBIgnore, &QPushButton::clicked, this, &TFormFieldSelect::PBIgnoreClick);
-    connect(PBUpdate, &QPushButton::clicked, this, &TFormFieldSelect::PBUpdateClick);
-    connect(lvFields, &QTreeWidget::itemClicked, this, &TFormFieldSelect::lvFieldsClick);
-    connect(lvDDFields, &QTreeWidget::itemSelectionChanged, this,
+    connect(m_ui.PBRecordOK, &QPushButton::clicked, this, &TFormFieldSelect::PBRecordOKClick);
+    connect(m_ui.Button1, &QPushButton::clicked, this, &TFormFieldSelect::Button1Click);
+    connect(m_ui.PBIgnore, &QPushButton::clicked, this, &TFormFieldSelect::PBIgnoreClick);
+    connect(m_ui.PBUpdate, &QPushButton::clicked, this, &TFormFieldSelect::PBUpdateClick);
+    connect(m_ui.lvFields, &QTreeWidget::itemClicked, this, &TFormFieldSelect::lvFieldsClick);
+    connect(m_ui.lvDDFields, &QTreeWidget::itemSelectionChanged, this,
             &TFormFieldSelect::lvDDFieldsSelectItem);
-    connect(lvDDFields->header(), &QHeaderView::sectionClicked, this,
+    connect(m_ui.lvDDFields->header(), &QHeaderView::sectionClicked, this,
             &TFormFieldSelect::lvDDFieldsColumnClick);
 }
 
@@ -120,9 +118,9 @@ int TFormFieldSelect::ShowModal() {
     // Activation comes once the dialog is shown, from inside its event loop; a failure must
     // not travel through the loop, so it is kept and raised after it.
     QMetaObject::invokeMethod(this, &TFormFieldSelect::Activate, Qt::QueuedConnection);
-    const int iResult = exec();
+    const int result = exec();
     if (m_activationFailure) std::rethrow_exception(m_activationFailure);
-    return iResult;
+    return result;
 }
 
 void TFormFieldSelect::Activate() {
@@ -134,150 +132,119 @@ void TFormFieldSelect::Activate() {
     }
 }
 
-void TFormFieldSelect::ShowError(const QString& sText, const char* pCaption) {
-    m_prompter.ShowMessage(this, sText, pCaption);
+void TFormFieldSelect::ShowError(const QString& text, const char* caption) {
+    m_prompter.ShowMessage(this, text, caption);
 }
 
 void TFormFieldSelect::FormActivate() {
-    DDFile ddFile(m_sDDFile.toLocal8Bit().constData());
-    const bool bDDFileValid = IsUsableDDFile(ddFile);
-    if (bDDFileValid) {
-        for (const AvailableField& field : ddFile.GetAvailableFields(m_bPopulationMode)) {
-            auto* pItem = new QTreeWidgetItem(lvDDFields);
-            pItem->setText(kDDName, Text(field.shownName.GetCString()));
-            pItem->setText(kDDPosition, Text(field.position.GetCString()));
-            pItem->setText(kDDSection, QString::number(field.sectionIndex));
-        }
+    DDFile ddFile(m_ddFile.toLocal8Bit().constData());
+    const bool ddFileValid = IsUsableDDFile(ddFile);
+    if (ddFileValid) {
+        m_selection.SetOfferedFields(ddFile.GetAvailableFields(m_populationMode));
         // The fields appear in ascending order of position.
-        m_lSortColumn = kDDPosition;
+        m_sortColumn = kDDPosition;
         SortDDFields();
     } else {
         ShowError(kInvalidDDFileMessage);
     }
 
     const std::vector<ColumnHeader> headers =
-        ReadCsvHeader(m_sInputFile.toLocal8Bit().constData()).columns;
+        ReadCsvHeader(m_inputFile.toLocal8Bit().constData()).columns;
     if (!IsUsableCsvHeader(headers)) {
         ShowError(kNotValidCsvFileMessage);
         return;
     }
-    if (!bDDFileValid) return;
+    if (!ddFileValid) return;
 
     for (const ColumnHeader& header : headers) {
         if (header.blank)
             ShowError(kBlankColumnHeaderMessage);
-        new QTreeWidgetItem(lvFields, {Text(header.text.GetCString()), QString()});
     }
     // Columns the map already covers keep their entries; the others are matched by name
     // against the fields in the order they are listed.
-    const size_t ulKnown = m_fieldPositions.size();
-    const std::vector<AvailableField> fields = ListedFields();
-    MatchNewColumns(headers, fields, m_fieldPositions);
-    for (size_t i = 0; i < headers.size(); ++i) {
-        const int16_t sEntry = m_fieldPositions[i];
-        if (sEntry < 0) continue;
-        QString sOutputField;
-        if (i < ulKnown) {
-            sOutputField = Text(ddFile.GetFieldName(sEntry).GetCString());
-        } else {
-            const auto match = std::find_if(fields.begin(), fields.end(),
-                                            [sEntry](const AvailableField& field) {
-                                                return field.sectionIndex == sEntry;
-                                            });
-            if (match != fields.end()) sOutputField = Text(match->shownName.GetCString());
-        }
-        lvFields->topLevelItem(static_cast<int>(i))->setText(kOutputField, sOutputField);
+    m_selection.SetColumns(headers, ddFile);
+    ShowColumns();
+}
+
+void TFormFieldSelect::ShowOfferedFields() {
+    m_ui.lvDDFields->clear();
+    for (const AvailableField& field : m_selection.OfferedFields()) {
+        auto* item = new QTreeWidgetItem(m_ui.lvDDFields);
+        item->setText(kDDName, Text(field.shownName.GetCString()));
+        item->setText(kDDPosition, Text(field.position.GetCString()));
+        item->setText(kDDSection, QString::number(field.sectionIndex));
     }
 }
 
-std::vector<AvailableField> TFormFieldSelect::ListedFields() const {
-    std::vector<AvailableField> fields;
-    for (int i = 0; i < lvDDFields->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* pItem = lvDDFields->topLevelItem(i);
-        AvailableField field;
-        field.shownName = pItem->text(kDDName).toLocal8Bit().constData();
-        field.position = pItem->text(kDDPosition).toLocal8Bit().constData();
-        field.sectionIndex = pItem->text(kDDSection).toInt();
-        fields.push_back(field);
-    }
-    return fields;
+void TFormFieldSelect::ShowColumns() {
+    m_ui.lvFields->clear();
+    for (const ColumnHeader& header : m_selection.Columns())
+        new QTreeWidgetItem(m_ui.lvFields, {Text(header.text.GetCString()), QString()});
+    for (int i = 0; i < m_ui.lvFields->topLevelItemCount(); ++i) ShowOutputField(i);
+}
+
+void TFormFieldSelect::ShowOutputField(int column) {
+    m_ui.lvFields->topLevelItem(column)->setText(
+        kOutputField, Text(m_selection.OutputField(column).GetCString()));
 }
 
 void TFormFieldSelect::SortDDFields() {
-    std::vector<AvailableField> fields = ListedFields();
-    SortAvailableFields(fields, static_cast<FieldListColumn>(m_lSortColumn));
+    const int selected = SelectedRow(m_ui.lvDDFields);
+    const int32_t selectedSection =
+        selected < 0 ? -1 : m_selection.OfferedFields()[selected].sectionIndex;
+    m_selection.SortOfferedFields(static_cast<FieldListColumn>(m_sortColumn));
 
     // Reordering is not a change of selection: the handlers must not hear of it.
-    const QSignalBlocker blocker(lvDDFields);
-    QTreeWidgetItem* pSelected = lvDDFields->selectedItems().value(0);
-    QList<QTreeWidgetItem*> items;
-    while (lvDDFields->topLevelItemCount() > 0) items << lvDDFields->takeTopLevelItem(0);
-    for (const AvailableField& field : fields) {
-        const QString sSection = QString::number(field.sectionIndex);
-        const auto item = std::find_if(items.begin(), items.end(), [&](QTreeWidgetItem* pItem) {
-            return pItem->text(kDDSection) == sSection;
-        });
-        lvDDFields->addTopLevelItem(*item);
-        items.erase(item);
-    }
-    if (pSelected) pSelected->setSelected(true);
+    const QSignalBlocker blocker(m_ui.lvDDFields);
+    ShowOfferedFields();
+    const std::vector<AvailableField>& fields = m_selection.OfferedFields();
+    for (size_t i = 0; i < fields.size(); ++i)
+        if (fields[i].sectionIndex == selectedSection)
+            m_ui.lvDDFields->topLevelItem(static_cast<int>(i))->setSelected(true);
 }
 
-int TFormFieldSelect::SelectedColumn() const {
-    const QList<QTreeWidgetItem*> selected = lvFields->selectedItems();
-    return selected.size() == 1 ? lvFields->indexOfTopLevelItem(selected.first()) : -1;
+int TFormFieldSelect::SelectedRow(const QTreeWidget* list) {
+    const QList<QTreeWidgetItem*> selected = list->selectedItems();
+    return selected.size() == 1 ? list->indexOfTopLevelItem(selected.first()) : -1;
 }
 
 void TFormFieldSelect::lvFieldsClick() {
-    const int iColumn = SelectedColumn();
-    if (iColumn < 0) return;
-    const int16_t sEntry = m_fieldPositions[iColumn];
-    if (sEntry >= 0) {
-        const QString sSection = QString::number(sEntry);
-        for (int i = 0; i < lvDDFields->topLevelItemCount(); ++i) {
-            QTreeWidgetItem* pItem = lvDDFields->topLevelItem(i);
-            if (pItem->text(kDDSection) == sSection) {
-                lvDDFields->setCurrentItem(pItem);
-                return;
-            }
-        }
-    }
-    lvDDFields->clearSelection();
+    const int column = SelectedRow(m_ui.lvFields);
+    if (column < 0) return;
+    const int32_t listed = m_selection.ListedFieldOf(column);
+    if (listed >= 0)
+        m_ui.lvDDFields->setCurrentItem(m_ui.lvDDFields->topLevelItem(listed));
+    else
+        m_ui.lvDDFields->clearSelection();
 }
 
 void TFormFieldSelect::PBIgnoreClick() {
-    const int iColumn = SelectedColumn();
-    if (iColumn < 0) return;
-    lvDDFields->clearSelection();
-    lvFields->topLevelItem(iColumn)->setText(kOutputField, QString());
-    m_fieldPositions[iColumn] = -1;
+    const int column = SelectedRow(m_ui.lvFields);
+    if (column < 0) return;
+    m_ui.lvDDFields->clearSelection();
+    m_selection.Ignore(column);
+    ShowOutputField(column);
 }
 
 void TFormFieldSelect::PBUpdateClick() {
-    const int iColumn = SelectedColumn();
-    const QList<QTreeWidgetItem*> selectedFields = lvDDFields->selectedItems();
-    if (iColumn < 0 || selectedFields.size() != 1) return;
-    // A blank-header column can never be matched.
-    QTreeWidgetItem* pColumn = lvFields->topLevelItem(iColumn);
-    if (pColumn->text(kInputField) == kBlankColumnHeader) return;
-    const QTreeWidgetItem* pField = selectedFields.first();
-    m_fieldPositions[iColumn] = static_cast<int16_t>(
-        std::atoi(pField->text(kDDSection).toLocal8Bit().constData()));
-    pColumn->setText(kOutputField, pField->text(kDDName));
+    const int column = SelectedRow(m_ui.lvFields);
+    const int field = SelectedRow(m_ui.lvDDFields);
+    if (column < 0 || field < 0) return;
+    if (m_selection.Update(column, field)) ShowOutputField(column);
 }
 
 void TFormFieldSelect::lvDDFieldsSelectItem() {
-    const int iColumn = SelectedColumn();
-    if (iColumn < 0 || lvDDFields->selectedItems().size() != 1) return;
+    const int column = SelectedRow(m_ui.lvFields);
+    if (column < 0 || SelectedRow(m_ui.lvDDFields) < 0) return;
     // A column that already has a field changes only through "< Update" or "< Ignore".
-    if (lvFields->topLevelItem(iColumn)->text(kOutputField).isEmpty()) PBUpdateClick();
+    if (m_selection.OutputField(column).IsEmpty()) PBUpdateClick();
 }
 
-void TFormFieldSelect::lvDDFieldsColumnClick(int iColumn) {
-    const QString sCaption = lvDDFields->headerItem()->text(iColumn);
-    for (int i = 0; i < lvDDFields->columnCount(); ++i) {
-        if (lvDDFields->headerItem()->text(i) == sCaption) {
-            m_lSortColumn = i;
+void TFormFieldSelect::lvDDFieldsColumnClick(int column) {
+    const QString caption = m_ui.lvDDFields->headerItem()->text(column);
+    for (int i = 0; i < m_ui.lvDDFields->columnCount(); ++i) {
+        if (m_ui.lvDDFields->headerItem()->text(i) == caption) {
+            m_sortColumn = i;
             break;
         }
     }

@@ -1,14 +1,25 @@
 #include "main_form.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QDropEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QShortcut>
+#include <QUrl>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "ConversionRun.h"
@@ -55,30 +66,37 @@ const char kRecordLengthHelp[] =
     "8,192 - Household survey record";
 
 // Names go to the library as the platform's 8-bit text.
-QByteArray Bytes(const QString& sText) { return sText.toLocal8Bit(); }
-QString Text(const char* pBytes) { return QString::fromLocal8Bit(pBytes); }
+QByteArray Bytes(const QString& text) { return text.toLocal8Bit(); }
+QString Text(const char* bytes) { return QString::fromLocal8Bit(bytes); }
 
-bool EndsWithCsv(const QString& sName) { return sName.toUpper().endsWith(".CSV"); }
+bool EndsWithCsv(const QString& name) { return name.toUpper().endsWith(".CSV"); }
 
 // The standard decimal conversion: leading white space, an optional sign, digits up to the
 // first other character ("12.5" gives 12, an empty text 0).
-int32_t DecimalValue(const QString& sText) {
-    const long long llValue = std::strtoll(Bytes(sText).constData(), nullptr, 10);
+int32_t DecimalValue(const QString& text) {
+    const long long value = std::strtoll(Bytes(text).constData(), nullptr, 10);
     return static_cast<int32_t>(
-        std::min<long long>(std::max<long long>(llValue, INT32_MIN), INT32_MAX));
+        std::min<long long>(std::max<long long>(value, INT32_MIN), INT32_MAX));
 }
 
 // The full name of a file name, made absolute against the current folder.
-QString FullName(const QString& sName) { return Text(MpFileName(Bytes(sName).constData()).GetFullPath()); }
+QString FullName(const QString& name) { return Text(MpFileName(Bytes(name).constData()).GetFullPath()); }
 
-bool HasFolderSeparator(const QString& sName) {
-    return sName.contains('/') || sName.contains('\\');
+bool HasFolderSeparator(const QString& name) {
+    return name.contains('/') || name.contains('\\');
 }
 
+
+// A character a key types, as opposed to the control codes of editing keys and shortcuts.
+bool IsTypedCharacter(QChar c) { return c.isPrint(); }
+
+// A character the record length box accepts from a key or the clipboard.
+bool IsLengthCharacter(QChar c) { return (c >= '0' && c <= '9') || c == '.'; }
+
 // A focus change inside the window, as opposed to the whole window losing the focus.
-bool IsExit(const QEvent* pEvent) {
-    if (pEvent->type() != QEvent::FocusOut) return false;
-    const Qt::FocusReason reason = static_cast<const QFocusEvent*>(pEvent)->reason();
+bool IsExit(const QEvent* event) {
+    if (event->type() != QEvent::FocusOut) return false;
+    const Qt::FocusReason reason = static_cast<const QFocusEvent*>(event)->reason();
     return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
            reason != Qt::MenuBarFocusReason;
 }
@@ -97,122 +115,165 @@ void TForm1::CreateControls() {
     setWindowTitle("Lathwell Version 1.8");
     setFont(DesignFont(8));
 
-    auto makeEdit = [this](const char* pName, int iLeft, int iTop, int iWidth, int iHeight) {
-        auto* pEdit = new QLineEdit(this);
-        pEdit->setObjectName(pName);
-        PlaceControl(pEdit, iLeft, iTop, iWidth, iHeight);
-        return pEdit;
+    auto makeEdit = [this](const char* name, int left, int top, int width, int height) {
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(name);
+        PlaceControl(edit, left, top, width, height);
+        return edit;
     };
-    auto makeButton = [this](const char* pName, const char* pCaption, int iLeft, int iTop,
-                             int iWidth, int iHeight) {
-        auto* pButton = new QPushButton(pCaption, this);
-        pButton->setObjectName(pName);
-        pButton->setAutoDefault(false);
-        PlaceControl(pButton, iLeft, iTop, iWidth, iHeight);
-        return pButton;
+    auto makeButton = [this](const char* name, const char* caption, int left, int top,
+                             int width, int height) {
+        auto* button = new QPushButton(caption, this);
+        button->setObjectName(name);
+        button->setAutoDefault(false);
+        PlaceControl(button, left, top, width, height);
+        return button;
     };
-    auto makeLabel = [this](const char* pName, const char* pCaption, int iLeft, int iTop) {
-        auto* pLabel = new QLabel(pCaption, this);
-        pLabel->setObjectName(pName);
-        PlaceAutoSizeLabel(pLabel, iLeft, iTop);
-        return pLabel;
+    auto makeLabel = [this](const char* name, const char* caption, int left, int top) {
+        auto* label = new QLabel(caption, this);
+        label->setObjectName(name);
+        PlaceAutoSizeLabel(label, left, top);
+        return label;
     };
 
     // Tab order of the design.
-    EbInputFile = makeEdit("EbInputFile", 10, 82, 431, 21);
-    EbOutputFile = makeEdit("EbOutputFile", 10, 126, 431, 21);
-    PBOK = makeButton("PBOK", "Process", 445, 9, 75, 25);
-    PBOK->setDefault(true);
-    PBInputFileBrowse = makeButton("PBInputFileBrowse", "Browse...", 447, 80, 73, 25);
-    PBOutputFileBrowse = makeButton("PBOutputFileBrowse", "Browse...", 447, 124, 73, 25);
-    Button1 = makeButton("Button1", "Exit", 445, 40, 75, 25);
-    ebLength = makeEdit("ebLength", 87, 156, 45, 21);
+    m_ui.EbInputFile = makeEdit("EbInputFile", 10, 82, 431, 21);
+    m_ui.EbOutputFile = makeEdit("EbOutputFile", 10, 126, 431, 21);
+    m_ui.PBOK = makeButton("PBOK", "Process", 445, 9, 75, 25);
+    m_ui.PBOK->setDefault(true);
+    m_ui.PBInputFileBrowse = makeButton("PBInputFileBrowse", "Browse...", 447, 80, 73, 25);
+    m_ui.PBOutputFileBrowse = makeButton("PBOutputFileBrowse", "Browse...", 447, 124, 73, 25);
+    m_ui.Button1 = makeButton("Button1", "Exit", 445, 40, 75, 25);
+    m_ui.ebLength = makeEdit("ebLength", 87, 156, 45, 21);
     // A validator limits typing only, so a longer length taken from a DD file is shown whole.
-    ebLength->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QString("^.{0,%1}$").arg(kLengthDigits)), ebLength));
-    chkAsciiOnly = new QCheckBox("Convert Unprintable Non-ASCII Characters to Blanks", this);
-    chkAsciiOnly->setObjectName("chkAsciiOnly");
-    PlaceControl(chkAsciiOnly, 173, 158, 275, 17);
-    radioFixedFile = new QRadioButton("Padding or Truncating Flat File with Fixed Fields", this);
-    radioFixedFile->setObjectName("radioFixedFile");
-    radioFixedFile->setChecked(true);
-    PlaceControl(radioFixedFile, 13, 9, 255, 17);
-    radioCSVFile = new QRadioButton(
+    m_ui.ebLength->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QString("^.{0,%1}$").arg(kLengthDigits)), m_ui.ebLength));
+    m_ui.chkAsciiOnly = new QCheckBox("Convert Unprintable Non-ASCII Characters to Blanks", this);
+    m_ui.chkAsciiOnly->setObjectName("chkAsciiOnly");
+    PlaceControl(m_ui.chkAsciiOnly, 173, 158, 275, 17);
+    m_ui.radioFixedFile = new QRadioButton("Padding or Truncating Flat File with Fixed Fields", this);
+    m_ui.radioFixedFile->setObjectName("radioFixedFile");
+    m_ui.radioFixedFile->setChecked(true);
+    PlaceControl(m_ui.radioFixedFile, 13, 9, 255, 17);
+    m_ui.radioCSVFile = new QRadioButton(
         "Converting Comma Delimited (CSV) File to Flat File with Fixed Fields", this);
-    radioCSVFile->setObjectName("radioCSVFile");
-    PlaceControl(radioCSVFile, 13, 35, 350, 17);
-    EbDDFile = makeEdit("EbDDFile", 86, 188, 354, 21);
-    EbDDFile->setEnabled(false);
-    PBDDFileBrowse = makeButton("PBDDFileBrowse", "Browse...", 445, 187, 75, 25);
-    PBDDFileBrowse->setEnabled(false);
-    PBFieldPositions = makeButton("PBFieldPositions", "Set Field Positions...", 229, 214, 116, 24);
-    PBFieldPositions->setEnabled(false);
-    chkPopFields = new QCheckBox("Use Population Fields", this);
-    chkPopFields->setObjectName("chkPopFields");
-    chkPopFields->setEnabled(false);
-    PlaceControl(chkPopFields, 86, 218, 129, 17);
+    m_ui.radioCSVFile->setObjectName("radioCSVFile");
+    PlaceControl(m_ui.radioCSVFile, 13, 35, 350, 17);
+    m_ui.EbDDFile = makeEdit("EbDDFile", 86, 188, 354, 21);
+    m_ui.EbDDFile->setEnabled(false);
+    m_ui.PBDDFileBrowse = makeButton("PBDDFileBrowse", "Browse...", 445, 187, 75, 25);
+    m_ui.PBDDFileBrowse->setEnabled(false);
+    m_ui.PBFieldPositions = makeButton("PBFieldPositions", "Set Field Positions...", 229, 214, 116, 24);
+    m_ui.PBFieldPositions->setEnabled(false);
+    m_ui.chkPopFields = new QCheckBox("Use Population Fields", this);
+    m_ui.chkPopFields->setObjectName("chkPopFields");
+    m_ui.chkPopFields->setEnabled(false);
+    PlaceControl(m_ui.chkPopFields, 86, 218, 129, 17);
 
-    const QList<QWidget*> tabOrder = {EbInputFile, EbOutputFile, PBOK, PBInputFileBrowse,
-                                      PBOutputFileBrowse, Button1, ebLength, chkAsciiOnly,
-                                      radioFixedFile, radioCSVFile, EbDDFile, PBDDFileBrowse,
-                                      PBFieldPositions, chkPopFields};
+    const QList<QWidget*> tabOrder = {m_ui.EbInputFile, m_ui.EbOutputFile, m_ui.PBOK, m_ui.PBInputFileBrowse,
+                                      m_ui.PBOutputFileBrowse, m_ui.Button1, m_ui.ebLength, m_ui.chkAsciiOnly,
+                                      m_ui.radioFixedFile, m_ui.radioCSVFile, m_ui.EbDDFile, m_ui.PBDDFileBrowse,
+                                      m_ui.PBFieldPositions, m_ui.chkPopFields};
     for (qsizetype i = 0; i + 1 < tabOrder.size(); ++i) setTabOrder(tabOrder[i], tabOrder[i + 1]);
 
-    makeLabel("Label2", "Input File: (*.txd, *.txd.gz, *.txt, *.dat, *.csv)", 10, 67);
-    makeLabel("Label3", "Output File: (*.txd, *.txd.gz)", 10, 111);
-    KeepLabelClearOf(makeLabel("Label4", "Record length:", 11, 159), ebLength);
-    lblDDFile = makeLabel("lblDDFile", "Select DD File:", 10, 191);
-    KeepLabelClearOf(lblDDFile, EbDDFile);
-    lblDDFile->setEnabled(false);
-    Label1 = new QLabel("??", this);
-    Label1->setObjectName("Label1");
+    // Each edit box is named for assistive technology by the label that names it on the screen.
+    auto nameBox = [](QLabel* label, QLineEdit* box) {
+        label->setBuddy(box);
+        box->setAccessibleName(label->text());
+        return label;
+    };
+    nameBox(makeLabel("Label2", "Input File: (*.txd, *.txd.gz, *.txt, *.dat, *.csv)", 10, 67),
+            m_ui.EbInputFile);
+    nameBox(makeLabel("Label3", "Output File: (*.txd, *.txd.gz)", 10, 111), m_ui.EbOutputFile);
+    KeepLabelClearOf(nameBox(makeLabel("Label4", "Record length:", 11, 159), m_ui.ebLength),
+                     m_ui.ebLength);
+    m_ui.lblDDFile = nameBox(makeLabel("lblDDFile", "Select DD File:", 10, 191), m_ui.EbDDFile);
+    KeepLabelClearOf(m_ui.lblDDFile, m_ui.EbDDFile);
+    m_ui.lblDDFile->setEnabled(false);
+    m_ui.Label1 = new QLabel("??", this);
+    m_ui.Label1->setObjectName("Label1");
     QFont helpFont = DesignFont(10);
     helpFont.setUnderline(true);
-    Label1->setFont(helpFont);
-    Label1->setStyleSheet("color: blue");
-    Label1->setCursor(Qt::WhatsThisCursor);
-    PlaceAutoSizeLabel(Label1, 136, 157);
+    m_ui.Label1->setFont(helpFont);
+    m_ui.Label1->setStyleSheet("color: blue");
+    m_ui.Label1->setCursor(Qt::WhatsThisCursor);
+    PlaceAutoSizeLabel(m_ui.Label1, 136, 157);
 
     SetClientSize(this, kClientWidth, kClientHeight);
 
-    connect(PBOK, &QPushButton::clicked, this, &TForm1::PBOKClick);
-    connect(PBInputFileBrowse, &QPushButton::clicked, this, &TForm1::PBInputFileBrowseClick);
-    connect(PBOutputFileBrowse, &QPushButton::clicked, this, &TForm1::PBOutputFileBrowseClick);
-    connect(PBDDFileBrowse, &QPushButton::clicked, this, &TForm1::PBDDFileBrowseClick);
-    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
-    connect(radioFixedFile, &QRadioButton::clicked, this, &TForm1::radioFixedFileClick);
-    connect(radioCSVFile, &QRadioButton::clicked, this, &TForm1::radioCSVFileClick);
-    connect(EbInputFile, &QLineEdit::textChanged, this, &TForm1::EbInputFileChange);
-    connect(EbDDFile, &QLineEdit::textChanged, this, &TForm1::EbDDFileChange);
-    connect(chkPopFields, &QCheckBox::clicked, this, &TForm1::chkPopFieldsClick);
-    connect(PBFieldPositions, &QPushButton::clicked, this, &TForm1::PBFieldPositionsClick);
-    EbInputFile->installEventFilter(this);
-    EbDDFile->installEventFilter(this);
-    ebLength->installEventFilter(this);
-    Label1->installEventFilter(this);
+    connect(m_ui.PBOK, &QPushButton::clicked, this, &TForm1::PBOKClick);
+    connect(m_ui.PBInputFileBrowse, &QPushButton::clicked, this, &TForm1::PBInputFileBrowseClick);
+    connect(m_ui.PBOutputFileBrowse, &QPushButton::clicked, this, &TForm1::PBOutputFileBrowseClick);
+    connect(m_ui.PBDDFileBrowse, &QPushButton::clicked, this, &TForm1::PBDDFileBrowseClick);
+    connect(m_ui.Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(m_ui.radioFixedFile, &QRadioButton::clicked, this, &TForm1::radioFixedFileClick);
+    connect(m_ui.radioCSVFile, &QRadioButton::clicked, this, &TForm1::radioCSVFileClick);
+    connect(m_ui.EbInputFile, &QLineEdit::textChanged, this, &TForm1::EbInputFileChange);
+    connect(m_ui.EbDDFile, &QLineEdit::textChanged, this, &TForm1::EbDDFileChange);
+    connect(m_ui.chkPopFields, &QCheckBox::clicked, this, &TForm1::chkPopFieldsClick);
+    connect(m_ui.PBFieldPositions, &QPushButton::clicked, this, &TForm1::PBFieldPositionsClick);
+    m_ui.EbInputFile->installEventFilter(this);
+    m_ui.EbDDFile->installEventFilter(this);
+    m_ui.ebLength->installEventFilter(this);
+    m_ui.Label1->installEventFilter(this);
+    // Dropped text would pass the record length filter by.
+    m_ui.ebLength->setAcceptDrops(false);
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+            &TForm1::Label1Click);
 }
 
-bool TForm1::eventFilter(QObject* pWatched, QEvent* pEvent) {
-    if (pWatched == EbInputFile && IsExit(pEvent)) {
-        EbInputFileExit();
-    } else if (pWatched == EbDDFile && IsExit(pEvent)) {
-        EbDDFileExit();
-    } else if (pWatched == Label1 && pEvent->type() == QEvent::MouseButtonRelease) {
-        auto* pMouse = static_cast<QMouseEvent*>(pEvent);
-        if (pMouse->button() == Qt::LeftButton && Label1->rect().contains(pMouse->position().toPoint()))
-            Label1Click();
-    } else if (pWatched == ebLength && pEvent->type() == QEvent::KeyPress) {
-        auto* pKey = static_cast<QKeyEvent*>(pEvent);
-        // Only keys that type a character reach the filter; the dialog keys keep their jobs.
-        switch (pKey->key()) {
-            case Qt::Key_Return: case Qt::Key_Enter: case Qt::Key_Escape:
-            case Qt::Key_Tab: case Qt::Key_Backtab: case Qt::Key_Delete:
-                return false;
-            default:
-                if (!pKey->text().isEmpty() && !ebLengthKeyPress(pKey->text().at(0))) return true;
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_ui.EbInputFile || watched == m_ui.EbDDFile) {
+        auto* box = static_cast<QLineEdit*>(watched);
+        if (HandleFileDrop(box, event)) return true;
+        // Disabling the window at the start of a run moves the focus out of the box.
+        if (IsExit(event) && AcceptsUserInput()) {
+            if (box == m_ui.EbInputFile)
+                EbInputFileExit();
+            else
+                EbDDFileExit();
         }
+    } else if (watched == m_ui.Label1 && event->type() == QEvent::MouseButtonRelease) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton && m_ui.Label1->rect().contains(mouse->position().toPoint()))
+            Label1Click();
+    } else if (watched == m_ui.ebLength && event->type() == QEvent::KeyPress) {
+        auto* keyEvent = static_cast<QKeyEvent*>(event);
+        if (keyEvent->matches(QKeySequence::Paste)) {
+            PasteIntoLength();
+            return true;
+        }
+        if (!LengthKeyPasses(*keyEvent)) return true;
+    } else if (watched == m_ui.ebLength && event->type() == QEvent::ContextMenu) {
+        ShowLengthMenu(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
     }
-    return QDialog::eventFilter(pWatched, pEvent);
+    return QDialog::eventFilter(watched, event);
+}
+
+bool TForm1::HandleFileDrop(QLineEdit* box, QEvent* event) {
+    if (event->type() != QEvent::DragEnter && event->type() != QEvent::DragMove &&
+        event->type() != QEvent::Drop)
+        return false;
+    auto* drop = static_cast<QDropEvent*>(event);
+    const QList<QUrl> urls = drop->mimeData()->urls();
+    // One local file; any other drop (text, several files) is left to the box.
+    if (urls.size() != 1 || !urls.first().isLocalFile()) return false;
+    drop->acceptProposedAction();
+    if (event->type() != QEvent::Drop) return true;
+    const QString fileName = QDir::toNativeSeparators(urls.first().toLocalFile());
+    if (box == m_ui.EbInputFile) {
+        TakeInputFile(fileName);
+    } else {
+        m_ui.EbDDFile->setText(fileName);
+        EbDDFileExit();
+    }
+    return true;
+}
+
+void TForm1::TakeInputFile(const QString& fileName) {
+    m_ui.EbInputFile->setText(fileName);
+    EbInputFileExit();
 }
 
 // --- Start-up and shutdown.
@@ -227,29 +288,29 @@ void TForm1::FormCreate() {
 
 void TForm1::FormClose() { MpLibraryShutdown(); }
 
-void TForm1::showEvent(QShowEvent* pEvent) {
-    QDialog::showEvent(pEvent);
-    if (!pEvent->spontaneous()) CentreOnScreen(this);
+void TForm1::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) CentreOnScreen(this);
 }
 
-void TForm1::closeEvent(QCloseEvent* pEvent) {
+void TForm1::closeEvent(QCloseEvent* event) {
     // While a run is going on the window is disabled and must stay open: the run's report
     // window and files belong to it.
-    if (!isEnabled() || m_bRunning) {
-        pEvent->ignore();
+    if (!isEnabled() || m_running) {
+        event->ignore();
         return;
     }
     FormClose();
-    pEvent->accept();
+    event->accept();
 }
 
 void TForm1::reject() {
-    if (Button1->isEnabled()) Button1->click();
+    if (m_ui.Button1->isEnabled()) m_ui.Button1->click();
 }
 
 void TForm1::Button1Click() { close(); }
 
-void TForm1::ShowError(const QString& sText) { m_prompter.ShowMessage(this, sText, "Error"); }
+void TForm1::ShowError(const QString& text) { m_prompter.ShowMessage(this, text, "Error"); }
 
 void TForm1::ShowFailure(std::exception_ptr failure) {
     try {
@@ -264,24 +325,24 @@ void TForm1::ShowFailure(std::exception_ptr failure) {
 // --- Mode switching.
 
 void TForm1::radioFixedFileClick() {
-    ebLength->setEnabled(true);
-    lblDDFile->setEnabled(false);
-    EbDDFile->setEnabled(false);
-    PBDDFileBrowse->setEnabled(false);
-    PBFieldPositions->setEnabled(false);
-    chkPopFields->setEnabled(false);
+    m_ui.ebLength->setEnabled(true);
+    m_ui.lblDDFile->setEnabled(false);
+    m_ui.EbDDFile->setEnabled(false);
+    m_ui.PBDDFileBrowse->setEnabled(false);
+    m_ui.PBFieldPositions->setEnabled(false);
+    m_ui.chkPopFields->setEnabled(false);
     // A CSV file is no input for this mode.
-    if (!EbInputFile->text().isEmpty() && EndsWithCsv(EbInputFile->text())) EbInputFile->clear();
+    if (!m_ui.EbInputFile->text().isEmpty() && EndsWithCsv(m_ui.EbInputFile->text())) m_ui.EbInputFile->clear();
 }
 
 void TForm1::radioCSVFileClick() {
     // The record length now comes from the DD file.
-    ebLength->setEnabled(false);
-    lblDDFile->setEnabled(true);
-    EbDDFile->setEnabled(true);
-    PBDDFileBrowse->setEnabled(true);
-    if (!EbInputFile->text().isEmpty() && !EndsWithCsv(EbInputFile->text())) {
-        EbInputFile->clear();
+    m_ui.ebLength->setEnabled(false);
+    m_ui.lblDDFile->setEnabled(true);
+    m_ui.EbDDFile->setEnabled(true);
+    m_ui.PBDDFileBrowse->setEnabled(true);
+    if (!m_ui.EbInputFile->text().isEmpty() && !EndsWithCsv(m_ui.EbInputFile->text())) {
+        m_ui.EbInputFile->clear();
         m_fieldPositions.clear();
     }
     // A DD file already named takes effect at once.
@@ -289,12 +350,12 @@ void TForm1::radioCSVFileClick() {
 }
 
 void TForm1::EbInputFileExit() {
-    if (EbInputFile->text().isEmpty()) return;
-    if (EndsWithCsv(EbInputFile->text())) {
-        radioCSVFile->setChecked(true);
+    if (m_ui.EbInputFile->text().isEmpty()) return;
+    if (EndsWithCsv(m_ui.EbInputFile->text())) {
+        m_ui.radioCSVFile->setChecked(true);
         radioCSVFileClick();
     } else {
-        radioFixedFile->setChecked(true);
+        m_ui.radioFixedFile->setChecked(true);
         radioFixedFileClick();
     }
 }
@@ -306,41 +367,41 @@ void TForm1::EbDDFileChange() { m_fieldPositions.clear(); }
 // --- Record lengths from the DD file.
 
 void TForm1::EbDDFileExit() {
-    if (EbDDFile->text().isEmpty()) return;
-    const DDRecordLengths lengths = ReadDDRecordLengths(Bytes(EbDDFile->text()).constData());
+    if (m_ui.EbDDFile->text().isEmpty()) return;
+    const DDRecordLengths lengths = ReadDDRecordLengths(Bytes(m_ui.EbDDFile->text()).constData());
     if (lengths.recordLength <= 0) {
         ShowError("Invalid DD File");
         return;
     }
-    PBFieldPositions->setEnabled(true);
+    m_ui.PBFieldPositions->setEnabled(true);
     if (lengths.popRecordLength != 0) {
-        chkPopFields->setEnabled(true);
+        m_ui.chkPopFields->setEnabled(true);
     } else {
-        chkPopFields->setChecked(false);
-        chkPopFields->setEnabled(false);
+        m_ui.chkPopFields->setChecked(false);
+        m_ui.chkPopFields->setEnabled(false);
     }
-    ebLength->setText(QString::number(lengths.ForMode(chkPopFields->isChecked())));
+    m_ui.ebLength->setText(QString::number(lengths.ForMode(m_ui.chkPopFields->isChecked())));
 }
 
 void TForm1::chkPopFieldsClick() {
     // The population offsets change where the fields go.
     m_fieldPositions.clear();
-    const DDRecordLengths lengths = ReadDDRecordLengths(Bytes(EbDDFile->text()).constData());
-    ebLength->setText(QString::number(lengths.ForMode(chkPopFields->isChecked())));
+    const DDRecordLengths lengths = ReadDDRecordLengths(Bytes(m_ui.EbDDFile->text()).constData());
+    m_ui.ebLength->setText(QString::number(lengths.ForMode(m_ui.chkPopFields->isChecked())));
 }
 
 // --- Browse dialogs.
 
 void TForm1::PBInputFileBrowseClick() {
     FileDialogRequest request;
-    request.filter = radioCSVFile->isChecked() ? kCsvInputFilter : kFixedInputFilter;
+    request.filter = m_ui.radioCSVFile->isChecked() ? kCsvInputFilter : kFixedInputFilter;
     request.pathMustExist = true;
     request.fileMustExist = true;
-    const QString sChosen = m_prompter.ChooseOpenFile(this, request);
-    if (sChosen.isEmpty()) return;
-    EbInputFile->setText(sChosen);
+    const QString chosen = m_prompter.ChooseOpenFile(this, request);
+    if (chosen.isEmpty()) return;
+    m_ui.EbInputFile->setText(chosen);
     EbInputFileExit();
-    EbInputFile->setFocus();
+    m_ui.EbInputFile->setFocus();
 }
 
 void TForm1::PBOutputFileBrowseClick() {
@@ -348,8 +409,8 @@ void TForm1::PBOutputFileBrowseClick() {
     request.filter = kOutputFilter;
     request.defaultSuffix = "txd";
     request.pathMustExist = true;
-    const QString sChosen = m_prompter.ChooseSaveFile(this, request);
-    if (!sChosen.isEmpty()) EbOutputFile->setText(sChosen);
+    const QString chosen = m_prompter.ChooseSaveFile(this, request);
+    if (!chosen.isEmpty()) m_ui.EbOutputFile->setText(chosen);
 }
 
 void TForm1::PBDDFileBrowseClick() {
@@ -357,9 +418,9 @@ void TForm1::PBDDFileBrowseClick() {
     request.filter = kDDFilter;
     request.pathMustExist = true;
     request.fileMustExist = true;
-    const QString sChosen = m_prompter.ChooseOpenFile(this, request);
-    if (sChosen.isEmpty()) return;
-    EbDDFile->setText(sChosen);
+    const QString chosen = m_prompter.ChooseOpenFile(this, request);
+    if (chosen.isEmpty()) return;
+    m_ui.EbDDFile->setText(chosen);
     m_fieldPositions.clear();
     EbDDFileExit();
 }
@@ -367,9 +428,35 @@ void TForm1::PBDDFileBrowseClick() {
 // --- Record length typing and help.
 
 bool TForm1::ebLengthKeyPress(QChar key) {
-    if ((key >= '0' && key <= '9') || key == '.' || key == QChar(8)) return true;
+    if (IsLengthCharacter(key) || key == QChar(8)) return true;
     m_prompter.Beep();
     return false;
+}
+
+bool TForm1::LengthKeyPasses(const QKeyEvent& key) {
+    // Only keys that type characters meet the filter: the dialog keys and the editing
+    // shortcuts (select all, copy, cut, undo, redo) type none and keep their jobs.
+    const QString typed = key.text();
+    if (typed.isEmpty() || !std::all_of(typed.begin(), typed.end(), IsTypedCharacter)) return true;
+    return std::all_of(typed.begin(), typed.end(), [this](QChar c) { return ebLengthKeyPress(c); });
+}
+
+void TForm1::PasteIntoLength() {
+    const QString pasted = QGuiApplication::clipboard()->text();
+    if (std::all_of(pasted.begin(), pasted.end(), IsLengthCharacter))
+        m_ui.ebLength->paste();
+    else
+        m_prompter.Beep();
+}
+
+void TForm1::ShowLengthMenu(const QPoint& globalPos) {
+    const std::unique_ptr<QMenu> menu(m_ui.ebLength->createStandardContextMenu());
+    // The menu's own paste would pass the filter by.
+    if (QAction* paste = menu->findChild<QAction*>("edit-paste")) {
+        paste->disconnect();
+        connect(paste, &QAction::triggered, this, &TForm1::PasteIntoLength);
+    }
+    menu->exec(globalPos);
 }
 
 void TForm1::Label1Click() { m_prompter.ShowMessage(this, kRecordLengthHelp, "Help"); }
@@ -377,17 +464,17 @@ void TForm1::Label1Click() { m_prompter.ShowMessage(this, kRecordLengthHelp, "He
 // --- Field positions.
 
 void TForm1::PBFieldPositionsClick() {
-    if (EbDDFile->text().isEmpty()) {
+    if (m_ui.EbDDFile->text().isEmpty()) {
         ShowError("You must first specify a DD File");
         return;
     }
-    if (EbInputFile->text().isEmpty()) {
+    if (m_ui.EbInputFile->text().isEmpty()) {
         ShowError("You must first specify a CSV File for input");
         return;
     }
     try {
-        TFormFieldSelect dialog(this, m_prompter, chkPopFields->isChecked(), m_fieldPositions,
-                                EbDDFile->text(), EbInputFile->text());
+        TFormFieldSelect dialog(this, m_prompter, m_ui.chkPopFields->isChecked(), m_fieldPositions,
+                                m_ui.EbDDFile->text(), m_ui.EbInputFile->text());
         dialog.ShowModal();
     } catch (...) {
         ShowError("An Invalid DD File was specified");
@@ -399,105 +486,105 @@ void TForm1::PBFieldPositionsClick() {
 
 void TForm1::PBOKClick() {
     // The Cancel button enables this window while its run is still winding down.
-    if (m_bRunning) return;
-    const int32_t lRecordLength = DecimalValue(ebLength->text());
-    const QString sInputName = EbInputFile->text();
-    auto fail = [this](const char* pMessage, QWidget* pFocus) {
-        ShowError(pMessage);
-        pFocus->setFocus();
+    if (m_running) return;
+    const int32_t recordLength = DecimalValue(m_ui.ebLength->text());
+    const QString inputName = m_ui.EbInputFile->text();
+    auto fail = [this](const char* message, QWidget* focus) {
+        ShowError(message);
+        focus->setFocus();
     };
 
-    if (sInputName.isEmpty()) return fail("Input File Not Selected", EbInputFile);
-    if (EbOutputFile->text().isEmpty()) return fail("Output File Not Selected", EbOutputFile);
-    if (radioCSVFile->isChecked() && EbDDFile->text().isEmpty())
-        return fail("DD File Not Selected", EbDDFile);
-    if (!MpIOInterface::Exists(Bytes(sInputName).constData()))
-        return fail("Input File Does Not Exist", EbInputFile);
-    if (sInputName.compare(EbOutputFile->text(), Qt::CaseInsensitive) == 0)
-        return fail("Output File and Input File are the same", EbOutputFile);
-    if (lRecordLength <= 0) return fail("Please specify a record length", EbOutputFile);
+    if (inputName.isEmpty()) return fail("Input File Not Selected", m_ui.EbInputFile);
+    if (m_ui.EbOutputFile->text().isEmpty()) return fail("Output File Not Selected", m_ui.EbOutputFile);
+    if (m_ui.radioCSVFile->isChecked() && m_ui.EbDDFile->text().isEmpty())
+        return fail("DD File Not Selected", m_ui.EbDDFile);
+    if (!MpIOInterface::Exists(Bytes(inputName).constData()))
+        return fail("Input File Does Not Exist", m_ui.EbInputFile);
+    if (inputName.compare(m_ui.EbOutputFile->text(), Qt::CaseInsensitive) == 0)
+        return fail("Output File and Input File are the same", m_ui.EbOutputFile);
+    if (recordLength <= 0) return fail("Please specify a record length", m_ui.EbOutputFile);
 
-    QString sDDFileName;
-    if (radioCSVFile->isChecked()) {
-        if (EndsWithCsv(sInputName)) {
-            sDDFileName = EbDDFile->text();
-            if (!CheckCsvFieldPositions(sInputName)) return;
-        } else if (!EbOutputFile->text().contains('.')) {
-            // A CSV name was typed and Process pressed with Enter before the mode could
-            // follow it; the run that follows is a pad/truncate run.
-            EbOutputFile->setText(FullName(EbOutputFile->text() + ".csv"));
-        }
+    QString ddFileName;
+    // In CSV mode an input not named ".csv" means its name was typed and Process pressed with
+    // Enter before the mode could follow it; the run that follows is a pad/truncate run.
+    const bool csvInput = m_ui.radioCSVFile->isChecked() && EndsWithCsv(inputName);
+    const bool csvModeOtherInput = m_ui.radioCSVFile->isChecked() && !csvInput;
+    if (csvInput) {
+        ddFileName = m_ui.EbDDFile->text();
+        if (!CheckCsvFieldPositions(inputName)) return;
     }
 
-    QString sOutputName;
+    QString outputName;
     try {
-        sOutputName = CompleteOutputName(sInputName);
+        if (csvModeOtherInput && !m_ui.EbOutputFile->text().contains('.'))
+            m_ui.EbOutputFile->setText(FullName(m_ui.EbOutputFile->text() + ".csv"));
+        outputName = CompleteOutputName(inputName);
     } catch (...) {
         // A name the file name rules refuse, such as one longer than a path may be.
         ShowFailure(std::current_exception());
-        EbOutputFile->setFocus();
+        m_ui.EbOutputFile->setFocus();
         return;
     }
     // However the names are spelt, the output must not be the input or the DD file: the
     // output is emptied below, before the run ever reads them.
-    if (IsSameFile(Bytes(sOutputName).constData(), Bytes(sInputName).constData()) ||
-        (!sDDFileName.isEmpty() &&
-         IsSameFile(Bytes(sOutputName).constData(), Bytes(sDDFileName).constData())))
-        return fail("Output File and Input File are the same", EbOutputFile);
-    if (!ConfirmAndCreateOutput(sOutputName)) return;
+    if (IsSameFile(Bytes(outputName).constData(), Bytes(inputName).constData()) ||
+        (!ddFileName.isEmpty() &&
+         IsSameFile(Bytes(outputName).constData(), Bytes(ddFileName).constData())))
+        return fail("Output File and Input File are the same", m_ui.EbOutputFile);
+    if (!ConfirmAndCreateOutput(outputName)) return;
 
-    ProcessFile(Bytes(sInputName).constData(), Bytes(sOutputName).constData(),
-                Bytes(sDDFileName).constData(), lRecordLength, chkPopFields->isChecked());
+    ProcessFile(Bytes(inputName).constData(), Bytes(outputName).constData(),
+                Bytes(ddFileName).constData(), recordLength, m_ui.chkPopFields->isChecked());
 }
 
-bool TForm1::CheckCsvFieldPositions(const QString& sInputName) {
+bool TForm1::CheckCsvFieldPositions(const QString& inputName) {
     if (m_fieldPositions.empty()) {
         ShowError("You must first set field positions based on the selected DD file");
-        PBFieldPositions->setFocus();
+        m_ui.PBFieldPositions->setFocus();
         return false;
     }
-    size_t ulColumns = 0;
+    size_t columns = 0;
     try {
-        ulColumns = ReadCsvHeader(Bytes(sInputName).constData()).columns.size();
+        columns = ReadCsvHeader(Bytes(inputName).constData()).columns.size();
     } catch (...) {
         ShowFailure(std::current_exception());
-        EbInputFile->setFocus();
+        m_ui.EbInputFile->setFocus();
         return false;
     }
-    if (ulColumns != m_fieldPositions.size()) {
+    if (columns != m_fieldPositions.size()) {
         ShowError("Field positions not set.  You must set field positions based on the selected "
                   "DD file.");
-        PBFieldPositions->setFocus();
+        m_ui.PBFieldPositions->setFocus();
         return false;
     }
     if (!HasEnoughMatchedColumns(m_fieldPositions)) {
         ShowError(kTooFewMatchedColumnsForRunMessage);
-        PBFieldPositions->setFocus();
+        m_ui.PBFieldPositions->setFocus();
         return false;
     }
     return true;
 }
 
-QString TForm1::CompleteOutputName(const QString& sInputName) {
-    QString sOutputName = EbOutputFile->text();
+QString TForm1::CompleteOutputName(const QString& inputName) {
+    QString outputName = m_ui.EbOutputFile->text();
     // A dot anywhere counts, also one in a folder name.
-    if (!sOutputName.contains('.')) {
-        sOutputName += ".txd";
-        EbOutputFile->setText(FullName(sOutputName));
+    if (!outputName.contains('.')) {
+        outputName += ".txd";
+        m_ui.EbOutputFile->setText(FullName(outputName));
     }
     // A bare file name goes into the input file's folder.
-    if (!HasFolderSeparator(sOutputName)) {
-        const MpFileName input(Bytes(sInputName).constData());
-        const MpFileName output(Bytes(sOutputName).constData());
-        sOutputName = Text(input.GetLocation()) + Text(output.GetCompleteFileName());
-        EbOutputFile->setText(sOutputName);
+    if (!HasFolderSeparator(outputName)) {
+        const MpFileName input(Bytes(inputName).constData());
+        const MpFileName output(Bytes(outputName).constData());
+        outputName = Text(input.GetLocation()) + Text(output.GetCompleteFileName());
+        m_ui.EbOutputFile->setText(outputName);
     }
-    return sOutputName;
+    return outputName;
 }
 
-bool TForm1::ConfirmAndCreateOutput(const QString& sOutputName) {
-    if (MpIOInterface::Exists(Bytes(sOutputName).constData())) {
-        EbOutputFile->setFocus();
+bool TForm1::ConfirmAndCreateOutput(const QString& outputName) {
+    if (MpIOInterface::Exists(Bytes(outputName).constData())) {
+        m_ui.EbOutputFile->setFocus();
         if (!m_prompter.AskYesNo(this,
                                  "Output File already exists. If you proceed this file will be "
                                  "overwritten.\n\nOverwrite?",
@@ -505,10 +592,10 @@ bool TForm1::ConfirmAndCreateOutput(const QString& sOutputName) {
             return false;
     }
     try {
-        MpIOInterface::Create(Bytes(sOutputName).constData());
+        MpIOInterface::Create(Bytes(outputName).constData());
     } catch (...) {
         ShowError("Invalid File Name for Output File");
-        EbOutputFile->setFocus();
+        m_ui.EbOutputFile->setFocus();
         return false;
     }
     return true;
@@ -517,33 +604,35 @@ bool TForm1::ConfirmAndCreateOutput(const QString& sOutputName) {
 // --- The conversion run.
 
 void TForm1::ProcessFile(const char* inputFile, const char* outputFile, const char* ddFile,
-                         int32_t lRecordLength, bool bUsePopulationFields) {
+                         int32_t recordLength, bool usePopulationFields) {
     ConversionSettings settings;
     settings.inputName = inputFile;
     settings.outputName = outputFile;
     settings.ddFileName = ddFile;
-    settings.recordLength = lRecordLength;
-    settings.usePopulationFields = bUsePopulationFields;
-    settings.blankUnprintable = chkAsciiOnly->isChecked();
+    settings.recordLength = recordLength;
+    settings.usePopulationFields = usePopulationFields;
+    settings.blankUnprintable = m_ui.chkAsciiOnly->isChecked();
     settings.fieldPositions = m_fieldPositions;
 
-    m_pReport = std::make_unique<TFormReport>(this);
-    m_pReport->SetProgressLayout(0);
-    m_pReport->show();
+    // Set first: showing the report window and disabling this one move the focus out of
+    // the box that had it, which must not count as the user leaving it.
+    m_running = true;
+    m_report = std::make_unique<TFormReport>(this);
+    m_report->SetProgressLayout(0);
+    m_report->show();
     setEnabled(false);
 
     // The report window is the parent of the run's messages: this window is disabled.
-    ReportProgress progress(*m_pReport, m_prompter, m_pReport.get());
-    m_bRunning = true;
+    ReportProgress progress(*m_report, m_prompter, m_report.get());
     const ConversionResult result = RunConversion(settings, progress);
-    m_bRunning = false;
+    m_running = false;
 
     if (result.outcome == RunOutcome::Cancelled) {
-        m_pReport->hide();
+        m_report->hide();
         return;
     }
-    m_pReport->SetResults(lRecordLength, result.statistics);
-    m_pReport->SetResultsLayout();
+    m_report->SetResults(recordLength, result.statistics);
+    m_report->SetResultsLayout();
 }
 
 }  // namespace lathwell::app

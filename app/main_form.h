@@ -7,10 +7,14 @@
 // overwriting, creates the output and hands over to ProcessFile, which runs the engine's
 // conversion on the window thread behind a progress window.
 //
-// The window owns the field position map (one entry per CSV column, filled only by the field
-// selection dialog, emptied whenever the input or DD file changes) and the report window of
-// the latest run. Every question to the user goes through the prompter, which the caller keeps
-// alive for the window's lifetime.
+// Beyond the designed window: a file dropped onto the input or DD box fills it as if typed,
+// F1 shows the record-length help, and the browse dialogs start in the folders last chosen
+// with them (BrowseFolders).
+//
+// The window owns its controls (private; tests find them by object name), the field position
+// map (one entry per CSV column, filled only by the field selection dialog, emptied whenever
+// the input or DD file changes) and the report window of the latest run. Every question to
+// the user goes through the prompter, which the caller keeps alive for the window's lifetime.
 #pragma once
 
 #include <QDialog>
@@ -19,9 +23,11 @@
 #include <exception>
 #include <memory>
 
+#include "BrowseFolders.h"
 #include "MpVector.h"
 
 class QCheckBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -41,30 +47,16 @@ public:
     // The field position map: 0 or more is a DD section index, negative an ignored column.
     MpVector<int16_t>& FieldPositions() { return m_fieldPositions; }
     // The report window of the latest run, or null before the first run.
-    TFormReport* Report() const { return m_pReport.get(); }
+    TFormReport* Report() const { return m_report.get(); }
+
+    // Puts a file name into the input box and runs the box's exit handler, as if the name had
+    // been typed and the box left (a file named on the command line or dropped on the box).
+    void TakeInputFile(const QString& fileName);
 
     // Runs one conversion behind a new report window: pad/truncate when ddFile is empty,
     // otherwise a CSV conversion through the field position map.
     void ProcessFile(const char* inputFile, const char* outputFile, const char* ddFile,
-                     int32_t lRecordLength, bool bUsePopulationFields);
-
-    // The controls, by their design names, in tab order (owned by this window).
-    QLineEdit* EbInputFile;
-    QLineEdit* EbOutputFile;
-    QPushButton* PBOK;
-    QPushButton* PBInputFileBrowse;
-    QPushButton* PBOutputFileBrowse;
-    QPushButton* Button1;
-    QLineEdit* ebLength;
-    QCheckBox* chkAsciiOnly;
-    QRadioButton* radioFixedFile;
-    QRadioButton* radioCSVFile;
-    QLineEdit* EbDDFile;
-    QPushButton* PBDDFileBrowse;
-    QPushButton* PBFieldPositions;
-    QCheckBox* chkPopFields;
-    QLabel* Label1;
-    QLabel* lblDDFile;
+                     int32_t recordLength, bool usePopulationFields);
 
 public slots:
     void PBOKClick();
@@ -83,34 +75,67 @@ public slots:
     void Label1Click();
 
 protected:
-    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
-    void closeEvent(QCloseEvent* pEvent) override;
-    void showEvent(QShowEvent* pEvent) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     // Esc presses the cancel button.
     void reject() override;
 
 private:
+    // The controls, by their design names, in tab order.
+    struct Controls {
+        QLineEdit* EbInputFile = nullptr;
+        QLineEdit* EbOutputFile = nullptr;
+        QPushButton* PBOK = nullptr;
+        QPushButton* PBInputFileBrowse = nullptr;
+        QPushButton* PBOutputFileBrowse = nullptr;
+        QPushButton* Button1 = nullptr;
+        QLineEdit* ebLength = nullptr;
+        QCheckBox* chkAsciiOnly = nullptr;
+        QRadioButton* radioFixedFile = nullptr;
+        QRadioButton* radioCSVFile = nullptr;
+        QLineEdit* EbDDFile = nullptr;
+        QPushButton* PBDDFileBrowse = nullptr;
+        QPushButton* PBFieldPositions = nullptr;
+        QCheckBox* chkPopFields = nullptr;
+        QLabel* Label1 = nullptr;
+        QLabel* lblDDFile = nullptr;
+    };
+
     void CreateControls();
     void FormCreate();
     void FormClose();
     // Returns true when the key may reach the record length box.
     bool ebLengthKeyPress(QChar key);
-    void ShowError(const QString& sText);
+    // The record length box's filter applied to a whole key press; true when it passes.
+    bool LengthKeyPasses(const QKeyEvent& key);
+    // Pastes the clipboard's text into the record length box when every character passes
+    // the filter; otherwise beeps and inserts nothing.
+    void PasteIntoLength();
+    // The standard edit menu of the record length box, with its paste through the filter.
+    void ShowLengthMenu(const QPoint& globalPos);
+    // Drag and drop of a file onto the input or DD box; true when the event was handled.
+    bool HandleFileDrop(QLineEdit* box, QEvent* event);
+    // While a run is active the window is disabled; focus leaving a box then is no user's act.
+    bool AcceptsUserInput() const { return isEnabled() && !m_running; }
+    void ShowError(const QString& text);
     // An MpException's message, or "Unknown error!" for anything else, in an "Error" box.
     void ShowFailure(std::exception_ptr failure);
     // Parts of PBOKClick after the six checks; the two checks return false when the command
     // must stop, with the message and the focus already given.
-    bool CheckCsvFieldPositions(const QString& sInputName);
-    bool ConfirmAndCreateOutput(const QString& sOutputName);
+    bool CheckCsvFieldPositions(const QString& inputName);
+    bool ConfirmAndCreateOutput(const QString& outputName);
     // Completes the output name (extension, input file's folder), shows the result in the
     // output box and returns it.
-    QString CompleteOutputName(const QString& sInputName);
+    QString CompleteOutputName(const QString& inputName);
 
     Prompter& m_prompter;
+    Controls m_ui;
+    BrowseFolders m_folders;
     MpVector<int16_t> m_fieldPositions;
-    std::unique_ptr<TFormReport> m_pReport;
+    std::unique_ptr<TFormReport> m_report;
     // True while ProcessFile runs the conversion.
-    bool m_bRunning = false;
+    bool m_running = false;
 };
 
 }  // namespace lathwell::app

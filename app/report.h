@@ -29,53 +29,60 @@ namespace lathwell::app {
 class TFormReport : public QDialog {
     Q_OBJECT
 public:
-    explicit TFormReport(QWidget* pMainWindow);
+    explicit TFormReport(QWidget* mainWindow);
 
-    // Progress layout: caption "Processing File", panel hidden, bar shown from 0 to iMaximum,
+    // Progress layout: caption "Processing File", panel hidden, bar shown from 0 to maximum,
     // button "Cancel".
-    void SetProgressLayout(int iMaximum);
+    void SetProgressLayout(int maximum);
     // Results layout: caption "Processed Results", bar hidden, panel shown, button "Close".
     void SetResultsLayout();
     // Fills the output heading with the record length and the count labels with the
     // statistics, every number grouped with thousands separators.
-    void SetResults(int32_t lRecordLength, const RunStatistics& statistics);
+    void SetResults(int32_t recordLength, const RunStatistics& statistics);
 
     // True once the user has pressed Cancel since the window was last shown.
-    bool Cancelled() const { return m_bCancelled; }
+    bool Cancelled() const { return m_cancelled; }
 
-    // The controls, by their design names (owned by this window).
-    QFrame* Panel1;
-    QLabel* LBNumRecs;
-    QLabel* LBMinLRECL;
-    QLabel* LBMaxLRECL;
-    QLabel* LBNumPadded;
-    QLabel* LBNumTruncated;
-    QLabel* LBNumRecsEdited;
-    QLabel* Label1;
-    QLabel* LabelOutFile;
-    QPushButton* PBReportOK;
-    QProgressBar* pbStatus;
-    QLabel* LBNumAsciiFixed;
-    QLabel* LBNumEmpty;
+    // The progress bar: its range is 0 to maximum, and a position beyond it shows it full.
+    void SetProgressMaximum(int maximum);
+    void SetProgressPosition(int position);
 
 public slots:
     void PBReportOKClick();
 
 protected:
-    void showEvent(QShowEvent* pEvent) override;
+    void showEvent(QShowEvent* event) override;
     // The window has no close box: only its button and the run close it.
-    void closeEvent(QCloseEvent* pEvent) override;
+    void closeEvent(QCloseEvent* event) override;
     void reject() override {}
 
 private:
-    void FormShow();
-    void SetClientHeight(int iHeight);
+    // The controls, by their design names.
+    struct Controls {
+        QFrame* Panel1 = nullptr;
+        QLabel* LBNumRecs = nullptr;
+        QLabel* LBMinLRECL = nullptr;
+        QLabel* LBMaxLRECL = nullptr;
+        QLabel* LBNumPadded = nullptr;
+        QLabel* LBNumTruncated = nullptr;
+        QLabel* LBNumRecsEdited = nullptr;
+        QLabel* Label1 = nullptr;
+        QLabel* LabelOutFile = nullptr;
+        QPushButton* PBReportOK = nullptr;
+        QProgressBar* pbStatus = nullptr;
+        QLabel* LBNumAsciiFixed = nullptr;
+        QLabel* LBNumEmpty = nullptr;
+    };
 
-    QWidget* m_pMainWindow;
+    void FormShow();
+    void SetClientHeight(int height);
+
+    Controls m_ui;
+    QWidget* m_mainWindow;
     // The captions beside the count labels, row by row, of the input and the output side.
     QList<const QLabel*> m_leftCaptions;
     QList<const QLabel*> m_rightCaptions;
-    bool m_bCancelled = false;
+    bool m_cancelled = false;
 };
 
 }  // namespace lathwell::app

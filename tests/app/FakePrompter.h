@@ -25,16 +25,16 @@ public:
         }
     };
 
-    void ShowMessage(QWidget*, const QString& sText, const QString& sCaption) override {
-        boxes.push_back({sText, sCaption});
+    void ShowMessage(QWidget*, const QString& text, const QString& caption) override {
+        boxes.push_back({text, caption});
         if (onMessage) onMessage();
     }
-    bool AskYesNo(QWidget*, const QString& sText, const QString& sCaption) override {
-        boxes.push_back({sText, sCaption});
+    bool AskYesNo(QWidget*, const QString& text, const QString& caption) override {
+        boxes.push_back({text, caption});
         if (yesNoAnswers.empty()) return false;
-        const bool bYes = yesNoAnswers.front();
+        const bool yes = yesNoAnswers.front();
         yesNoAnswers.pop_front();
-        return bYes;
+        return yes;
     }
     QString ChooseOpenFile(QWidget*, const FileDialogRequest& request) override {
         return Choose(request);
@@ -67,9 +67,9 @@ private:
     QString Choose(const FileDialogRequest& request) {
         fileRequests.push_back(request);
         if (fileAnswers.empty()) return QString();
-        const QString sName = fileAnswers.front();
+        const QString name = fileAnswers.front();
         fileAnswers.pop_front();
-        return sName;
+        return name;
     }
 };
 

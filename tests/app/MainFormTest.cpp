@@ -1,0 +1,820 @@
+// The main window: design, mode switching, DD record lengths, browse dialogs, field positions,
+// the Process command and the conversion run behind the report window.
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <filesystem>
+#include <memory>
+
+#include <zlib.h>
+
+#include "FakePrompter.h"
+#include "FindChild.h"
+#include "TempDir.h"
+#include "main_form.h"
+#include "report.h"
+
+namespace lathwell::app {
+
+namespace {
+
+const char kDDFile[] =
+    "[FileInfo]\r\n"
+    "RecordLength=20\r\n"
+    "[Field1]\r\n"
+    "FieldName=Name\r\n"
+    "Length=10\r\n"
+    "ByteOffset=1\r\n"
+    "[Field2]\r\n"
+    "FieldName=Age\r\n"
+    "Length=3\r\n"
+    "ByteOffset=11\r\n"
+    "[Format=Name]\r\n"
+    "X=Any text\r\n";
+
+const char kOverwriteQuestion[] =
+    "Output File already exists. If you proceed this file will be overwritten.\n\nOverwrite?";
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+using Boxes = QList<FakePrompter::Box>;
+
+}  // namespace
+
+class TestMainForm : public QObject {
+    Q_OBJECT
+
+private:
+    FakePrompter m_prompter;
+    std::unique_ptr<TempDir> m_dir;
+    std::unique_ptr<TForm1> m_form;
+
+    TForm1& Form() { return *m_form; }
+    QLineEdit* Edit(const char* name) { return Child<QLineEdit>(m_form.get(), name); }
+    QPushButton* Button(const char* name) { return Child<QPushButton>(m_form.get(), name); }
+    QCheckBox* Check(const char* name) { return Child<QCheckBox>(m_form.get(), name); }
+    QRadioButton* Radio(const char* name) { return Child<QRadioButton>(m_form.get(), name); }
+    QLabel* Label(const char* name) { return Child<QLabel>(m_form.get(), name); }
+    QLabel* ReportLabel(const char* name) { return Child<QLabel>(Form().Report(), name); }
+
+    void SetInput(const std::string& name) {
+        Edit("EbInputFile")->setText(Q(name));
+        Form().EbInputFileExit();
+    }
+    void SetDD(const std::string& name) {
+        Edit("EbDDFile")->setText(Q(name));
+        Form().EbDDFileExit();
+    }
+    // A pad/truncate job ready for Process.
+    void PrepareFixed(const std::string& input, const std::string& output, const char* lengthLabel) {
+        SetInput(input);
+        Edit("EbOutputFile")->setText(Q(output));
+        Edit("ebLength")->setText(lengthLabel);
+    }
+    // A CSV job ready for Process except for the field position map.
+    void PrepareCsv(const std::string& header) {
+        SetInput(m_dir->Write("in.csv", header + "\r\nBob,42\r\n"));
+        SetDD(m_dir->Write("fields.dd", kDDFile));
+        Edit("EbOutputFile")->setText(Q(m_dir->File("out.txd")));
+    }
+    void SetMap(std::initializer_list<int16_t> entries) {
+        Form().FieldPositions().assign(entries.begin(), entries.end());
+    }
+    QWidget* Focus() { return Form().focusWidget(); }
+
+private slots:
+    void init() {
+        m_prompter.Reset();
+        m_dir = std::make_unique<TempDir>();
+        m_form = std::make_unique<TForm1>(m_prompter);
+        m_form->show();
+        m_form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    }
+    void cleanup() {
+        m_form.reset();
+        m_dir.reset();
+    }
+
+    // --- Design.
+
+    void DesignHasCaptionAndClientSize() {
+        QCOMPARE(Form().windowTitle(), QString("Lathwell Version 1.8"));
+        QCOMPARE(Form().height(), 253);
+        QVERIFY(Form().width() >= 530);
+        QCOMPARE(Form().font().pointSize(), 8);
+    }
+
+    void ControlsHaveTheirCaptionsPlacesAndStates_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QRect>("design");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("EbInputFile") << "EbInputFile" << "" << QRect(10, 82, 431, 21) << true;
+        QTest::newRow("EbOutputFile") << "EbOutputFile" << "" << QRect(10, 126, 431, 21) << true;
+        QTest::newRow("PBOK") << "PBOK" << "Process" << QRect(445, 9, 75, 25) << true;
+        QTest::newRow("PBInputFileBrowse") << "PBInputFileBrowse" << "Browse..." << QRect(447, 80, 73, 25) << true;
+        QTest::newRow("PBOutputFileBrowse") << "PBOutputFileBrowse" << "Browse..." << QRect(447, 124, 73, 25) << true;
+        QTest::newRow("Button1") << "Button1" << "Exit" << QRect(445, 40, 75, 25) << true;
+        QTest::newRow("ebLength") << "ebLength" << "" << QRect(87, 156, 45, 21) << true;
+        QTest::newRow("chkAsciiOnly") << "chkAsciiOnly" << "Convert Unprintable Non-ASCII Characters to Blanks" << QRect(173, 158, 275, 17) << true;
+        QTest::newRow("radioFixedFile") << "radioFixedFile" << "Padding or Truncating Flat File with Fixed Fields" << QRect(13, 9, 255, 17) << true;
+        QTest::newRow("radioCSVFile") << "radioCSVFile" << "Converting Comma Delimited (CSV) File to Flat File with Fixed Fields" << QRect(13, 35, 350, 17) << true;
+        QTest::newRow("EbDDFile") << "EbDDFile" << "" << QRect(86, 188, 354, 21) << false;
+        QTest::newRow("PBDDFileBrowse") << "PBDDFileBrowse" << "Browse..." << QRect(445, 187, 75, 25) << false;
+        QTest::newRow("PBFieldPositions") << "PBFieldPositions" << "Set Field Positions..." << QRect(229, 214, 116, 24) << false;
+        QTest::newRow("chkPopFields") << "chkPopFields" << "Use Population Fields" << QRect(86, 218, 129, 17) << false;
+    }
+    void ControlsHaveTheirCaptionsPlacesAndStates() {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QFETCH(QRect, design);
+        QFETCH(bool, enabled);
+        QWidget* widget = Form().findChild<QWidget*>(name);
+        QVERIFY(widget != nullptr);
+        if (auto* button = qobject_cast<QAbstractButton*>(widget)) QCOMPARE(button->text(), caption);
+        QCOMPARE(widget->pos(), design.topLeft());
+        QCOMPARE(widget->height(), design.height());
+        // Designed width, or wider where this machine's font needs it; never clipped.
+        QVERIFY(widget->width() >= design.width());
+        if (widget->width() > design.width() && qobject_cast<QPushButton*>(widget) == nullptr)
+            QCOMPARE(widget->width(), widget->sizeHint().width());
+        QCOMPARE(widget->isEnabled(), enabled);
+    }
+
+    void LabelsHaveTheirCaptions() {
+        QCOMPARE(Form().findChild<QLabel*>("Label2")->text(),
+                 QString("Input File: (*.txd, *.txd.gz, *.txt, *.dat, *.csv)"));
+        QCOMPARE(Form().findChild<QLabel*>("Label3")->text(), QString("Output File: (*.txd, *.txd.gz)"));
+        QCOMPARE(Form().findChild<QLabel*>("Label4")->text(), QString("Record length:"));
+        QCOMPARE(Label("lblDDFile")->text(), QString("Select DD File:"));
+        QVERIFY(!Label("lblDDFile")->isEnabled());
+        QCOMPARE(Label("Label1")->text(), QString("??"));
+        QCOMPARE(Label("Label1")->pos(), QPoint(136, 157));
+        QCOMPARE(Label("Label1")->font().pointSize(), 10);
+        QVERIFY(Label("Label1")->font().underline());
+        QCOMPARE(Label("Label1")->cursor().shape(), Qt::WhatsThisCursor);
+    }
+
+    void CaptionsDoNotRunIntoTheirBoxes() {
+        const QLabel* lengthLabel = Form().findChild<QLabel*>("Label4");
+        QVERIFY(lengthLabel->geometry().right() < Edit("ebLength")->x());
+        QVERIFY(lengthLabel->width() >= lengthLabel->fontMetrics().horizontalAdvance(lengthLabel->text()));
+        QCOMPARE(lengthLabel->y(), 159);
+        QVERIFY(Label("lblDDFile")->geometry().right() < Edit("EbDDFile")->x());
+        QCOMPARE(Label("lblDDFile")->y(), 191);
+    }
+
+    void InitialStateIsPadMode() {
+        QVERIFY(Radio("radioFixedFile")->isChecked());
+        QVERIFY(!Radio("radioCSVFile")->isChecked());
+        QVERIFY(!Check("chkAsciiOnly")->isChecked());
+        QVERIFY(!Check("chkPopFields")->isChecked());
+        QVERIFY(Button("PBOK")->isDefault());
+        QVERIFY(Form().FieldPositions().empty());
+        QCOMPARE(Focus(), Edit("EbInputFile"));
+    }
+
+    void TabOrderFollowsTheDesign() {
+        Radio("radioCSVFile")->click();
+        Button("PBFieldPositions")->setEnabled(true);
+        Check("chkPopFields")->setEnabled(true);
+        // The two radio buttons form one group, which Tab visits once.
+        const QList<QWidget*> expected = {Edit("EbOutputFile"), Button("PBOK"),
+                                          Button("PBInputFileBrowse"), Button("PBOutputFileBrowse"),
+                                          Button("Button1"), Check("chkAsciiOnly"), nullptr,
+                                          Edit("EbDDFile"), Button("PBDDFileBrowse"),
+                                          Button("PBFieldPositions"), Check("chkPopFields")};
+        Edit("EbInputFile")->setFocus();
+        m_prompter.Reset();
+        for (QWidget* next : expected) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            if (next == nullptr)
+                QVERIFY(qobject_cast<QRadioButton*>(QApplication::focusWidget()) != nullptr);
+            else
+                QCOMPARE(QApplication::focusWidget(), next);
+        }
+        QVERIFY(Radio("radioFixedFile")->nextInFocusChain() == Radio("radioCSVFile"));
+    }
+
+    void EnterPressesProcessAndEscapeExits() {
+        QTest::keyClick(Edit("EbInputFile"), Qt::Key_Return);
+        QCOMPARE(m_prompter.boxes, Boxes({{"Input File Not Selected", "Error"}}));
+        QTest::keyClick(Edit("EbInputFile"), Qt::Key_Escape);
+        QVERIFY(!Form().isVisible());
+    }
+
+    void ExitClosesTheWindow() {
+        Button("Button1")->click();
+        QVERIFY(!Form().isVisible());
+    }
+
+    // --- Mode switching.
+
+    void CsvInputSelectsCsvMode() {
+        SetInput("/data/x.csv");
+        QVERIFY(Radio("radioCSVFile")->isChecked());
+        QVERIFY(!Edit("ebLength")->isEnabled());
+        QVERIFY(Edit("EbDDFile")->isEnabled());
+        QVERIFY(Button("PBDDFileBrowse")->isEnabled());
+        QVERIFY(Label("lblDDFile")->isEnabled());
+        QVERIFY(!Button("PBFieldPositions")->isEnabled());
+        QVERIFY(!Check("chkPopFields")->isEnabled());
+        QCOMPARE(Edit("EbInputFile")->text(), QString("/data/x.csv"));
+    }
+
+    void TextInputSelectsPadMode() {
+        SetInput("/data/x.csv");
+        SetInput("/data/x.txt");
+        QVERIFY(Radio("radioFixedFile")->isChecked());
+        QVERIFY(Edit("ebLength")->isEnabled());
+        QVERIFY(!Edit("EbDDFile")->isEnabled());
+        QVERIFY(!Label("lblDDFile")->isEnabled());
+        QCOMPARE(Edit("EbInputFile")->text(), QString("/data/x.txt"));
+    }
+
+    void LeavingTheInputBoxSwitchesTheMode() {
+        Edit("EbInputFile")->setFocus();
+        QTest::keyClicks(Edit("EbInputFile"), "x.CSV");
+        QTest::keyClick(Edit("EbInputFile"), Qt::Key_Tab);
+        QVERIFY(Radio("radioCSVFile")->isChecked());
+        QCOMPARE(m_prompter.boxes.size(), 0);
+    }
+
+    void CsvModeEmptiesATextInput() {
+        Edit("EbInputFile")->setText("x.txt");
+        SetMap({1, 2});
+        Radio("radioCSVFile")->click();
+        QCOMPARE(Edit("EbInputFile")->text(), QString());
+        QVERIFY(Form().FieldPositions().empty());
+    }
+
+    void PadModeEmptiesACsvInput() {
+        SetInput("x.CSV");
+        Radio("radioFixedFile")->click();
+        QCOMPARE(Edit("EbInputFile")->text(), QString());
+        QVERIFY(!Edit("EbDDFile")->isEnabled());
+    }
+
+    void ChangingTheInputOrDDFileClearsTheMap() {
+        SetMap({1, 2});
+        Edit("EbInputFile")->setText("a.csv");
+        QVERIFY(Form().FieldPositions().empty());
+        SetMap({1, 2});
+        Edit("EbDDFile")->setText("a.dd");
+        QVERIFY(Form().FieldPositions().empty());
+    }
+
+    // --- Record lengths from the DD file.
+
+    void DDRecordLengthFillsTheBox() {
+        SetInput("/data/x.csv");
+        SetDD(m_dir->Write("a.dd", "[FileInfo]\r\nRecordLength=80\r\n[Field1]\r\n"));
+        QCOMPARE(Edit("ebLength")->text(), QString("80"));
+        QVERIFY(Button("PBFieldPositions")->isEnabled());
+        QVERIFY(!Check("chkPopFields")->isEnabled());
+        QVERIFY(!Check("chkPopFields")->isChecked());
+        QCOMPARE(m_prompter.boxes.size(), 0);
+    }
+
+    void PopulationFieldsSwitchTheRecordLength() {
+        SetInput("/data/x.csv");
+        SetDD(m_dir->Write("a.dd", "[FileInfo]\r\nRecordLength=80\r\nPopRecordLength=40\r\n"));
+        QVERIFY(Check("chkPopFields")->isEnabled());
+        QCOMPARE(Edit("ebLength")->text(), QString("80"));
+        SetMap({1, 2});
+        Check("chkPopFields")->click();
+        QCOMPARE(Edit("ebLength")->text(), QString("40"));
+        QVERIFY(Form().FieldPositions().empty());
+        Check("chkPopFields")->click();
+        QCOMPARE(Edit("ebLength")->text(), QString("80"));
+        QCOMPARE(m_prompter.boxes.size(), 0);
+    }
+
+    void MissingDDFileIsInvalidAndNotCreated() {
+        SetInput("/data/x.csv");
+        const std::string ddFile = m_dir->File("new.dd");
+        SetDD(ddFile);
+        QCOMPARE(m_prompter.boxes, Boxes({{"Invalid DD File", "Error"}}));
+        // Reading a DD file never leaves a stray empty file behind.
+        QVERIFY(!std::filesystem::exists(ddFile));
+        QVERIFY(!Button("PBFieldPositions")->isEnabled());
+    }
+
+    void DDFileWithoutRecordLengthChangesNothingElse() {
+        SetInput("/data/x.csv");
+        SetDD(m_dir->Write("good.dd", "[FileInfo]\r\nRecordLength=80\r\n"));
+        SetDD(m_dir->Write("bad.dd", "[FileInfo]\r\nRecordLength=0\r\n"));
+        QCOMPARE(m_prompter.boxes, Boxes({{"Invalid DD File", "Error"}}));
+        QCOMPARE(Edit("ebLength")->text(), QString("80"));
+        QVERIFY(Button("PBFieldPositions")->isEnabled());
+    }
+
+    void SwitchingToCsvModeReadsTheNamedDDFile() {
+        Radio("radioCSVFile")->click();
+        Edit("EbDDFile")->setText(Q(m_dir->Write("a.dd", "[FileInfo]\r\nRecordLength=70\r\n")));
+        Radio("radioFixedFile")->click();
+        Edit("ebLength")->setText("5");
+        Radio("radioCSVFile")->click();
+        QCOMPARE(Edit("ebLength")->text(), QString("70"));
+    }
+
+    void RecordLengthLongerThanTheBoxIsShownWhole() {
+        SetInput("/data/x.csv");
+        SetDD(m_dir->Write("a.dd", "[FileInfo]\r\nRecordLength=123456\r\n"));
+        QCOMPARE(Edit("ebLength")->text(), QString("123456"));
+    }
+
+    // --- Record length typing.
+
+    void LettersInTheLengthBoxBeep() {
+        Edit("ebLength")->setFocus();
+        QTest::keyClicks(Edit("ebLength"), "1a2.");
+        QCOMPARE(Edit("ebLength")->text(), QString("12."));
+        QCOMPARE(m_prompter.beeps, 1);
+        QTest::keyClick(Edit("ebLength"), Qt::Key_Backspace);
+        QCOMPARE(Edit("ebLength")->text(), QString("12"));
+        QCOMPARE(m_prompter.beeps, 1);
+    }
+
+    void LengthBoxTakesFiveCharacters() {
+        Edit("ebLength")->setFocus();
+        QTest::keyClicks(Edit("ebLength"), "1234567");
+        QCOMPARE(Edit("ebLength")->text(), QString("12345"));
+    }
+
+    // --- Browse dialogs.
+
+    void InputBrowseOffersTextFilesInPadMode() {
+        const std::string input = m_dir->Write("in.txt", "x\n");
+        m_prompter.fileAnswers = {Q(input)};
+        Button("PBInputFileBrowse")->click();
+        QCOMPARE(m_prompter.fileRequests.size(), 1);
+        const FileDialogRequest& request = m_prompter.fileRequests.first();
+        QCOMPARE(request.filter,
+                 QString("Text Files (*.txt, *.txd, *.dat)|*.txt;*.txd;*.dat|Compressed Text Files "
+                         "(*.txd.gz)|*.txd.gz|All Files (*.*)|*.*"));
+        QVERIFY(request.pathMustExist);
+        QVERIFY(request.fileMustExist);
+        QCOMPARE(Edit("EbInputFile")->text(), Q(input));
+        QCOMPARE(Focus(), Edit("EbInputFile"));
+        QVERIFY(Radio("radioFixedFile")->isChecked());
+    }
+
+    void InputBrowseOffersCsvFilesInCsvModeAndSwitchesMode() {
+        Radio("radioCSVFile")->click();
+        m_prompter.fileAnswers = {Q(m_dir->Write("in.csv", "a,b\n"))};
+        SetMap({1, 2});
+        Button("PBInputFileBrowse")->click();
+        QCOMPARE(m_prompter.fileRequests.first().filter,
+                 QString("Comma Delimited Files (*.csv)|*.csv|All Files (*.*)|*.*"));
+        QVERIFY(Radio("radioCSVFile")->isChecked());
+        QVERIFY(Form().FieldPositions().empty());
+    }
+
+    void CancelledBrowseChangesNothing() {
+        Edit("EbInputFile")->setText("keep.txt");
+        Button("PBInputFileBrowse")->click();
+        Button("PBOutputFileBrowse")->click();
+        QCOMPARE(Edit("EbInputFile")->text(), QString("keep.txt"));
+        QCOMPARE(Edit("EbOutputFile")->text(), QString());
+        QCOMPARE(m_prompter.fileRequests.size(), 2);
+    }
+
+    void OutputBrowseOffersTextAndCompressedFiles() {
+        m_prompter.fileAnswers = {"/data/out.txd"};
+        Button("PBOutputFileBrowse")->click();
+        const FileDialogRequest& request = m_prompter.fileRequests.first();
+        QCOMPARE(request.filter,
+                 QString("Text File (*.txd)|*.txd|Compressed Text File (*.txd.gz)|*.txd.gz"));
+        QCOMPARE(request.defaultSuffix, QString("txd"));
+        QVERIFY(request.pathMustExist);
+        QVERIFY(!request.fileMustExist);
+        QCOMPARE(Edit("EbOutputFile")->text(), QString("/data/out.txd"));
+    }
+
+    void DDBrowseReadsTheRecordLength() {
+        Radio("radioCSVFile")->click();
+        m_prompter.fileAnswers = {Q(m_dir->Write("a.dd", "[FileInfo]\r\nRecordLength=64\r\n"))};
+        Button("PBDDFileBrowse")->click();
+        const FileDialogRequest& request = m_prompter.fileRequests.first();
+        QCOMPARE(request.filter, QString("Database Definition File (*.dd)|*.dd"));
+        QVERIFY(request.pathMustExist);
+        QVERIFY(request.fileMustExist);
+        QCOMPARE(Edit("ebLength")->text(), QString("64"));
+        QVERIFY(Button("PBFieldPositions")->isEnabled());
+    }
+
+    void DialogFiltersBecomeQtNameFilters() {
+        QCOMPARE(QtPrompter::NameFilters("Text Files (*.txt, *.txd, *.dat)|*.txt;*.txd;*.dat|"
+                                         "All Files (*.*)|*.*"),
+                 QStringList({"Text Files (*.txt, *.txd, *.dat) (*.txt *.txd *.dat)",
+                              "All Files (*.*) (*)"}));
+    }
+
+    // --- Help and field positions.
+
+    void HelpShowsExampleRecordLengths() {
+        const QRect rect = Label("Label1")->rect();
+        QTest::mouseClick(Label("Label1"), Qt::LeftButton, {}, rect.center());
+        QCOMPARE(m_prompter.boxes.size(), 1);
+        QCOMPARE(m_prompter.boxes.first().caption, QString("Help"));
+        const QStringList lines = m_prompter.boxes.first().text.split('\n');
+        QCOMPARE(lines.size(), 10);
+        QCOMPARE(lines[0], QString("Examples of Record Lengths:"));
+        QCOMPARE(lines[1], QString());
+        QCOMPARE(lines[5], QString());
+        for (int i : {2, 3, 4, 6, 7, 8, 9}) QVERIFY2(lines[i].contains(" - "), qPrintable(lines[i]));
+        QVERIFY(lines[2].startsWith(' '));
+        QVERIFY(lines[6].contains(','));
+    }
+
+    void FieldPositionsNeedADDFileFirst() {
+        Button("PBFieldPositions")->setEnabled(true);
+        Button("PBFieldPositions")->click();
+        QCOMPARE(m_prompter.boxes, Boxes({{"You must first specify a DD File", "Error"}}));
+    }
+
+    void FieldPositionsNeedAnInputFile() {
+        Edit("EbDDFile")->setText("a.dd");
+        Form().PBFieldPositionsClick();
+        QCOMPARE(m_prompter.boxes, Boxes({{"You must first specify a CSV File for input", "Error"}}));
+    }
+
+    void FieldPositionsDialogFillsTheMap() {
+        PrepareCsv("Name,Age");
+        QTimer::singleShot(0, this, [] {
+            QTimer::singleShot(0, [] {
+                QWidget* dialog = QApplication::activeModalWidget();
+                QVERIFY(dialog != nullptr);
+                dialog->findChild<QPushButton*>("PBRecordOK")->click();
+            });
+        });
+        Button("PBFieldPositions")->click();
+        QCOMPARE(m_prompter.boxes.size(), 0);
+        QCOMPARE(QList<int16_t>(Form().FieldPositions().begin(), Form().FieldPositions().end()),
+                 QList<int16_t>({1, 2}));
+    }
+
+    void FailingFieldPositionsDialogClearsTheMap() {
+        PrepareCsv("Name,Age");
+        Edit("EbInputFile")->setText(Q(m_dir->File("missing.csv")));
+        SetMap({1, 2});
+        Button("PBFieldPositions")->click();
+        QCOMPARE(m_prompter.boxes, Boxes({{"An Invalid DD File was specified", "Error"}}));
+        QVERIFY(Form().FieldPositions().empty());
+    }
+
+    // --- The Process command: the six checks.
+
+    void NothingEnteredAsksForTheInputOnly() {
+        Edit("EbOutputFile")->setFocus();
+        Button("PBOK")->click();
+        QCOMPARE(m_prompter.boxes, Boxes({{"Input File Not Selected", "Error"}}));
+        QCOMPARE(Focus(), Edit("EbInputFile"));
+    }
+
+    void MissingOutputIsReported() {
+        Edit("EbInputFile")->setText("in.txt");
+        Form().PBOKClick();
+        QCOMPARE(m_prompter.boxes, Boxes({{"Output File Not Selected", "Error"}}));
+        QCOMPARE(Focus(), Edit("EbOutputFile"));
+    }
+
+    void MissingDDFileIsReportedInCsvMode() {
+        Radio("radioCSVFile")->click();
+        Edit("EbInputFile")->setText("in.csv");
+        Edit("EbOutputFile")->setText("out.txd");
+        Form().PBOKClick();
+        QCOMPARE(m_prompter.boxes, Boxes({{"DD File Not Selected", "Error"}}));
+        QCOMPARE(Focus(), Edit("EbDDFile"));
+    }
+
+    void MissingInputFileIsReported() {
+        PrepareFixed(m_dir->File("none.txt"), m_dir->File("out.txd"), "5");
+        Form().PBOKClick();
+        QCOMPARE(m_prompter.boxes, Boxes({{"Input File Does Not Exist", "Error"}}));
+        QCOMPARE(Focus(), Edit("EbInputFile"));
+    }
+
+    void SameNamesIgnoringCaseAreRefused() {
+        const std::string input = m_dir->Write("in.txt", "abc\n");
+        PrepareFixed(input, QString(Q(input)).replace("in.txt", "IN.TXT").toStdString(), "5");
+        Form().PBOKClick();
+        QCOMPARE(m_prompter.boxes, Boxes({{"Output File and Input File are the same", "Error"}}));
+        QCOMPARE(Focus(), Edit("EbOutputFile"));
+    }
+
+    void MissingRecordLengthIsReported_data() {
+        QTest::addColumn<QString>("length");
+        QTest::newRow("empty") << "";
+        QTest::newRow("zero") << "0";
+        QTest::newRow("dot") << ".5";
+    }
+    void MissingRecordLengthIsReported() {
+        QFETCH(QString, length);
+        PrepareFixed(m_dir->Write("in.txt", "abc\n"), m_dir->File("out.txd"), "");
+        Edit("ebLength")->setText(length);
+        Form().PBOKClick();
+        QCOMPARE(m_prompter.boxes, Boxes({{"Please specify a record length", "Error"}}));
+        QCOMPARE(Focus(), Edit("EbOutputFile"));
+        QVERIFY(!std::filesystem::exists(m_dir->File("out.txd")));
+    }
+
+    // --- The Process command: the CSV checks.
+
+    void CsvNeedsFieldPositions() {
+        PrepareCsv("Name,Age");
+        Form().PBOKClick();
+        QCOMPARE(m_prompter.boxes,
+                 Boxes({{"You must first set field positions based on the selected DD file", "Error"}}));
+        QCOMPARE(Focus(), Button("PBFieldPositions"));
+        QVERIFY(!std::filesystem::exists(m_dir->File("out.txd")));
+    }
+
+    void CsvMapMustCoverEveryColumn() {
+        PrepareCsv("a,b,c,d");
+        SetMap({1, 2, -1, -1, -1});
+        Form().PBOKClick();
+        QCOMPARE(m_prompter.boxes,
+                 Boxes({{"Field positions not set.  You must set field positions based on the "
+                         "selected DD file.",
+                         "Error"}}));
+        QCOMPARE(Focus(), Button("PBFieldPositions"));
+    }
+
+    void CsvNeedsTwoMatchedColumns() {
+        PrepareCsv("a,b,c,d,e");
+        SetMap({-1, 2, -1, -1, -1});
+        Form().PBOKClick();
+        QCOMPARE(m_prompter.boxes,
+                 Boxes({{"At least two fields in the Input File must be matched with corresponding "
+                         "fields from the DD File.  Please set field positions.",
+                         "Error"}}));
+        QCOMPARE(Focus(), Button("PBFieldPositions"));
+    }
+
+    void UnreadableCsvHeaderIsReported() {
+        PrepareCsv("Name,Age");
+        m_dir->Write("in.csv", "Name\rAge\r\n");
+        SetMap({1, 2});
+        Form().PBOKClick();
+        QCOMPARE(m_prompter.boxes,
+                 Boxes({{"Return character not followed by newline; unknown end of line type",
+                         "Error"}}));
+        QCOMPARE(Focus(), Edit("EbInputFile"));
+        QVERIFY(!std::filesystem::exists(m_dir->File("out.txd")));
+    }
+
+    void CsvNameTypedInPadModeGetsACsvOutput() {
+        // Process pressed before leaving the input box: the mode has not followed the name.
+        Radio("radioCSVFile")->click();
+        Edit("EbDDFile")->setText("unused.dd");
+        Edit("EbInputFile")->setText(Q(m_dir->Write("in.txt", "abc\n")));
+        Edit("EbOutputFile")->setText("out");
+        Edit("ebLength")->setText("4");
+        // The completed name is made full against the current folder.
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(Q(m_dir->Path().string()));
+        Form().PBOKClick();
+        QDir::setCurrent(previous);
+        QCOMPARE(Edit("EbOutputFile")->text(), Q(m_dir->File("out.csv")));
+        QCOMPARE(TempDir::Read(m_dir->File("out.csv")), std::string("abc \r\n"));
+    }
+
+    // --- The Process command: output name, overwrite question, creation probe.
+
+    void BareOutputNameGoesBesideTheInput() {
+        PrepareFixed(m_dir->Write("in.txt", "abc\n"), "out", "5");
+        Form().PBOKClick();
+        QCOMPARE(Edit("EbOutputFile")->text(), Q(m_dir->File("out.txd")));
+        QCOMPARE(TempDir::Read(m_dir->File("out.txd")), std::string("abc  \r\n"));
+    }
+
+    void BareCompressedNameKeepsItsExtension() {
+        PrepareFixed(m_dir->Write("in.txt", "abc\n"), "x.txd.gz", "5");
+        Form().PBOKClick();
+        QCOMPARE(Edit("EbOutputFile")->text(), Q(m_dir->File("x.txd.gz")));
+        QVERIFY(std::filesystem::exists(m_dir->File("x.txd.gz")));
+    }
+
+    void DotInAFolderNameCountsAsExtension() {
+        std::filesystem::create_directory(m_dir->File("my.dir"));
+        const std::string output = m_dir->File("my.dir") + "/out";
+        PrepareFixed(m_dir->Write("in.txt", "abc\n"), output, "3");
+        Form().PBOKClick();
+        QCOMPARE(Edit("EbOutputFile")->text(), Q(output));
+        QCOMPARE(TempDir::Read(output), std::string("abc\r\n"));
+    }
+
+    void OverlongOutputNameIsReported() {
+        PrepareFixed(m_dir->Write("in.txt", "abc\n"), std::string(300, 'o') + ".txd", "5");
+        Form().PBOKClick();
+        QCOMPARE(m_prompter.boxes,
+                 Boxes({{"Could not get full path name -- File name too long", "Error"}}));
+        QCOMPARE(Focus(), Edit("EbOutputFile"));
+        QCOMPARE(Form().Report(), nullptr);
+    }
+
+    void ExistingOutputAnsweredNoIsLeftAlone() {
+        const std::string output = m_dir->Write("out.txd", "keep me");
+        PrepareFixed(m_dir->Write("in.txt", "abc\n"), output, "5");
+        m_prompter.yesNoAnswers = {false};
+        Form().PBOKClick();
+        QCOMPARE(m_prompter.boxes, Boxes({{kOverwriteQuestion, "WARNING"}}));
+        QCOMPARE(TempDir::Read(output), std::string("keep me"));
+        QCOMPARE(Form().Report(), nullptr);
+        QCOMPARE(Focus(), Edit("EbOutputFile"));
+    }
+
+    void ExistingOutputAnsweredYesIsReplaced() {
+        const std::string output = m_dir->Write("out.txd", "old contents that are long");
+        PrepareFixed(m_dir->Write("in.txt", "abc\n"), output, "5");
+        m_prompter.yesNoAnswers = {true};
+        Form().PBOKClick();
+        QCOMPARE(m_prompter.boxes, Boxes({{kOverwriteQuestion, "WARNING"}}));
+        QCOMPARE(TempDir::Read(output), std::string("abc  \r\n"));
+    }
+
+    void OutputInAMissingFolderIsInvalid() {
+        PrepareFixed(m_dir->Write("in.txt", "abc\n"), m_dir->File("nowhere") + "/out.txd", "5");
+        Form().PBOKClick();
+        QCOMPARE(m_prompter.boxes, Boxes({{"Invalid File Name for Output File", "Error"}}));
+        QCOMPARE(Focus(), Edit("EbOutputFile"));
+        QCOMPARE(Form().Report(), nullptr);
+    }
+
+    void OutputThatIsTheInputUnderAnotherSpellingIsRefused_data() {
+        QTest::addColumn<QString>("output");
+        QTest::newRow("bare name") << "in.txt";
+        QTest::newRow("dot folder") << "/./in.txt";
+        QTest::newRow("symbolic link") << "link.txt";
+    }
+    void OutputThatIsTheInputUnderAnotherSpellingIsRefused() {
+        QFETCH(QString, output);
+        const std::string input = m_dir->Write("in.txt", "abcdef\n");
+        std::filesystem::create_symlink(input, m_dir->File("link.txt"));
+        const QString outputName = output.startsWith('/') ? Q(m_dir->Path().string()) + output : output;
+        PrepareFixed(input, outputName.toStdString(), "3");
+        m_prompter.yesNoAnswers = {true};
+        Form().PBOKClick();
+        QCOMPARE(m_prompter.boxes, Boxes({{"Output File and Input File are the same", "Error"}}));
+        QCOMPARE(Focus(), Edit("EbOutputFile"));
+        QCOMPARE(TempDir::Read(input), std::string("abcdef\n"));
+        QCOMPARE(Form().Report(), nullptr);
+    }
+
+    void OutputThatIsTheDDFileIsRefused() {
+        PrepareCsv("Name,Age");
+        SetMap({1, 2});
+        Edit("EbOutputFile")->setText("fields.dd");
+        m_prompter.yesNoAnswers = {true};
+        Form().PBOKClick();
+        QCOMPARE(m_prompter.boxes, Boxes({{"Output File and Input File are the same", "Error"}}));
+        QCOMPARE(TempDir::Read(m_dir->File("fields.dd")), std::string(kDDFile));
+    }
+
+    // --- The conversion run.
+
+    void PadRunShowsTheResults() {
+        const std::string output = m_dir->File("out.txd");
+        PrepareFixed(m_dir->Write("in.txt", "abcdefgh\nab\n\nabc\n"), output, "5");
+        Form().PBOKClick();
+        QCOMPARE(m_prompter.boxes.size(), 0);
+        QCOMPARE(TempDir::Read(output), std::string("abcde\r\nab   \r\nabc  \r\n"));
+        TFormReport* report = Form().Report();
+        QVERIFY(report != nullptr);
+        QVERIFY(report->isVisible());
+        QCOMPARE(report->windowTitle(), QString("Processed Results"));
+        QCOMPARE(Child<QPushButton>(report, "PBReportOK")->text(), QString("Close"));
+        QCOMPARE(ReportLabel("LabelOutFile")->text(), QString("Output File (Rec Len 5):"));
+        QCOMPARE(ReportLabel("LBNumRecs")->text(), QString("3"));
+        QCOMPARE(ReportLabel("LBMinLRECL")->text(), QString("2"));
+        QCOMPARE(ReportLabel("LBMaxLRECL")->text(), QString("8"));
+        QCOMPARE(ReportLabel("LBNumRecsEdited")->text(), QString("3"));
+        QCOMPARE(ReportLabel("LBNumTruncated")->text(), QString("1"));
+        QCOMPARE(ReportLabel("LBNumPadded")->text(), QString("2"));
+        QCOMPARE(ReportLabel("LBNumEmpty")->text(), QString("1"));
+        QCOMPARE(ReportLabel("LBNumAsciiFixed")->text(), QString("0"));
+        QCOMPARE(Child<QProgressBar>(report, "pbStatus")->maximum(), 17);
+        // The main window waits for the report's Close.
+        QVERIFY(!Form().isEnabled());
+        Child<QPushButton>(report, "PBReportOK")->click();
+        QVERIFY(Form().isEnabled());
+        QVERIFY(!report->isVisible());
+    }
+
+    void UnprintableCharactersAreBlankedWhenAsked() {
+        const std::string output = m_dir->File("out.txd");
+        PrepareFixed(m_dir->Write("in.txt", "a\tc\n"), output, "3");
+        Check("chkAsciiOnly")->setChecked(true);
+        Form().PBOKClick();
+        QCOMPARE(TempDir::Read(output), std::string("a c\r\n"));
+        QCOMPARE(ReportLabel("LBNumAsciiFixed")->text(), QString("1"));
+        QCOMPARE(ReportLabel("LBNumRecsEdited")->text(), QString("1"));
+    }
+
+    void LargeCountsAreGrouped() {
+        const std::string output = m_dir->File("out.txd");
+        PrepareFixed(m_dir->Write("in.txt", std::string(1234, 'x') + "\n"), output, "1000");
+        Form().PBOKClick();
+        QCOMPARE(ReportLabel("LabelOutFile")->text(), QString("Output File (Rec Len 1,000):"));
+        QCOMPARE(ReportLabel("LBMaxLRECL")->text(), QString("1,234"));
+    }
+
+    void CsvRunPlacesTheMatchedColumns() {
+        PrepareCsv("Name,Age");
+        SetMap({1, 2});
+        Form().PBOKClick();
+        QCOMPARE(m_prompter.boxes.size(), 0);
+        const std::string record = TempDir::Read(m_dir->File("out.txd"));
+        QCOMPARE(QByteArray::fromStdString(record), QByteArray("Bob       042       \r\n"));
+        QCOMPARE(ReportLabel("LBNumRecs")->text(), QString("1"));
+        QCOMPARE(ReportLabel("LabelOutFile")->text(), QString("Output File (Rec Len 20):"));
+    }
+
+    void CancelDuringARunDeletesTheOutput() {
+        const std::string output = m_dir->File("out.txd");
+        PrepareFixed(m_dir->Write("in.txt", "one\ntwo\nthree\n"), output, "5");
+        // Served by the run's first pump, while the first line is in hand.
+        QTimer::singleShot(0, this, [this] {
+            QVERIFY(!Form().isEnabled());
+            QCOMPARE(Form().Report()->windowTitle(), QString("Processing File"));
+            QCOMPARE(Child<QPushButton>(Form().Report(), "PBReportOK")->text(), QString("Cancel"));
+            Child<QPushButton>(Form().Report(), "PBReportOK")->click();
+        });
+        Form().PBOKClick();
+        QCOMPARE(m_prompter.boxes.size(), 0);
+        QVERIFY(!std::filesystem::exists(output));
+        QVERIFY(!Form().Report()->isVisible());
+        QVERIFY(Form().isEnabled());
+        QCOMPARE(ReportLabel("LBNumRecs")->text(), QString("00,000,000"));
+    }
+
+    void FailedDeleteAfterCancelIsReported() {
+        const std::string output = m_dir->File("out.txd");
+        PrepareFixed(m_dir->Write("in.txt", "one\ntwo\n"), output, "5");
+        QTimer::singleShot(0, this, [this, output] {
+            // A folder now stands where the output was: it cannot be deleted as a file.
+            std::filesystem::rename(output, output + ".moved");
+            std::filesystem::create_directory(output);
+            m_dir->Write("out.txd/inside", "x");
+            Child<QPushButton>(Form().Report(), "PBReportOK")->click();
+        });
+        Form().PBOKClick();
+        QCOMPARE(m_prompter.boxes,
+                 Boxes({{"Error in deleting file '" + Q(output) + "'.  Permission denied.",
+                         "Error"}}));
+        QVERIFY(!Form().Report()->isVisible());
+        QVERIFY(Form().isEnabled());
+    }
+
+    void FailureDuringARunIsShownAndTheResultsFollow() {
+        const std::string output = m_dir->File("out.txd");
+        PrepareFixed(m_dir->Write("in.txt", "one\ntwo\rthree\n"), output, "5");
+        bool resultsHidden = false;
+        m_prompter.onMessage = [&] { resultsHidden = Child<QFrame>(Form().Report(), "Panel1")->isHidden(); };
+        Form().PBOKClick();
+        QCOMPARE(m_prompter.boxes,
+                 Boxes({{"Return character not followed by newline; unknown end of line type",
+                         "Error"}}));
+        QVERIFY(resultsHidden);
+        QCOMPARE(Form().Report()->windowTitle(), QString("Processed Results"));
+        QCOMPARE(ReportLabel("LBNumRecs")->text(), QString("1"));
+        QCOMPARE(TempDir::Read(output), std::string("one  \r\n"));
+        QVERIFY(!Form().isEnabled());
+    }
+
+    void GzipInputProgressFollowsTheCompressedBytes() {
+        const std::string input = m_dir->File("in.txd.gz");
+        gzFile file = gzopen(input.c_str(), "wb");
+        for (int i = 0; i < 1000; ++i) gzputs(file, "the same line again and again\n");
+        gzclose(file);
+        const int compressed = static_cast<int>(std::filesystem::file_size(input));
+        PrepareFixed(input, m_dir->File("out.txd"), "10");
+        Form().PBOKClick();
+        QCOMPARE(m_prompter.boxes.size(), 0);
+        QCOMPARE(Child<QProgressBar>(Form().Report(), "pbStatus")->maximum(), compressed);
+        QCOMPARE(ReportLabel("LBNumRecs")->text(), QString("1,000"));
+    }
+
+    void ClosingIsRefusedWhileDisabled() {
+        PrepareFixed(m_dir->Write("in.txt", "abc\n"), m_dir->File("out.txd"), "5");
+        Form().PBOKClick();
+        QVERIFY(!Form().isEnabled());
+        Form().close();
+        QVERIFY(Form().isVisible());
+    }
+};
+
+}  // namespace lathwell::app
+
+QTEST_MAIN(lathwell::app::TestMainForm)
+#include "MainFormTest.moc"
