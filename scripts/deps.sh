@@ -8,9 +8,10 @@
 lathwell_program_packages=(build-essential cmake zlib1g-dev qt6-base-dev)
 
 # Tests, benchmarks and fuzzing only: GoogleTest; clang and its runtime for libFuzzer; mawk,
-# gzip and python3 for the benchmarks; man-db to check the manual pages; file and dpkg-dev for
-# the .deb package whose dependencies are computed.
-lathwell_test_packages=(libgtest-dev clang libclang-rt-14-dev mawk gzip python3 man-db file dpkg-dev)
+# gzip and python3 for the benchmarks; man-db and desktop-file-utils to check the manual pages
+# and the desktop file; file and dpkg-dev for the .deb package whose dependencies are computed.
+lathwell_test_packages=(libgtest-dev clang libclang-rt-14-dev mawk gzip python3 man-db desktop-file-utils
+                        file dpkg-dev)
 
 # Installs those of the named packages that are missing, after saying what it installs and why
 # it needs root. Expects Debian or Ubuntu (dpkg and apt-get).

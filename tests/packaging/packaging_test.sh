@@ -34,6 +34,9 @@ install)
     if [ -e "$scratch/share/applications/lathwell.desktop" ]; then
         grep -qx "Exec=lathwell" "$scratch/share/applications/lathwell.desktop" || fail "desktop Exec"
         grep -qx "Icon=lathwell" "$scratch/share/applications/lathwell.desktop" || fail "desktop Icon"
+        if command -v desktop-file-validate >/dev/null; then
+            desktop-file-validate "$scratch/share/applications/lathwell.desktop" || fail "desktop file invalid"
+        fi
     fi
     completion=$scratch/share/bash-completion/completions/lathwell-cli
     check_completion "$completion" "" "" 1 "pad csv fields --help --version"
