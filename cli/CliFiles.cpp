@@ -1,5 +1,6 @@
 #include "CliFiles.h"
 
+#include "MpIODescriptor.h"
 #include "MpIOInterface.h"
 #include "MpPathKind.h"
 #include "Mpiounbuffered.h"

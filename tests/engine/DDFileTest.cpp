@@ -150,7 +150,7 @@ TEST(DDFile, RecordLengthOutsideThe32BitRangeMakesTheFileInvalid) {
                           std::string(error.GetErrorMessage()));
             }
             EXPECT_EQ(*c.message == '\0' ? (population ? dd.GetPopRecordLength() : 7) : 0,
-                      ReadDDRecordLength(name.c_str(), population));
+                      ReadDDRecordLengths(name.c_str()).ForMode(population));
         }
     }
 }
