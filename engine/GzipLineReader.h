@@ -4,8 +4,8 @@
 // plain input (a long line is never split into several). A line ends at LF, at CR LF, or at a
 // lone CR; after a CR only an LF is skipped, so the byte after a lone CR starts the next line,
 // also across block boundaries. A read failure, an input that cannot be opened and a
-// compressed stream that ends before its end marker all raise MpException
-// ("Reading compressed file"). The reader owns its zlib handle and closes it on destruction.
+// compressed stream that ends before its end marker all raise MpException ("Reading compressed
+// file -- " and the system's reason, or zlib's for damaged data). The reader owns its zlib handle and closes it on destruction.
 #pragma once
 
 #include <zlib.h>
