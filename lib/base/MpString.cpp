@@ -13,11 +13,22 @@ namespace {
 const char kClass[] = "MpString";
 
 // The library's growth cap for appends (a constant, not a setting).
-constexpr int64_t kGrowthCap = 1024;
+constexpr uint64_t kGrowthCap = 1024;
 
-// Sizes are signed 32-bit quantities. A request of 2^31 bytes or more wraps negative here, so
-// that the sizing steps refuse it with their own messages instead of allocating.
-int32_t ToSize(int64_t llSize) { return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(llSize))); }
+// Sizes are signed 32-bit quantities. Every request of 2^31 bytes or more becomes negative here
+// (its low 32 bits with the sign bit set, so 2^31 to 2^32 - 1 print as their 32-bit selves),
+// and the sizing steps refuse it with their own messages instead of allocating: no larger
+// request may shrink to a small positive size.
+int32_t ToSize(uint64_t ullSize) {
+    constexpr uint64_t kLimit = uint64_t{1} << 31;
+    if (ullSize < kLimit) return static_cast<int32_t>(ullSize);
+    return static_cast<int32_t>(static_cast<uint32_t>(ullSize) | static_cast<uint32_t>(kLimit));
+}
+
+// a + b, or the largest count when the sum does not fit: still a size that ToSize refuses.
+uint64_t SizeSum(uint64_t ullFirst, uint64_t ullSecond) {
+    return ullFirst > UINT64_MAX - ullSecond ? UINT64_MAX : ullFirst + ullSecond;
+}
 
 int32_t AsInt(uint32_t ulValue) { return static_cast<int32_t>(ulValue); }
 
@@ -122,18 +133,18 @@ MpString& MpString::Clear() {
 // ---------------------------------------------------------------------------------------------
 // Appending
 
-void MpString::AppendRaw(const char* pText, uint32_t ulCount, uint32_t ulLength) {
+void MpString::AppendRaw(const char* pText, std::size_t ulCount, uint32_t ulLength) {
     uint32_t ulCapacity = GetCapacity();
     uint32_t ulFree = ulCapacity - ulLength - 1;
     if (ulCount > ulFree) {
-        int64_t llCurrent = ulCapacity < kGrowthCap ? ulCapacity : kGrowthCap;
-        int64_t llHalf = ulCount / 2 < kGrowthCap ? ulCount / 2 : kGrowthCap;
-        int64_t llByText = static_cast<int64_t>(ulCount) + llHalf;
-        int64_t llGrowth = llCurrent > llByText ? llCurrent : llByText;
+        uint64_t ullCurrent = ulCapacity < kGrowthCap ? ulCapacity : kGrowthCap;
+        uint64_t ullHalf = ulCount / 2 < kGrowthCap ? ulCount / 2 : kGrowthCap;
+        uint64_t ullByText = SizeSum(ulCount, ullHalf);
+        uint64_t ullGrowth = ullCurrent > ullByText ? ullCurrent : ullByText;
         // The text may lie inside this string's own block, which the growth may move.
         bool bOwn = PointsInto(pText, m_chunk);
         std::ptrdiff_t offset = bOwn ? pText - m_chunk.AsPtr() : 0;
-        ResizeStringBuffer(m_chunk, ToSize(static_cast<int64_t>(ulCapacity) + llGrowth));
+        ResizeStringBuffer(m_chunk, ToSize(SizeSum(ulCapacity, ullGrowth)));
         if (bOwn) pText = m_chunk.AsPtr() + offset;
     }
     char* pEnd = m_chunk.AsPtr() + ulLength;
@@ -144,7 +155,7 @@ void MpString::AppendRaw(const char* pText, uint32_t ulCount, uint32_t ulLength)
 MpString& MpString::Append(const char* pString) {
     try {
         if (pString == nullptr) MpException::Raise("null pointer: pString", kClass);
-        AppendRaw(pString, static_cast<uint32_t>(std::strlen(pString)), GetLength());
+        AppendRaw(pString, std::strlen(pString), GetLength());
         return *this;
     } catch (MpException& e) {
         e.AddCallpath("Append(char *)", kClass);
@@ -347,7 +358,7 @@ MpString& MpString::Copy(const char* pString) {
             std::memmove(m_chunk.AsPtr(), pString, ulCount + 1);  // the text may be our own
         } else {
             // A text this long cannot lie inside our own block.
-            ResizeStringBuffer(m_chunk, ToSize(static_cast<int64_t>(ulCount)));
+            ResizeStringBuffer(m_chunk, ToSize(ulCount));
             std::memcpy(m_chunk.AsPtr(), pString, ulCount + 1);
         }
         return *this;
@@ -366,11 +377,11 @@ uint32_t MpString::CheckInsertPosition(uint32_t ulPosition) const {
     return ulLength;
 }
 
-char* MpString::OpenGap(uint32_t ulPosition, uint32_t ulLength, uint32_t ulCount) {
+char* MpString::OpenGap(uint32_t ulPosition, uint32_t ulLength, std::size_t ulCount) {
     uint32_t ulCapacity = GetCapacity();
     if (ulCapacity - ulLength - 1 < ulCount) {
         // Inserting grows by exactly what is missing, without the doubling of Append.
-        ResizeStringBuffer(m_chunk, ToSize(static_cast<int64_t>(ulCapacity) + ulCount));
+        ResizeStringBuffer(m_chunk, ToSize(SizeSum(ulCapacity, ulCount)));
     }
     char* pAt = m_chunk.AsPtr() + ulPosition;
     std::memmove(pAt + ulCount, pAt, ulLength - ulPosition + 1);
@@ -387,7 +398,7 @@ MpString& MpString::Insert(const char* pString, uint32_t ulPosition) {
             ownText.emplace(pString);
             pString = ownText->GetCString();
         }
-        uint32_t ulCount = static_cast<uint32_t>(std::strlen(pString));
+        std::size_t ulCount = std::strlen(pString);
         if (ulCount == 0) return *this;
         std::memcpy(OpenGap(ulPosition, ulLength, ulCount), pString, ulCount);
         return *this;
@@ -565,7 +576,7 @@ MpString& MpString::vprintf(const char* pFormat, va_list args) {
                                         pFormat);
         }
         if (static_cast<uint32_t>(iNeeded) >= GetCapacity()) {
-            ResizeStringBuffer(scratch, ToSize(static_cast<int64_t>(iNeeded) + 1));
+            ResizeStringBuffer(scratch, ToSize(static_cast<uint64_t>(iNeeded) + 1));
             va_list second;
             va_copy(second, args);
             std::vsnprintf(scratch.AsPtr(), static_cast<std::size_t>(scratch.GetSize()), pFormat, second);
@@ -590,7 +601,7 @@ void MpString::ResizeStringBuffer(MpResizableChunk& chunk, int32_t lNewLength) {
         }
         int64_t llBlock = m_ulBlockSize;
         int64_t llTarget = llBlock * ((static_cast<int64_t>(lNewLength) + 1) / llBlock + 1);
-        if (chunk.GetSize() < llTarget) chunk.Resize(ToSize(llTarget));
+        if (chunk.GetSize() < llTarget) chunk.Resize(ToSize(static_cast<uint64_t>(llTarget)));
     } catch (MpException& e) {
         e.AddCallpath("ResizeStringBuffer()", kClass);
         throw;
@@ -622,7 +633,7 @@ char* MpCopyString(char** pDest, const char* sSource, uint16_t usExtra) {
         std::size_t ulLength = sSource != nullptr ? std::strlen(sSource) : 0;
         // The new text is made before the old one is freed: the source may lie inside it, and a
         // failed allocation leaves *pDest as it was.
-        char* pCopy = MpAllocate(ToSize(static_cast<int64_t>(ulLength) + usExtra + 1));
+        char* pCopy = MpAllocate(ToSize(SizeSum(ulLength, uint64_t{usExtra} + 1)));
         if (ulLength > 0) std::memcpy(pCopy, sSource, ulLength);
         pCopy[ulLength] = '\0';
         delete[] *pDest;

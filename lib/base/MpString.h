@@ -18,6 +18,7 @@
 #pragma once
 
 #include <cstdarg>
+#include <cstddef>
 #include <cstdint>
 
 #include "MpException.h"
@@ -186,12 +187,12 @@ public:
 private:
     // The shared core of Append(const char*) and AppendBytes: n bytes at pText, text length
     // ulLength of this string (already measured).
-    void AppendRaw(const char* pText, uint32_t ulCount, uint32_t ulLength);
+    void AppendRaw(const char* pText, std::size_t ulCount, uint32_t ulLength);
     // Both Insert members: the length, after checking that ulPosition does not pass it.
     uint32_t CheckInsertPosition(uint32_t ulPosition) const;
     // Moves the bytes from ulPosition through the terminator ulCount bytes to the right, growing
     // the buffer first when needed, and returns where the inserted bytes go.
-    char* OpenGap(uint32_t ulPosition, uint32_t ulLength, uint32_t ulCount);
+    char* OpenGap(uint32_t ulPosition, uint32_t ulLength, std::size_t ulCount);
     // Appends a number printed with pFormat; pMethod names the member for the call path.
     template <class N>
     MpString& AppendNumber(const char* pFormat, N value, const char* pMethod);

@@ -50,6 +50,25 @@ bool NeedsQuotes(const char* sValue) {
     return ucFirst <= 32 || ucLast <= 32 || (ulLength >= 2 && ucFirst == '"' && ucLast == '"');
 }
 
+// What the file's syntax cannot carry, so that a written file always reads back equal: a line
+// end inside a key or a value ends its line; a key holding "=" splits elsewhere; an empty key
+// is no line, and one that begins with ";" or "[" reads back as a comment or a section header.
+// Messages name the key as it would be stored, trimmed.
+void CheckWritable(const char* sKeyName, const char* sValue) {
+    MpString sKey(sKeyName);
+    sKey.Deblank();  // keys are stored trimmed
+    const char* sTrimmed = sKey.GetCString();
+    if (sTrimmed[0] == '\0' || sTrimmed[0] == ';' || sTrimmed[0] == '[' || std::strpbrk(sTrimmed, "=\r\n") != nullptr) {
+        MpException::RaiseFormatted(
+            "Invalid key \"%s\": a key must not be empty, hold \"=\" or a line end, or begin with \";\" or \"[\"",
+            kClass, sTrimmed);
+    }
+    if (sValue != nullptr && std::strpbrk(sValue, "\r\n") != nullptr) {
+        MpException::RaiseFormatted("Invalid value for key \"%s\": a value must not hold a line end", kClass,
+                                    sTrimmed);
+    }
+}
+
 const char kHexDigits[] = "0123456789ABCDEF";
 
 // 0 to 15 for "0" to "9" and "A" to "F", -1 for any other byte.
@@ -199,6 +218,7 @@ bool MpIniSection::GetBool(const char* sKeyName, bool bDefault) {
 
 void MpIniSection::AddLine(const char* sKeyName, const char* sEntry) {
     try {
+        CheckWritable(sKeyName, sEntry);
         AppendLine(new MpIniLine(sKeyName, sEntry));
     } catch (MpException& e) {
         e.AddCallpath("AddLine(char *sKeyName, char *sEntry)", kClass);
@@ -209,7 +229,9 @@ void MpIniSection::AddLine(const char* sKeyName, const char* sEntry) {
 void MpIniSection::AddLine(const char* sLine) {
     if (sLine == nullptr || sLine[0] == '\0') return;
     try {
-        AppendLine(new MpIniLine(sLine));
+        std::unique_ptr<MpIniLine> line(new MpIniLine(sLine));
+        CheckWritable(line->GetKey(), line->GetValue());
+        AppendLine(line.release());
     } catch (MpException& e) {
         e.AddCallpath("AddLine(char *sLine)", kClass);
         throw;
@@ -219,6 +241,7 @@ void MpIniSection::AddLine(const char* sLine) {
 void MpIniSection::SetString(const char* sKeyName, const char* sValue) {
     if (sKeyName == nullptr || sValue == nullptr) return;
     try {
+        CheckWritable(sKeyName, sValue);
         int32_t lIndex = FindKey(sKeyName);
         if (lIndex < 0) {
             if (sValue[0] != '\0') AddLine(sKeyName, sValue);
@@ -377,8 +400,9 @@ void MpIniSection::ReadLines(MpIOInterface& io) {
         if (sText[0] == ';') {
             AddComment(sText + 1);
         } else if (sText[0] != '\0') {
+            // Whatever the file holds is kept as it reads, so no check of what may be written.
             SplitLine(sText, sKey, sValue);
-            AddLine(sKey.GetCString(), sValue.GetCString());
+            AppendLine(new MpIniLine(sKey.GetCString(), sValue.GetCString()));
         }
         llLineStart = io.Tell64();
     }

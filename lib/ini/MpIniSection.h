@@ -83,6 +83,12 @@ public:
     // number 1. Call-path entry "GetBool()".
     bool GetBool(const char* sKeyName, bool bDefault);
 
+    // What the file cannot carry is refused where it enters, here and in SetString (so in the
+    // typed setters too): a key that is empty after trimming, holds "=", CR or LF, or begins
+    // with ";" or "[" raises "Invalid key \"<trimmed key>\": a key must not be empty, hold \"=\" or a
+    // line end, or begin with \";\" or \"[\""; a value holding CR or LF raises "Invalid value
+    // for key \"<key>\": a value must not hold a line end". Nothing changes then.
+
     // Appends a line (key trimmed, value unchanged) and a new empty comment block; sets the
     // modified flag. Call-path entry "AddLine(char *sKeyName, char *sEntry)".
     void AddLine(const char* sKeyName, const char* sEntry);

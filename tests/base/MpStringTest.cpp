@@ -9,6 +9,9 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <stdexcept>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include "MpAlloc.h"
 #include "MpException.h"
@@ -752,4 +755,76 @@ TEST(MpCopyString, FailedAllocationLeavesTheOldText) {
     }
     EXPECT_STREQ("old", pText);
     delete[] pText;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Sizes of 2^31 bytes or more
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+// A read-only C string of any length that costs one mebibyte of memory: the same block of 'a'
+// bytes mapped again and again, then a last page with the remaining bytes and the terminator.
+class LongCString {
+public:
+    static constexpr size_t kBlock = size_t{1} << 20;
+    static constexpr size_t kPage = 4096;
+
+    explicit LongCString(uint64_t ullLength) : m_ulMapped((ullLength / kBlock) * kBlock + kPage) {
+        const size_t ulTail = ullLength % kBlock;
+        int iFile = memfd_create("long-c-string", 0);
+        std::string block(kBlock + kPage, '\0');
+        std::memset(block.data(), 'a', kBlock + ulTail);
+        if (iFile < 0 || ulTail >= kPage ||
+            write(iFile, block.data(), block.size()) != static_cast<ssize_t>(block.size())) {
+            throw std::runtime_error("cannot prepare the long string");
+        }
+        void* pBase = mmap(nullptr, m_ulMapped, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+        m_pText = static_cast<char*>(pBase);
+        for (size_t ulAt = 0; ulAt + kPage < m_ulMapped; ulAt += kBlock) {
+            mmap(m_pText + ulAt, kBlock, PROT_READ, MAP_SHARED | MAP_FIXED, iFile, 0);
+        }
+        mmap(m_pText + m_ulMapped - kPage, kPage, PROT_READ, MAP_SHARED | MAP_FIXED, iFile, kBlock);
+        close(iFile);
+    }
+    ~LongCString() { munmap(m_pText, m_ulMapped); }
+    const char* Get() const { return m_pText; }
+
+private:
+    size_t m_ulMapped;
+    char* m_pText;
+};
+
+}  // namespace
+
+// No size request of 2^31 bytes or more is reduced modulo 2^32 to a small one: each fails with
+// the sizing message and leaves the text as it was. (One long text for all cases: each pass over
+// its 4 GiB takes a second or two.)
+TEST(MpString, TextsOfFourGibibytesFailWithTheSizingMessage) {
+    const struct {
+        std::function<void(MpString&, const char*)> action;
+        const char* sExpected;
+    } cases[] = {
+        {[](MpString& s, const char* p) { s.Copy(p); },
+         "lNewLength, value=-2147483643, must be greater than 0.|MpString|"
+         "ResizeStringBuffer() of MpString\r\nCopy() of MpString"},
+        {[](MpString& s, const char* p) { s.Append(p); },
+         "lNewLength, value=-2147482555, must be greater than 0.|MpString|"
+         "ResizeStringBuffer() of MpString\r\nAppend(char *) of MpString"},
+        {[](MpString& s, const char* p) { s.Insert(p, 0); },
+         "lNewLength, value=-2147483579, must be greater than 0.|MpString|"
+         "ResizeStringBuffer() of MpString\r\nInsert() of MpString"},
+    };
+    LongCString text((uint64_t{1} << 32) + 5);
+    for (const auto& c : cases) {
+        MpString sString("keep");
+        EXPECT_EQ(c.sExpected, Failure([&] { c.action(sString, text.Get()); }));
+        EXPECT_STREQ("keep", sString.GetCString());
+    }
+    char* pCopy = nullptr;
+    MpCopyString(&pCopy, "keep", 0);
+    EXPECT_EQ("Bad memory allocation request - tried to allocate -2147483642 bytes.||MpCopyString of MpAlloc",
+              Failure([&] { MpCopyString(&pCopy, text.Get(), 0); }));
+    EXPECT_STREQ("keep", pCopy);
+    delete[] pCopy;
 }

@@ -242,7 +242,7 @@ TEST_F(ConversionRunTest, FailsToOpenWhatIsNotThere) {
         const char* output;
         std::string message;
     } cases[] = {
-        {"missing.gz", "out.txd", "Reading compressed file"},
+        {"missing.gz", "out.txd", "Reading compressed file -- No such file or directory"},
         {"missing.txt", "out.txd", "Error in opening file '" + dir.File("missing.txt") + "'.  No such file or directory."},
         {"in.txt", "no/such/out.txd",
          "Error in opening file '" + dir.File("no/such/out.txd") + "'.  No such file or directory."},

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -72,6 +73,46 @@ TEST(MpIniSectionEditing, BinaryStringsAreUpperCaseHexadecimal) {
 
     section.SetBinaryString("Key", bytes, 0);
     EXPECT_EQ(-1, section.FindKey("Key"));
+}
+
+// Keys and values that the file could not read back are refused wherever they enter.
+TEST(MpIniSectionEditing, KeysAndValuesTheFileCannotCarryAreRefused) {
+    const std::string kBadKey = "\": a key must not be empty, hold \"=\" or a line end, or begin with \";\" or \"[\"";
+    const struct {
+        const char* sKey;
+        const char* sValue;
+        std::string sMessage;
+    } cases[] = {
+        {"Key", "a\r\nb", "Invalid value for key \"Key\": a value must not hold a line end"},
+        {"Key", "a\n", "Invalid value for key \"Key\": a value must not hold a line end"},
+        {"Key", "\r", "Invalid value for key \"Key\": a value must not hold a line end"},
+        {"", "v", "Invalid key \"" + kBadKey},
+        {"  ", "v", "Invalid key \"" + kBadKey},
+        {";Key", "v", "Invalid key \";Key" + kBadKey},
+        {" [Key", "v", "Invalid key \"[Key" + kBadKey},
+        {"K\nK", "v", "Invalid key \"K\nK" + kBadKey},
+        {"K=K", "v", "Invalid key \"K=K" + kBadKey},
+    };
+    for (const auto& c : cases) {
+        MpIniSection section("S");
+        const std::string sLine = std::string(c.sKey) + "=" + c.sValue;
+        const bool bKeyHasEquals = std::strchr(c.sKey, '=') != nullptr;  // the line would split there
+        const bool bValueIsBad = std::strpbrk(c.sValue, "\r\n") != nullptr;
+        std::vector<std::function<void()>> entries = {[&] { section.SetString(c.sKey, c.sValue); },
+                                                      [&] { section.AddLine(c.sKey, c.sValue); }};
+        if (!bKeyHasEquals) entries.push_back([&] { section.AddLine(sLine.c_str()); });
+        if (!bValueIsBad) entries.push_back([&] { section.SetInt(c.sKey, 7); });
+        if (!bValueIsBad) entries.push_back([&] { section.SetBool(c.sKey, true); });
+        for (const auto& enter : entries) {
+            try {
+                enter();
+                ADD_FAILURE() << "no exception for key \"" << c.sKey << "\"";
+            } catch (MpException& e) {
+                EXPECT_EQ(c.sMessage, e.GetErrorMessage());
+            }
+            EXPECT_EQ(0, section.GetNumLines()) << c.sKey;
+        }
+    }
 }
 
 TEST(MpIniSectionEditing, BadBinaryStringsRaise) {

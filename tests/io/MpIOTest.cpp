@@ -1,7 +1,6 @@
 #include "MpIO.h"
 
 #include <memory>
-#include <random>
 #include <string>
 
 #include <fcntl.h>
@@ -199,53 +198,7 @@ TEST(MpIO, SetBufferSizeClampsAndKeepsDataAndPosition) {
     EXPECT_EQ(TempDir::Read(path), "0123456789abc");
 }
 
-TEST(MpIO, RandomReadsWritesAndSeeksMatchAPlainString) {
-    TempDir dir;
-    std::string path = dir.File("model.bin");
-    std::string model;
-    std::mt19937 random(7);
-    MpIO file(path.c_str(), kOutput);
-    for (int step = 0; step < 3000; ++step) {
-        nativeint llPosition = static_cast<nativeint>(random() % (model.size() + 1));
-        int32_t lCount = static_cast<int32_t>(random() % (random() % 8 == 0 ? 20000 : 300));
-        switch (random() % 5) {
-            case 0: {  // write at the position
-                std::string bytes(static_cast<size_t>(lCount), static_cast<char>('a' + step % 26));
-                file.Seek64Absolute(llPosition);
-                file.Write(bytes.data(), lCount);
-                model.replace(static_cast<size_t>(llPosition), std::min(bytes.size(), model.size() - llPosition), bytes);
-                ASSERT_EQ(file.Tell64(), llPosition + lCount);
-                break;
-            }
-            case 1: {  // positioned write, the position stays
-                std::string bytes(static_cast<size_t>(lCount), static_cast<char>('A' + step % 26));
-                nativeint llBefore = file.Tell64();
-                file.WriteTo(llPosition, bytes.data(), lCount);
-                model.replace(static_cast<size_t>(llPosition), std::min(bytes.size(), model.size() - llPosition), bytes);
-                ASSERT_EQ(file.Tell64(), llBefore);
-                break;
-            }
-            case 2: {  // read at the position
-                std::string bytes(static_cast<size_t>(lCount), '\0');
-                file.Seek64Absolute(llPosition);
-                int32_t lGot = file.Read(bytes.data(), lCount, false);
-                ASSERT_EQ(bytes.substr(0, static_cast<size_t>(lGot)), model.substr(static_cast<size_t>(llPosition), static_cast<size_t>(lCount))) << step;
-                break;
-            }
-            case 3: {  // positioned read
-                std::string bytes(static_cast<size_t>(lCount), '\0');
-                int32_t lGot = file.ReadFrom(llPosition, bytes.data(), lCount, false);
-                ASSERT_EQ(bytes.substr(0, static_cast<size_t>(lGot)), model.substr(static_cast<size_t>(llPosition), static_cast<size_t>(lCount))) << step;
-                break;
-            }
-            default:
-                if (random() % 4 == 0) file.Flush();
-                ASSERT_EQ(file.GetIsEOF(), file.Tell64() >= static_cast<nativeint>(model.size()));
-        }
-    }
-    file.Close();
-    EXPECT_EQ(TempDir::Read(path), model);
-}
+// Reads, writes and seeks against a plain string: MpIOInterfaceContractTest.cpp.
 
 TEST(MpIO, PositionedAccessSeesUnwrittenDataAndKeepsThePosition) {
     TempDir dir;

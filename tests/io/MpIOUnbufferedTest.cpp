@@ -9,6 +9,7 @@
 #include "MpIO.h"
 #include "TempDir.h"
 
+// The positions and transfers every implementation shares: MpIOInterfaceContractTest.cpp.
 TEST(MpIOUnbuffered, ReadsAndWritesGoStraightToTheFile) {
     TempDir dir;
     std::string path = dir.Write("a.txt", "0123456789");
@@ -16,17 +17,6 @@ TEST(MpIOUnbuffered, ReadsAndWritesGoStraightToTheFile) {
     file.Seek64Absolute(4);
     file.Write("ab", 2);
     EXPECT_EQ(TempDir::Read(path), "0123ab6789");  // no buffer, nothing to flush
-    EXPECT_EQ(file.Tell64(), 6);
-    EXPECT_EQ(file.Seek64FromCurrent(-1), 5);
-    EXPECT_EQ(file.Seek64FromEnd(-2), 8);
-    file.WriteTo(10, "XY", 2);
-    EXPECT_EQ(file.Tell64(), 8);
-    char bytes[4] = {};
-    EXPECT_EQ(file.ReadFrom(9, bytes, 4, false), 3);
-    EXPECT_EQ(std::string(bytes, 3), "9XY");
-    EXPECT_EQ(file.Read(bytes, 4, false), 4);
-    EXPECT_EQ(std::string(bytes, 4), "89XY");
-    EXPECT_TRUE(file.GetIsEOF());
 }
 
 TEST(MpIOUnbuffered, FailuresAndTheirMessages) {
