@@ -60,7 +60,7 @@ void PrepareCsvRun(const CliArguments& arguments, LineReader* standardInput, con
                    ConversionSettings& settings) {
     std::vector<AvailableField> fields;
     {
-        std::unique_ptr<DDFile> ddFile = OpenDDFile(arguments.ddFile);
+        std::unique_ptr<DDFile> ddFile = OpenDDFile(arguments.ddFile, streams.err);
         settings.recordLength = DDRecordLength(*ddFile, arguments);
         fields = OfferedFields(*ddFile, arguments.population);
     }

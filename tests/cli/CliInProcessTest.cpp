@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Cli.h"
+#include "MpIO.h"
 #include "RunReport.h"
 #include "TempDir.h"
 
@@ -68,6 +71,23 @@ TEST(CliInProcess, CsvReadsTheHeaderOnceFromTheStreamItIsGiven) {
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out, "Bob  0012\r\nAlexa0007\r\n");
     EXPECT_EQ(outcome.err, "");
+}
+
+TEST(CliInProcess, CsvWaitsForALockedDDFileSayingSoAfterASecond) {
+    TempDir dir;
+    std::string dd = dir.Write("t.dd", kDD);
+    MpIO otherProgram(dd.c_str(), IO_READ | IO_WRITE);
+    ASSERT_TRUE(otherProgram.TryLock(IO_LOCK_WRITE, 0, 0));
+    std::thread releaseLater([&otherProgram] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        otherProgram.UnLock(IO_LOCK_WRITE, 0, 0);
+    });
+    InProcessOutcome outcome =
+        RunInProcess({"csv", "-", "-", "--dd", dd.c_str(), "--quiet"}, "Name,Deaths (Cases)\nBob,12\n");
+    releaseLater.join();
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, "Bob  0012\r\n");
+    EXPECT_EQ(outcome.err, "lathwell-cli: waiting for \"" + dd + "\", locked by another program (Ctrl-C to stop)\n");
 }
 
 TEST(CliInProcess, AStreamThatRefusesTheRecordsIsAFailure) {
