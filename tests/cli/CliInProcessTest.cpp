@@ -9,6 +9,7 @@
 #include "Cli.h"
 #include "MpIO.h"
 #include "RunReport.h"
+#include "RunStatisticsTesting.h"
 #include "TempDir.h"
 
 namespace lathwell::cli {
@@ -43,15 +44,7 @@ TEST(CliInProcess, ReadsAndWritesTheStreamsItIsGiven) {
     InProcessOutcome outcome = RunInProcess({"pad", "-", "-", "--length", "2", "--json"}, "abc\n\nx\n");
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out, "ab\r\nx \r\n");
-    RunStatistics statistics;
-    statistics.LinesProcessed = 2;
-    statistics.MinRecordLength = 1;
-    statistics.MaxRecordLength = 3;
-    statistics.RecordsEdited = 2;
-    statistics.LinesTruncated = 1;
-    statistics.LinesPadded = 1;
-    statistics.EmptyRecordsSkipped = 1;
-    EXPECT_EQ(outcome.err, StatisticsJson(2, statistics, nullptr));
+    EXPECT_EQ(outcome.err, StatisticsJson(2, Counts(2, 1, 3, 2, 1, 1, 1, 0), nullptr));
 }
 
 TEST(CliInProcess, RefusalsAreReturnedNotExited) {
