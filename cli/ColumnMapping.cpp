@@ -57,12 +57,31 @@ int16_t ResolveField(const std::vector<AvailableField>& fields, const std::strin
     return static_cast<int16_t>(found->sectionIndex);
 }
 
+// Waits for a locked DD file as long as the user lets it, telling them once after a second.
+class NoticeAfterASecond : public DDFileLockWait {
+public:
+    explicit NoticeAfterASecond(std::ostream& notices) : m_notices(notices) {}
+    bool KeepWaiting(const char* fileName, int64_t waitedMilliseconds) override {
+        if (waitedMilliseconds >= 1000 && !m_told) {
+            m_notices << "lathwell-cli: waiting for \"" << fileName << "\", locked by another program (Ctrl-C to stop)\n"
+                      << std::flush;
+            m_told = true;
+        }
+        return true;
+    }
+
+private:
+    std::ostream& m_notices;
+    bool m_told = false;
+};
+
 }  // namespace
 
-std::unique_ptr<DDFile> OpenDDFile(const std::string& name) {
+std::unique_ptr<DDFile> OpenDDFile(const std::string& name, std::ostream& notices) {
     // Opening a DD file creates a missing one; a mistyped name must not leave a file behind.
     if (!FileExists(name)) throw CliRefusal(name + ": DD File Does Not Exist");
-    auto ddFile = std::make_unique<DDFile>(name.c_str());
+    NoticeAfterASecond lockWait(notices);
+    auto ddFile = std::make_unique<DDFile>(name.c_str(), &lockWait);
     if (!IsUsableDDFile(*ddFile)) throw CliRefusal(name + ": " + kInvalidDDFileMessage);
     return ddFile;
 }

@@ -28,8 +28,9 @@
 namespace lathwell::cli {
 
 // Opens an existing DD file. Refuses a missing file (which is not created) and one with fewer
-// than two sections ("Invalid DD file.").
-std::unique_ptr<DDFile> OpenDDFile(const std::string& name);
+// than two sections ("Invalid DD file."). While another program keeps the file locked it
+// waits, saying so on notices after a second; Ctrl-C stops the wait.
+std::unique_ptr<DDFile> OpenDDFile(const std::string& name, std::ostream& notices);
 
 // The fields the DD file offers, in the order the dialog lists them first (by Position).
 std::vector<AvailableField> OfferedFields(DDFile& ddFile, bool populationMode);

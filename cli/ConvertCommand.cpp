@@ -100,7 +100,7 @@ CsvPlan PrepareCsvRun(const CliArguments& arguments, OpenedFiles& opened, const 
                       ConversionSettings& settings, RunNotes& notes) {
     CsvPlan plan;
     {
-        std::unique_ptr<DDFile> ddFile = OpenDDFile(arguments.ddFile);
+        std::unique_ptr<DDFile> ddFile = OpenDDFile(arguments.ddFile, streams.err);
         settings.recordLength = DDRecordLength(*ddFile, arguments);
         plan.fields = OfferedFields(*ddFile, arguments.population);
     }

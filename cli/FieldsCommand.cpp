@@ -146,7 +146,7 @@ int RunFieldsCommand(const CliArguments& arguments, const CliStreams& streams) {
         streams.out << InitialLayout(*reader, arguments, displayName, streams) << std::flush;
         return 0;
     }
-    std::vector<AvailableField> fields = OfferedFields(*OpenDDFile(arguments.ddFile), arguments.population);
+    std::vector<AvailableField> fields = OfferedFields(*OpenDDFile(arguments.ddFile, streams.err), arguments.population);
     std::vector<ColumnMatch> columns;
     const bool withColumns = reader != nullptr;
     if (withColumns) {

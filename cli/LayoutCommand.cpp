@@ -127,7 +127,7 @@ std::string LayoutJson(const std::vector<PlacedField>& fields, int32_t recordLen
 }  // namespace
 
 int RunLayoutCommand(const CliArguments& arguments, const CliStreams& streams) {
-    std::unique_ptr<DDFile> ddFile = OpenDDFile(arguments.ddFile);
+    std::unique_ptr<DDFile> ddFile = OpenDDFile(arguments.ddFile, streams.err);
     const int32_t recordLength = ReadDDRecordLengths(*ddFile).ForMode(arguments.population);
     const std::vector<PlacedField> fields = ReadPlacedFields(*ddFile, arguments.population, recordLength);
     streams.out << (arguments.json ? LayoutJson(fields, recordLength) : LayoutText(fields, recordLength)) << std::flush;

@@ -1,8 +1,10 @@
 #include "DDFile.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "MpException.h"
 #include "MpIniLine.h"
@@ -81,6 +83,43 @@ bool IsDecimalOutOfRange(const char* value) {
     return errno == ERANGE || number > INT32_MAX || number < INT32_MIN;
 }
 
+constexpr auto kLockPollInterval = std::chrono::milliseconds(100);
+
+// The wait of a DDFile opened without one: a bounded wait, so a window never hangs on a file
+// another program keeps locked.
+class BoundedLockWait : public DDFileLockWait {
+public:
+    bool KeepWaiting(const char* /*fileName*/, int64_t waitedMilliseconds) override {
+        return waitedMilliseconds < 5000;
+    }
+};
+
+// Waits until the file can be read, polling the shared lock the INI reader is about to take
+// (the INI reader itself would wait without end and without a word), and gives the lock back
+// at once: where shared locks are not available it would exclude the INI reader too. A file
+// that cannot be opened is left to the INI reader, which reports it or creates a missing one.
+// Returns the file name, for the member initialiser that runs it.
+const char* WaitUntilReadable(const char* fileName, DDFileLockWait* lockWait) {
+    std::unique_ptr<MpIO> gate;
+    try {
+        gate = std::make_unique<MpIO>(fileName, IO_READ);
+    } catch (MpException&) {
+        return fileName;
+    }
+    BoundedLockWait boundedWait;
+    DDFileLockWait& wait = lockWait != nullptr ? *lockWait : boundedWait;
+    const auto start = std::chrono::steady_clock::now();
+    while (!gate->TryLock(IO_LOCK_READ, 0, 0)) {
+        std::this_thread::sleep_for(kLockPollInterval);
+        const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+        if (!wait.KeepWaiting(fileName, waited.count())) {
+            MpException::RaiseFormatted("Gave up waiting for \"%s\", locked by another program", "DDFile", fileName);
+        }
+    }
+    gate->UnLock(IO_LOCK_READ, 0, 0);
+    return fileName;
+}
+
 }  // namespace
 
 FieldSectionKind GetFieldSectionKind(const char* bracketedName) {
@@ -90,7 +129,8 @@ FieldSectionKind GetFieldSectionKind(const char* bracketedName) {
     return FieldSectionKind::NotAField;
 }
 
-DDFile::DDFile(const char* fileName) : m_fileName(fileName), m_ini(fileName, true, true, kDDOpenFlags) {}
+DDFile::DDFile(const char* fileName, DDFileLockWait* lockWait)
+    : m_fileName(WaitUntilReadable(fileName, lockWait)), m_ini(fileName, true, true, kDDOpenFlags) {}
 
 void DDFile::CheckRecordLengthsInRange() {
     MpIniSection& fileInfo = *m_ini.GetSection("FileInfo");

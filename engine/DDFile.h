@@ -4,6 +4,8 @@
 //
 // A DDFile opens the file the way every DD reader of the program does (MpIniFile with load-all
 // 1, create-if-missing 1, open flags 769), keeps it open while it lives and never writes it.
+// While another program keeps the file locked against reading, the DDFile waits and asks a
+// DDFileLockWait, given by the caller, whether to go on waiting.
 // Keys and section names are looked up ignoring case; the kind of a field section is told by a
 // case-sensitive test of how its bracketed name begins. Fields are identified by their section
 // index: the 0-based position of the section among all sections, in file order.
@@ -43,9 +45,21 @@ struct AvailableField {
     int32_t sectionIndex = 0;
 };
 
+// Hears of a DD file that another program keeps locked while a DDFile opens it, so a front end
+// can tell the user and let them stop waiting. Called on the opening thread.
+class DDFileLockWait {
+public:
+    virtual ~DDFileLockWait() = default;
+    // Called about ten times a second while the file stays locked, with the time waited so far.
+    // Returns whether to wait on; false makes the DDFile raise MpException "Gave up waiting for
+    // \"<fileName>\", locked by another program".
+    virtual bool KeepWaiting(const char* fileName, int64_t waitedMilliseconds) = 0;
+};
+
 class DDFile {
 public:
-    explicit DDFile(const char* fileName);
+    // Without a lockWait, a locked file is waited for five seconds at most.
+    explicit DDFile(const char* fileName, DDFileLockWait* lockWait = nullptr);
 
     // [FileInfo] "RecordLength" and "PopRecordLength" (0 when missing). A DD file in which
     // either is a decimal number outside the 32-bit range is invalid: both raise MpException

@@ -4,27 +4,19 @@
 #include <string>
 
 #include "CliTestSupport.h"
+#include "SampleDDFiles.h"
 
 namespace lathwell::cli {
 
 namespace {
 
-// Sections: 0 [FileInfo], 1 Name (text: its codes are letters), 2 Age Group (numeric, no
-// population offset), 3 [Format=Name], 4 Deaths (a count field), 5 Population.
-const char* const kDD =
-    "[FileInfo]\nRecordLength=12\nPopRecordLength=9\n\n"
-    "[Field1]\nFieldName=Name\nLength=5\nByteOffset=1\nPopByteOffset=1\n\n"
-    "[Field2]\nFieldName=Age Group\nLength=2\nByteOffset=6\n\n"
-    "[Format=Name]\nA=x\n\n"
-    "[CountField1]\nFieldName=Deaths\nLength=4\nByteOffset=8\n\n"
-    "[PopCountField1]\nFieldName=Population\nLength=4\nByteOffset=6\nPopByteOffset=6\n";
-
+// The DD file is kTwelveByteDD (SampleDDFiles.h).
 const char* const kCsv = "name,AGE GROUP,Deaths,Notes\nBob,3,12,x\nAlexandra,,7,y\n";
 
 class CliCsv : public CliProcessTest {
 protected:
     void SetUp() override {
-        Write("t.dd", kDD);
+        Write("t.dd", kTwelveByteDD);
         Write("t.csv", kCsv);
     }
 };
@@ -151,7 +143,7 @@ TEST_F(CliCsv, RefusalsWriteNothing) {
     }
     EXPECT_FALSE(Exists("new.txd"));
     EXPECT_FALSE(Exists("none.dd"));
-    EXPECT_EQ(Read("t.dd"), kDD);
+    EXPECT_EQ(Read("t.dd"), kTwelveByteDD);
 }
 
 }  // namespace lathwell::cli

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Cli.h"
+#include "MpIO.h"
 #include "RunReport.h"
+#include "RunStatisticsTesting.h"
 #include "TempDir.h"
 
 namespace lathwell::cli {
@@ -40,15 +44,7 @@ TEST(CliInProcess, ReadsAndWritesTheStreamsItIsGiven) {
     InProcessOutcome outcome = RunInProcess({"pad", "-", "-", "--length", "2", "--json"}, "abc\n\nx\n");
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out, "ab\r\nx \r\n");
-    RunStatistics statistics;
-    statistics.LinesProcessed = 2;
-    statistics.MinRecordLength = 1;
-    statistics.MaxRecordLength = 3;
-    statistics.RecordsEdited = 2;
-    statistics.LinesTruncated = 1;
-    statistics.LinesPadded = 1;
-    statistics.EmptyRecordsSkipped = 1;
-    EXPECT_EQ(outcome.err, StatisticsJson(2, statistics, nullptr));
+    EXPECT_EQ(outcome.err, StatisticsJson(2, Counts(2, 1, 3, 2, 1, 1, 1, 0), nullptr));
 }
 
 TEST(CliInProcess, RefusalsAreReturnedNotExited) {
@@ -68,6 +64,23 @@ TEST(CliInProcess, CsvReadsTheHeaderOnceFromTheStreamItIsGiven) {
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out, "Bob  0012\r\nAlexa0007\r\n");
     EXPECT_EQ(outcome.err, "");
+}
+
+TEST(CliInProcess, CsvWaitsForALockedDDFileSayingSoAfterASecond) {
+    TempDir dir;
+    std::string dd = dir.Write("t.dd", kDD);
+    MpIO otherProgram(dd.c_str(), IO_READ | IO_WRITE);
+    ASSERT_TRUE(otherProgram.TryLock(IO_LOCK_WRITE, 0, 0));
+    std::thread releaseLater([&otherProgram] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        otherProgram.UnLock(IO_LOCK_WRITE, 0, 0);
+    });
+    InProcessOutcome outcome =
+        RunInProcess({"csv", "-", "-", "--dd", dd.c_str(), "--quiet"}, "Name,Deaths (Cases)\nBob,12\n");
+    releaseLater.join();
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, "Bob  0012\r\n");
+    EXPECT_EQ(outcome.err, "lathwell-cli: waiting for \"" + dd + "\", locked by another program (Ctrl-C to stop)\n");
 }
 
 TEST(CliInProcess, AStreamThatRefusesTheRecordsIsAFailure) {

@@ -10,18 +10,11 @@
 
 #include "CliTestSupport.h"
 #include "MpIODescriptor.h"
+#include "SampleDDFiles.h"
 
 namespace lathwell::cli {
 
 namespace {
-
-// Sections: 0 [FileInfo], 1 Name, 2 Age Group, 3 [Format=Name], 4 Deaths.
-const char* const kDD =
-    "[FileInfo]\nRecordLength=12\n\n"
-    "[Field1]\nFieldName=Name\nLength=5\nByteOffset=1\n\n"
-    "[Field2]\nFieldName=Age Group\nLength=2\nByteOffset=6\n\n"
-    "[Format=Name]\nA=x\n\n"
-    "[CountField1]\nFieldName=Deaths\nLength=4\nByteOffset=8\n";
 
 // No directory of this name exists: a run that wanted a temporary file would be refused.
 const char* const kNoTemporaryDirectory = "TMPDIR=/nonexistent/lathwell-test";
@@ -105,7 +98,7 @@ protected:
 }  // namespace
 
 TEST_F(CliStream, CsvReadsTheHeaderOnceFromAPipeAndConvertsEveryLineAfterIt) {
-    Write("t.dd", kDD);
+    Write("t.dd", kTwelveByteDD);
     // Far more than the first block that the header is read with.
     const int pairs = 40000;
     const std::string input = "name,AGE GROUP,Deaths,Notes\n" + Repeat("Bob,3,12,x\nAlexandra,,7,y\n", pairs);
@@ -164,7 +157,7 @@ TEST_F(CliStream, RecordsReachStandardOutputBeforeStandardInputEnds) {
 }
 
 TEST_F(CliStream, FieldsReadsTheCsvHeaderFromAPipe) {
-    Write("t.dd", kDD);
+    Write("t.dd", kTwelveByteDD);
     const std::string header = "name,Deaths (Cases), ,Other\n";
     Write("t.csv", header);
     CliOutcome fromFile = Run({"fields", "t.dd", "--csv", "t.csv"});
@@ -205,7 +198,7 @@ TEST_F(CliStream, APipeThatNobodyReadsEndsTheRunQuietly) {
 TEST_F(CliStream, RefusesAnOutputThatStandardInputOrOutputIsRedirectedFromOrInto) {
     Write("in.txt", "abc\n");
     Write("out.txd", "keep me\n");
-    Write("t.dd", kDD);
+    Write("t.dd", kTwelveByteDD);
     Write("t.csv", "name,Deaths\nBob,1\n");
     const struct {
         std::vector<std::string> arguments;
@@ -242,7 +235,7 @@ TEST_F(CliStream, RefusesAnOutputThatStandardInputOrOutputIsRedirectedFromOrInto
     }
     EXPECT_EQ(Read("in.txt"), "abc\n");
     EXPECT_EQ(Read("out.txd"), "keep me\n");
-    EXPECT_EQ(Read("t.dd"), kDD);
+    EXPECT_EQ(Read("t.dd"), kTwelveByteDD);
     EXPECT_EQ(Read("stdout"), "");
 }
 

@@ -1,5 +1,5 @@
 // Shared pieces of the tests that run lathwell-cli as a process: a fixture with its own
-// temporary working directory, and the expected statistics in the two report forms.
+// temporary working directory; the expected statistics come from RunStatisticsTesting.h.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,24 +9,10 @@
 
 #include "CliProcess.h"
 #include "RunReport.h"
+#include "RunStatisticsTesting.h"
 #include "TempDir.h"
 
 namespace lathwell::cli {
-
-// The eight counters in the order the results window lists them, for compact expectations.
-inline RunStatistics Counts(int32_t processed, int32_t minimum, int32_t maximum, int32_t edited,
-                            int32_t truncated, int32_t padded, int32_t empty, int32_t asciiFixed) {
-    RunStatistics statistics;
-    statistics.LinesProcessed = processed;
-    statistics.MinRecordLength = minimum;
-    statistics.MaxRecordLength = maximum;
-    statistics.RecordsEdited = edited;
-    statistics.LinesTruncated = truncated;
-    statistics.LinesPadded = padded;
-    statistics.EmptyRecordsSkipped = empty;
-    statistics.LinesAsciiFixed = asciiFixed;
-    return statistics;
-}
 
 class CliProcessTest : public ::testing::Test {
 protected:

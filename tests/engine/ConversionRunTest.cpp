@@ -8,33 +8,14 @@
 #include "DescriptorLineReader.h"
 #include "DescriptorRecordWriter.h"
 #include "EngineTestSupport.h"
+#include "RunStatisticsTesting.h"
+#include "SampleDDFiles.h"
 #include "MpIO.h"
 #include "TempDir.h"
 
 namespace lathwell {
 
 namespace {
-
-void ExpectStatistics(const RunStatistics& s, int32_t processed, int32_t minLength, int32_t maxLength,
-                      int32_t edited, int32_t truncated, int32_t padded, int32_t empty, int32_t asciiFixed) {
-    EXPECT_EQ(processed, s.LinesProcessed);
-    EXPECT_EQ(minLength, s.MinRecordLength);
-    EXPECT_EQ(maxLength, s.MaxRecordLength);
-    EXPECT_EQ(edited, s.RecordsEdited);
-    EXPECT_EQ(truncated, s.LinesTruncated);
-    EXPECT_EQ(padded, s.LinesPadded);
-    EXPECT_EQ(empty, s.EmptyRecordsSkipped);
-    EXPECT_EQ(asciiFixed, s.LinesAsciiFixed);
-}
-
-// R = 10: Count (numeric, Length 3 at 1), Sex (coded, Length 4 at 4).
-const char kDD[] =
-    "[FileInfo]\nRecordLength=10\n"
-    "[Field1]\nFieldName=Count\nLength=3\nByteOffset=1\n"
-    "[Field2]\nFieldName=Sex\nLength=4\nByteOffset=4\n"
-    "[Format=Sex]\nM=Male\nF=Female\n"
-    "[Field3]\nFieldName=Wide\nLength=4\nByteOffset=8\n"
-    "[Field4]\nFieldName=Nowhere\nLength=4\n";
 
 class ConversionRunTest : public ::testing::Test {
 protected:
@@ -44,8 +25,8 @@ protected:
         settings.outputName = dir.File(outputName).c_str();
         return RunConversion(settings, observer);
     }
-    ConversionResult RunCsv(const std::string& input, MpVector<int16_t> map) {
-        settings.ddFileName = dir.Write("layout.dd", kDD).c_str();
+    ConversionResult RunCsv(const std::string& input, MpVector<int16_t> map, const std::string& dd = kTenByteDD) {
+        settings.ddFileName = dir.Write("layout.dd", dd).c_str();
         settings.fieldPositions = map;
         return Run(input, "in.csv");
     }
@@ -65,7 +46,7 @@ TEST_F(ConversionRunTest, PadsAndTruncatesEveryLineAndCountsIt) {
     EXPECT_EQ(RunOutcome::Completed, result.outcome);
     EXPECT_EQ(MpString(""), result.message);
     EXPECT_EQ("abcde\r\nab   \r\nabcde\r\nlast \r\n", Output());
-    ExpectStatistics(result.statistics, 4, 2, 8, 3, 1, 2, 1, 0);
+    EXPECT_EQ(Counts(4, 2, 8, 3, 1, 2, 1, 0), result.statistics);
     EXPECT_TRUE(observer.failures.empty());
 }
 
@@ -73,23 +54,23 @@ TEST_F(ConversionRunTest, InputWithoutTextWritesEmptyOutput) {
     settings.recordLength = 5;
     ConversionResult empty = Run("");
     EXPECT_EQ("", Output());
-    ExpectStatistics(empty.statistics, 0, 0, 0, 0, 0, 0, 0, 0);
+    EXPECT_EQ(Counts(0, 0, 0, 0, 0, 0, 0, 0), empty.statistics);
     EXPECT_TRUE(observer.positions.empty());
     ConversionResult blankLines = Run("\n\r\n\n");
     EXPECT_EQ(RunOutcome::Completed, blankLines.outcome);
     EXPECT_EQ("", Output());
-    ExpectStatistics(blankLines.statistics, 0, 0, 0, 0, 0, 0, 3, 0);
+    EXPECT_EQ(Counts(0, 0, 0, 0, 0, 0, 3, 0), blankLines.statistics);
 }
 TEST_F(ConversionRunTest, BlanksUnprintableBytesOnlyWhenAsked) {
     settings.recordLength = 3;
     ConversionResult kept = Run("a\tc\n", "in.txt", "kept.txd");
     EXPECT_EQ("a\tc\r\n", Output("kept.txd"));
-    ExpectStatistics(kept.statistics, 1, 3, 3, 0, 0, 0, 0, 0);
+    EXPECT_EQ(Counts(1, 3, 3, 0, 0, 0, 0, 0), kept.statistics);
 
     settings.blankUnprintable = true;
     ConversionResult blanked = Run("a\tc\n\xe9\x7f\nabc\n", "in.txt", "blanked.txd");
     EXPECT_EQ("a c\r\n   \r\nabc\r\n", Output("blanked.txd"));
-    ExpectStatistics(blanked.statistics, 3, 2, 3, 2, 0, 1, 0, 2);
+    EXPECT_EQ(Counts(3, 2, 3, 2, 0, 1, 0, 2), blanked.statistics);
 }
 
 TEST_F(ConversionRunTest, LoneCarriageReturnInPlainInputStopsTheRunKeepingEarlierRecords) {
@@ -101,7 +82,7 @@ TEST_F(ConversionRunTest, LoneCarriageReturnInPlainInputStopsTheRunKeepingEarlie
     ASSERT_EQ(1u, observer.failures.size());
     EXPECT_EQ(message, observer.failures[0]);
     EXPECT_EQ("ab   \r\n", Output());
-    ExpectStatistics(result.statistics, 1, 2, 2, 1, 0, 1, 0, 0);
+    EXPECT_EQ(Counts(1, 2, 2, 1, 0, 1, 0, 0), result.statistics);
 }
 
 TEST_F(ConversionRunTest, ReportsInputSizeAndConsumedBytes) {
@@ -122,7 +103,7 @@ TEST_F(ConversionRunTest, ReadsAndWritesGzipByExtensionInAnyCase) {
     EXPECT_EQ(RunOutcome::Completed, result.outcome);
     // A lone CR ends a line in a gzip input (and fails in a plain one).
     EXPECT_EQ("first  \r\nsecond \r\nthird  \r\nfourth \r\n", ReadGzip(dir.File("out.TXD.GZ")));
-    ExpectStatistics(result.statistics, 4, 5, 11, 4, 1, 3, 1, 0);
+    EXPECT_EQ(Counts(4, 5, 11, 4, 1, 3, 1, 0), result.statistics);
 }
 
 TEST_F(ConversionRunTest, PadsRecordsLongerThanSixtyFiveThousandBytes) {
@@ -138,7 +119,7 @@ TEST_F(ConversionRunTest, ConvertsCsvLinesAfterTheHeader) {
     ConversionResult result = RunCsv("Count,Sex,Other\n7,M,x\n\n1234,Female,y\n123,Male,z\n", {1, 2, -1});
     EXPECT_EQ(RunOutcome::Completed, result.outcome);
     EXPECT_EQ("007M      \r\n123Fema   \r\n123Male   \r\n", Output());
-    ExpectStatistics(result.statistics, 3, 5, 13, 2, 0, 1, 1, 0);
+    EXPECT_EQ(Counts(3, 5, 13, 2, 0, 1, 1, 0), result.statistics);
     EXPECT_EQ(4u, observer.positions.size());  // the header is not reported
 }
 
@@ -149,7 +130,7 @@ TEST_F(ConversionRunTest, CsvLineWithTooFewColumnsStopsTheRunKeepingEarlierRecor
     EXPECT_EQ(MpString("No token 1 in \"8\" with delimiter \",\""), result.message);
     EXPECT_EQ("007M      \r\n", Output());
     // The failing line counts as processed and in the lengths, not in the other counters.
-    ExpectStatistics(result.statistics, 2, 1, 3, 1, 0, 1, 0, 0);
+    EXPECT_EQ(Counts(2, 1, 3, 1, 0, 1, 0, 0), result.statistics);
 }
 
 TEST_F(ConversionRunTest, CsvFieldBeyondTheRecordWritesNoRecord) {
@@ -157,12 +138,12 @@ TEST_F(ConversionRunTest, CsvFieldBeyondTheRecordWritesNoRecord) {
     ConversionResult result = RunCsv("a,b\n1,2\n3,4\n", {1, 4});
     EXPECT_EQ(MpString("Field length extends beyond record length."), result.message);
     EXPECT_EQ("", Output());
-    ExpectStatistics(result.statistics, 1, 3, 3, 0, 0, 0, 0, 0);
+    EXPECT_EQ(Counts(1, 3, 3, 0, 0, 0, 0, 0), result.statistics);
 }
 
 TEST_F(ConversionRunTest, CsvFieldWithoutPositionIsRefusedBeforeTheOutputIsOpened) {
     settings.recordLength = 10;
-    ConversionResult result = RunCsv("a,b\n1,2\n", {1, 5});
+    ConversionResult result = RunCsv("a,b\n1,2\n", {1, 11}, kTenByteDD + std::string("[Field4]\nFieldName=Nowhere\nLength=4\n"));
     EXPECT_EQ(RunOutcome::Failed, result.outcome);
     EXPECT_EQ(MpString("Field \"Nowhere\" [Field4] cannot be placed in the record: its ByteOffset, 0, is below 1."),
               result.message);
@@ -178,14 +159,14 @@ TEST_F(ConversionRunTest, CancelStopsAfterTheCurrentLineAndDeletesTheOutput) {
         ConversionResult result = RunConversion(settings, cancelling);
         EXPECT_EQ(RunOutcome::Cancelled, result.outcome) << output;
         EXPECT_FALSE(OutputExists(output)) << output;
-        ExpectStatistics(result.statistics, 2, 1, 1, 2, 0, 2, 0, 0);
+        EXPECT_EQ(Counts(2, 1, 1, 2, 0, 2, 0, 0), result.statistics);
         cancelling.positions.clear();
     }
 }
 
 TEST_F(ConversionRunTest, CancelDuringAFailingLineStillDeletesTheOutput) {
     settings.recordLength = 10;
-    settings.ddFileName = dir.Write("layout.dd", kDD).c_str();
+    settings.ddFileName = dir.Write("layout.dd", kTenByteDD).c_str();
     settings.fieldPositions = MpVector<int16_t>{1, 2};
     settings.inputName = dir.Write("in.csv", "Count,Sex\n7,M\n8\n").c_str();
     settings.outputName = dir.File("out.txd").c_str();
@@ -232,7 +213,7 @@ TEST_F(ConversionRunTest, RefusesAnOutputThatIsTheInputOrTheDDFileUnderAnotherNa
     settings.outputName = dir.File("link.dd").c_str();
     ConversionResult result = RunConversion(settings, observer);
     EXPECT_EQ(MpString("Output File and DD File are the same"), result.message);
-    EXPECT_EQ(std::string(kDD), TempDir::Read(dir.File("layout.dd")));
+    EXPECT_EQ(std::string(kTenByteDD), TempDir::Read(dir.File("layout.dd")));
 }
 
 TEST_F(ConversionRunTest, FailsToOpenWhatIsNotThere) {
@@ -308,7 +289,7 @@ TEST_F(ConversionRunTest, RecordLengthBelowOneFails) {
 
 TEST_F(ConversionRunTest, CsvRunGoesOnWhereTheCallersReaderLeftTheHeader) {
     settings.recordLength = 10;
-    settings.ddFileName = dir.Write("layout.dd", kDD).c_str();
+    settings.ddFileName = dir.Write("layout.dd", kTenByteDD).c_str();
     settings.fieldPositions = MpVector<int16_t>{1, 2};
     settings.blankUnprintable = true;
     // The run must neither open the input by its name nor skip a second header line.
@@ -327,7 +308,7 @@ TEST_F(ConversionRunTest, CsvRunGoesOnWhereTheCallersReaderLeftTheHeader) {
     EXPECT_EQ(MpString(""), result.message);
     // The run switched blanking on for the data lines.
     EXPECT_EQ("007M      \r\n008F      \r\n", Output());
-    ExpectStatistics(result.statistics, 2, 3, 4, 2, 0, 2, 0, 0);
+    EXPECT_EQ(Counts(2, 3, 4, 2, 0, 2, 0, 0), result.statistics);
     EXPECT_EQ(static_cast<int64_t>(input.size()), observer.startedWith);
     EXPECT_EQ((std::vector<int64_t>{16, 20}), observer.positions);
 }
@@ -374,14 +355,14 @@ TEST_F(ConversionRunTest, RefusesToOverwriteTheFileBehindAReaderOrWriterHandedOv
     EXPECT_EQ(MpString("Output File and Input File are the same"), sameOutput.message);
     EXPECT_EQ("keep me\n", TempDir::Read(input));
 
-    settings.ddFileName = dir.Write("layout.dd", kDD).c_str();
+    settings.ddFileName = dir.Write("layout.dd", kTenByteDD).c_str();
     settings.fieldPositions = MpVector<int16_t>{1, 2};
     settings.inputName = dir.Write("in.csv", "a,b\n1,M\n").c_str();
     FileDescriptor ddFile(dir.File("layout.dd"), O_WRONLY | O_APPEND);
     opened.output = std::make_unique<DescriptorRecordWriter>(ddFile.Get(), "standard output", 10);
     ConversionResult sameDD = RunConversion(settings, std::move(opened), observer);
     EXPECT_EQ(MpString("Output File and DD File are the same"), sameDD.message);
-    EXPECT_EQ(std::string(kDD), TempDir::Read(dir.File("layout.dd")));
+    EXPECT_EQ(std::string(kTenByteDD), TempDir::Read(dir.File("layout.dd")));
     EXPECT_FALSE(OutputExists("unused.txd"));
 }
 

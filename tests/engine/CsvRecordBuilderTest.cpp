@@ -7,26 +7,12 @@
 #include "EngineTestSupport.h"
 
 #include "MpException.h"
+#include "SampleDDFiles.h"
 #include "TempDir.h"
 
 namespace lathwell {
 
 namespace {
-
-// R = 10. Section 1: numeric, Length 3 at 1 (population: at 8). Section 2: coded with letters,
-// Length 4 at 4. Sections 4 on: fields that cannot be placed.
-const char kDD[] =
-    "[FileInfo]\nRecordLength=10\n"
-    "[Field1]\nFieldName=Count\nLength=3\nByteOffset=1\nPopByteOffset=8\n"
-    "[Field2]\nFieldName=Sex\nLength=4\nByteOffset=4\n"
-    "[Format=Sex]\nM=Male\nF=Female\n"
-    "[Field4]\nFieldName=Wide\nLength=4\nByteOffset=8\n"
-    "[Field5]\nFieldName=Negative\nLength=-1\nByteOffset=1\n"
-    "[Field6]\nFieldName=NoOffset\nLength=2\n"
-    "[Field7]\nFieldName=Far\nLength=2\nByteOffset=40000\n"
-    "[Field8]\nFieldName=LongOne\nLength=70000\nByteOffset=1\n"
-    "[Field9]\nFieldName=BadPop\nLength=2\nByteOffset=3\nPopByteOffset=-2\n"
-    "[Field10]\nFieldName=Overlap\nLength=3\nByteOffset=2\n";
 
 class CsvRecordBuilderTest : public ::testing::Test {
 protected:
@@ -44,7 +30,7 @@ protected:
     }
 
     TempDir m_dir;
-    std::string m_ddName = m_dir.Write("layout.dd", kDD);
+    std::string m_ddName = m_dir.Write("layout.dd", kTenByteDD);
     MpVector<int16_t> m_map{1, 2, -1};
     RunStatistics statistics;
 };

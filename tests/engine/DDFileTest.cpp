@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "EngineTestSupport.h"
+#include "MpIO.h"
 
 #include "TempDir.h"
 
@@ -153,6 +154,45 @@ TEST(DDFile, RecordLengthOutsideThe32BitRangeMakesTheFileInvalid) {
                       ReadDDRecordLengths(name.c_str()).ForMode(population));
         }
     }
+}
+
+// Releases the other program's lock at the given call, or stops waiting at it.
+class ScriptedLockWait : public DDFileLockWait {
+public:
+    ScriptedLockWait(MpIO& otherProgram, bool releaseAtThirdCall) : m_other(otherProgram), m_release(releaseAtThirdCall) {}
+    bool KeepWaiting(const char* fileName, int64_t waitedMilliseconds) override {
+        names.push_back(fileName);
+        EXPECT_GE(waitedMilliseconds, 100 * static_cast<int64_t>(names.size()));
+        if (names.size() < 3) return true;
+        if (m_release) m_other.UnLock(IO_LOCK_WRITE, 0, 0);
+        return m_release;
+    }
+    std::vector<std::string> names;
+
+private:
+    MpIO& m_other;
+    bool m_release;
+};
+
+TEST(DDFile, WaitsForAFileLockedByAnotherProgramAsLongAsTheCallerWants) {
+    TempDir dir;
+    const std::string name = dir.Write("a.dd", kDD);
+    MpIO otherProgram(name.c_str(), IO_READ | IO_WRITE);
+    ASSERT_TRUE(otherProgram.TryLock(IO_LOCK_WRITE, 0, 0));
+    ScriptedLockWait stopping(otherProgram, false);
+    try {
+        DDFile dd(name.c_str(), &stopping);
+        ADD_FAILURE() << "opened a locked file";
+    } catch (MpException& error) {
+        EXPECT_EQ("Gave up waiting for \"" + name + "\", locked by another program",
+                  std::string(error.GetErrorMessage()));
+    }
+    EXPECT_EQ(std::vector<std::string>(3, name), stopping.names);
+
+    ScriptedLockWait releasing(otherProgram, true);
+    DDFile dd(name.c_str(), &releasing);
+    EXPECT_EQ(100, dd.GetRecordLength());
+    EXPECT_EQ(3u, releasing.names.size());
 }
 
 TEST(DDFile, OffersFieldsInOrdinaryMode) {
