@@ -23,33 +23,31 @@ constexpr size_t kLargestBuffer = std::numeric_limits<int32_t>::max();
 constexpr size_t kLongestLine = kLargestBuffer - kReadBlock - 1;
 constexpr size_t kNoNul = static_cast<size_t>(-1);
 
-// The bytes a scan stops at. Without blanking: LF, CR and NUL. With blanking: every byte
-// outside 32..126, LF and CR among them.
+// The bytes a scan stops at: the ends of line and the first NUL of a line that is not blanked.
 struct LineEndsAndNul {
     static bool Stops(unsigned char byte) { return byte == '\n' || byte == '\r' || byte == '\0'; }
 #ifdef __SSE2__
-    // Every byte up to CR (13): LF, CR and NUL, and the rare other control bytes, which the
-    // caller passes over.
+    // Every byte up to CR (13): LF, CR and NUL, and the rare other control bytes, which
+    // FindStop passes over.
     static int Mask(__m128i bytes) {
         return _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(bytes, _mm_set1_epi8('\r')), bytes));
     }
 #endif
 };
 
-struct Unprintable {
-    static bool Stops(unsigned char byte) { return byte < 32 || byte > 126; }
+// After a NUL has ended the text, only the end of line matters.
+struct LineEnds {
+    static bool Stops(unsigned char byte) { return byte == '\n' || byte == '\r'; }
 #ifdef __SSE2__
     static int Mask(__m128i bytes) {
-        // As signed bytes, 128..255 are negative and so below 32 as well.
-        __m128i found = _mm_or_si128(_mm_cmplt_epi8(bytes, _mm_set1_epi8(32)),
-                                     _mm_cmpeq_epi8(bytes, _mm_set1_epi8(127)));
-        return _mm_movemask_epi8(found);
+        return _mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r'))));
     }
 #endif
 };
 
-// The first byte of [from, to) that Stop stops at, or to. Sixteen bytes at a time where the
-// processor allows, so one pass finds the end of line and every byte to change.
+// The first byte of [from, to) that Stop stops at, or to: sixteen bytes at a time where the
+// processor allows.
 template <class Stop>
 char* FindStop(char* from, char* to) {
 #ifdef __SSE2__
@@ -68,6 +66,46 @@ char* FindStop(char* from, char* to) {
     }
 #endif
     while (from < to && !Stop::Stops(static_cast<unsigned char>(*from))) ++from;
+    return from;
+}
+
+bool IsUnprintable(unsigned char byte) {
+    return byte < 32 || byte > 126;
+}
+
+// Blanks every unprintable byte of [from, to) up to the first LF or CR and returns where that
+// is, or to; sets blanked when a byte was blanked. Sixteen bytes at a time where the processor
+// allows, so a line full of them costs no more than a clean one.
+char* BlankToLineEnd(char* from, char* to, bool& blanked) {
+#ifdef __SSE2__
+    const __m128i blank = _mm_set1_epi8(' ');
+    while (to - from >= 16) {
+        __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')),
+                                    _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')));
+        // As signed bytes, 128..255 are negative and so below 32 as well.
+        __m128i unprintable = _mm_or_si128(_mm_cmplt_epi8(bytes, blank), _mm_cmpeq_epi8(bytes, _mm_set1_epi8(127)));
+        unsigned endMask = static_cast<unsigned>(_mm_movemask_epi8(ends));
+        if (endMask == 0) {
+            if (_mm_movemask_epi8(unprintable) != 0) {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(from),
+                                 _mm_or_si128(_mm_andnot_si128(unprintable, bytes), _mm_and_si128(unprintable, blank)));
+                blanked = true;
+            }
+            from += 16;
+            continue;
+        }
+        to = from + __builtin_ctz(endMask);
+        break;
+    }
+#endif
+    for (; from < to; ++from) {
+        if (*from == '\n' || *from == '\r') return from;
+        if (IsUnprintable(static_cast<unsigned char>(*from))) {
+            *from = ' ';
+            blanked = true;
+        }
+    }
     return from;
 }
 
@@ -103,35 +141,34 @@ bool LineReader::ScanLine(char*& textEnd, char*& next) {
     char* const begin = m_buffer.AsPtr() + m_begin;
     char* const end = m_buffer.AsPtr() + m_end;
     char* here = begin + m_scanned;
-    for (;; ++here) {
-        here = m_blankUnprintable ? FindStop<Unprintable>(here, end) : FindStop<LineEndsAndNul>(here, end);
-        if (here == end) break;
-        if (*here == '\n') {
-            textEnd = here;
-            next = here + 1;
-            return true;
-        }
-        if (*here == '\r') {
-            // What follows decides, so it must be in the buffer unless the input has ended.
-            if (here + 1 == end && !m_inputEnded) break;
-            textEnd = here;
-            next = here + 1;
-            if (next < end && *next == '\n') {
-                ++next;
-            } else if (m_loneCr == LoneCarriageReturn::Refused) {
-                MpException error("Return character not followed by newline; unknown end of line type",
-                                  "MpInputStreamInterface");
-                error.AddCallpath("ReadLine()", "MpInputStreamInterface");
-                throw error;
-            }
-            return true;
-        }
+    for (;;) {
         if (m_blankUnprintable) {
-            *here = ' ';
-            m_lineBlanked = true;
+            here = BlankToLineEnd(here, end, m_lineBlanked);
         } else if (m_nul == kNoNul) {
-            m_nul = static_cast<size_t>(here - begin);
+            here = FindStop<LineEndsAndNul>(here, end);
+            if (here < end && *here == '\0') {
+                m_nul = static_cast<size_t>(here - begin);
+                ++here;
+                continue;
+            }
+        } else {
+            here = FindStop<LineEnds>(here, end);
         }
+        if (here == end) break;
+        textEnd = here;
+        next = here + 1;
+        if (*here == '\n') return true;
+        // A CR: what follows decides, so it must be in the buffer unless the input has ended.
+        if (next == end && !m_inputEnded) break;
+        if (next < end && *next == '\n') {
+            ++next;
+        } else if (m_loneCr == LoneCarriageReturn::Refused) {
+            MpException error("Return character not followed by newline; unknown end of line type",
+                              "MpInputStreamInterface");
+            error.AddCallpath("ReadLine()", "MpInputStreamInterface");
+            throw error;
+        }
+        return true;
     }
     m_scanned = static_cast<size_t>(here - begin);
     return false;
