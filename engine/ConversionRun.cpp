@@ -130,16 +130,18 @@ void ConvertLines(const ConversionSettings& settings, OpenedFiles& opened, Conve
             continue;
         }
         CountLineLength(line.length, statistics);
-        const char* record = line.text;
-        int32_t length = line.length;
+        const int64_t lineNumber = state.line;
+        state.line = 0;  // a write failure is the output's, not the line's
         if (builder) {
-            record = builder->BuildRecord(line.text, statistics, state.line);
-            length = recordLength;
+            // The record is built where the writer will store it.
+            char* record = writer->NextRecord();
+            state.line = lineNumber;
+            builder->BuildRecord(line.text, static_cast<size_t>(line.length), record, lineNumber, statistics);
+            writer->CommitRecord();
         } else {
             CountPadOrTruncate(line, recordLength, statistics);
+            writer->WriteRecord(line.text, line.length);
         }
-        state.line = 0;  // a write failure is the output's, not the line's
-        writer->WriteRecord(record, length);
     }
     state.line = 0;
     writer->Close();

@@ -29,14 +29,31 @@ CsvRecordBuilder::CsvRecordBuilder(const char* ddFileName, int32_t recordLength,
                                    char delimiter, bool stopAtFirstCut)
     : m_recordLength(recordLength),
       m_stopAtFirstCut(stopAtFirstCut),
-      m_template(static_cast<size_t>(recordLength), ' '),
-      m_tokenizer(" ", std::string(1, delimiter).c_str(), "\"") {
+      m_record(static_cast<size_t>(recordLength), ' '),
+      m_splitter(delimiter) {
     DDFile ddFile(ddFileName);
     for (size_t column = 0; column < fieldPositions.size(); ++column) {
         if (fieldPositions[column] < 0) continue;
         m_fieldTitles.emplace_back();
         m_columns.push_back(ReadColumnLayout(ddFile, static_cast<int32_t>(column), fieldPositions[column],
                                              usePopulationFields, m_fieldTitles.back()));
+    }
+    FindGaps();
+}
+
+void CsvRecordBuilder::FindGaps() {
+    std::vector<bool> covered(static_cast<size_t>(m_recordLength), false);
+    for (const MappedColumn& field : m_columns) {
+        if (!field.fitsRecord) continue;  // no record is ever built
+        std::fill_n(covered.begin() + field.offset, field.length, true);
+    }
+    auto at = covered.begin();
+    while (at != covered.end()) {
+        auto gapEnd = std::find(at, covered.end(), true);
+        if (gapEnd != at) {
+            m_gaps.push_back({static_cast<size_t>(at - covered.begin()), static_cast<size_t>(gapEnd - at)});
+        }
+        at = std::find(gapEnd, covered.end(), false);
     }
 }
 
@@ -82,20 +99,26 @@ CsvRecordBuilder::MappedColumn CsvRecordBuilder::ReadColumnLayout(DDFile& ddFile
     return layout;
 }
 
-const char* CsvRecordBuilder::BuildRecord(const char* line, RunStatistics& statistics, int64_t lineNumber) {
-    m_tokenizer.SetString(line);
+void CsvRecordBuilder::BuildRecord(const char* line, size_t length, char* record, int64_t lineNumber,
+                                   RunStatistics& statistics) {
+    m_splitter.Split(line, length);
     bool edited = false;
     bool padded = false;
     for (MappedColumn& field : m_columns) {
-        // The token comes first: a line too short for the column fails on the missing token
+        // The value comes first: a line too short for the column fails on the missing token
         // even where the field would not fit either.
-        const MpString& token = m_tokenizer.GetToken(field.column);
+        const CsvLineSplitter::Column& value = m_splitter.Get(field.column);
         if (!field.fitsRecord) throw MpException("Field length extends beyond record length.");
-        padded |= PlaceField(field, token, lineNumber, edited);
+        padded |= PlaceField(field, value, record, lineNumber, edited);
     }
+    for (const Gap& gap : m_gaps) std::memset(record + gap.offset, ' ', gap.length);
     if (edited) CountOne(statistics.RecordsEdited);
     if (padded) CountOne(statistics.LinesPadded);
-    return m_template.data();
+}
+
+const char* CsvRecordBuilder::BuildRecord(const char* line, RunStatistics& statistics, int64_t lineNumber) {
+    BuildRecord(line, std::strlen(line), m_record.data(), lineNumber, statistics);
+    return m_record.data();
 }
 
 std::vector<FieldCut> CsvRecordBuilder::FieldCuts() const {
@@ -117,26 +140,27 @@ std::vector<FieldCut> CsvRecordBuilder::FieldCuts() const {
     return cuts;
 }
 
-void CsvRecordBuilder::CountCut(MappedColumn& field, const MpString& token, int64_t lineNumber) {
+void CsvRecordBuilder::CountCut(MappedColumn& field, const CsvLineSplitter::Column& value, int64_t lineNumber) {
     if (m_stopAtFirstCut) {
         const size_t index = static_cast<size_t>(&field - m_columns.data());
         MpException::RaiseFormatted("Value \"%s\" is longer than the %d bytes of field %s.", "CsvRecordBuilder",
-                                    token.GetCString(), field.length, m_fieldTitles[index].c_str());
+                                    std::string(value.text, value.length).c_str(), field.length,
+                                    m_fieldTitles[index].c_str());
     }
     if (field.cuts++ == 0) field.firstCutLine = lineNumber;
 }
 
-bool CsvRecordBuilder::PlaceField(MappedColumn& field, const MpString& token, int64_t lineNumber, bool& edited) {
-    const size_t width = token.GetLength();
+bool CsvRecordBuilder::PlaceField(MappedColumn& field, const CsvLineSplitter::Column& value, char* record,
+                                  int64_t lineNumber, bool& edited) {
+    const size_t width = value.length;
     const size_t length = static_cast<size_t>(field.length);
-    const char* value = token.GetCString();
-    char* place = m_template.data() + field.offset;
+    char* place = record + field.offset;
     if (width >= length) {
         if (width > length) {
-            CountCut(field, token, lineNumber);
+            CountCut(field, value, lineNumber);
             edited = true;
         }
-        std::memcpy(place, value, length);
+        std::memcpy(place, value.text, length);
         return false;
     }
     edited = true;
@@ -145,9 +169,9 @@ bool CsvRecordBuilder::PlaceField(MappedColumn& field, const MpString& token, in
         std::memset(place, ' ', length);
     } else if (field.numeric) {
         std::memset(place, '0', length - width);
-        std::memcpy(place + length - width, value, width);
+        std::memcpy(place + length - width, value.text, width);
     } else {
-        std::memcpy(place, value, width);
+        std::memcpy(place, value.text, width);
         std::memset(place + width, ' ', length - width);
     }
     return true;

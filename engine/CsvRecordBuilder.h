@@ -4,14 +4,15 @@
 // entry is 0 or more, the DD field at that section index gives the field's Length, its
 // ByteOffset and PopByteOffset (1-based record positions) and whether it is numeric. Then, for
 // every line, each mapped column's text (split at the delimiter, "," unless told otherwise,
-// with "\"" as group delimiter, through MpStringTokenizer) is cut or filled to the field's
-// Length and copied into the record at the field's position: numeric fields are filled with
-// "0" on the left, other fields and empty values with blanks. Columns are handled in ascending
-// order, so where fields overlap the later column wins; bytes that no field covers stay blank.
-// Values cut to their field's Length are counted per field (FieldCuts), or, when asked, refused.
+// with "\"" as group delimiter, by the rules of MpStringTokenizer; see CsvLineSplitter) is cut
+// or filled to the field's Length and copied straight from the line into the record at the
+// field's position: numeric fields are filled with "0" on the left, other fields and empty
+// values with blanks. Columns are handled in ascending order, so where fields overlap the
+// later column wins; bytes that no field covers are blank. Values cut to their field's Length
+// are counted per field (FieldCuts), or, when asked, refused.
 //
-// The builder owns its record template and tokenizer; the DD file is read in the constructor
-// and released before it returns.
+// The builder owns its layout and splitter; the DD file is read in the constructor and
+// released before it returns.
 #pragma once
 
 #include <cstdint>
@@ -19,8 +20,7 @@
 #include <vector>
 
 #include "ConversionRun.h"
-#include "MpString.h"
-#include "MpStringTokenizer.h"
+#include "CsvLineSplitter.h"
 #include "MpVector.h"
 
 namespace lathwell {
@@ -39,16 +39,21 @@ public:
                      const MpVector<int16_t>& fieldPositions, bool usePopulationFields,
                      char delimiter = ',', bool stopAtFirstCut = false);
 
-    // Builds the record for one non-empty line and returns it: record-length bytes, valid
-    // until the next call. Adds 1 to RecordsEdited when a field was cut or filled and to
-    // LinesPadded when one was filled; counts nothing when the line fails. A cut value is
-    // counted for its field, lineNumber being the first line when it is the field's first.
+    // Builds the record for one non-empty line of length bytes into record, record-length
+    // bytes without CR LF. Adds 1 to RecordsEdited when a field was cut or filled and to
+    // LinesPadded when one was filled; counts nothing when the line fails, and then leaves
+    // record in no defined state. A cut value is counted for its field, lineNumber being the
+    // first line when it is the field's first.
     // Raises MpException: its group failure for a quote without its closing quote (the whole
     // line is split first), then, column by column, the tokenizer's "No token ..." for a
     // missing column, "Field length extends beyond record length." for a mapped field that
     // ends past the record, and with stopAtFirstCut the refusal of a value longer than its
     // field.
-    // REQUIRES: line is NUL-terminated.
+    // REQUIRES: line holds no NUL byte; record has room for the record length.
+    void BuildRecord(const char* line, size_t length, char* record, int64_t lineNumber, RunStatistics& statistics);
+
+    // The same for a NUL-terminated line, into a record the builder owns, which it returns:
+    // valid until the next call.
     const char* BuildRecord(const char* line, RunStatistics& statistics, int64_t lineNumber = 0);
 
     // The fields that had values cut so far, one entry per DD section, in section order.
@@ -65,23 +70,31 @@ private:
         int64_t cuts;        // values cut to length so far
         int64_t firstCutLine;
     };
+    // Bytes of the record that no field covers.
+    struct Gap {
+        size_t offset;
+        size_t length;
+    };
 
     // Also sets title to the field's FieldName in quotes and its section name.
     MappedColumn ReadColumnLayout(DDFile& ddFile, int32_t column, int32_t sectionIndex,
                                   bool usePopulationFields, std::string& title) const;
-    // Copies the token into the template at the field's place; returns true when it was padded
+    void FindGaps();
+    // Copies the value into the record at the field's place; returns true when it was padded
     // and sets edited when it was cut or padded.
-    bool PlaceField(MappedColumn& field, const MpString& token, int64_t lineNumber, bool& edited);
+    bool PlaceField(MappedColumn& field, const CsvLineSplitter::Column& value, char* record, int64_t lineNumber,
+                    bool& edited);
     // Counts a value cut to the field's length, or refuses it with stopAtFirstCut.
-    void CountCut(MappedColumn& field, const MpString& token, int64_t lineNumber);
+    void CountCut(MappedColumn& field, const CsvLineSplitter::Column& value, int64_t lineNumber);
 
     const int32_t m_recordLength;
     const bool m_stopAtFirstCut;
     std::vector<MappedColumn> m_columns;
+    std::vector<Gap> m_gaps;
     // FieldName and section name of each mapped column, for the refusal of a cut value.
     std::vector<std::string> m_fieldTitles;
-    std::vector<char> m_template;
-    MpStringTokenizer m_tokenizer;
+    std::vector<char> m_record;  // for the form that builds into a record of its own
+    CsvLineSplitter m_splitter;
 };
 
 }  // namespace lathwell

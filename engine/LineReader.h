@@ -3,7 +3,9 @@
 // A subclass supplies the bytes in blocks of whatever size suits it (a plain file through
 // MpIO, a gzip file through zlib, a fake in the tests); lines may have any length and may cross
 // any number of blocks. The reader owns one buffer that grows to hold the longest line and is
-// then reused, so reading allocates nothing more once it has seen its longest line.
+// then reused, so reading allocates nothing more once it has seen its longest line. A line is
+// delivered where it lies in that buffer: it is scanned once, for its end of line and for the
+// bytes that blanking or a NUL change, and never copied unless it crosses a block boundary.
 //
 // Rules for every input:
 //   - a line ends at LF or at CR LF; the end of line is never part of the text. A CR not
@@ -13,12 +15,14 @@
 //     included) becomes a blank, and the line says so;
 //   - with blanking off, a NUL byte ends the line's text: the bytes after it up to the end of
 //     line are dropped.
-// Lines of 2^31 bytes or more are refused.
+// Lines of 2^31 - 2^20 bytes or more are refused. A line that grows the buffer beyond memory
+// raises the library's MpMemoryException; growing never holds two copies of the line.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+
+#include "MpResizableChunk.h"
 
 namespace lathwell {
 
@@ -80,18 +84,21 @@ private:
     // Moves the unread bytes to the front of the buffer, grows it when they fill it, and reads
     // one more block after them; notes when the input has ended.
     void Refill();
-    // Finds the end of the line that starts at m_begin. Returns false when the buffer holds no
-    // complete line yet; otherwise sets textEnd (first byte after the text) and next (first
-    // byte of the following line).
-    bool FindLineEnd(const char*& textEnd, const char*& next) const;
+    // Scans the line that starts at m_begin from where the last scan stopped, blanking or
+    // noting a NUL on the way. Returns false when the buffer holds no complete line yet;
+    // otherwise sets textEnd (first byte after the text) and next (first byte of the
+    // following line).
+    bool ScanLine(char*& textEnd, char*& next);
     void Deliver(char* textEnd, const char* next, TextLine& line);
 
     const LoneCarriageReturn m_loneCr;
     bool m_blankUnprintable;
-    std::vector<char> m_buffer;
-    size_t m_begin = 0;      // first unread byte
-    size_t m_end = 0;        // one past the last valid byte
-    size_t m_scanned = 0;    // bytes from m_begin already searched for an end of line
+    MpResizableChunk m_buffer;  // grown in place (realloc), never copied to a second block
+    size_t m_begin = 0;         // first unread byte
+    size_t m_end = 0;           // one past the last valid byte
+    size_t m_scanned = 0;       // bytes from m_begin already scanned
+    size_t m_nul;               // offset from m_begin of the line's first NUL, or kNoNul
+    bool m_lineBlanked = false;
     bool m_inputEnded = false;
     int64_t m_consumed = 0;
     int64_t m_linesRead = 0;

@@ -1,20 +1,12 @@
 #include "PlainLineReader.h"
 
-#include "MpIO.h"
+#include "Mpiounbuffered.h"
 
 namespace lathwell {
 
-namespace {
-
-// MpIO's largest buffer: the file is read in few, large calls.
-constexpr int32_t kIOBufferSize = 1024000;
-
-}  // namespace
-
 PlainLineReader::PlainLineReader(const char* fileName, bool blankUnprintable)
-    : LineReader(LoneCarriageReturn::Refused, blankUnprintable), m_io(std::make_unique<MpIO>(fileName, IO_READ)) {
-    m_io->SetBufferSize(kIOBufferSize);
-}
+    : LineReader(LoneCarriageReturn::Refused, blankUnprintable),
+      m_io(std::make_unique<MpIOUnbuffered>(fileName, IO_READ)) {}
 
 PlainLineReader::~PlainLineReader() = default;
 

@@ -1,21 +1,24 @@
-// PlainLineReader: the lines of an uncompressed input file, read through MpIO.
+// PlainLineReader: the lines of an uncompressed input file.
 //
 // Lines end at LF or CR LF exactly as with MpIO's ReadLine; a CR not followed by LF (a lone
 // CR, or a CR as the file's last byte) is refused with ReadLine's message. The file is read in
-// large blocks rather than byte by byte. The reader owns its MpIO and closes it on destruction.
+// order, in large blocks that go straight into the reader's buffer (MpIOUnbuffered: no buffer
+// in between), so a pipe or a device reads as well as a file. The reader owns its file object
+// and closes it on destruction.
 #pragma once
 
 #include <memory>
 
 #include "LineReader.h"
 
-class MpIO;
+class MpIOUnbuffered;
 
 namespace lathwell {
 
 class PlainLineReader : public LineReader {
 public:
-    // Opens the existing file fileName for reading (open flags 1); raises MpIO's open failure.
+    // Opens the existing file fileName for reading (open flags 1); raises the library's open
+    // failure.
     PlainLineReader(const char* fileName, bool blankUnprintable);
     ~PlainLineReader() override;
 
@@ -26,7 +29,7 @@ protected:
     int32_t ReadBlock(char* destination, int32_t capacity) override;
 
 private:
-    std::unique_ptr<MpIO> m_io;
+    std::unique_ptr<MpIOUnbuffered> m_io;
 };
 
 }  // namespace lathwell

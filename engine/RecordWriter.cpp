@@ -16,19 +16,8 @@ constexpr size_t kBlockSize = 256 * 1024;
 
 RecordWriter::RecordWriter(int32_t recordLength)
     : m_recordLength(recordLength),
+      m_recordSize(static_cast<size_t>(recordLength)),
       m_buffer(std::max(kBlockSize, static_cast<size_t>(recordLength) + 2)) {}
-
-void RecordWriter::WriteRecord(const char* text, int32_t length) {
-    size_t recordLength = static_cast<size_t>(m_recordLength);
-    if (m_buffer.size() - m_used < recordLength + 2) Flush();
-    char* record = m_buffer.data() + m_used;
-    size_t copied = std::min(static_cast<size_t>(length), recordLength);
-    std::memcpy(record, text, copied);
-    std::memset(record + copied, ' ', recordLength - copied);
-    record[recordLength] = '\r';
-    record[recordLength + 1] = '\n';
-    m_used += recordLength + 2;
-}
 
 void RecordWriter::Flush() {
     // The block counts as handed over even when writing it fails, so a writer closed after a

@@ -9,8 +9,10 @@
 // swallows failures, so the output keeps the records written before the failure.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace lathwell {
@@ -26,7 +28,29 @@ public:
     // Writes one record: the first min(length, record length) bytes of text, blanks up to the
     // record length, then CR LF.
     // REQUIRES: length >= 0.
-    void WriteRecord(const char* text, int32_t length);
+    void WriteRecord(const char* text, int32_t length) {
+        char* record = NextRecord();
+        size_t copied = std::min(static_cast<size_t>(length), m_recordSize);
+        std::memcpy(record, text, copied);
+        std::memset(record + copied, ' ', m_recordSize - copied);
+        CommitRecord();
+    }
+
+    // The place of the next record in the writer's block, for a caller that builds records
+    // there rather than copy them in: record-length bytes to fill. Raises MpException when
+    // storing the full block fails. Until CommitRecord the record is not written: the next
+    // NextRecord or WriteRecord takes the same place.
+    char* NextRecord() {
+        if (m_buffer.size() - m_used < m_recordSize + 2) Flush();
+        return m_buffer.data() + m_used;
+    }
+    // Ends the record that NextRecord placed with CR LF; it then counts as written.
+    void CommitRecord() {
+        char* end = m_buffer.data() + m_used + m_recordSize;
+        end[0] = '\r';
+        end[1] = '\n';
+        m_used += m_recordSize + 2;
+    }
 
     // Stores every buffered record and closes the file; raises MpException when that fails.
     void Close();
@@ -52,6 +76,7 @@ private:
     void Flush();
 
     const int32_t m_recordLength;
+    const size_t m_recordSize;  // the record length as a size
     std::vector<char> m_buffer;
     size_t m_used = 0;
     bool m_closed = false;

@@ -11,6 +11,7 @@
 #include "RunStatisticsTesting.h"
 #include "SampleDDFiles.h"
 #include "MpIO.h"
+#include "MpAlloc.h"
 #include "TempDir.h"
 
 namespace lathwell {
@@ -460,6 +461,16 @@ TEST_F(ConversionRunTest, CutValuesAreCountedPerFieldOrRefusedWhenAsked) {
     EXPECT_EQ(MpString("Value \"1234\" is longer than the 3 bytes of field \"Count\" [Field1]."), refused.message);
     EXPECT_EQ(3, refused.failureLine);
     EXPECT_EQ("007M      \r\n", Output());
+}
+
+TEST_F(ConversionRunTest, NoMemoryForALongLineIsTheLibrarysMemoryFailure) {
+    settings.recordLength = 5;
+    MpAllocationFailureScope failing(1 << 20);
+    ConversionResult result = Run("ok\n" + std::string(3 << 20, 'x'));
+    EXPECT_EQ(RunOutcome::Failed, result.outcome);
+    EXPECT_STREQ("Could not reallocate chunk - tried to allocate 1179645 bytes.", result.message.GetCString());
+    EXPECT_EQ(2, result.failureLine);
+    EXPECT_EQ("ok   \r\n", Output());
 }
 
 TEST(RunStatistics, CountStopsAtTheLargestValueInsteadOfOverflowing) {

@@ -1,5 +1,6 @@
 #include "CsvRecordBuilder.h"
 
+#include <cstring>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 
 #include "MpException.h"
 #include "SampleDDFiles.h"
+#include "MpStringTokenizer.h"
 #include "TempDir.h"
 
 namespace lathwell {
@@ -125,6 +127,37 @@ TEST_F(CsvRecordBuilderTest, MapEntryBeyondTheSectionsFailsAtOnce) {
     } catch (MpException& e) {
         // Looking up column 0's format section added one section in memory.
         EXPECT_STREQ("Index 99 out of range; array is from 0 to 11", e.GetErrorMessage());
+    }
+}
+
+}  // namespace lathwell
+
+namespace lathwell {
+
+// The splitter must find exactly the tokenizer's columns, or fail with its message.
+TEST(CsvLineSplitter, FindsTheColumnsOfTheTokenizer) {
+    const char* lines[] = {"",           "a",          " a , b ",      "\"x,y\",z", "\"x\"junk,z",   "\"open,x",
+                           "a,\"b",      ",,",         "  ",           "\"\"",      "a;b\tc d\"e\";", "x,\"q\" ,y;\"",
+                           "\" a\"\t\"b"};
+    for (char delimiter : {',', ';', '\t', ' ', '"'}) {
+        const char delimiterText[] = {delimiter, '\0'};
+        CsvLineSplitter splitter(delimiter);
+        for (const char* line : lines) {
+            std::string expected, actual;
+            try {
+                MpStringTokenizer tokenizer(line, delimiterText, "\"");
+                for (int32_t i = 0; i <= tokenizer.CountTokens(); ++i) expected += tokenizer.GetToken(i).GetCString() + std::string("|");
+            } catch (MpException& e) {
+                expected += e.GetErrorMessage();
+            }
+            try {
+                splitter.Split(line, std::strlen(line));
+                for (int32_t i = 0;; ++i) actual += std::string(splitter.Get(i).text, splitter.Get(i).length) + "|";
+            } catch (MpException& e) {
+                actual += e.GetErrorMessage();
+            }
+            EXPECT_EQ(expected, actual) << "line \"" << line << "\", delimiter '" << delimiter << "'";
+        }
     }
 }
 

@@ -118,4 +118,38 @@ TEST(LineReader, BlanksUnprintableBytesAndMarksTheLine) {
     EXPECT_EQ((std::vector<std::string>{"a\tb\x01\x7f\xe9", "plain"}), ReadAll(unblanked));  // NUL ends the text
 }
 
+// Long lines of every kind of byte, against the rules written out byte by byte, so that the
+// scans that look at many bytes at once are checked where they stop, blank and skip a NUL.
+TEST(LineReader, LongLinesFollowTheRulesWhateverTheirBytes) {
+    const char alphabet[] = {'a', 'a', 'a', 'a', ' ', '~', '\t', '\0', '\x7f', '\xe9', '\x0b'};
+    std::string input;
+    std::vector<std::string> kept, blanked;
+    std::vector<bool> marked;
+    unsigned random = 7;
+    for (int i = 0; i < 300; ++i) {
+        std::string line;
+        for (unsigned length = (random = random * 1103515245 + 12345) >> 25; length > 0; --length) {
+            line += alphabet[((random = random * 1103515245 + 12345) >> 16) % sizeof alphabet];
+        }
+        input += line + (i % 3 == 0 ? "\r\n" : "\n");
+        kept.push_back(line.substr(0, line.find('\0')));
+        std::string blank = line;
+        for (char& byte : blank) byte = byte >= 32 && byte <= 126 ? byte : ' ';
+        blanked.push_back(blank);
+        marked.push_back(blank != line);
+    }
+    for (size_t block : {size_t{1}, size_t{13}, size_t{100}, input.size()}) {
+        BlockLineReader plain(input, block, LoneCarriageReturn::Refused, false);
+        EXPECT_EQ(kept, ReadAll(plain)) << "block size " << block;
+        BlockLineReader blanking(input, block, LoneCarriageReturn::Refused, true);
+        TextLine line;
+        for (size_t i = 0; i < blanked.size(); ++i) {
+            ASSERT_TRUE(blanking.ReadLine(line)) << "line " << i << ", block size " << block;
+            EXPECT_EQ(blanked[i], std::string(line.text, static_cast<size_t>(line.length))) << i << ", " << block;
+            EXPECT_EQ(marked[i], line.blanked) << i << ", " << block;
+        }
+        EXPECT_FALSE(blanking.ReadLine(line));
+    }
+}
+
 }  // namespace lathwell
