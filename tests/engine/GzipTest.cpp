@@ -99,6 +99,27 @@ TEST(GzipLineReader, LineEndsAcrossTheFirstBlockBoundary) {
     }
 }
 
+TEST(GzipLineReader, ReadsEveryMemberAndWhatGzreadReads) {
+    TempDir dir;
+    WriteGzip(dir.File("one.gz"), "one\ntw");
+    WriteGzip(dir.File("two.gz"), std::string(300000, 'o') + "\nthree\n");
+    const std::string one = TempDir::Read(dir.File("one.gz"));
+    const std::string two = TempDir::Read(dir.File("two.gz"));
+    const std::vector<std::string> both = {"one", "tw" + std::string(300000, 'o'), "three"};
+    const struct {
+        std::string file;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {one + two, both},
+        {one + two + "trailing bytes that open no member", both},
+        {"not compressed\r\nat all", {"not compressed", "at all"}},
+        {"", {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.lines, ReadGzipLines(dir.Write("in.gz", c.file))) << c.file.size();
+    }
+}
+
 TEST(GzipLineReader, LastLineWithoutLineEndReadsLikeOneWithIt) {
     TempDir dir;
     WriteGzip(dir.File("with.gz"), "one\ntwo\n");
@@ -136,9 +157,12 @@ TEST(GzipLineReader, MissingOrCutOffFileFailsToRead) {
     std::string compressed = TempDir::Read(dir.File("whole.gz"));
     dir.Write("cut.gz", compressed.substr(0, compressed.size() / 2));
     dir.Write("tail.gz", compressed.substr(0, compressed.size() - 4));  // without its length field
+    std::string wrongCrc = compressed;
+    wrongCrc[compressed.size() - 8] ^= 1;
+    dir.Write("crc.gz", wrongCrc + compressed);
 
     auto readAll = [](const std::string& path) { ReadGzipLines(path); };
-    for (const char* name : {"missing.gz", "cut.gz", "tail.gz"}) {
+    for (const char* name : {"missing.gz", "cut.gz", "tail.gz", "crc.gz"}) {
         EXPECT_EQ("Reading compressed file", FailureOf(+readAll, dir.File(name))) << name;
     }
 }
