@@ -45,11 +45,12 @@ int32_t ParseRecordLength(const std::string& text) {
 }
 
 int ParseThreads(const std::string& text) {
-    bool digitsOnly = !text.empty() && text.size() <= 3 && text.find_first_not_of("0123456789") == std::string::npos;
+    bool digitsOnly =
+        !text.empty() && text.size() <= 3 && text.find_first_not_of("0123456789") == std::string::npos;
     int value = digitsOnly ? std::atoi(text.c_str()) : -1;
     if (value < 0 || value > kMostThreads) {
-        throw CliUsageError("--threads expects a number of threads from 0 to " + std::to_string(kMostThreads) +
-                            ", not '" + text + "'");
+        throw CliUsageError("--threads expects a number of threads from 0 to " +
+                            std::to_string(kMostThreads) + ", not '" + text + "'");
     }
     return value;
 }
@@ -84,7 +85,8 @@ const OptionSyntax kOptions[] = {
      [](CliArguments& a, const std::string&) { a.blankUnprintable = true; }},
     {"--force", false, kPad | kCsv, [](CliArguments& a, const std::string&) { a.force = true; }},
     {"--quiet", false, kPad | kCsv, [](CliArguments& a, const std::string&) { a.quiet = true; }},
-    {"--threads", true, kPad | kCsv, [](CliArguments& a, const std::string& v) { a.threads = ParseThreads(v); }},
+    {"--threads", true, kPad | kCsv,
+     [](CliArguments& a, const std::string& v) { a.threads = ParseThreads(v); }},
     {"--json", false, kPad | kCsv | kFields, [](CliArguments& a, const std::string&) { a.json = true; }},
 };
 

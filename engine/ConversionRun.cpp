@@ -47,7 +47,9 @@ std::unique_ptr<RecordWriter> OpenOutput(const ConversionSettings& settings, con
     }
     if (handedOver) return handedOver;
     const char* name = settings.outputName.GetCString();
-    if (IsCompressedName(name)) return std::make_unique<GzipRecordWriter>(name, settings.recordLength, settings.threads);
+    if (IsCompressedName(name)) {
+        return std::make_unique<GzipRecordWriter>(name, settings.recordLength, settings.threads);
+    }
     return std::make_unique<PlainRecordWriter>(name, settings.recordLength);
 }
 
