@@ -107,11 +107,12 @@ int64_t ParseCount(const char* option, const std::string& text, int64_t largest)
 }
 
 int ParseThreads(const std::string& text) {
-    bool digitsOnly = !text.empty() && text.size() <= 3 && text.find_first_not_of("0123456789") == std::string::npos;
+    bool digitsOnly =
+        !text.empty() && text.size() <= 3 && text.find_first_not_of("0123456789") == std::string::npos;
     int value = digitsOnly ? std::atoi(text.c_str()) : -1;
     if (value < 0 || value > kMostThreads) {
-        throw CliUsageError("--threads expects a number of threads from 0 to " + std::to_string(kMostThreads) +
-                            ", not '" + text + "'");
+        throw CliUsageError("--threads expects a number of threads from 0 to " +
+                            std::to_string(kMostThreads) + ", not '" + text + "'");
     }
     return value;
 }

@@ -43,7 +43,8 @@ GzipRecordWriter::GzipRecordWriter(const char* fileName, int32_t recordLength, i
     if (workers > 1) {
         gzbuffer(m_file, kTransparentBuffer);
         try {
-            m_compressor = std::make_unique<ParallelGzipCompressor>(workers, static_cast<CompressedOutput&>(*this));
+            CompressedOutput& output = *this;
+            m_compressor = std::make_unique<ParallelGzipCompressor>(workers, output);
         } catch (...) {
             CloseHandle();
             throw;

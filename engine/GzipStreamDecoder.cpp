@@ -45,8 +45,8 @@ bool GzipStreamDecoder::ReadInput() {
     state.next_in = m_input.data();
     int32_t got = 0;
     try {
-        got = m_file->Read(m_input.data() + state.avail_in, static_cast<int32_t>(m_input.size() - state.avail_in),
-                           false);
+        const int32_t room = static_cast<int32_t>(m_input.size() - state.avail_in);
+        got = m_file->Read(m_input.data() + state.avail_in, room, false);
     } catch (const MpException&) {
         RaiseReadFailure();
     }

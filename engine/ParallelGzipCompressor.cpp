@@ -47,7 +47,9 @@ namespace {
 class BlockDeflater {
 public:
     BlockDeflater() {
-        m_initResult = deflateInit2(&m_stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+        // Raw deflate: the compressor writes the gzip header and trailer itself.
+        m_initResult =
+            deflateInit2(&m_stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
     }
     ~BlockDeflater() {
         if (m_initResult == Z_OK) deflateEnd(&m_stream);
@@ -227,18 +229,21 @@ void ParallelGzipCompressor::Emit(Block& block) {
     m_length += static_cast<uint32_t>(length);
 }
 
+ParallelGzipCompressor::Block* ParallelGzipCompressor::FirstWaitingBlock() const {
+    for (const std::unique_ptr<Block>& block : m_inFlight) {
+        if (block->state == Block::State::Waiting) return block.get();
+    }
+    return nullptr;
+}
+
 void ParallelGzipCompressor::Work() {
     BlockDeflater deflater;
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
         Block* block = nullptr;
         m_workWaiting.wait(lock, [&] {
-            if (m_stopping) return true;
-            auto waiting = std::find_if(m_inFlight.begin(), m_inFlight.end(), [](const std::unique_ptr<Block>& b) {
-                return b->state == Block::State::Waiting;
-            });
-            block = waiting != m_inFlight.end() ? waiting->get() : nullptr;
-            return block != nullptr;
+            block = FirstWaitingBlock();
+            return m_stopping || block != nullptr;
         });
         if (m_stopping) return;
         block->state = Block::State::Compressing;

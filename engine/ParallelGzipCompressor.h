@@ -66,6 +66,8 @@ private:
     void WriteFinishedBlocks(bool wait);
     void Emit(Block& block);
     void Work();
+    // REQUIRES: m_mutex is held.
+    Block* FirstWaitingBlock() const;
     void Stop() noexcept;
 
     CompressedOutput& m_output;

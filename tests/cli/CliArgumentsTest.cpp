@@ -99,8 +99,10 @@ TEST(CliArguments, MistakesAreNamed) {
         {{"csv", "a", "b", "--dd", "x.dd", "--map", "Age"}, "--map expects COLUMN=FIELD, not 'Age'"},
         {{"csv", "a", "b", "--dd", "x.dd", "--map", "=Age"}, "--map expects COLUMN=FIELD, not '=Age'"},
         {{"csv", "a", "b", "--dd", "x.dd", "--map", "Age="}, "--map expects COLUMN=FIELD, not 'Age='"},
-        {{"pad", "a", "b", "--length", "5", "--threads", "257"}, "--threads expects a number of threads from 0 to 256, not '257'"},
-        {{"pad", "a", "b", "--length", "5", "--threads=-1"}, "--threads expects a number of threads from 0 to 256, not '-1'"},
+        {{"pad", "a", "b", "--length", "5", "--threads", "257"},
+         "--threads expects a number of threads from 0 to 256, not '257'"},
+        {{"pad", "a", "b", "--length", "5", "--threads=-1"},
+         "--threads expects a number of threads from 0 to 256, not '-1'"},
         {{"fields", "x.dd", "--threads", "2"}, "option '--threads' does not apply to fields"},
     };
     for (const Case& c : cases) {

@@ -99,6 +99,27 @@ TEST(GzipLineReader, LineEndsAcrossTheFirstBlockBoundary) {
     }
 }
 
+TEST(GzipLineReader, ReadsEveryMemberAndWhatGzreadReads) {
+    TempDir dir;
+    WriteGzip(dir.File("one.gz"), "one\ntw");
+    WriteGzip(dir.File("two.gz"), std::string(300000, 'o') + "\nthree\n");
+    const std::string one = TempDir::Read(dir.File("one.gz"));
+    const std::string two = TempDir::Read(dir.File("two.gz"));
+    const std::vector<std::string> both = {"one", "tw" + std::string(300000, 'o'), "three"};
+    const struct {
+        std::string file;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {one + two, both},
+        {one + two + "trailing bytes that open no member", both},
+        {"not compressed\r\nat all", {"not compressed", "at all"}},
+        {"", {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.lines, ReadGzipLines(dir.Write("in.gz", c.file))) << c.file.size();
+    }
+}
+
 TEST(GzipLineReader, LastLineWithoutLineEndReadsLikeOneWithIt) {
     TempDir dir;
     WriteGzip(dir.File("with.gz"), "one\ntwo\n");
@@ -136,12 +157,13 @@ TEST(GzipLineReader, MissingOrCutOffFileFailsToRead) {
     std::string compressed = TempDir::Read(dir.File("whole.gz"));
     dir.Write("cut.gz", compressed.substr(0, compressed.size() / 2));
     dir.Write("tail.gz", compressed.substr(0, compressed.size() - 4));  // without its length field
+    std::string wrongCrc = compressed;
+    wrongCrc[compressed.size() - 8] ^= 1;
+    dir.Write("crc.gz", wrongCrc + compressed);
 
     auto readAll = [](const std::string& path) { ReadGzipLines(path); };
-    EXPECT_EQ("Reading compressed file -- No such file or directory", FailureOf(+readAll, dir.File("missing.gz")));
-    for (const char* name : {"cut.gz", "tail.gz"}) {
-        EXPECT_EQ("Reading compressed file -- " + dir.File(name) + ": unexpected end of file",
-                  FailureOf(+readAll, dir.File(name)));
+    for (const char* name : {"missing.gz", "cut.gz", "tail.gz", "crc.gz"}) {
+        EXPECT_EQ("Reading compressed file", FailureOf(+readAll, dir.File(name))) << name;
     }
 }
 
@@ -174,14 +196,17 @@ TEST(GzipRecordWriter, EveryThreadCountWritesOneMemberOfThePlainRecords) {
     for (const auto& c : cases) {
         std::string plain;
         for (int i = 0; i < c.records; ++i) {
-            plain += noise.substr(static_cast<size_t>(i) % 1000, static_cast<size_t>(c.recordLength)) + "\r\n";
+            plain.append(noise, static_cast<size_t>(i % 1000), static_cast<size_t>(c.recordLength)) += "\r\n";
         }
         WriteGzip(dir.File("gzwrite.gz"), plain);
+        const std::string byGzwrite = TempDir::Read(dir.File("gzwrite.gz"));
         for (int threads : {1, 2, 7}) {
             std::string path = dir.File("out" + std::to_string(threads) + ".gz");
             {
                 GzipRecordWriter writer(path.c_str(), c.recordLength, threads);
-                for (int i = 0; i < c.records; ++i) writer.WriteRecord(noise.c_str() + i % 1000, c.recordLength);
+                for (int i = 0; i < c.records; ++i) {
+                    writer.WriteRecord(noise.c_str() + i % 1000, c.recordLength);
+                }
                 writer.Close();
             }
             std::string compressed = TempDir::Read(path);
@@ -190,9 +215,9 @@ TEST(GzipRecordWriter, EveryThreadCountWritesOneMemberOfThePlainRecords) {
             EXPECT_TRUE(IsOneSoundMember(compressed)) << where;
             EXPECT_TRUE(ReadGzip(path) == plain) << where;
             if (threads == 1) {
-                EXPECT_TRUE(compressed == TempDir::Read(dir.File("gzwrite.gz"))) << where;
+                EXPECT_TRUE(compressed == byGzwrite) << where;  // zlib's gzwrite, byte for byte
             }
-            EXPECT_LE(compressed.size(), TempDir::Read(dir.File("gzwrite.gz")).size() * 102 / 100 + 64) << where;
+            EXPECT_LE(compressed.size(), byGzwrite.size() * 102 / 100 + 64) << where;
         }
     }
 }
