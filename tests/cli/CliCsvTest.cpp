@@ -228,7 +228,8 @@ TEST_F(CliCsv, PreviewDryRunAndOtherDelimiters) {
         EXPECT_EQ(outcome.status, 0) << arguments[1];
         EXPECT_EQ(outcome.out + outcome.err, c.out) << arguments[1];
     }
-    CliOutcome dry = Run({"csv", "t.csv", "dry.txd", "--dd", "t.dd", "--dry-run", "--json", "--ignore", "Notes"});
+    CliOutcome dry =
+        Run({"csv", "t.csv", "dry.txd", "--dd", "t.dd", "--map", "#3=@4", "--dry-run", "--json", "--ignore", "Notes"});
     EXPECT_EQ(dry.out, StatisticsJson(12, Counts(2, 10, 14, 2, 0, 2, 0, 0), nullptr));
     EXPECT_FALSE(Exists("dry.txd"));
 }
