@@ -8,6 +8,7 @@
 #include "LayoutCommand.h"
 #include "MpException.h"
 #include "MpLibraryStartup.h"
+#include "MpSignal.h"
 
 namespace lathwell::cli {
 
@@ -50,7 +51,10 @@ int RunCli(int argc, const char* const* argv, const CliStreams& streams) {
     const int kRefused = 2;
     try {
         LibrarySession session;
-        return RunCommand(ParseCliArguments(argc, argv), streams);
+        const int status = RunCommand(ParseCliArguments(argc, argv), streams);
+        // A reader of standard output that went away ends any command quietly.
+        if (MpSignal::Caught() == MpStopSignal::BrokenPipe) return MpSignal::ShellExitStatus(MpStopSignal::BrokenPipe);
+        return status;
     } catch (const CliUsageError& error) {
         streams.err << "lathwell-cli: " << error.what() << " (see lathwell-cli --help)\n";
     } catch (const CliRefusal& error) {

@@ -5,7 +5,10 @@
 //   0  the command completed;
 //   1  a conversion failed midway (its message and statistics are still reported, and the
 //      records written before the failure remain);
-//   2  a usage or validation error, reported before anything was written.
+//   2  a usage or validation error, reported before anything was written;
+//   128 + N  stopped by signal N: interrupt, terminate or hang-up cancel a run (its output is
+//      deleted, its statistics reported); a closed standard output ends any command
+//      quietly (141).
 // Every error is one line on the error stream, prefixed "lathwell-cli: ".
 #pragma once
 

@@ -34,8 +34,9 @@ const CommandSyntax kCommands[] = {
      "first line of INPUT (or of --header-from FILE) names the columns, which are\n"
      "matched automatically first: a header matches the first field, in order of\n"
      "position, whose shown name is the same once both are upper-cased and blanks are\n"
-     "read as '_'. Unmatched columns, a byte order mark and values cut to their field's\n"
-     "length are reported as warnings.\n"},
+     "read as '_'. Warnings tell of unmatched columns, a byte order mark (removed)\n"
+     "and values cut to their field's length; --strict makes them refusals, and a\n"
+     "run it stops leaves no output.\n"},
     {"fields", CliCommand::Fields, kFields, "fields DDFILE [--csv INPUT] | fields --init CSV",
      "list a DD file's fields, or start one",
      "Lists the fields the DD file offers (name, position, section) and, with --csv,\n"

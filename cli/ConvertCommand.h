@@ -2,7 +2,10 @@
 // run itself, then the report of its statistics.
 //
 // Every refusal (CliRefusal) comes before anything is written: the output is created only by
-// the run. A run that fails midway gives exit status 1 with its message and its statistics.
+// the run. A run that fails midway gives exit status 1 with its message (and the input line it
+// came from) and its statistics. A CSV run warns of columns it leaves out, a byte order mark
+// and values cut to their field; --strict refuses the first two and stops at the first cut,
+// leaving no output.
 #pragma once
 
 #include "Cli.h"

@@ -66,6 +66,47 @@ TEST(CliArguments, FieldsAndDoubleDashOperands) {
     EXPECT_EQ(Parse({"--version"}).command, CliCommand::Version);
 }
 
+TEST(CliArguments, ShortFormsPreviewOptionsAndCommandHelp) {
+    CliArguments pad = Parse({"pad", "a", "b", "-l", "80", "-f", "-q", "--head", "3", "--dry-run"});
+    EXPECT_EQ(pad.recordLength, 80);
+    EXPECT_TRUE(pad.force && pad.quiet && pad.dryRun);
+    EXPECT_EQ(pad.headLines, 3);
+    CliArguments csv = Parse({"csv", "a", "b", "--dd", "x.dd", "--delimiter", "tab", "--strict", "--header-from", "h"});
+    EXPECT_EQ(csv.delimiter, '\t');
+    EXPECT_TRUE(csv.strict);
+    EXPECT_EQ(csv.headerFrom, "h");
+    EXPECT_EQ(Parse({"csv", "a", "b", "--dd", "x.dd", "--delimiter=\\t"}).delimiter, '\t');
+    EXPECT_EQ(Parse({"csv", "a", "b", "--dd", "x.dd", "--delimiter", ";"}).delimiter, ';');
+    CliArguments init = Parse({"fields", "--init", "a.csv", "--scan", "10"});
+    EXPECT_TRUE(init.initLayout);
+    EXPECT_EQ(init.csvInput, "a.csv");
+    EXPECT_EQ(init.scanLines, 10);
+    EXPECT_EQ(Parse({"layout", "x.dd", "--population"}).ddFile, "x.dd");
+    for (auto words : {std::vector<const char*>{"pad", "--help"}, {"help", "pad"}, {"pad", "a", "-h"}}) {
+        CliArguments help = Parse(words);
+        EXPECT_EQ(help.command, CliCommand::Help);
+        EXPECT_EQ(help.helpTopic, CliCommand::Pad);
+    }
+    EXPECT_EQ(Parse({"help"}).helpTopic, CliCommand::Help);
+}
+
+TEST(CliArguments, HelpFitsEightyColumnsAndEndsWithTwoExamples) {
+    for (CliCommand topic : {CliCommand::Help, CliCommand::Pad, CliCommand::Csv, CliCommand::Fields, CliCommand::Layout}) {
+        std::string text = CliHelpText(topic);
+        std::string::size_type start = 0;
+        for (std::string::size_type end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+            EXPECT_LE(end - start, 80u) << text.substr(start, end - start);
+        }
+        EXPECT_EQ(start, text.size());
+    }
+    const std::string general = CliHelpText();
+    EXPECT_EQ(general.substr(general.rfind("Examples:")),
+              "Examples:\n"
+              "  lathwell-cli pad flat.txt flat.txd -l 80\n"
+              "  lathwell-cli csv deaths.csv deaths.txd --dd deaths.dd --map Deaths=@10\n");
+    EXPECT_EQ(CliHelpText(CliCommand::Pad).rfind("Usage: lathwell-cli pad INPUT OUTPUT --length N [options]\n", 0), 0u);
+}
+
 TEST(CliArguments, RecordLengthIsAPositive32BitNumber) {
     EXPECT_EQ(Parse({"pad", "a", "b", "--length", "2147483647"}).recordLength, 2147483647);
     EXPECT_EQ(Parse({"pad", "a", "b", "--length", "007"}).recordLength, 7);
@@ -104,6 +145,17 @@ TEST(CliArguments, MistakesAreNamed) {
         {{"pad", "a", "b", "--length", "5", "--threads=-1"},
          "--threads expects a number of threads from 0 to 256, not '-1'"},
         {{"fields", "x.dd", "--threads", "2"}, "option '--threads' does not apply to fields"},
+        {{"cvs"}, "unknown command 'cvs'; did you mean 'csv'?"},
+        {{"pad", "a", "b", "--lenght", "5"}, "unknown option '--lenght'; did you mean '--length'?"},
+        {{"csv", "a", "b", "--dd", "x.dd", "--delimiter", ";;"},
+         "--delimiter expects one character (or \\t or tab), not ';;'"},
+        {{"csv", "a", "b", "--dd", "x.dd", "--delimiter", "\""},
+         "--delimiter expects one character (or \\t or tab), not '\"'"},
+        {{"pad", "a", "b", "-l", "5", "--head", "0"},
+         "--head expects a number of lines from 1 to 9223372036854775807, not '0'"},
+        {{"fields", "x.dd", "--scan", "5"}, "--scan needs --init CSV"},
+        {{"fields", "x.dd", "--init", "a.csv"}, "unexpected operand 'x.dd'"},
+        {{"layout", "x.dd", "--force"}, "option '--force' does not apply to layout"},
     };
     for (const Case& c : cases) {
         std::string line;

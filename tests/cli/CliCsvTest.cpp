@@ -75,7 +75,7 @@ TEST_F(CliCsv, FailureMidwayKeepsEarlierRecordsAndReportsTheStatistics) {
     CliOutcome outcome = Run({"csv", "short.csv", "out.txd", "--dd", "t.dd"});
     EXPECT_EQ(outcome.status, 1);
     EXPECT_EQ(outcome.out, "");
-    EXPECT_EQ(outcome.err, "lathwell-cli: No token 1 in \"Jo\" with delimiter \",\"\n" +
+    EXPECT_EQ(outcome.err, "lathwell-cli: short.csv:3: No token 1 in \"Jo\" with delimiter \",\"\n" +
                                StatisticsText(12, Counts(2, 2, 5, 1, 0, 1, 0, 0)));
     EXPECT_EQ(Read("out.txd"), "Bob  03     \r\n");
 }
@@ -134,6 +134,9 @@ TEST_F(CliCsv, RefusalsWriteNothing) {
          "More than one DD field is named 'name'; name it by section (@J)"},
         {{"t.csv", "t.dd", "--dd", "t.dd", "--force"}, "t.dd: Output File and Input File are the same"},
         {{"t.csv", "new.txd", "--dd", "t.dd", "--population", "--blank-unprintable"}, atLeastTwo},
+        {{"t.csv", "new.txd", "--dd", "t.dd", "--map", "#3=@4", "--strict"},
+         "t.csv: columns matched with no DD field (--strict): 'Notes'; match them with --map or leave them "
+         "out with --ignore"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
@@ -144,6 +147,104 @@ TEST_F(CliCsv, RefusalsWriteNothing) {
     EXPECT_FALSE(Exists("new.txd"));
     EXPECT_FALSE(Exists("none.dd"));
     EXPECT_EQ(Read("t.dd"), kTwelveByteDD);
+}
+
+TEST_F(CliCsv, AByteOrderMarkAndUnmatchedColumnsAreWarnedOf) {
+    Write("bom.csv", std::string("\xEF\xBB\xBF") + kCsv);
+    CliOutcome outcome = Run({"csv", "bom.csv", "out.txd", "--dd", "t.dd", "--map", "#3=@4"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.err,
+              "lathwell-cli: warning: bom.csv: the header starts with a UTF-8 byte order mark; it was removed\n"
+              "lathwell-cli: warning: bom.csv: column 'Notes' is matched with no DD field; its values are left "
+              "out\n" +
+                  StatisticsText(12, Counts(2, 10, 14, 2, 0, 2, 0, 0)));
+    EXPECT_EQ(Read("out.txd"), "Bob  030012 \r\nAlexa  0007 \r\n");
+    CliOutcome quiet = Run({"csv", "bom.csv", "-", "--dd", "t.dd", "--map", "#3=@4", "-q", "--ignore", "Notes"});
+    EXPECT_EQ(quiet.out, "Bob  030012 \r\nAlexa  0007 \r\n");
+    EXPECT_EQ(quiet.err, "");
+}
+
+// Needs the engine's per-field cut counts, stop at the first cut and failure lines.
+TEST_F(CliCsv, CutValuesAreCountedPerFieldAndStrictStopsAtTheFirst) {
+    Write("cut.csv", "name,AGE GROUP,Deaths\nAlexandra,123,1\nBob,3,12345\nChristopher,4,1\n");
+    CliOutcome outcome = Run({"csv", "cut.csv", "out.txd", "--dd", "t.dd", "--map", "#3=@4", "--json"});
+    EXPECT_EQ(outcome.status, 0);
+    RunNotes notes;
+    notes.warnings = {"cut.csv:2: 2 values cut to the length of field 'Name' (the first on this line)",
+                      "cut.csv:2: 1 value cut to the length of field 'Age Group' (the first on this line)",
+                      "cut.csv:3: 1 value cut to the length of field 'Deaths (Cases)' (the first on this line)"};
+    EXPECT_EQ(outcome.out, StatisticsJson(12, Counts(3, 11, 15, 3, 0, 3, 0, 0), nullptr, notes));
+
+    CliOutcome strict = Run({"csv", "cut.csv", "strict.txd", "--dd", "t.dd", "--map", "#3=@4", "--strict", "-q"});
+    EXPECT_EQ(strict.status, 1);
+    EXPECT_EQ(strict.err.rfind("lathwell-cli: cut.csv:2: ", 0), 0u) << strict.err;
+    EXPECT_NE(strict.err.find("Alexandra"), std::string::npos) << strict.err;
+    EXPECT_FALSE(Exists("strict.txd"));
+}
+
+// Needs the engine's failure lines.
+TEST_F(CliCsv, AFailureNamesTheInputAndLineOnOneLine) {
+    Write("group.csv", "name,AGE GROUP\nBob,3\n\"Jo,4\n");
+    const std::string message =
+        "A group token has no end delimeter.\nCannot retrieve token as specified.\nPlease correct.\n\n";
+    CliOutcome outcome = Run({"csv", "group.csv", "-", "--dd", "t.dd", "--json"});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.out, "Bob  03     \r\n");
+    RunNotes notes;
+    notes.errorLine = 3;
+    EXPECT_EQ(outcome.err, "lathwell-cli: group.csv:3: A group token has no end delimeter. Cannot retrieve token "
+                           "as specified. Please correct.\n" +
+                               StatisticsJson(12, Counts(2, 5, 5, 1, 0, 1, 0, 0), &message, notes));
+}
+
+// Needs the engine's line limit, dry run and delimiter.
+TEST_F(CliCsv, PreviewDryRunAndOtherDelimiters) {
+    Write("semi.csv", "name;AGE GROUP;Deaths\nBob;3;12\nAlexandra;;7\n");
+    Write("tab.csv", "name\tAGE GROUP\tDeaths\nBob\t3\t12\nAlexandra\t\t7\n");
+    const std::string records = "Bob  030012 \r\nAlexa  0007 \r\n";
+    const struct {
+        std::vector<std::string> arguments;
+        std::string out;
+    } cases[] = {
+        {{"csv", "t.csv", "-", "--head", "1", "--ignore", "Notes"}, "Bob  030012 \r\n"},
+        {{"csv", "semi.csv", "-", "--delimiter", ";"}, records},
+        {{"csv", "tab.csv", "-", "--delimiter", "tab"}, records},
+        {{"pad", "t.csv", "-", "-l", "4", "--head", "2"}, "name\r\nBob,\r\n"},
+        {{"csv", "t.csv", "dry.txd", "--dry-run", "--ignore", "Notes"}, ""},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> arguments = c.arguments;
+        if (arguments[0] == "csv") arguments.insert(arguments.end(), {"--dd", "t.dd", "--map", "#3=@4"});
+        arguments.push_back("-q");
+        CliOutcome outcome = Run(arguments);
+        EXPECT_EQ(outcome.status, 0) << arguments[1];
+        EXPECT_EQ(outcome.out + outcome.err, c.out) << arguments[1];
+    }
+    CliOutcome dry =
+        Run({"csv", "t.csv", "dry.txd", "--dd", "t.dd", "--map", "#3=@4", "--dry-run", "--json", "--ignore", "Notes"});
+    EXPECT_EQ(dry.out, StatisticsJson(12, Counts(2, 10, 14, 2, 0, 2, 0, 0), nullptr));
+    EXPECT_FALSE(Exists("dry.txd"));
+}
+
+// The pieces of a split input, each converted with the header of the whole, join into the
+// records of one run over the whole.
+TEST_F(CliCsv, PiecesConvertedWithTheHeaderFromAFileJoinIntoTheWholeRun) {
+    std::string data;
+    for (int i = 0; i < 30; ++i) data += "Name" + std::to_string(i) + "," + std::to_string(i % 90) + ",x\n";
+    Write("whole.csv", "name,AGE GROUP,Notes\n" + data);
+    Write("header.csv", "name,AGE GROUP,Notes\n");
+    std::string::size_type third = data.find('\n', data.size() / 3) + 1;
+    Write("piece1", data.substr(0, third));
+    Write("piece2", data.substr(third));
+    ASSERT_EQ(Run({"csv", "whole.csv", "whole.txd", "--dd", "t.dd", "-q"}).status, 0);
+    std::string joined;
+    for (const char* piece : {"piece1", "piece2"}) {
+        CliOutcome outcome = Run({"csv", piece, "-", "--dd", "t.dd", "--header-from", "header.csv", "-q"});
+        EXPECT_EQ(outcome.status, 0);
+        joined += outcome.out;
+    }
+    EXPECT_EQ(joined, Read("whole.txd"));
+    EXPECT_EQ(joined.size(), 30u * 14u);
 }
 
 }  // namespace lathwell::cli

@@ -78,4 +78,65 @@ TEST_F(CliFields, Refusals) {
     EXPECT_FALSE(Exists("none.dd"));
 }
 
+TEST_F(CliFields, LayoutShowsWhereEveryFieldLiesAndFlagsClashes) {
+    const std::string examples = std::string(LATHWELL_SOURCE_DIR) + "/examples/";
+    CliOutcome deaths = Run({"layout", examples + "deaths.dd"});
+    EXPECT_EQ(deaths.status, 0);
+    EXPECT_EQ(deaths.out,
+              "Field           Start  End  Length  Type     Section           Flags\n"
+              "Year            1      4    4       numeric  1 [Field1]\n"
+              "County          5      7    3       numeric  2 [Field2]\n"
+              "Sex             8      8    1       text     3 [Field3]\n"
+              "Age Group       9      10   2       numeric  5 [Field4]\n"
+              "Deaths (Cases)  11     16   6       numeric  10 [CountField1]\n"
+              "Cause           17     20   4       text     7 [Field5]\n"
+              "\n"
+              "Record length 24\n"
+              "....+....1....+....2....\n"
+              "YearCouSAgDeathsCaus....\n");
+    CliOutcome population = Run({"layout", examples + "deaths.dd", "--population"});
+    EXPECT_EQ(population.out.substr(population.out.find("Population (Populations)")),
+              "Population (Populations)  11     18   8       numeric  11 [PopCountField1]\n"
+              "\n"
+              "Record length 18\n"
+              "....+....1....+...\n"
+              "YearCouSAgPopulati\n");
+
+    Write("clash.dd", "[FileInfo]\nRecordLength=6\n[Field1]\nFieldName=A\nLength=3\nByteOffset=1\n"
+                      "[Field2]\nFieldName=B\nLength=3\nByteOffset=3\n[Field3]\nFieldName=C\nLength=2\nByteOffset=6\n"
+                      "[Format=C]\nx=y\n");
+    CliOutcome clash = Run({"layout", "clash.dd", "--json"});
+    EXPECT_EQ(clash.out,
+              "{\"recordLength\":6,\"fields\":["
+              "{\"name\":\"A\",\"start\":1,\"end\":3,\"length\":3,\"type\":\"numeric\",\"section\":1,"
+              "\"sectionName\":\"[Field1]\",\"flags\":[\"overlaps B\"]},"
+              "{\"name\":\"B\",\"start\":3,\"end\":5,\"length\":3,\"type\":\"numeric\",\"section\":2,"
+              "\"sectionName\":\"[Field2]\",\"flags\":[\"overlaps A\"]},"
+              "{\"name\":\"C\",\"start\":6,\"end\":7,\"length\":2,\"type\":\"text\",\"section\":3,"
+              "\"sectionName\":\"[Field3]\",\"flags\":[\"ends past the record length\"]}]}\n");
+    const std::string text = Run({"layout", "clash.dd"}).out;
+    EXPECT_EQ(text.substr(text.find("\nRecord")), "\nRecord length 6\n....+..\nA-*--C-\n");
+}
+
+TEST_F(CliFields, InitWritesADDFileThatMatchesEveryColumn) {
+    const std::string csv = std::string(LATHWELL_SOURCE_DIR) + "/examples/deaths.csv";
+    CliOutcome init = Run({"fields", "--init", csv});
+    EXPECT_EQ(init.status, 0);
+    EXPECT_EQ(init.err, "");
+    Write("deaths.dd", init.out);
+    CliOutcome run = Run({"csv", csv, "deaths.txd", "--dd", "deaths.dd", "--json", "--strict"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, StatisticsJson(42, Counts(5, 18, 46, 5, 0, 5, 1, 0), nullptr));
+    EXPECT_EQ(Read("deaths.txd").substr(44, 44), "202101F4012V89  checked, twice            \r\n");
+
+    Write("short.csv", "Code;N\nAB;1\n\nC;12345\n");
+    EXPECT_EQ(Run({"fields", "--init", "short.csv", "--delimiter", ";", "--scan", "1"}).out,
+              "; Layout of short.csv, one field per column (lathwell-cli fields --init).\n"
+              "\n[FileInfo]\nRecordLength=3\n"
+              "\n[Field1]\nFieldName=Code\nLength=2\nByteOffset=1\n"
+              "\n; Values that are not numbers: a key that is no number makes the field text.\n"
+              "[Format=Code]\nText=text\n"
+              "\n[Field2]\nFieldName=N\nLength=1\nByteOffset=3\n");
+}
+
 }  // namespace lathwell::cli

@@ -106,6 +106,7 @@ TEST_F(CliPad, RefusalsWriteNothingAndLeaveFilesAlone) {
         {{"pad", "in.txt", "nowhere/new.txd", "--length", "3"},
          "nowhere/new.txd: Invalid File Name for Output File"},
         {{"pad", "in.txt", "sub", "--length", "3", "--force"}, "sub: Invalid File Name for Output File"},
+        {{"pad", "sub", "new.txd", "-l", "3"}, "sub: Input File is a folder, not a file"},
         {{"pad", "in.txt", "new.txd", "--length", "0"},
          "--length expects a record length from 1 to 2147483647, not '0' (see lathwell-cli --help)"},
         {{"pad", "in.txt", "new.txd"}, "pad needs --length N (see lathwell-cli --help)"},
@@ -142,11 +143,33 @@ TEST_F(CliPad, FullDiskIsAFailureNotASuccess) {
                              StatisticsText(3, Counts(1, 3, 3, 0, 0, 0, 0, 0)));
 }
 
+TEST_F(CliPad, DevicesAsOutputNeedNoForce) {
+    Write("in.txt", "abc\n");
+    CliOutcome outcome = Run({"pad", "in.txt", "/dev/null", "-l", "3", "-q"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out + outcome.err, "");
+}
+
+TEST_F(CliPad, AFolderThatTakesNoFilesIsNamedAsSuch) {
+    if (geteuid() == 0) GTEST_SKIP() << "the superuser may write in any folder";
+    Write("in.txt", "abc\n");
+    std::filesystem::create_directory(dir_.File("locked"));
+    std::filesystem::permissions(dir_.File("locked"), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    ExpectRefused(Run({"pad", "in.txt", "locked/new.txd", "-l", "3"}),
+                  "locked/new.txd: Invalid File Name for Output File (no permission to write in its folder)");
+    std::filesystem::permissions(dir_.File("locked"), std::filesystem::perms::owner_all);
+}
+
 TEST_F(CliPad, HelpAndVersionGoToStandardOutput) {
     CliOutcome help = Run({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out, CliHelpText());
     EXPECT_EQ(help.err, "");
+    for (std::vector<std::string> words : {std::vector<std::string>{"pad", "--help"}, {"help", "pad"}}) {
+        CliOutcome commandHelp = Run(words);
+        EXPECT_EQ(commandHelp.status, 0);
+        EXPECT_EQ(commandHelp.out, CliHelpText(CliCommand::Pad));
+    }
     CliOutcome version = Run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "lathwell-cli 1.8.0\n");
