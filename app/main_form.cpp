@@ -408,12 +408,21 @@ void TForm1::chkPopFieldsClick() {
 
 // --- Browse dialogs.
 
+QString TForm1::Browse(BrowseFolders::Dialog dialog, FileDialogRequest request) {
+    request.folder = m_folders.Folder(dialog);
+    const QString chosen = dialog == BrowseFolders::Dialog::Output
+                               ? m_prompter.ChooseSaveFile(this, request)
+                               : m_prompter.ChooseOpenFile(this, request);
+    if (!chosen.isEmpty()) m_folders.Remember(dialog, chosen);
+    return chosen;
+}
+
 void TForm1::PBInputFileBrowseClick() {
     FileDialogRequest request;
     request.filter = m_ui.radioCSVFile->isChecked() ? kCsvInputFilter : kFixedInputFilter;
     request.pathMustExist = true;
     request.fileMustExist = true;
-    const QString chosen = m_prompter.ChooseOpenFile(this, request);
+    const QString chosen = Browse(BrowseFolders::Dialog::Input, request);
     if (chosen.isEmpty()) return;
     m_ui.EbInputFile->setText(chosen);
     EbInputFileExit();
@@ -425,7 +434,7 @@ void TForm1::PBOutputFileBrowseClick() {
     request.filter = kOutputFilter;
     request.defaultSuffix = "txd";
     request.pathMustExist = true;
-    const QString chosen = m_prompter.ChooseSaveFile(this, request);
+    const QString chosen = Browse(BrowseFolders::Dialog::Output, request);
     if (!chosen.isEmpty()) m_ui.EbOutputFile->setText(chosen);
 }
 
@@ -434,7 +443,7 @@ void TForm1::PBDDFileBrowseClick() {
     request.filter = kDDFilter;
     request.pathMustExist = true;
     request.fileMustExist = true;
-    const QString chosen = m_prompter.ChooseOpenFile(this, request);
+    const QString chosen = Browse(BrowseFolders::Dialog::DD, request);
     if (chosen.isEmpty()) return;
     m_ui.EbDDFile->setText(chosen);
     m_fieldPositions.clear();
@@ -453,7 +462,9 @@ bool TForm1::LengthKeyPasses(const QKeyEvent& key) {
     // Only keys that type characters meet the filter: the dialog keys and the editing
     // shortcuts (select all, copy, cut, undo, redo) type none and keep their jobs.
     const QString typed = key.text();
-    if (typed.isEmpty() || !std::all_of(typed.begin(), typed.end(), IsTypedCharacter)) return true;
+    if (typed.isEmpty() || (key.modifiers() & (Qt::ControlModifier | Qt::MetaModifier)) ||
+        !std::all_of(typed.begin(), typed.end(), IsTypedCharacter))
+        return true;
     return std::all_of(typed.begin(), typed.end(), [this](QChar c) { return ebLengthKeyPress(c); });
 }
 
