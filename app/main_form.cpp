@@ -1,6 +1,5 @@
 #include "main_form.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -478,12 +477,15 @@ void TForm1::PasteIntoLength() {
 
 void TForm1::ShowLengthMenu(const QPoint& globalPos) {
     const std::unique_ptr<QMenu> menu(m_ui.ebLength->createStandardContextMenu());
-    // The menu's own paste would pass the filter by.
-    if (QAction* paste = menu->findChild<QAction*>("edit-paste")) {
-        paste->disconnect();
-        connect(paste, &QAction::triggered, this, &TForm1::PasteIntoLength);
-    }
+    const QString before = m_ui.ebLength->text();
     menu->exec(globalPos);
+    // The menu's paste knows no filter: a paste that brought in a refused character is taken
+    // back. Nothing else in the menu can bring in one.
+    const QString after = m_ui.ebLength->text();
+    if (after != before && !std::all_of(after.begin(), after.end(), IsLengthCharacter)) {
+        m_ui.ebLength->undo();
+        m_prompter.Beep();
+    }
 }
 
 void TForm1::Label1Click() { m_prompter.ShowMessage(this, kRecordLengthHelp, "Help"); }

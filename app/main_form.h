@@ -112,7 +112,7 @@ private:
     // Pastes the clipboard's text into the record length box when every character passes
     // the filter; otherwise beeps and inserts nothing.
     void PasteIntoLength();
-    // The standard edit menu of the record length box, with its paste through the filter.
+    // The standard edit menu of the record length box, its paste held to the filter.
     void ShowLengthMenu(const QPoint& globalPos);
     // Runs a browse dialog from the dialog's remembered folder; the chosen file's full name,
     // remembered for the next time, or an empty text when the dialog was cancelled.

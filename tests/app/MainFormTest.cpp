@@ -1,6 +1,8 @@
 // The main window: design, mode switching, DD record lengths, browse dialogs, field positions,
 // the Process command and the conversion run behind the report window.
+#include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QClipboard>
 #include <QMimeData>
 #include <QProcess>
@@ -383,9 +385,12 @@ private slots:
         QTest::addColumn<QString>("pasted");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<int>("beeps");
-        QTest::newRow("digits and dot") << "2.5" << "12.5" << 0;
-        QTest::newRow("a letter") << "2a" << "1" << 1;
-        QTest::newRow("a blank") << "2 " << "1" << 1;
+        QTest::addColumn<bool>("fromMenu");
+        QTest::newRow("digits and dot") << "2.5" << "12.5" << 0 << false;
+        QTest::newRow("a letter") << "2a" << "1" << 1 << false;
+        QTest::newRow("a blank") << "2 " << "1" << 1 << false;
+        QTest::newRow("digits from the menu") << "25" << "125" << 0 << true;
+        QTest::newRow("a letter from the menu") << "a" << "1" << 1 << true;
     }
     void PastedTextPassesTheLengthFilterWhole() {
         QFETCH(QString, pasted);
@@ -393,8 +398,21 @@ private slots:
         QFETCH(int, beeps);
         Edit("ebLength")->setFocus();
         QTest::keyClicks(Edit("ebLength"), "1");
+        QFETCH(bool, fromMenu);
         QGuiApplication::clipboard()->setText(pasted);
-        QTest::keyClick(Edit("ebLength"), Qt::Key_V, Qt::ControlModifier);
+        if (fromMenu) {
+            QTimer::singleShot(0, this, [] {
+                QWidget* menu = QApplication::activePopupWidget();
+                QVERIFY(menu != nullptr);
+                for (QAction* action : menu->actions())
+                    if (action->text().startsWith("&Paste")) action->trigger();
+                menu->close();
+            });
+            QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(5, 5), Edit("ebLength")->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(Edit("ebLength"), &event);
+        } else {
+            QTest::keyClick(Edit("ebLength"), Qt::Key_V, Qt::ControlModifier);
+        }
         QCOMPARE(Edit("ebLength")->text(), shown);
         QCOMPARE(m_prompter.beeps, beeps);
     }
