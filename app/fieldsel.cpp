@@ -45,10 +45,10 @@ QTreeWidget* MakeList(QWidget* parent, const char* name, const QStringList& colu
 }  // namespace
 
 int CountMatchedColumns(const MpVector<int16_t>& fieldPositions) {
-    int matched = 0;
-    for (size_t i = 0; i < fieldPositions.size() && matched < 2; ++i)
-        if (fieldPositions[i] >= 0) ++matched;
-    return matched;
+    int iMatched = 0;
+    for (size_t i = 0; i < fieldPositions.size() && iMatched < 2; ++i)
+        if (fieldPositions[i] >= 0) ++iMatched;
+    return iMatched;
 }
 
 TFormFieldSelect::TFormFieldSelect(QWidget* owner, Prompter& prompter, bool populationMode,
