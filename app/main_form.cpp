@@ -1,6 +1,5 @@
 #include "main_form.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -392,12 +391,21 @@ void TForm1::chkPopFieldsClick() {
 
 // --- Browse dialogs.
 
+QString TForm1::Browse(BrowseFolders::Dialog dialog, FileDialogRequest request) {
+    request.folder = m_folders.Folder(dialog);
+    const QString chosen = dialog == BrowseFolders::Dialog::Output
+                               ? m_prompter.ChooseSaveFile(this, request)
+                               : m_prompter.ChooseOpenFile(this, request);
+    if (!chosen.isEmpty()) m_folders.Remember(dialog, chosen);
+    return chosen;
+}
+
 void TForm1::PBInputFileBrowseClick() {
     FileDialogRequest request;
     request.filter = m_ui.radioCSVFile->isChecked() ? kCsvInputFilter : kFixedInputFilter;
     request.pathMustExist = true;
     request.fileMustExist = true;
-    const QString chosen = m_prompter.ChooseOpenFile(this, request);
+    const QString chosen = Browse(BrowseFolders::Dialog::Input, request);
     if (chosen.isEmpty()) return;
     m_ui.EbInputFile->setText(chosen);
     EbInputFileExit();
@@ -409,7 +417,7 @@ void TForm1::PBOutputFileBrowseClick() {
     request.filter = kOutputFilter;
     request.defaultSuffix = "txd";
     request.pathMustExist = true;
-    const QString chosen = m_prompter.ChooseSaveFile(this, request);
+    const QString chosen = Browse(BrowseFolders::Dialog::Output, request);
     if (!chosen.isEmpty()) m_ui.EbOutputFile->setText(chosen);
 }
 
@@ -418,7 +426,7 @@ void TForm1::PBDDFileBrowseClick() {
     request.filter = kDDFilter;
     request.pathMustExist = true;
     request.fileMustExist = true;
-    const QString chosen = m_prompter.ChooseOpenFile(this, request);
+    const QString chosen = Browse(BrowseFolders::Dialog::DD, request);
     if (chosen.isEmpty()) return;
     m_ui.EbDDFile->setText(chosen);
     m_fieldPositions.clear();
@@ -437,7 +445,9 @@ bool TForm1::LengthKeyPasses(const QKeyEvent& key) {
     // Only keys that type characters meet the filter: the dialog keys and the editing
     // shortcuts (select all, copy, cut, undo, redo) type none and keep their jobs.
     const QString typed = key.text();
-    if (typed.isEmpty() || !std::all_of(typed.begin(), typed.end(), IsTypedCharacter)) return true;
+    if (typed.isEmpty() || (key.modifiers() & (Qt::ControlModifier | Qt::MetaModifier)) ||
+        !std::all_of(typed.begin(), typed.end(), IsTypedCharacter))
+        return true;
     return std::all_of(typed.begin(), typed.end(), [this](QChar c) { return ebLengthKeyPress(c); });
 }
 
@@ -451,12 +461,15 @@ void TForm1::PasteIntoLength() {
 
 void TForm1::ShowLengthMenu(const QPoint& globalPos) {
     const std::unique_ptr<QMenu> menu(m_ui.ebLength->createStandardContextMenu());
-    // The menu's own paste would pass the filter by.
-    if (QAction* paste = menu->findChild<QAction*>("edit-paste")) {
-        paste->disconnect();
-        connect(paste, &QAction::triggered, this, &TForm1::PasteIntoLength);
-    }
+    const QString before = m_ui.ebLength->text();
     menu->exec(globalPos);
+    // The menu's paste knows no filter: a paste that brought in a refused character is taken
+    // back. Nothing else in the menu can bring in one.
+    const QString after = m_ui.ebLength->text();
+    if (after != before && !std::all_of(after.begin(), after.end(), IsLengthCharacter)) {
+        m_ui.ebLength->undo();
+        m_prompter.Beep();
+    }
 }
 
 void TForm1::Label1Click() { m_prompter.ShowMessage(this, kRecordLengthHelp, "Help"); }

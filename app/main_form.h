@@ -25,6 +25,7 @@
 
 #include "BrowseFolders.h"
 #include "MpVector.h"
+#include "Prompter.h"
 
 class QCheckBox;
 class QKeyEvent;
@@ -35,7 +36,6 @@ class QRadioButton;
 
 namespace lathwell::app {
 
-class Prompter;
 class TFormReport;
 
 class TForm1 : public QDialog {
@@ -112,8 +112,11 @@ private:
     // Pastes the clipboard's text into the record length box when every character passes
     // the filter; otherwise beeps and inserts nothing.
     void PasteIntoLength();
-    // The standard edit menu of the record length box, with its paste through the filter.
+    // The standard edit menu of the record length box, its paste held to the filter.
     void ShowLengthMenu(const QPoint& globalPos);
+    // Runs a browse dialog from the dialog's remembered folder; the chosen file's full name,
+    // remembered for the next time, or an empty text when the dialog was cancelled.
+    QString Browse(BrowseFolders::Dialog dialog, FileDialogRequest request);
     // Drag and drop of a file onto the input or DD box; true when the event was handled.
     bool HandleFileDrop(QLineEdit* box, QEvent* event);
     // While a run is active the window is disabled; focus leaving a box then is no user's act.

@@ -6,6 +6,7 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include <filesystem>
 #include <memory>
 
 #include "FakePrompter.h"
@@ -73,7 +74,8 @@ private:
     TFormFieldSelect& Open(const char* header, bool population = false,
                            const char* ddText = kDDFile) {
         const std::string csv = m_dir->Write("in.csv", std::string(header) + "\r\n1,2,3\r\n");
-        const std::string dd = m_dir->Write("fields.dd", ddText);
+        // A null DD text names a DD file that does not exist.
+        const std::string dd = ddText ? m_dir->Write("fields.dd", ddText) : m_dir->File("fields.dd");
         m_dialog = std::make_unique<TFormFieldSelect>(nullptr, m_prompter, population, m_map,
                                                        QString::fromStdString(dd),
                                                        QString::fromStdString(csv));
@@ -235,6 +237,13 @@ private slots:
         QCOMPARE(List("lvDDFields")->topLevelItemCount(), 0);
         QCOMPARE(List("lvFields")->topLevelItemCount(), 0);
         QVERIFY(m_map.empty());
+    }
+
+    void MissingDDFileIsCreatedEmptyAndRefused() {
+        Open("Name,Age", false, nullptr);
+        QCOMPARE(m_prompter.boxes, QList<FakePrompter::Box>({{"Invalid DD file.", "Error"}}));
+        QVERIFY(std::filesystem::exists(m_dir->File("fields.dd")));
+        QCOMPARE(std::filesystem::file_size(m_dir->File("fields.dd")), std::uintmax_t(0));
     }
 
     void DDFileWithOneSectionLeavesTheMapAlone() {

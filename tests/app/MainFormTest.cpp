@@ -1,6 +1,13 @@
 // The main window: design, mode switching, DD record lengths, browse dialogs, field positions,
 // the Process command and the conversion run behind the report window.
+#include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QClipboard>
+#include <QMimeData>
+#include <QProcess>
+#include <QSettings>
+#include <QUrl>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +24,7 @@
 
 #include "FakePrompter.h"
 #include "FindChild.h"
+#include "LaunchRequest.h"
 #include "TempDir.h"
 #include "main_form.h"
 #include "report.h"
@@ -73,10 +81,10 @@ private:
         Form().EbDDFileExit();
     }
     // A pad/truncate job ready for Process.
-    void PrepareFixed(const std::string& input, const std::string& output, const char* lengthLabel) {
+    void PrepareFixed(const std::string& input, const std::string& output, const char* length) {
         SetInput(input);
         Edit("EbOutputFile")->setText(Q(output));
-        Edit("ebLength")->setText(lengthLabel);
+        Edit("ebLength")->setText(length);
     }
     // A CSV job ready for Process except for the field position map.
     void PrepareCsv(const std::string& header) {
@@ -87,12 +95,24 @@ private:
     void SetMap(std::initializer_list<int16_t> entries) {
         Form().FieldPositions().assign(entries.begin(), entries.end());
     }
+    // Drops the file onto the box as a file manager does.
+    void Drop(const char* box, const std::string& file) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(Q(file))});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(Edit(box), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(Edit(box), &drop);
+    }
     QWidget* Focus() { return Form().focusWidget(); }
 
 private slots:
     void init() {
         m_prompter.Reset();
         m_dir = std::make_unique<TempDir>();
+        // The remembered browse folders of each test start empty and stay in its folder.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Q(m_dir->File("settings")));
         m_form = std::make_unique<TForm1>(m_prompter);
         m_form->show();
         m_form->activateWindow();
@@ -156,6 +176,9 @@ private slots:
         QCOMPARE(Form().findChild<QLabel*>("Label4")->text(), QString("Record length:"));
         QCOMPARE(Label("lblDDFile")->text(), QString("Select DD File:"));
         QVERIFY(!Label("lblDDFile")->isEnabled());
+        for (const auto& [label, box] : {std::pair{"Label2", "EbInputFile"}, {"Label3", "EbOutputFile"},
+                                         {"Label4", "ebLength"}, {"lblDDFile", "EbDDFile"}})
+            QCOMPARE(Edit(box)->accessibleName(), Label(label)->text());
         QCOMPARE(Label("Label1")->text(), QString("??"));
         QCOMPARE(Label("Label1")->pos(), QPoint(136, 157));
         QCOMPARE(Label("Label1")->font().pointSize(), 10);
@@ -298,13 +321,13 @@ private slots:
         QCOMPARE(m_prompter.boxes.size(), 0);
     }
 
-    void MissingDDFileIsInvalidAndNotCreated() {
+    void MissingDDFileIsCreatedEmptyAndInvalid() {
         SetInput("/data/x.csv");
         const std::string ddFile = m_dir->File("new.dd");
         SetDD(ddFile);
         QCOMPARE(m_prompter.boxes, Boxes({{"Invalid DD File", "Error"}}));
-        // Reading a DD file never leaves a stray empty file behind.
-        QVERIFY(!std::filesystem::exists(ddFile));
+        QVERIFY(std::filesystem::exists(ddFile));
+        QCOMPARE(std::filesystem::file_size(ddFile), std::uintmax_t(0));
         QVERIFY(!Button("PBFieldPositions")->isEnabled());
     }
 
@@ -342,6 +365,55 @@ private slots:
         QTest::keyClick(Edit("ebLength"), Qt::Key_Backspace);
         QCOMPARE(Edit("ebLength")->text(), QString("12"));
         QCOMPARE(m_prompter.beeps, 1);
+    }
+
+    void EditingShortcutsWorkInTheLengthBox() {
+        QLineEdit* length = Edit("ebLength");
+        length->setFocus();
+        QTest::keyClicks(length, "123");
+        QTest::keyClick(length, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(length, Qt::Key_C, Qt::ControlModifier);
+        QTest::keyClicks(length, "7");
+        QCOMPARE(length->text(), QString("7"));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("123"));
+        QTest::keyClick(length, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(length->text(), QString("123"));
+        QCOMPARE(m_prompter.beeps, 0);
+    }
+
+    void PastedTextPassesTheLengthFilterWhole_data() {
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("beeps");
+        QTest::addColumn<bool>("fromMenu");
+        QTest::newRow("digits and dot") << "2.5" << "12.5" << 0 << false;
+        QTest::newRow("a letter") << "2a" << "1" << 1 << false;
+        QTest::newRow("digits from the menu") << "25" << "125" << 0 << true;
+        QTest::newRow("a letter from the menu") << "a" << "1" << 1 << true;
+    }
+    void PastedTextPassesTheLengthFilterWhole() {
+        QFETCH(QString, pasted);
+        QFETCH(QString, shown);
+        QFETCH(int, beeps);
+        Edit("ebLength")->setFocus();
+        QTest::keyClicks(Edit("ebLength"), "1");
+        QFETCH(bool, fromMenu);
+        QGuiApplication::clipboard()->setText(pasted);
+        if (fromMenu) {
+            QTimer::singleShot(0, this, [] {
+                QWidget* menu = QApplication::activePopupWidget();
+                QVERIFY(menu != nullptr);
+                for (QAction* action : menu->actions())
+                    if (action->text().startsWith("&Paste")) action->trigger();
+                menu->close();
+            });
+            QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(5, 5), Edit("ebLength")->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(Edit("ebLength"), &event);
+        } else {
+            QTest::keyClick(Edit("ebLength"), Qt::Key_V, Qt::ControlModifier);
+        }
+        QCOMPARE(Edit("ebLength")->text(), shown);
+        QCOMPARE(m_prompter.beeps, beeps);
     }
 
     void LengthBoxTakesFiveCharacters() {
@@ -424,7 +496,9 @@ private slots:
     void HelpShowsExampleRecordLengths() {
         const QRect rect = Label("Label1")->rect();
         QTest::mouseClick(Label("Label1"), Qt::LeftButton, {}, rect.center());
-        QCOMPARE(m_prompter.boxes.size(), 1);
+        QTest::keyClick(Edit("EbInputFile"), Qt::Key_F1);
+        QCOMPARE(m_prompter.boxes.size(), 2);
+        QCOMPARE(m_prompter.boxes.last(), m_prompter.boxes.first());
         QCOMPARE(m_prompter.boxes.first().caption, QString("Help"));
         const QStringList lines = m_prompter.boxes.first().text.split('\n');
         QCOMPARE(lines.size(), 10);
@@ -614,8 +688,19 @@ private slots:
         QCOMPARE(TempDir::Read(output), std::string("abc\r\n"));
     }
 
+    void OverlongOutputNameIsReported_data() {
+        QTest::addColumn<bool>("csvMode");
+        QTest::addColumn<QString>("extension");
+        QTest::newRow("pad mode") << false << ".txd";
+        // Process pressed with a text input in CSV mode: ".csv" is added first.
+        QTest::newRow("csv mode") << true << "";
+    }
     void OverlongOutputNameIsReported() {
-        PrepareFixed(m_dir->Write("in.txt", "abc\n"), std::string(300, 'o') + ".txd", "5");
+        QFETCH(bool, csvMode);
+        QFETCH(QString, extension);
+        PrepareFixed(m_dir->Write("in.txt", "abc\n"), std::string(300, 'o') + extension.toStdString(), "5");
+        Radio("radioCSVFile")->setChecked(csvMode);
+        Edit("EbDDFile")->setText("unused.dd");
         Form().PBOKClick();
         QCOMPARE(m_prompter.boxes,
                  Boxes({{"Could not get full path name -- File name too long", "Error"}}));
@@ -679,6 +764,104 @@ private slots:
         Form().PBOKClick();
         QCOMPARE(m_prompter.boxes, Boxes({{"Output File and Input File are the same", "Error"}}));
         QCOMPARE(TempDir::Read(m_dir->File("fields.dd")), std::string(kDDFile));
+    }
+
+    // --- The desktop around the window.
+
+    void EnterInTheFocusedInputBoxRunsWithoutLeavingIt() {
+        // A CSV name typed in pad mode and Enter pressed at once: a pad run, and disabling the
+        // window for it is no leaving of the box that would switch the mode and read the DD file.
+        Edit("EbDDFile")->setText(Q(m_dir->Write("bad.dd", "[FileInfo]\r\n")));
+        PrepareFixed("", m_dir->File("out.txd"), "3");
+        Edit("EbInputFile")->setFocus();
+        QTest::keyClicks(Edit("EbInputFile"), Q(m_dir->Write("in.csv", "a,b\n")));
+        QTest::keyClick(Edit("EbInputFile"), Qt::Key_Return);
+        QCOMPARE(m_prompter.boxes, Boxes());
+        QVERIFY(Radio("radioFixedFile")->isChecked());
+        QCOMPARE(TempDir::Read(m_dir->File("out.txd")), std::string("a,b\r\n"));
+    }
+
+    void DroppedFilesFillTheBoxesAsIfTyped() {
+        const std::string input = m_dir->Write("in.csv", "a,b\n");
+        Drop("EbInputFile", input);
+        QCOMPARE(Edit("EbInputFile")->text(), Q(input));
+        QVERIFY(Radio("radioCSVFile")->isChecked());
+        Drop("EbDDFile", m_dir->Write("a.dd", "[FileInfo]\r\nRecordLength=64\r\n"));
+        QCOMPARE(Edit("ebLength")->text(), QString("64"));
+        QVERIFY(Button("PBFieldPositions")->isEnabled());
+    }
+
+    void FileArgumentFillsTheInputBox_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("file") << QStringList{"in.csv"} << int(LaunchAction::ShowWindow) << "in.csv";
+        QTest::newRow("after --") << QStringList{"--", "-x.csv"} << int(LaunchAction::ShowWindow) << "-x.csv";
+        QTest::newRow("two files") << QStringList{"a", "b"} << int(LaunchAction::Refuse) << "";
+        QTest::newRow("version wins") << QStringList{"-x", "--version"} << int(LaunchAction::PrintVersion) << "";
+    }
+    void FileArgumentFillsTheInputBox() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, action);
+        QFETCH(QString, file);
+        const LaunchRequest request = ReadLaunchArguments(arguments);
+        QCOMPARE(int(request.action), action);
+        QCOMPARE(request.inputFile, file);
+        Form().TakeInputFile(request.inputFile);
+        QCOMPARE(Radio("radioCSVFile")->isChecked(), file.endsWith(".csv"));
+    }
+
+    void ProgramAnswersWithoutAWindow_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("output");
+        const QString noDisplay =
+            "lathwell: no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not "
+            "set).\nUse lathwell-cli to convert files without a window (lathwell-cli --help).\n";
+        QTest::newRow("--version") << QStringList{"--version"} << "" << 0 << "lathwell " LATHWELL_VERSION "\n";
+        QTest::newRow("no display") << QStringList{"in.txt"} << "" << 1 << noDisplay;
+        QTest::newRow("x11 without one") << QStringList() << "xcb" << 1 << noDisplay;
+        QTest::newRow("unknown option") << QStringList{"-x"} << "offscreen" << 2
+                                        << "lathwell: unknown option -x\n" + QString(kLaunchUsage);
+    }
+    void ProgramAnswersWithoutAWindow() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, platform);
+        QFETCH(int, status);
+        QFETCH(QString, output);
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(name);
+        // The toolkit's own warning about a missing runtime folder is no part of the answer.
+        std::filesystem::create_directory(m_dir->File("runtime"));
+        std::filesystem::permissions(m_dir->File("runtime"), std::filesystem::perms::owner_all);
+        environment.insert("XDG_RUNTIME_DIR", Q(m_dir->File("runtime")));
+        if (!platform.isEmpty()) environment.insert("QT_QPA_PLATFORM", platform);
+        program.setProcessEnvironment(environment);
+        program.setProcessChannelMode(QProcess::MergedChannels);
+        program.start(LATHWELL_APP_PATH, arguments);
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), status);
+        QCOMPARE(QString::fromLocal8Bit(program.readAll()), output);
+    }
+
+    void BrowseDialogsStartInTheirLastFolders() {
+        for (const char* folder : {"in", "out", "dd"}) std::filesystem::create_directory(m_dir->File(folder));
+        m_prompter.fileAnswers = {Q(m_dir->Write("in/a.csv", "a,b\n")), Q(m_dir->File("out/o.txd")),
+                                  Q(m_dir->Write("dd/a.dd", "[FileInfo]\r\nRecordLength=9\r\n"))};
+        for (int run = 0; run < 2; ++run) {
+            // A new window, as in the next run of the program.
+            m_form = std::make_unique<TForm1>(m_prompter);
+            Radio("radioCSVFile")->click();
+            for (const char* button : {"PBInputFileBrowse", "PBOutputFileBrowse", "PBDDFileBrowse"})
+                Button(button)->click();
+        }
+        QStringList folders;
+        for (const FileDialogRequest& request : m_prompter.fileRequests) folders << request.folder;
+        const QString dir = Q(m_dir->Path().string());
+        QCOMPARE(folders, QStringList({"", "", "", dir + "/in", dir + "/out", dir + "/dd"}));
     }
 
     // --- The conversion run.
