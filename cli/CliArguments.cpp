@@ -181,7 +181,7 @@ const OptionSyntax kOptions[] = {
      [](CliArguments& a, const std::string&) { a.force = true; }},
     {"--quiet", "-q", nullptr, kPad | kCsv, "print no progress, statistics or warnings",
      [](CliArguments& a, const std::string&) { a.quiet = true; }},
-    {"--threads", nullptr, "N", kPad | kCsv, "threads compressing a gzip OUTPUT; 0 (default): every core",
+    {"--threads", nullptr, "N", kPad | kCsv, "threads that compress gzip OUTPUT (default 0: all cores)",
      [](CliArguments& a, const std::string& v) { a.threads = ParseThreads(v); }},
     {"--json", nullptr, nullptr, kPad | kCsv | kFields | kLayout, "the results as JSON (on stderr when OUTPUT is -)",
      [](CliArguments& a, const std::string&) { a.json = true; }},

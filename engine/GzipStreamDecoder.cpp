@@ -15,19 +15,17 @@ namespace {
 // Compressed bytes read from the file at a time.
 constexpr size_t kInputBlock = 256 * 1024;
 
-[[noreturn]] void RaiseReadFailure() {
-    throw MpException("Reading compressed file");
+[[noreturn]] void RaiseDataFailure(const std::string& fileName, const char* reason) {
+    MpException::RaiseFormatted("Reading compressed file -- %s: %s", "GzipStreamDecoder", fileName.c_str(), reason);
 }
 
 }  // namespace
 
 GzipStreamDecoder::GzipStreamDecoder(const char* fileName)
-    : m_state(std::make_unique<inflate_state>()), m_input(kInputBlock) {
-    try {
-        m_file = std::make_unique<MpIOUnbuffered>(fileName, IO_READ);
-    } catch (const MpException&) {
-        RaiseReadFailure();
-    }
+    : m_fileName(fileName),
+      m_file(std::make_unique<MpIOUnbuffered>(fileName, IO_READ)),
+      m_state(std::make_unique<inflate_state>()),
+      m_input(kInputBlock) {
     isal_inflate_init(m_state.get());
     m_state->next_in = m_input.data();
     m_state->avail_in = 0;
@@ -43,13 +41,8 @@ bool GzipStreamDecoder::ReadInput() {
     inflate_state& state = *m_state;
     std::memmove(m_input.data(), state.next_in, state.avail_in);
     state.next_in = m_input.data();
-    int32_t got = 0;
-    try {
-        const int32_t room = static_cast<int32_t>(m_input.size() - state.avail_in);
-        got = m_file->Read(m_input.data() + state.avail_in, room, false);
-    } catch (const MpException&) {
-        RaiseReadFailure();
-    }
+    const int32_t room = static_cast<int32_t>(m_input.size() - state.avail_in);
+    const int32_t got = m_file->Read(m_input.data() + state.avail_in, room, false);
     state.avail_in += static_cast<uint32_t>(got);
     m_fileBytesRead += got;
     return got > 0;
@@ -89,12 +82,12 @@ int32_t GzipStreamDecoder::Read(char* destination, int32_t capacity) {
             case Mode::InMember: {
                 state.next_out = out + produced;
                 state.avail_out = wanted - produced;
-                if (isal_inflate(&state) < 0) RaiseReadFailure();
+                if (isal_inflate(&state) < 0) RaiseDataFailure(m_fileName, "damaged data");
                 produced = wanted - state.avail_out;
                 if (state.block_state == ISAL_BLOCK_FINISH) {
                     m_mode = Mode::BeforeMember;
                 } else if (state.avail_out > 0 && !ReadInput()) {
-                    RaiseReadFailure();  // the member was cut off
+                    RaiseDataFailure(m_fileName, "unexpected end of file");
                 }
                 break;
             }

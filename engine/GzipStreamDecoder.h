@@ -4,12 +4,15 @@
 // It reads what zlib's gzread reads: every gzip member of the file one after another, each
 // checked against its CRC-32 and length; bytes after the last member that do not start
 // another member are ignored; a file that does not start with a gzip member is passed through
-// as it is. Any failure (a file that cannot be opened or read, a corrupt member, a member cut
-// off before its end) raises MpException("Reading compressed file"). The decoder owns its file.
+// as it is. A file that cannot be opened or read raises the library's file failure (naming the
+// file, with the system's reason); a corrupt member raises "Reading compressed file -- <name>:
+// damaged data", a member cut off before its end "... <name>: unexpected end of file". The
+// decoder owns its file.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 struct inflate_state;
@@ -40,6 +43,7 @@ private:
     // Decides what the bytes at the current position are: another member, or the end.
     void LookForMember();
 
+    std::string m_fileName;
     std::unique_ptr<MpIOUnbuffered> m_file;
     std::unique_ptr<inflate_state> m_state;
     std::vector<uint8_t> m_input;

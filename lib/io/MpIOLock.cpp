@@ -105,7 +105,8 @@ MpOSLock::~MpOSLock() {
 
 void MpOSLock::TrueLock() {
     try {
-        if (!MpIOSystem::HasExtendedLocks()) {
+        m_bExtended = MpIOSystem::HasExtendedLocks();
+        if (!m_bExtended) {
             OldLock();
             return;
         }
@@ -121,7 +122,8 @@ void MpOSLock::TrueLock() {
 
 bool MpOSLock::TrueTryLock() {
     try {
-        if (!MpIOSystem::HasExtendedLocks()) return OldTryLock();
+        m_bExtended = MpIOSystem::HasExtendedLocks();
+        if (!m_bExtended) return OldTryLock();
         MpPlatformLockResult result = MpPlatformFileLock(
             m_iDescriptor, GetOffset(), GetSystemLength(), GetType() == IO_LOCK_WRITE, false);
         if (result == MpPlatformLockResult::Failed) {
@@ -136,7 +138,7 @@ bool MpOSLock::TrueTryLock() {
 
 void MpOSLock::TrueUnlock() {
     try {
-        if (!MpIOSystem::HasExtendedLocks()) {
+        if (!m_bExtended) {
             OldUnlock();
             return;
         }

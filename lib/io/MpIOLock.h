@@ -101,4 +101,7 @@ private:
     nativeint GetOldLength() const;
 
     int m_iDescriptor;
+    // How the lock in force was taken. The start-up may switch the kind of lock while one is
+    // held, and a lock can only be released by the calls that took it.
+    bool m_bExtended = false;
 };

@@ -224,7 +224,7 @@ TEST_F(ConversionRunTest, FailsToOpenWhatIsNotThere) {
         const char* output;
         std::string message;
     } cases[] = {
-        {"missing.gz", "out.txd", "Reading compressed file -- No such file or directory"},
+        {"missing.gz", "out.txd", "Error in opening file '" + dir.File("missing.gz") + "'.  No such file or directory."},
         {"missing.txt", "out.txd", "Error in opening file '" + dir.File("missing.txt") + "'.  No such file or directory."},
         {"in.txt", "no/such/out.txd",
          "Error in opening file '" + dir.File("no/such/out.txd") + "'.  No such file or directory."},
@@ -373,7 +373,7 @@ TEST_F(ConversionRunTest, LineLimitEndsTheRunAfterThatManyDataLinesEmptyOnesIncl
     ConversionResult pad = Run("a\n\nb\n");
     EXPECT_EQ(RunOutcome::Completed, pad.outcome);
     EXPECT_EQ("a  \r\n", Output());
-    ExpectStatistics(pad.statistics, 1, 1, 1, 1, 0, 1, 1, 0);
+    EXPECT_EQ(Counts(1, 1, 1, 1, 0, 1, 1, 0), pad.statistics);
 
     settings.recordLength = 10;
     ConversionResult csv = RunCsv("Count,Sex\n7,M\n8,F\n9,M\n", {1, 2});
@@ -387,7 +387,7 @@ TEST_F(ConversionRunTest, DryRunCountsEverythingAndLeavesTheOutputAlone) {
     ConversionResult missing = RunCsv("Count,Sex\n7,M\n1234,F\n", {1, 2});
     EXPECT_EQ(RunOutcome::Completed, missing.outcome);
     EXPECT_FALSE(OutputExists());
-    ExpectStatistics(missing.statistics, 2, 3, 6, 2, 0, 2, 0, 0);
+    EXPECT_EQ(Counts(2, 3, 6, 2, 0, 2, 0, 0), missing.statistics);
     ASSERT_EQ(1u, missing.fieldCuts.size());
     EXPECT_EQ(3, missing.fieldCuts[0].firstLine);
 
@@ -433,7 +433,7 @@ TEST_F(ConversionRunTest, FailureNamesTheInputLineItCameFrom) {
     };
     settings.recordLength = 10;
     for (const auto& c : cases) {
-        settings.ddFileName = c.csvSection > 0 ? dir.Write("layout.dd", kDD).c_str() : "";
+        settings.ddFileName = c.csvSection > 0 ? dir.Write("layout.dd", kTenByteDD).c_str() : "";
         settings.fieldPositions = MpVector<int16_t>{1, c.csvSection};
         settings.inputName = dir.Write("in.txt", c.input).c_str();
         settings.outputName = c.output[0] == '/' ? c.output : dir.File(c.output).c_str();
