@@ -3,8 +3,8 @@
 //
 // Lines follow the plain-file rules (LF or CR LF; a lone CR is refused with ReadLine's message),
 // whatever the descriptor is: a pipe, a terminal or a redirected file. Reading goes through the
-// library in the reader's large blocks. A failed read raises MpException
-// ("Reading <description> failed -- <system reason>"). The descriptor belongs to the caller and stays open.
+// library in the reader's large blocks. A failed read raises MpException ("Reading
+// <description> failed -- <system reason>"). The descriptor belongs to the caller and stays open.
 #pragma once
 
 #include "LineReader.h"

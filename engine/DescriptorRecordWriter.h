@@ -2,9 +2,9 @@
 // output, as the run produces them rather than after it.
 //
 // Records reach the descriptor in the writer's large blocks, never one by one. A write that
-// stores fewer bytes than given raises MpException ("Writing to <description> failed -- <system reason>"): a full
-// device, or a pipe whose reader has gone when the process ignores SIGPIPE (otherwise the signal
-// ends the process first). Closing stores the last block and leaves the descriptor open: it
+// stores fewer bytes than given raises MpException ("Writing to <description> failed --
+// <system reason>"): a full device, or a pipe whose reader has gone when the process ignores
+// SIGPIPE (otherwise the signal ends the process first). Closing stores the last block and leaves the descriptor open: it
 // belongs to the caller, and nothing written to it is ever taken back.
 #pragma once
 

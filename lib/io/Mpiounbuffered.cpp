@@ -110,8 +110,8 @@ int32_t MpIOUnbuffered::Read(void* pBuffer, int32_t lCount, bool bRequired) {
 void MpIOUnbuffered::Write(const void* pBuffer, int32_t lCount) {
     try {
         // The descriptor of a file opened for reading allows writing once an exclusive lock
-        // reopened it (see MpPlatformFileLock):
-        // the flags decide, as the system would for a read-only descriptor.
+        // reopened it (see MpPlatformFileLock): the flags decide, as the system would for a
+        // read-only descriptor.
         bool bWritten = (m_uFlags & IO_WRITE) != 0 && MpPlatformFileWrite(m_iDescriptor, pBuffer, lCount) == lCount;
         if (!bWritten) MpException::RaiseFormatted("Could not write %d bytes to \"%s\"", kClass, lCount, GetFileName());
     } catch (MpException& e) {
