@@ -94,7 +94,8 @@ std::string FieldsJson(const std::vector<AvailableField>& fields, const std::vec
 }  // namespace
 
 int RunFieldsCommand(const CliArguments& arguments, const CliStreams& streams) {
-    std::vector<AvailableField> fields = OfferedFields(*OpenDDFile(arguments.ddFile, streams.err), arguments.population);
+    std::vector<AvailableField> fields =
+        OfferedFields(*OpenDDFile(arguments.ddFile, streams.err), arguments.population);
     std::vector<ColumnMatch> columns;
     const bool withColumns = !arguments.csvInput.empty();
     if (withColumns) {
