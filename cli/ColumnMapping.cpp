@@ -63,8 +63,8 @@ public:
     explicit NoticeAfterASecond(std::ostream& notices) : m_notices(notices) {}
     bool KeepWaiting(const char* fileName, int64_t waitedMilliseconds) override {
         if (waitedMilliseconds >= 1000 && !m_told) {
-            m_notices << "lathwell-cli: waiting for \"" << fileName << "\", locked by another program (Ctrl-C to stop)\n"
-                      << std::flush;
+            m_notices << "lathwell-cli: waiting for \"" << fileName
+                      << "\", locked by another program (Ctrl-C to stop)\n" << std::flush;
             m_told = true;
         }
         return true;

@@ -8,6 +8,7 @@
 
 #include "Cli.h"
 #include "MpIO.h"
+#include "MpIOSystem.h"
 #include "RunReport.h"
 #include "RunStatisticsTesting.h"
 #include "TempDir.h"
@@ -69,6 +70,9 @@ TEST(CliInProcess, CsvReadsTheHeaderOnceFromTheStreamItIsGiven) {
 TEST(CliInProcess, CsvWaitsForALockedDDFileSayingSoAfterASecond) {
     TempDir dir;
     std::string dd = dir.Write("t.dd", kDD);
+    // The lock calls the command line uses, chosen before the first lock as at its start.
+    const int savedCapabilities = MpIOSystem::OSCapabilities;
+    MpIOSystem::SetOSCapabilities();
     MpIO otherProgram(dd.c_str(), IO_READ | IO_WRITE);
     ASSERT_TRUE(otherProgram.TryLock(IO_LOCK_WRITE, 0, 0));
     std::thread releaseLater([&otherProgram] {
@@ -78,6 +82,7 @@ TEST(CliInProcess, CsvWaitsForALockedDDFileSayingSoAfterASecond) {
     InProcessOutcome outcome =
         RunInProcess({"csv", "-", "-", "--dd", dd.c_str(), "--quiet"}, "Name,Deaths (Cases)\nBob,12\n");
     releaseLater.join();
+    MpIOSystem::OSCapabilities = savedCapabilities;
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out, "Bob  0012\r\n");
     EXPECT_EQ(outcome.err, "lathwell-cli: waiting for \"" + dd + "\", locked by another program (Ctrl-C to stop)\n");
