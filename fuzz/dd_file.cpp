@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "CsvReadiness.h"
 #include "DDFile.h"
 #include "FuzzSupport.h"
 #include "MpException.h"
@@ -117,7 +118,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         QueryDDFile(file.Name());
     } catch (const MpException&) {
     }
-    ReadDDRecordLength(file.Name(), false);
-    ReadDDRecordLength(file.Name(), true);
+    ReadDDRecordLengths(file.Name());
     return 0;
 }
