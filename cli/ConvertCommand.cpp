@@ -160,11 +160,10 @@ std::string OneLine(std::string text) {
     return text.substr(0, end == std::string::npos ? 0 : end + 1);
 }
 
-// "deaths.csv:12: " for a line of the input, else empty. Without its own header line
-// (--header-from) the input's first line is data, which the run counts as its second.
+// "deaths.csv:12: " for a line of the input, else empty. The run numbers the lines its reader
+// has read, the header included when it came from the input (not with --header-from).
 std::string PlaceOf(const CliArguments& arguments, int64_t line) {
     if (line <= 0) return "";
-    if (!arguments.headerFrom.empty()) --line;
     return InputDisplayName(arguments.input) + ":" + std::to_string(line) + ": ";
 }
 
