@@ -44,7 +44,8 @@ TEST_F(CliCsv, MatchesHeadersAutomaticallyThenAppliesMaps) {
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.err, "");
     RunNotes notes;
-    notes.warnings = {"t.csv: column 'Notes' is matched with no DD field; its values are left out"};
+    notes.warnings = {"t.csv: column 'Notes' is matched with no DD field; its values are left out",
+                      "t.csv:3: 1 value cut to the length of field 'Name' (the first on this line)"};
     EXPECT_EQ(outcome.out, StatisticsJson(12, Counts(2, 10, 14, 2, 0, 2, 0, 0), nullptr, notes));
     EXPECT_EQ(Read("out.txd"), "Bob  030012 \r\nAlexa  0007 \r\n");
 }
@@ -165,7 +166,9 @@ TEST_F(CliCsv, AByteOrderMarkAndUnmatchedColumnsAreWarnedOf) {
         outcome.err,
         "lathwell-cli: warning: bom.csv: the header starts with a UTF-8 byte order mark; it was removed\n"
         "lathwell-cli: warning: bom.csv: column 'Notes' is matched with no DD field; its values are left "
-        "out\n" +
+        "out\n"
+        "lathwell-cli: warning: bom.csv:3: 1 value cut to the length of field 'Name' (the first on this "
+        "line)\n" +
             StatisticsText(12, Counts(2, 10, 14, 2, 0, 2, 0, 0)));
     EXPECT_EQ(Read("out.txd"), "Bob  030012 \r\nAlexa  0007 \r\n");
     CliOutcome quiet =
@@ -233,9 +236,11 @@ TEST_F(CliCsv, PreviewDryRunAndOtherDelimiters) {
         EXPECT_EQ(outcome.status, 0) << arguments[1];
         EXPECT_EQ(outcome.out + outcome.err, c.out) << arguments[1];
     }
+    RunNotes cutName;
+    cutName.warnings = {"t.csv:3: 1 value cut to the length of field 'Name' (the first on this line)"};
     CliOutcome dry = Run({"csv", "t.csv", "dry.txd", "--dd", "t.dd", "--map", "#3=@4", "--dry-run", "--json",
                           "--ignore", "Notes"});
-    EXPECT_EQ(dry.out, StatisticsJson(12, Counts(2, 10, 14, 2, 0, 2, 0, 0), nullptr));
+    EXPECT_EQ(dry.out, StatisticsJson(12, Counts(2, 10, 14, 2, 0, 2, 0, 0), nullptr, cutName));
     EXPECT_FALSE(Exists("dry.txd"));
 }
 
