@@ -53,7 +53,8 @@ int RunCli(int argc, const char* const* argv, const CliStreams& streams) {
         LibrarySession session;
         const int status = RunCommand(ParseCliArguments(argc, argv), streams);
         // A reader of standard output that went away ends any command quietly.
-        if (MpSignal::Caught() == MpStopSignal::BrokenPipe) return MpSignal::ShellExitStatus(MpStopSignal::BrokenPipe);
+        if (MpSignal::Caught() == MpStopSignal::BrokenPipe)
+            return MpSignal::ShellExitStatus(MpStopSignal::BrokenPipe);
         return status;
     } catch (const CliUsageError& error) {
         streams.err << "lathwell-cli: " << error.what() << " (see lathwell-cli --help)\n";

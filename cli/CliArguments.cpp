@@ -140,13 +140,15 @@ struct OptionSyntax {
     const char* shortName;  // null when there is none
     const char* valueName;  // null for an option without a value
     unsigned commands;
-    const char* help;       // one line of the command help
+    const char* help;  // one line of the command help
     void (*apply)(CliArguments& arguments, const std::string& value);
 };
 
 const OptionSyntax kOptions[] = {
     {"--length", "-l", "N", kPad, "record length in bytes (1 to 2147483647)",
-     [](CliArguments& a, const std::string& v) { a.recordLength = static_cast<int32_t>(ParseCount("--length", v, INT32_MAX)); }},
+     [](CliArguments& a, const std::string& v) {
+         a.recordLength = static_cast<int32_t>(ParseCount("--length", v, INT32_MAX));
+     }},
     {"--dd", nullptr, "DDFILE", kCsv, "the data definition file",
      [](CliArguments& a, const std::string& v) { a.ddFile = v; }},
     {"--csv", nullptr, "INPUT", kFields, "show how the columns of INPUT are matched",
@@ -162,11 +164,12 @@ const OptionSyntax kOptions[] = {
      [](CliArguments& a, const std::string& v) { a.headerFrom = v; }},
     {"--delimiter", nullptr, "C", kCsv | kFields, "column separator: , ; | or \\t (tab); default ,",
      [](CliArguments& a, const std::string& v) { a.delimiter = ParseDelimiter(v); }},
-    {"--map", nullptr, "COL=FIELD", kCsv,
-     "match a column (header or #N) with a field (name or @J)",
+    {"--map", nullptr, "COL=FIELD", kCsv, "match a column (header or #N) with a field (name or @J)",
      [](CliArguments& a, const std::string& v) { a.overrides.push_back(ParseMap(v)); }},
     {"--ignore", nullptr, "COLUMN", kCsv, "leave a column out (header or #N)",
-     [](CliArguments& a, const std::string& v) { a.overrides.push_back(ColumnOverride{v, "", true}); }},
+     [](CliArguments& a, const std::string& v) {
+         a.overrides.push_back(ColumnOverride{v, "", true});
+     }},
     {"--population", nullptr, nullptr, kCsv | kFields | kLayout, "use the population fields and offsets",
      [](CliArguments& a, const std::string&) { a.population = true; }},
     {"--strict", nullptr, nullptr, kCsv, "refuse unmatched columns; stop at the first cut value",
@@ -175,7 +178,8 @@ const OptionSyntax kOptions[] = {
      [](CliArguments& a, const std::string& v) { a.headLines = ParseCount("--head", v, INT64_MAX); }},
     {"--dry-run", nullptr, nullptr, kPad | kCsv, "read and count everything, write nothing",
      [](CliArguments& a, const std::string&) { a.dryRun = true; }},
-    {"--blank-unprintable", nullptr, nullptr, kPad | kCsv, "Convert Unprintable Non-ASCII Characters to Blanks",
+    {"--blank-unprintable", nullptr, nullptr, kPad | kCsv,
+     "Convert Unprintable Non-ASCII Characters to Blanks",
      [](CliArguments& a, const std::string&) { a.blankUnprintable = true; }},
     {"--force", "-f", nullptr, kPad | kCsv, "overwrite an existing OUTPUT",
      [](CliArguments& a, const std::string&) { a.force = true; }},
@@ -183,7 +187,8 @@ const OptionSyntax kOptions[] = {
      [](CliArguments& a, const std::string&) { a.quiet = true; }},
     {"--threads", nullptr, "N", kPad | kCsv, "threads that compress gzip OUTPUT (default 0: all cores)",
      [](CliArguments& a, const std::string& v) { a.threads = ParseThreads(v); }},
-    {"--json", nullptr, nullptr, kPad | kCsv | kFields | kLayout, "the results as JSON (on stderr when OUTPUT is -)",
+    {"--json", nullptr, nullptr, kPad | kCsv | kFields | kLayout,
+     "the results as JSON (on stderr when OUTPUT is -)",
      [](CliArguments& a, const std::string&) { a.json = true; }},
 };
 
@@ -198,8 +203,9 @@ CliCommand CommandNamed(const std::string& word) {
     for (const CommandSyntax& syntax : kCommands) {
         if (word == syntax.word) return syntax.command;
     }
-    throw CliUsageError("unknown command '" + word + "'" +
-                        Suggestion(word, kCommands, [](const CommandSyntax& s) { return std::string(s.word); }));
+    throw CliUsageError(
+        "unknown command '" + word + "'" +
+        Suggestion(word, kCommands, [](const CommandSyntax& s) { return std::string(s.word); }));
 }
 
 // Applies one option word (and, for an option with a value, the word after it when the value
@@ -209,8 +215,9 @@ int ApplyOption(CliArguments& arguments, const std::string& word, const char* ne
     std::string name = word.substr(0, equals);
     const OptionSyntax* option = FindOption(name);
     if (option == nullptr) {
-        throw CliUsageError("unknown option '" + name + "'" +
-                            Suggestion(name, kOptions, [](const OptionSyntax& o) { return std::string(o.name); }));
+        throw CliUsageError(
+            "unknown option '" + name + "'" +
+            Suggestion(name, kOptions, [](const OptionSyntax& o) { return std::string(o.name); }));
     }
     if ((option->commands & SyntaxOf(arguments.command).bit) == 0) {
         throw CliUsageError("option '" + name + "' does not apply to " + SyntaxOf(arguments.command).word);
@@ -230,7 +237,8 @@ int ApplyOption(CliArguments& arguments, const std::string& word, const char* ne
 }
 
 void AssignOperands(CliArguments& arguments, const std::vector<std::string>& operands) {
-    const bool takesDDFile = arguments.command == CliCommand::Fields || arguments.command == CliCommand::Layout;
+    const bool takesDDFile =
+        arguments.command == CliCommand::Fields || arguments.command == CliCommand::Layout;
     std::size_t wanted = takesDDFile ? (arguments.initLayout ? 0 : 1) : 2;
     if (operands.size() < wanted) {
         throw CliUsageError(std::string(SyntaxOf(arguments.command).word) +

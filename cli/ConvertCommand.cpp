@@ -59,7 +59,8 @@ void CheckNames(const CliArguments& arguments, const CliStreams& streams) {
 void CheckOutputCanBeWritten(const std::string& output) {
     if (CanOpenForWriting(output)) return;
     if (FolderRefusesNewFiles(output)) {
-        throw CliRefusal(output + ": Invalid File Name for Output File (no permission to write in its folder)");
+        throw CliRefusal(output +
+                         ": Invalid File Name for Output File (no permission to write in its folder)");
     }
     throw CliRefusal(output + ": Invalid File Name for Output File");
 }
@@ -117,7 +118,8 @@ CsvPlan PrepareCsvRun(const CliArguments& arguments, OpenedFiles& opened, const 
     const std::string displayName = InputDisplayName(headerName);
     CsvHeader header = ReadCsvHeader(*headerReader, arguments.delimiter, displayName, streams.err);
     if (header.byteOrderMark) {
-        notes.warnings.push_back(displayName + ": the header starts with a UTF-8 byte order mark; it was removed");
+        notes.warnings.push_back(displayName +
+                                 ": the header starts with a UTF-8 byte order mark; it was removed");
     }
     settings.fieldPositions = BuildFieldPositions(header.columns, plan.fields, arguments.overrides);
 
@@ -133,7 +135,8 @@ CsvPlan PrepareCsvRun(const CliArguments& arguments, OpenedFiles& opened, const 
         throw CliRefusal(displayName + ": columns matched with no DD field (--strict): " + unmatched +
                          "; match them with --map or leave them out with --ignore");
     }
-    if (!HasEnoughMatchedColumns(settings.fieldPositions)) throw CliRefusal(kTooFewMatchedColumnsForRunMessage);
+    if (!HasEnoughMatchedColumns(settings.fieldPositions))
+        throw CliRefusal(kTooFewMatchedColumnsForRunMessage);
     settings.ddFileName = arguments.ddFile.c_str();
     settings.usePopulationFields = arguments.population;
     settings.delimiter = arguments.delimiter;
@@ -157,11 +160,10 @@ std::string OneLine(std::string text) {
     return text.substr(0, end == std::string::npos ? 0 : end + 1);
 }
 
-// "deaths.csv:12: " for a line of the input, else empty. Without its own header line
-// (--header-from) the input's first line is data, which the run counts as its second.
+// "deaths.csv:12: " for a line of the input, else empty. The run numbers the lines its reader
+// has read, the header included when it came from the input (not with --header-from).
 std::string PlaceOf(const CliArguments& arguments, int64_t line) {
     if (line <= 0) return "";
-    if (!arguments.headerFrom.empty()) --line;
     return InputDisplayName(arguments.input) + ":" + std::to_string(line) + ": ";
 }
 
@@ -170,7 +172,8 @@ void Report(const CliArguments& arguments, const ConversionSettings& settings, c
     // A cancelled run carries a message too when the output could not be deleted.
     const bool failed = result.outcome != RunOutcome::Completed && !result.message.IsEmpty();
     const std::string failure = result.message.GetCString();
-    if (failed) streams.err << "lathwell-cli: " << PlaceOf(arguments, notes.errorLine) << OneLine(failure) << "\n";
+    if (failed)
+        streams.err << "lathwell-cli: " << PlaceOf(arguments, notes.errorLine) << OneLine(failure) << "\n";
     if (arguments.json) {
         std::ostream& target = IsStandardStream(arguments.output) ? streams.err : streams.out;
         target << StatisticsJson(settings.recordLength, result.statistics, failed ? &failure : nullptr, notes)
@@ -204,7 +207,8 @@ int RunConvertCommand(const CliArguments& arguments, const CliStreams& streams) 
     if (IsStandardStream(arguments.input)) opened.input = OpenInputReader(arguments.input, streams);
     RunNotes notes;
     CsvPlan plan;
-    if (arguments.command == CliCommand::Csv) plan = PrepareCsvRun(arguments, opened, streams, settings, notes);
+    if (arguments.command == CliCommand::Csv)
+        plan = PrepareCsvRun(arguments, opened, streams, settings, notes);
     const bool toStandardOutput = IsStandardStream(arguments.output);
     if (toStandardOutput && !arguments.dryRun) {
         opened.output = OpenStandardOutputWriter(streams, settings.recordLength);
@@ -213,7 +217,8 @@ int RunConvertCommand(const CliArguments& arguments, const CliStreams& streams) 
     }
     // Warnings known before the run are shown at once, not after a long run.
     const std::size_t warningsShown = arguments.quiet || arguments.json ? 0 : notes.warnings.size();
-    for (std::size_t i = 0; i < warningsShown; ++i) streams.err << "lathwell-cli: warning: " << notes.warnings[i] << "\n";
+    for (std::size_t i = 0; i < warningsShown; ++i)
+        streams.err << "lathwell-cli: warning: " << notes.warnings[i] << "\n";
 
     std::unique_ptr<ProgressLine> progress;
     if (!arguments.quiet && streams.errIsTerminal) progress = std::make_unique<ProgressLine>(streams.err);
@@ -236,7 +241,8 @@ int RunConvertCommand(const CliArguments& arguments, const CliStreams& streams) 
         FileExists(arguments.output)) {
         MpIOInterface::Delete(arguments.output.c_str());
     }
-    if (result.outcome == RunOutcome::Cancelled && IsStopRequest(signal)) return MpSignal::ShellExitStatus(signal);
+    if (result.outcome == RunOutcome::Cancelled && IsStopRequest(signal))
+        return MpSignal::ShellExitStatus(signal);
     // The records written before a failure are kept, on standard output as in a file.
     return result.outcome == RunOutcome::Completed ? 0 : 1;
 }

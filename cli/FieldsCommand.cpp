@@ -81,14 +81,15 @@ struct ColumnShape {
 
 // Measures every column over the data lines (all, or the first --scan N non-empty ones),
 // split as a CSV run splits them.
-std::vector<ColumnShape> MeasureColumns(LineReader& reader, std::size_t columns, const CliArguments& arguments,
-                                        const std::string& displayName) {
+std::vector<ColumnShape> MeasureColumns(LineReader& reader, std::size_t columns,
+                                        const CliArguments& arguments, const std::string& displayName) {
     std::vector<ColumnShape> shapes(columns);
     const char delimiters[] = {arguments.delimiter, '\0'};
     MpStringTokenizer tokenizer(" ", delimiters, "\"");
     TextLine line;
     int64_t lineNumber = 1;
-    for (int64_t scanned = 0; (arguments.scanLines == 0 || scanned < arguments.scanLines) && reader.ReadLine(line);) {
+    for (int64_t scanned = 0;
+         (arguments.scanLines == 0 || scanned < arguments.scanLines) && reader.ReadLine(line);) {
         ++lineNumber;
         if (line.length == 0) continue;
         ++scanned;
@@ -98,11 +99,13 @@ std::vector<ColumnShape> MeasureColumns(LineReader& reader, std::size_t columns,
         } catch (const MpException& error) {
             throw CliRefusal(displayName + ":" + std::to_string(lineNumber) + ": " + error.GetErrorMessage());
         }
-        const std::size_t tokens = std::min<std::size_t>(columns, static_cast<std::size_t>(tokenizer.CountTokens()));
+        const std::size_t tokens =
+            std::min<std::size_t>(columns, static_cast<std::size_t>(tokenizer.CountTokens()));
         for (std::size_t i = 0; i < tokens; ++i) {
             const MpString& value = tokenizer.GetToken(static_cast<int32_t>(i));
             shapes[i].longest = std::max<std::size_t>(shapes[i].longest, value.GetLength());
-            shapes[i].digitsOnly &= std::string(value.GetCString()).find_first_not_of("0123456789-,") == std::string::npos;
+            shapes[i].digitsOnly &=
+                std::string(value.GetCString()).find_first_not_of("0123456789-,") == std::string::npos;
         }
     }
     return shapes;
@@ -120,16 +123,20 @@ std::string InitialLayout(LineReader& reader, const CliArguments& arguments, con
     for (std::size_t i = 0; i < headers.size(); ++i) {
         const std::string name = headers[i].text.GetCString();
         const std::size_t length = std::max<std::size_t>(shapes[i].longest, 1);
-        sections += "\n[Field" + std::to_string(i + 1) + "]\nFieldName=" + name + "\nLength=" +
-                    std::to_string(length) + "\nByteOffset=" + std::to_string(offset) + "\n";
+        sections += "\n[Field" + std::to_string(i + 1) + "]\nFieldName=" + name +
+                    "\nLength=" + std::to_string(length) + "\nByteOffset=" + std::to_string(offset) + "\n";
         if (!shapes[i].digitsOnly) {
-            sections += "\n; Values that are not numbers: a key that is no number makes the field text.\n"
-                        "[Format=" + name + "]\nText=text\n";
+            sections +=
+                "\n; Values that are not numbers: a key that is no number makes the field text.\n"
+                "[Format=" +
+                name + "]\nText=text\n";
         }
         offset += length;
     }
-    return "; Layout of " + displayName + ", one field per column (lathwell-cli fields --init).\n"
-           "\n[FileInfo]\nRecordLength=" + std::to_string(offset - 1) + "\n" + sections;
+    return "; Layout of " + displayName +
+           ", one field per column (lathwell-cli fields --init).\n"
+           "\n[FileInfo]\nRecordLength=" +
+           std::to_string(offset - 1) + "\n" + sections;
 }
 
 }  // namespace
@@ -150,8 +157,8 @@ int RunFieldsCommand(const CliArguments& arguments, const CliStreams& streams) {
     std::vector<ColumnMatch> columns;
     const bool withColumns = reader != nullptr;
     if (withColumns) {
-        columns = MatchColumns(
-            ReadCsvHeader(*reader, arguments.delimiter, displayName, streams.err).columns, fields);
+        columns = MatchColumns(ReadCsvHeader(*reader, arguments.delimiter, displayName, streams.err).columns,
+                               fields);
     }
     streams.out << (arguments.json ? FieldsJson(fields, columns) : FieldsText(fields, columns, withColumns))
                 << std::flush;

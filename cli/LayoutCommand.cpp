@@ -41,10 +41,13 @@ std::vector<PlacedField> ReadPlacedFields(DDFile& ddFile, bool population, int32
         placed.push_back(entry);
     }
     // Looking a Format section up may add one in memory, so it comes after the sections.
-    for (PlacedField& entry : placed) entry.numeric = ddFile.IsNumericField(ddFile.GetFieldName(entry.section).GetCString());
+    for (PlacedField& entry : placed)
+        entry.numeric = ddFile.IsNumericField(ddFile.GetFieldName(entry.section).GetCString());
     for (PlacedField& entry : placed) {
-        if (entry.start < 1 || entry.length < 1) entry.flags.push_back("not placed");
-        else if (entry.End() > recordLength) entry.flags.push_back("ends past the record length");
+        if (entry.start < 1 || entry.length < 1)
+            entry.flags.push_back("not placed");
+        else if (entry.End() > recordLength)
+            entry.flags.push_back("ends past the record length");
     }
     for (std::size_t i = 0; i < placed.size(); ++i) {
         for (std::size_t j = i + 1; j < placed.size(); ++j) {
@@ -78,7 +81,8 @@ std::string Ruler(const std::vector<PlacedField>& fields, int64_t recordLength) 
     for (const PlacedField& field : fields) {
         for (int64_t i = 0; i < field.length && field.start >= 1 && field.start + i <= width; ++i) {
             char& mark = marks[static_cast<std::size_t>(field.start - 1 + i)];
-            const char own = i < static_cast<int64_t>(field.name.size()) ? field.name[static_cast<std::size_t>(i)] : '-';
+            const char own =
+                i < static_cast<int64_t>(field.name.size()) ? field.name[static_cast<std::size_t>(i)] : '-';
             mark = mark == '.' ? own : '*';
         }
     }
@@ -89,8 +93,10 @@ std::string Ruler(const std::vector<PlacedField>& fields, int64_t recordLength) 
         for (int64_t p = rowStart; p <= rowEnd; ++p) {
             positions += p % 10 == 0 ? static_cast<char>('0' + (p / 10) % 10) : p % 5 == 0 ? '+' : '.';
         }
-        ruler += positions + "\n" + marks.substr(static_cast<std::size_t>(rowStart - 1),
-                                                 static_cast<std::size_t>(rowEnd - rowStart + 1)) + "\n";
+        ruler += positions + "\n" +
+                 marks.substr(static_cast<std::size_t>(rowStart - 1),
+                              static_cast<std::size_t>(rowEnd - rowStart + 1)) +
+                 "\n";
     }
     return ruler;
 }
@@ -102,7 +108,8 @@ std::string LayoutText(const std::vector<PlacedField>& fields, int32_t recordLen
                         std::to_string(field.length), field.numeric ? "numeric" : "text",
                         std::to_string(field.section) + " " + field.sectionName, Joined(field.flags)});
     }
-    return TextTable(rows) + "\nRecord length " + std::to_string(recordLength) + "\n" + Ruler(fields, recordLength);
+    return TextTable(rows) + "\nRecord length " + std::to_string(recordLength) + "\n" +
+           Ruler(fields, recordLength);
 }
 
 std::string LayoutJson(const std::vector<PlacedField>& fields, int32_t recordLength) {
@@ -121,7 +128,8 @@ std::string LayoutJson(const std::vector<PlacedField>& fields, int32_t recordLen
                            .AddJson("flags", flags.Text())
                            .Text());
     }
-    return JsonObject().AddNumber("recordLength", recordLength).AddJson("fields", fieldArray.Text()).Text() + "\n";
+    return JsonObject().AddNumber("recordLength", recordLength).AddJson("fields", fieldArray.Text()).Text() +
+           "\n";
 }
 
 }  // namespace
@@ -130,7 +138,8 @@ int RunLayoutCommand(const CliArguments& arguments, const CliStreams& streams) {
     std::unique_ptr<DDFile> ddFile = OpenDDFile(arguments.ddFile, streams.err);
     const int32_t recordLength = ReadDDRecordLengths(*ddFile).ForMode(arguments.population);
     const std::vector<PlacedField> fields = ReadPlacedFields(*ddFile, arguments.population, recordLength);
-    streams.out << (arguments.json ? LayoutJson(fields, recordLength) : LayoutText(fields, recordLength)) << std::flush;
+    streams.out << (arguments.json ? LayoutJson(fields, recordLength) : LayoutText(fields, recordLength))
+                << std::flush;
     return 0;
 }
 

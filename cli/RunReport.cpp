@@ -47,17 +47,16 @@ std::string StatisticsText(int32_t recordLength, const RunStatistics& statistics
 std::string StatisticsJson(int32_t recordLength, const RunStatistics& statistics, const std::string* error,
                            const RunNotes& notes) {
     JsonObject object;
-    object
-               .AddNumber("RecordLength", recordLength)
-               .AddNumber("LinesProcessed", statistics.LinesProcessed)
-               .AddNumber("MinRecordLength", statistics.MinRecordLength)
-               .AddNumber("MaxRecordLength", statistics.MaxRecordLength)
-               .AddNumber("RecordsEdited", statistics.RecordsEdited)
-               .AddNumber("LinesTruncated", statistics.LinesTruncated)
-               .AddNumber("LinesPadded", statistics.LinesPadded)
-               .AddNumber("EmptyRecordsSkipped", statistics.EmptyRecordsSkipped)
-               .AddNumber("LinesAsciiFixed", statistics.LinesAsciiFixed)
-               .AddStringOrNull("Error", error);
+    object.AddNumber("RecordLength", recordLength)
+        .AddNumber("LinesProcessed", statistics.LinesProcessed)
+        .AddNumber("MinRecordLength", statistics.MinRecordLength)
+        .AddNumber("MaxRecordLength", statistics.MaxRecordLength)
+        .AddNumber("RecordsEdited", statistics.RecordsEdited)
+        .AddNumber("LinesTruncated", statistics.LinesTruncated)
+        .AddNumber("LinesPadded", statistics.LinesPadded)
+        .AddNumber("EmptyRecordsSkipped", statistics.EmptyRecordsSkipped)
+        .AddNumber("LinesAsciiFixed", statistics.LinesAsciiFixed)
+        .AddStringOrNull("Error", error);
     if (notes.errorLine > 0) object.AddNumber("ErrorLine", notes.errorLine);
     if (!notes.warnings.empty()) {
         JsonArray warnings;

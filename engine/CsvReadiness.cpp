@@ -22,7 +22,8 @@ const char* const kNotValidCsvFileMessage = "The Input File is not a valid CSV f
 const char* const kBlankColumnHeaderMessage =
     "Blank Column Header found in input file. '<Blank>' used as field name.";
 const char* const kTooFewMatchedColumnsMessage = LATHWELL_TOO_FEW_MATCHED;
-const char* const kTooFewMatchedColumnsForRunMessage = LATHWELL_TOO_FEW_MATCHED "  Please set field positions.";
+const char* const kTooFewMatchedColumnsForRunMessage =
+    LATHWELL_TOO_FEW_MATCHED "  Please set field positions.";
 
 #undef LATHWELL_TOO_FEW_MATCHED
 

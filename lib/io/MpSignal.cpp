@@ -33,8 +33,8 @@ void MpSignal::CatchStopSignals() {
 
 MpStopSignal MpSignal::Caught() {
     const int caught = MpPlatformCaughtStopSignal();
-    for (MpStopSignal signal : {MpStopSignal::Interrupt, MpStopSignal::Terminate, MpStopSignal::HangUp,
-                                MpStopSignal::BrokenPipe}) {
+    for (MpStopSignal signal :
+         {MpStopSignal::Interrupt, MpStopSignal::Terminate, MpStopSignal::HangUp, MpStopSignal::BrokenPipe}) {
         if (caught != 0 && caught == SignalNumber(signal)) return signal;
     }
     return MpStopSignal::None;

@@ -3,10 +3,10 @@
 #pragma once
 
 enum class MpPlatformPathKind {
-    Missing,      // nothing by that name (or it cannot be looked at)
+    Missing,  // nothing by that name (or it cannot be looked at)
     RegularFile,
     Directory,
-    Stream,       // a character device, a named pipe or a socket: read and written in order
+    Stream,  // a character device, a named pipe or a socket: read and written in order
     Other
 };
 

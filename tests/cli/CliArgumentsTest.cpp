@@ -71,7 +71,8 @@ TEST(CliArguments, ShortFormsPreviewOptionsAndCommandHelp) {
     EXPECT_EQ(pad.recordLength, 80);
     EXPECT_TRUE(pad.force && pad.quiet && pad.dryRun);
     EXPECT_EQ(pad.headLines, 3);
-    CliArguments csv = Parse({"csv", "a", "b", "--dd", "x.dd", "--delimiter", "tab", "--strict", "--header-from", "h"});
+    CliArguments csv =
+        Parse({"csv", "a", "b", "--dd", "x.dd", "--delimiter", "tab", "--strict", "--header-from", "h"});
     EXPECT_EQ(csv.delimiter, '\t');
     EXPECT_TRUE(csv.strict);
     EXPECT_EQ(csv.headerFrom, "h");
@@ -91,10 +92,12 @@ TEST(CliArguments, ShortFormsPreviewOptionsAndCommandHelp) {
 }
 
 TEST(CliArguments, HelpFitsEightyColumnsAndEndsWithTwoExamples) {
-    for (CliCommand topic : {CliCommand::Help, CliCommand::Pad, CliCommand::Csv, CliCommand::Fields, CliCommand::Layout}) {
+    for (CliCommand topic :
+         {CliCommand::Help, CliCommand::Pad, CliCommand::Csv, CliCommand::Fields, CliCommand::Layout}) {
         std::string text = CliHelpText(topic);
         std::string::size_type start = 0;
-        for (std::string::size_type end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        for (std::string::size_type end; (end = text.find('\n', start)) != std::string::npos;
+             start = end + 1) {
             EXPECT_LE(end - start, 80u) << text.substr(start, end - start);
         }
         EXPECT_EQ(start, text.size());
@@ -104,7 +107,9 @@ TEST(CliArguments, HelpFitsEightyColumnsAndEndsWithTwoExamples) {
               "Examples:\n"
               "  lathwell-cli pad flat.txt flat.txd -l 80\n"
               "  lathwell-cli csv deaths.csv deaths.txd --dd deaths.dd --map Deaths=@10\n");
-    EXPECT_EQ(CliHelpText(CliCommand::Pad).rfind("Usage: lathwell-cli pad INPUT OUTPUT --length N [options]\n", 0), 0u);
+    EXPECT_EQ(
+        CliHelpText(CliCommand::Pad).rfind("Usage: lathwell-cli pad INPUT OUTPUT --length N [options]\n", 0),
+        0u);
 }
 
 TEST(CliArguments, RecordLengthIsAPositive32BitNumber) {

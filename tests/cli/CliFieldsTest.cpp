@@ -102,9 +102,10 @@ TEST_F(CliFields, LayoutShowsWhereEveryFieldLiesAndFlagsClashes) {
               "....+....1....+...\n"
               "YearCouSAgPopulati\n");
 
-    Write("clash.dd", "[FileInfo]\nRecordLength=6\n[Field1]\nFieldName=A\nLength=3\nByteOffset=1\n"
-                      "[Field2]\nFieldName=B\nLength=3\nByteOffset=3\n[Field3]\nFieldName=C\nLength=2\nByteOffset=6\n"
-                      "[Format=C]\nx=y\n");
+    Write("clash.dd",
+          "[FileInfo]\nRecordLength=6\n[Field1]\nFieldName=A\nLength=3\nByteOffset=1\n"
+          "[Field2]\nFieldName=B\nLength=3\nByteOffset=3\n[Field3]\nFieldName=C\nLength=2\nByteOffset=6\n"
+          "[Format=C]\nx=y\n");
     CliOutcome clash = Run({"layout", "clash.dd", "--json"});
     EXPECT_EQ(clash.out,
               "{\"recordLength\":6,\"fields\":["

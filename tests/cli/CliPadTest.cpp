@@ -154,7 +154,8 @@ TEST_F(CliPad, AFolderThatTakesNoFilesIsNamedAsSuch) {
     if (geteuid() == 0) GTEST_SKIP() << "the superuser may write in any folder";
     Write("in.txt", "abc\n");
     std::filesystem::create_directory(dir_.File("locked"));
-    std::filesystem::permissions(dir_.File("locked"), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    std::filesystem::permissions(dir_.File("locked"),
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     ExpectRefused(Run({"pad", "in.txt", "locked/new.txd", "-l", "3"}),
                   "locked/new.txd: Invalid File Name for Output File (no permission to write in its folder)");
     std::filesystem::permissions(dir_.File("locked"), std::filesystem::perms::owner_all);

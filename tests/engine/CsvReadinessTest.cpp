@@ -1,9 +1,8 @@
-#include "CsvReadiness.h"
+#include <gtest/gtest.h>
 
 #include <string>
 
-#include <gtest/gtest.h>
-
+#include "CsvReadiness.h"
 #include "ResultCaptions.h"
 #include "TempDir.h"
 
@@ -15,9 +14,10 @@ TEST(CsvReadiness, CountsEveryMatchedColumn) {
     EXPECT_EQ(3, CountMatchedColumns(MpVector<int16_t>({3, 4, 5})));
     EXPECT_FALSE(HasEnoughMatchedColumns(MpVector<int16_t>({-1, 0, -5})));
     EXPECT_TRUE(HasEnoughMatchedColumns(MpVector<int16_t>({3, -1, 5})));
-    EXPECT_STREQ("At least two fields in the Input File must be matched with corresponding fields from the DD "
-                 "File.  Please set field positions.",
-                 kTooFewMatchedColumnsForRunMessage);
+    EXPECT_STREQ(
+        "At least two fields in the Input File must be matched with corresponding fields from the DD "
+        "File.  Please set field positions.",
+        kTooFewMatchedColumnsForRunMessage);
 }
 
 TEST(CsvReadiness, ReadsTheHeaderLineByItsRules) {

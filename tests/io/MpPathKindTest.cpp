@@ -1,7 +1,6 @@
-#include "MpPathKind.h"
-
 #include <gtest/gtest.h>
 
+#include "MpPathKind.h"
 #include "MpSignal.h"
 #include "TempDir.h"
 
