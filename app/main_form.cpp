@@ -369,7 +369,7 @@ void TForm1::EbDDFileExit() {
     if (m_ui.EbDDFile->text().isEmpty()) return;
     const DDRecordLengths lengths = ReadDDRecordLengths(Bytes(m_ui.EbDDFile->text()).constData());
     if (lengths.recordLength <= 0) {
-        ShowError("Invalid DD File");
+        ShowError(lengths.lockFailure.IsEmpty() ? QString("Invalid DD File") : Text(lengths.lockFailure.GetCString()));
         return;
     }
     m_ui.PBFieldPositions->setEnabled(true);
@@ -489,6 +489,9 @@ void TForm1::PBFieldPositionsClick() {
         TFormFieldSelect dialog(this, m_prompter, m_ui.chkPopFields->isChecked(), m_fieldPositions,
                                 m_ui.EbDDFile->text(), m_ui.EbInputFile->text());
         dialog.ShowModal();
+    } catch (const DDFileLockedException& e) {
+        ShowError(Text(e.GetErrorMessage()));
+        m_fieldPositions.clear();
     } catch (...) {
         ShowError("An Invalid DD File was specified");
         m_fieldPositions.clear();

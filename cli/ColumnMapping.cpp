@@ -1,11 +1,10 @@
 #include "ColumnMapping.h"
 
-#include <strings.h>
-
 #include <cstdlib>
 #include <string>
 
 #include "CliFiles.h"
+#include "TextCase.h"
 
 namespace lathwell::cli {
 
@@ -43,7 +42,7 @@ int16_t ResolveField(const std::vector<AvailableField>& fields, const std::strin
     const AvailableField* found = nullptr;
     for (const AvailableField& field : fields) {
         bool matches = section >= 0 ? field.sectionIndex == section
-                                    : strcasecmp(field.shownName.GetCString(), name.c_str()) == 0;
+                                    : EqualIgnoringCase(field.shownName.GetCString(), name.c_str());
         if (!matches) continue;
         if (found != nullptr) {
             throw CliRefusal("More than one DD field is named '" + name + "'; name it by section (@J)");

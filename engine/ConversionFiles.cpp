@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <utility>
-#include <strings.h>
 
 #include "DescriptorLineReader.h"
 #include "DescriptorRecordWriter.h"
@@ -13,6 +12,7 @@
 #include "MpIODescriptor.h"
 #include "PlainLineReader.h"
 #include "PlainRecordWriter.h"
+#include "TextCase.h"
 
 namespace lathwell {
 
@@ -72,7 +72,7 @@ bool IsStandardStreamName(const char* name) {
 
 bool IsCompressedName(const char* name) {
     MpFileName fileName(name);
-    return strcasecmp(fileName.GetExtension(), ".gz") == 0;
+    return EqualIgnoringCase(fileName.GetExtension(), ".gz");
 }
 
 std::unique_ptr<LineReader> OpenFileLineReader(const char* fileName, bool blankUnprintable) {

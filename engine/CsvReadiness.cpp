@@ -54,6 +54,8 @@ DDRecordLengths ReadDDRecordLengths(const char* fileName) noexcept {
         DDFile ddFile(fileName);
         lengths.recordLength = ddFile.GetRecordLength();
         lengths.popRecordLength = ddFile.GetPopRecordLength();
+    } catch (const DDFileLockedException& e) {
+        lengths.lockFailure = e.GetErrorMessage();
     } catch (...) {
     }
     return lengths;

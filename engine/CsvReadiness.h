@@ -41,6 +41,8 @@ bool HasEnoughMatchedColumns(const MpVector<int16_t>& fieldPositions);
 struct DDRecordLengths {
     int32_t recordLength = 0;
     int32_t popRecordLength = 0;
+    // Why the lengths could not be read when another program kept the file locked; else empty.
+    MpString lockFailure;
 
     int32_t ForMode(bool populationMode) const { return populationMode ? popRecordLength : recordLength; }
 };

@@ -113,7 +113,7 @@ const char* WaitUntilReadable(const char* fileName, DDFileLockWait* lockWait) {
         std::this_thread::sleep_for(kLockPollInterval);
         const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
         if (!wait.KeepWaiting(fileName, waited.count())) {
-            MpException::RaiseFormatted("Gave up waiting for \"%s\", locked by another program", "DDFile", fileName);
+            throw DDFileLockedException(fileName);
         }
     }
     gate->UnLock(IO_LOCK_READ, 0, 0);
@@ -121,6 +121,9 @@ const char* WaitUntilReadable(const char* fileName, DDFileLockWait* lockWait) {
 }
 
 }  // namespace
+
+DDFileLockedException::DDFileLockedException(const char* fileName)
+    : MpException("Gave up waiting for \"%s\", locked by another program", "DDFile", 0, fileName) {}
 
 FieldSectionKind GetFieldSectionKind(const char* bracketedName) {
     for (const SectionPrefix& entry : kSectionPrefixes) {

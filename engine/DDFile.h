@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "MpException.h"
 #include "MpIniFile.h"
 #include "MpString.h"
 
@@ -51,9 +52,16 @@ class DDFileLockWait {
 public:
     virtual ~DDFileLockWait() = default;
     // Called about ten times a second while the file stays locked, with the time waited so far.
-    // Returns whether to wait on; false makes the DDFile raise MpException "Gave up waiting for
-    // \"<fileName>\", locked by another program".
+    // Returns whether to wait on; false makes the DDFile raise DDFileLockedException.
     virtual bool KeepWaiting(const char* fileName, int64_t waitedMilliseconds) = 0;
+};
+
+// Raised when the wait for a DD file that another program keeps locked was given up; the
+// message is "Gave up waiting for \"<fileName>\", locked by another program". Its own class so
+// that callers which read any other failure as an invalid DD file can tell the user this one.
+class DDFileLockedException : public MpException {
+public:
+    explicit DDFileLockedException(const char* fileName);
 };
 
 class DDFile {

@@ -25,6 +25,7 @@
 #include "FakePrompter.h"
 #include "FindChild.h"
 #include "LaunchRequest.h"
+#include "MpIO.h"
 #include "TempDir.h"
 #include "main_form.h"
 #include "report.h"
@@ -328,6 +329,19 @@ private slots:
         QCOMPARE(m_prompter.boxes, Boxes({{"Invalid DD File", "Error"}}));
         QVERIFY(std::filesystem::exists(ddFile));
         QCOMPARE(std::filesystem::file_size(ddFile), std::uintmax_t(0));
+        QVERIFY(!Button("PBFieldPositions")->isEnabled());
+    }
+
+    // The window waits a few seconds for a DD file another program keeps locked, then says so.
+    void LockedDDFileIsNamedAfterABoundedWait() {
+        SetInput("/data/x.csv");
+        const std::string ddFile = m_dir->Write("locked.dd", "[FileInfo]\r\nRecordLength=80\r\n");
+        MpIO otherProgram(ddFile.c_str(), IO_READ | IO_WRITE);
+        QVERIFY(otherProgram.TryLock(IO_LOCK_WRITE, 0, 0));
+        SetDD(ddFile);
+        otherProgram.UnLock(IO_LOCK_WRITE, 0, 0);
+        QCOMPARE(m_prompter.boxes,
+                 Boxes({{Q("Gave up waiting for \"" + ddFile + "\", locked by another program"), "Error"}}));
         QVERIFY(!Button("PBFieldPositions")->isEnabled());
     }
 
