@@ -4,8 +4,9 @@
 #   lathwell_install_program_deps [PACKAGE...]  what building and running the program needs
 #   lathwell_install_missing [PACKAGE...]       that, and what the tests, benchmarks and fuzzing need
 
-# Building and running both programs: compiler, CMake, zlib, ISA-L (gzip input), Qt 6 Widgets.
-lathwell_program_packages=(build-essential cmake zlib1g-dev libisal-dev qt6-base-dev)
+# Building and running both programs: compiler, CMake, zlib, ISA-L (gzip input), Qt 6 Widgets
+# and its SVG plug-in (the window icon).
+lathwell_program_packages=(build-essential cmake zlib1g-dev libisal-dev qt6-base-dev libqt6svg6)
 
 # Tests, benchmarks and fuzzing only: GoogleTest; clang and its runtime for libFuzzer; mawk,
 # gzip and python3 for the benchmarks; man-db and desktop-file-utils to check the manual pages
