@@ -118,26 +118,7 @@ char* BlankToLineEnd(char* from, char* to, bool& blanked) {
 LineReader::LineReader(LoneCarriageReturn loneCr, bool blankUnprintable)
     : m_loneCr(loneCr), m_blankUnprintable(blankUnprintable), m_nul(kNoNul) {}
 
-bool LineReader::ReadLine(TextLine& line) {
-    for (;;) {
-        char* textEnd = nullptr;
-        char* next = nullptr;
-        if (ScanLine(textEnd, next)) {
-            Deliver(textEnd, next, line);
-            return true;
-        }
-        if (m_inputEnded) {
-            if (m_begin == m_end) return false;
-            // The last line has no end of line.
-            char* end = m_buffer.AsPtr() + m_end;
-            Deliver(end, end, line);
-            return true;
-        }
-        Refill();
-    }
-}
-
-bool LineReader::ScanLine(char*& textEnd, char*& next) {
+inline bool LineReader::ScanLine(char*& textEnd, char*& next) {
     char* const begin = m_buffer.AsPtr() + m_begin;
     char* const end = m_buffer.AsPtr() + m_end;
     char* here = begin + m_scanned;
@@ -174,7 +155,7 @@ bool LineReader::ScanLine(char*& textEnd, char*& next) {
     return false;
 }
 
-void LineReader::Deliver(char* textEnd, const char* next, TextLine& line) {
+inline void LineReader::Deliver(char* textEnd, const char* next, TextLine& line) {
     char* text = m_buffer.AsPtr() + m_begin;
     size_t length = std::min(static_cast<size_t>(textEnd - text), m_nul);
     if (length > kLongestLine) RaiseLineTooLong();
@@ -190,6 +171,25 @@ void LineReader::Deliver(char* textEnd, const char* next, TextLine& line) {
     m_nul = kNoNul;
     m_lineBlanked = false;
     ++m_linesRead;
+}
+
+bool LineReader::ReadLine(TextLine& line) {
+    for (;;) {
+        char* textEnd = nullptr;
+        char* next = nullptr;
+        if (ScanLine(textEnd, next)) {
+            Deliver(textEnd, next, line);
+            return true;
+        }
+        if (m_inputEnded) {
+            if (m_begin == m_end) return false;
+            // The last line has no end of line.
+            char* end = m_buffer.AsPtr() + m_end;
+            Deliver(end, end, line);
+            return true;
+        }
+        Refill();
+    }
 }
 
 void LineReader::Refill() {
