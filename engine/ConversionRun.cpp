@@ -53,7 +53,8 @@ std::unique_ptr<RecordWriter> OpenOutput(const ConversionSettings& settings, con
     if (OutputIsInput(settings, reader, inputHandedOver, handedOver.get())) {
         throw MpException("Output File and Input File are the same");
     }
-    if (!settings.ddFileName.IsEmpty() && !settings.dryRun && OutputIs(settings.ddFileName.GetCString(), settings, handedOver.get())) {
+    if (!settings.ddFileName.IsEmpty() && !settings.dryRun &&
+        OutputIs(settings.ddFileName.GetCString(), settings, handedOver.get())) {
         throw MpException("Output File and DD File are the same");
     }
     if (handedOver) return handedOver;
@@ -143,7 +144,8 @@ void ConvertLines(const ConversionSettings& settings, OpenedFiles& opened, Conve
                 // The record is built where the writer will store it.
                 char* record = writer->NextRecord();
                 failingLine = lineNumber;
-                builder->BuildRecord(line.text, static_cast<size_t>(line.length), record, lineNumber, statistics);
+                builder->BuildRecord(line.text, static_cast<size_t>(line.length), record, lineNumber,
+                                     statistics);
                 writer->CommitRecord();
             } else {
                 CountPadOrTruncate(line, recordLength, statistics);

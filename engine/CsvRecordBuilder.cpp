@@ -140,12 +140,13 @@ std::vector<FieldCut> CsvRecordBuilder::FieldCuts() const {
     return cuts;
 }
 
-void CsvRecordBuilder::CountCut(MappedColumn& field, const CsvLineSplitter::Column& value, int64_t lineNumber) {
+void CsvRecordBuilder::CountCut(MappedColumn& field, const CsvLineSplitter::Column& value,
+                                int64_t lineNumber) {
     if (m_stopAtFirstCut) {
         const size_t index = static_cast<size_t>(&field - m_columns.data());
-        MpException::RaiseFormatted("Value \"%s\" is longer than the %d bytes of field %s.", "CsvRecordBuilder",
-                                    std::string(value.text, value.length).c_str(), field.length,
-                                    m_fieldTitles[index].c_str());
+        MpException::RaiseFormatted("Value \"%s\" is longer than the %d bytes of field %s.",
+                                    "CsvRecordBuilder", std::string(value.text, value.length).c_str(),
+                                    field.length, m_fieldTitles[index].c_str());
     }
     if (field.cuts++ == 0) field.firstCutLine = lineNumber;
 }
