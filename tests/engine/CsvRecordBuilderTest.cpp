@@ -152,7 +152,10 @@ namespace lathwell {
 TEST(CsvLineSplitter, FindsTheColumnsOfTheTokenizer) {
     const char* lines[] = {"",        "a",       " a , b ",       "\"x,y\",z",        "\"x\"junk,z",
                            "\"open,x", "a,\"b",   ",,",            "  ",               "\"\"",
-                           "a;b\tc d\"e\";",      "x,\"q\" ,y;\"", "\" a\"\t\"b"};
+                           "a;b\tc d\"e\";",      "x,\"q\" ,y;\"", "\" a\"\t\"b",
+                           // Longer than a block of sixteen bytes, many times over.
+                           "first,\"a quoted, long value that runs on, and on\" tail,;x\t;y, z,\"q\",\"\",,"
+                           "\"still open after eighty bytes, \"closed\" ,a;b\t\"c\" d,\"end"};
     for (char delimiter : {',', ';', '\t', ' ', '"'}) {
         const char delimiterText[] = {delimiter, '\0'};
         CsvLineSplitter splitter(delimiter);
