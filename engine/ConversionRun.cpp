@@ -51,7 +51,8 @@ std::unique_ptr<RecordWriter> OpenOutput(const ConversionSettings& settings, con
     if (OutputIsInput(settings, reader, inputHandedOver, handedOver.get())) {
         throw MpException("Output File and Input File are the same");
     }
-    if (!settings.ddFileName.IsEmpty() && !settings.dryRun && OutputIs(settings.ddFileName.GetCString(), settings, handedOver.get())) {
+    if (!settings.ddFileName.IsEmpty() && !settings.dryRun &&
+        OutputIs(settings.ddFileName.GetCString(), settings, handedOver.get())) {
         throw MpException("Output File and DD File are the same");
     }
     if (handedOver) return handedOver;
@@ -118,32 +119,42 @@ void ConvertLines(const ConversionSettings& settings, OpenedFiles& opened, Conve
     }
     std::unique_ptr<RecordWriter> writer = OpenOutput(settings, *reader, inputHandedOver, std::move(opened.output));
 
+    // Kept in locals, which the loop keeps in registers, and handed to state on the way out.
     int64_t linesLeft = settings.lineLimit > 0 ? settings.lineLimit : -1;
-    while (!state.cancelled && linesLeft != 0) {
-        // A failure while reading belongs to the line being read.
-        state.line = reader->LinesRead() + 1;
-        if (!reader->ReadLine(line)) break;
-        --linesLeft;
-        state.cancelled = observer.CancelRequested(reader->InputPosition());
-        if (line.length == 0) {
-            CountOne(statistics.EmptyRecordsSkipped);
-            continue;
+    int64_t failingLine = 0;
+    bool cancelled = false;
+    try {
+        while (!cancelled && linesLeft != 0) {
+            // A failure while reading belongs to the line being read.
+            failingLine = reader->LinesRead() + 1;
+            if (!reader->ReadLine(line)) break;
+            --linesLeft;
+            cancelled = observer.CancelRequested(reader->InputPosition());
+            if (line.length == 0) {
+                CountOne(statistics.EmptyRecordsSkipped);
+                continue;
+            }
+            CountLineLength(line.length, statistics);
+            const int64_t lineNumber = failingLine;
+            failingLine = 0;  // a write failure is the output's, not the line's
+            if (builder) {
+                // The record is built where the writer will store it.
+                char* record = writer->NextRecord();
+                failingLine = lineNumber;
+                builder->BuildRecord(line.text, static_cast<size_t>(line.length), record, lineNumber,
+                                     statistics);
+                writer->CommitRecord();
+            } else {
+                CountPadOrTruncate(line, recordLength, statistics);
+                writer->WriteRecord(line.text, line.length);
+            }
         }
-        CountLineLength(line.length, statistics);
-        const int64_t lineNumber = state.line;
-        state.line = 0;  // a write failure is the output's, not the line's
-        if (builder) {
-            // The record is built where the writer will store it.
-            char* record = writer->NextRecord();
-            state.line = lineNumber;
-            builder->BuildRecord(line.text, static_cast<size_t>(line.length), record, lineNumber, statistics);
-            writer->CommitRecord();
-        } else {
-            CountPadOrTruncate(line, recordLength, statistics);
-            writer->WriteRecord(line.text, line.length);
-        }
+    } catch (...) {
+        state.cancelled = cancelled;
+        state.line = failingLine;
+        throw;
     }
-    state.line = 0;
+    state.cancelled = cancelled;
     writer->Close();
 }
 

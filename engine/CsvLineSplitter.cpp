@@ -33,7 +33,8 @@ void CsvLineSplitter::Split(const char* line, size_t length) {
             const char* closing = Find(here + 1, end, '"');
             if (closing == nullptr) {
                 throw MpStringTokenizerException(
-                    "A group token has no end delimeter.\nCannot retrieve token as specified.\nPlease correct.\n\n",
+                    "A group token has no end delimeter.\nCannot retrieve token as specified.\n"
+                    "Please correct.\n\n",
                     kTokenizer);
             }
             m_columns.push_back({here + 1, static_cast<size_t>(closing - here - 1)});
@@ -50,8 +51,8 @@ void CsvLineSplitter::Split(const char* line, size_t length) {
 void CsvLineSplitter::RaiseNoColumn(int32_t index) const {
     const std::string line(m_line, m_length);
     const char delimiter[] = {m_delimiter, '\0'};
-    MpException::RaiseFormatted("No token %d in \"%s\" with delimiter \"%s\"", kTokenizer, index, line.c_str(),
-                                delimiter);
+    MpException::RaiseFormatted("No token %d in \"%s\" with delimiter \"%s\"", kTokenizer, index,
+                                line.c_str(), delimiter);
 }
 
 }  // namespace lathwell

@@ -99,6 +99,33 @@ CsvRecordBuilder::MappedColumn CsvRecordBuilder::ReadColumnLayout(DDFile& ddFile
     return layout;
 }
 
+inline bool CsvRecordBuilder::PlaceField(MappedColumn& field, const CsvLineSplitter::Column& value,
+                                         char* record, int64_t lineNumber, bool& edited) {
+    const size_t width = value.length;
+    const size_t length = static_cast<size_t>(field.length);
+    char* place = record + field.offset;
+    if (width >= length) {
+        if (width > length) {
+            CountCut(field, value, lineNumber);
+            edited = true;
+        }
+        std::memcpy(place, value.text, length);
+        return false;
+    }
+    edited = true;
+    if (width == 0) {
+        // An empty value is blank, numeric field or not.
+        std::memset(place, ' ', length);
+    } else if (field.numeric) {
+        std::memset(place, '0', length - width);
+        std::memcpy(place + length - width, value.text, width);
+    } else {
+        std::memcpy(place, value.text, width);
+        std::memset(place + width, ' ', length - width);
+    }
+    return true;
+}
+
 void CsvRecordBuilder::BuildRecord(const char* line, size_t length, char* record, int64_t lineNumber,
                                    RunStatistics& statistics) {
     m_splitter.Split(line, length);
@@ -140,41 +167,15 @@ std::vector<FieldCut> CsvRecordBuilder::FieldCuts() const {
     return cuts;
 }
 
-void CsvRecordBuilder::CountCut(MappedColumn& field, const CsvLineSplitter::Column& value, int64_t lineNumber) {
+void CsvRecordBuilder::CountCut(MappedColumn& field, const CsvLineSplitter::Column& value,
+                                int64_t lineNumber) {
     if (m_stopAtFirstCut) {
         const size_t index = static_cast<size_t>(&field - m_columns.data());
-        MpException::RaiseFormatted("Value \"%s\" is longer than the %d bytes of field %s.", "CsvRecordBuilder",
-                                    std::string(value.text, value.length).c_str(), field.length,
-                                    m_fieldTitles[index].c_str());
+        MpException::RaiseFormatted("Value \"%s\" is longer than the %d bytes of field %s.",
+                                    "CsvRecordBuilder", std::string(value.text, value.length).c_str(),
+                                    field.length, m_fieldTitles[index].c_str());
     }
     if (field.cuts++ == 0) field.firstCutLine = lineNumber;
-}
-
-bool CsvRecordBuilder::PlaceField(MappedColumn& field, const CsvLineSplitter::Column& value, char* record,
-                                  int64_t lineNumber, bool& edited) {
-    const size_t width = value.length;
-    const size_t length = static_cast<size_t>(field.length);
-    char* place = record + field.offset;
-    if (width >= length) {
-        if (width > length) {
-            CountCut(field, value, lineNumber);
-            edited = true;
-        }
-        std::memcpy(place, value.text, length);
-        return false;
-    }
-    edited = true;
-    if (width == 0) {
-        // An empty value is blank, numeric field or not.
-        std::memset(place, ' ', length);
-    } else if (field.numeric) {
-        std::memset(place, '0', length - width);
-        std::memcpy(place + length - width, value.text, width);
-    } else {
-        std::memcpy(place, value.text, width);
-        std::memset(place + width, ' ', length - width);
-    }
-    return true;
 }
 
 }  // namespace lathwell

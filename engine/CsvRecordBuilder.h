@@ -35,9 +35,8 @@ public:
     // The DD file's own failures (a map entry beyond its sections, for one) pass through.
     // With stopAtFirstCut, a value longer than its field fails BuildRecord instead of being cut.
     // REQUIRES: recordLength > 0.
-    CsvRecordBuilder(const char* ddFileName, int32_t recordLength,
-                     const MpVector<int16_t>& fieldPositions, bool usePopulationFields,
-                     char delimiter = ',', bool stopAtFirstCut = false);
+    CsvRecordBuilder(const char* ddFileName, int32_t recordLength, const MpVector<int16_t>& fieldPositions,
+                     bool usePopulationFields, char delimiter = ',', bool stopAtFirstCut = false);
 
     // Builds the record for one non-empty line of length bytes into record, record-length
     // bytes without CR LF. Adds 1 to RecordsEdited when a field was cut or filled and to
@@ -50,7 +49,8 @@ public:
     // ends past the record, and with stopAtFirstCut the refusal of a value longer than its
     // field.
     // REQUIRES: line holds no NUL byte; record has room for the record length.
-    void BuildRecord(const char* line, size_t length, char* record, int64_t lineNumber, RunStatistics& statistics);
+    void BuildRecord(const char* line, size_t length, char* record, int64_t lineNumber,
+                     RunStatistics& statistics);
 
     // The same for a NUL-terminated line, into a record the builder owns, which it returns:
     // valid until the next call.
@@ -67,7 +67,7 @@ private:
         bool numeric;
         bool fitsRecord;     // offset + length <= record length
         int16_t sectionIndex;
-        int64_t cuts;        // values cut to length so far
+        int64_t cuts;  // values cut to length so far
         int64_t firstCutLine;
     };
     // Bytes of the record that no field covers.
@@ -82,8 +82,8 @@ private:
     void FindGaps();
     // Copies the value into the record at the field's place; returns true when it was padded
     // and sets edited when it was cut or padded.
-    bool PlaceField(MappedColumn& field, const CsvLineSplitter::Column& value, char* record, int64_t lineNumber,
-                    bool& edited);
+    bool PlaceField(MappedColumn& field, const CsvLineSplitter::Column& value, char* record,
+                    int64_t lineNumber, bool& edited);
     // Counts a value cut to the field's length, or refuses it with stopAtFirstCut.
     void CountCut(MappedColumn& field, const CsvLineSplitter::Column& value, int64_t lineNumber);
 

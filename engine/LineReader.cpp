@@ -40,8 +40,8 @@ struct LineEnds {
     static bool Stops(unsigned char byte) { return byte == '\n' || byte == '\r'; }
 #ifdef __SSE2__
     static int Mask(__m128i bytes) {
-        return _mm_movemask_epi8(
-            _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r'))));
+        return _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')),
+                                              _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r'))));
     }
 #endif
 };
@@ -69,9 +69,7 @@ char* FindStop(char* from, char* to) {
     return from;
 }
 
-bool IsUnprintable(unsigned char byte) {
-    return byte < 32 || byte > 126;
-}
+bool IsUnprintable(unsigned char byte) { return byte < 32 || byte > 126; }
 
 // Blanks every unprintable byte of [from, to) up to the first LF or CR and returns where that
 // is, or to; sets blanked when a byte was blanked. Sixteen bytes at a time where the processor
@@ -84,12 +82,14 @@ char* BlankToLineEnd(char* from, char* to, bool& blanked) {
         __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')),
                                     _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')));
         // As signed bytes, 128..255 are negative and so below 32 as well.
-        __m128i unprintable = _mm_or_si128(_mm_cmplt_epi8(bytes, blank), _mm_cmpeq_epi8(bytes, _mm_set1_epi8(127)));
+        __m128i unprintable =
+            _mm_or_si128(_mm_cmplt_epi8(bytes, blank), _mm_cmpeq_epi8(bytes, _mm_set1_epi8(127)));
         unsigned endMask = static_cast<unsigned>(_mm_movemask_epi8(ends));
         if (endMask == 0) {
             if (_mm_movemask_epi8(unprintable) != 0) {
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(from),
-                                 _mm_or_si128(_mm_andnot_si128(unprintable, bytes), _mm_and_si128(unprintable, blank)));
+                _mm_storeu_si128(
+                    reinterpret_cast<__m128i*>(from),
+                    _mm_or_si128(_mm_andnot_si128(unprintable, bytes), _mm_and_si128(unprintable, blank)));
                 blanked = true;
             }
             from += 16;
@@ -118,26 +118,7 @@ char* BlankToLineEnd(char* from, char* to, bool& blanked) {
 LineReader::LineReader(LoneCarriageReturn loneCr, bool blankUnprintable)
     : m_loneCr(loneCr), m_blankUnprintable(blankUnprintable), m_nul(kNoNul) {}
 
-bool LineReader::ReadLine(TextLine& line) {
-    for (;;) {
-        char* textEnd = nullptr;
-        char* next = nullptr;
-        if (ScanLine(textEnd, next)) {
-            Deliver(textEnd, next, line);
-            return true;
-        }
-        if (m_inputEnded) {
-            if (m_begin == m_end) return false;
-            // The last line has no end of line.
-            char* end = m_buffer.AsPtr() + m_end;
-            Deliver(end, end, line);
-            return true;
-        }
-        Refill();
-    }
-}
-
-bool LineReader::ScanLine(char*& textEnd, char*& next) {
+inline bool LineReader::ScanLine(char*& textEnd, char*& next) {
     char* const begin = m_buffer.AsPtr() + m_begin;
     char* const end = m_buffer.AsPtr() + m_end;
     char* here = begin + m_scanned;
@@ -174,7 +155,7 @@ bool LineReader::ScanLine(char*& textEnd, char*& next) {
     return false;
 }
 
-void LineReader::Deliver(char* textEnd, const char* next, TextLine& line) {
+inline void LineReader::Deliver(char* textEnd, const char* next, TextLine& line) {
     char* text = m_buffer.AsPtr() + m_begin;
     size_t length = std::min(static_cast<size_t>(textEnd - text), m_nul);
     if (length > kLongestLine) RaiseLineTooLong();
@@ -190,6 +171,25 @@ void LineReader::Deliver(char* textEnd, const char* next, TextLine& line) {
     m_nul = kNoNul;
     m_lineBlanked = false;
     ++m_linesRead;
+}
+
+bool LineReader::ReadLine(TextLine& line) {
+    for (;;) {
+        char* textEnd = nullptr;
+        char* next = nullptr;
+        if (ScanLine(textEnd, next)) {
+            Deliver(textEnd, next, line);
+            return true;
+        }
+        if (m_inputEnded) {
+            if (m_begin == m_end) return false;
+            // The last line has no end of line.
+            char* end = m_buffer.AsPtr() + m_end;
+            Deliver(end, end, line);
+            return true;
+        }
+        Refill();
+    }
 }
 
 void LineReader::Refill() {

@@ -1,7 +1,7 @@
 // LineReader: splits the bytes of an input file into text lines for the conversion run.
 //
-// A subclass supplies the bytes in blocks of whatever size suits it (a plain file through
-// MpIO, a gzip file through zlib, a fake in the tests); lines may have any length and may cross
+// A subclass supplies the bytes in blocks of whatever size suits it (a plain file, a gzip file
+// through zlib, a fake in the tests); lines may have any length and may cross
 // any number of blocks. The reader owns one buffer that grows to hold the longest line and is
 // then reused, so reading allocates nothing more once it has seen its longest line. A line is
 // delivered where it lies in that buffer: it is scanned once, for its end of line and for the
@@ -15,8 +15,9 @@
 //     included) becomes a blank, and the line says so;
 //   - with blanking off, a NUL byte ends the line's text: the bytes after it up to the end of
 //     line are dropped.
-// Lines of 2^31 - 2^20 bytes or more are refused. A line that grows the buffer beyond memory
-// raises the library's MpMemoryException; growing never holds two copies of the line.
+// Lines longer than 2147221502 bytes (2^31 - 1 less one read block and the NUL after the text)
+// are refused. A line that grows the buffer beyond memory raises the library's
+// MpMemoryException; growing never holds two copies of the line.
 #pragma once
 
 #include <cstddef>

@@ -458,7 +458,8 @@ TEST_F(ConversionRunTest, CutValuesAreCountedPerFieldOrRefusedWhenAsked) {
     settings.stopAtFirstCut = true;
     ConversionResult refused = RunCsv("Count,Sex\n7,M\n1234,F\n", {1, 2});
     EXPECT_EQ(RunOutcome::Failed, refused.outcome);
-    EXPECT_EQ(MpString("Value \"1234\" is longer than the 3 bytes of field \"Count\" [Field1]."), refused.message);
+    EXPECT_EQ(MpString("Value \"1234\" is longer than the 3 bytes of field \"Count\" [Field1]."),
+              refused.message);
     EXPECT_EQ(3, refused.failureLine);
     EXPECT_EQ("007M      \r\n", Output());
 }
@@ -468,7 +469,8 @@ TEST_F(ConversionRunTest, NoMemoryForALongLineIsTheLibrarysMemoryFailure) {
     MpAllocationFailureScope failing(1 << 20);
     ConversionResult result = Run("ok\n" + std::string(3 << 20, 'x'));
     EXPECT_EQ(RunOutcome::Failed, result.outcome);
-    EXPECT_STREQ("Could not reallocate chunk - tried to allocate 1179645 bytes.", result.message.GetCString());
+    EXPECT_STREQ("Could not reallocate chunk - tried to allocate 1179645 bytes.",
+                 result.message.GetCString());
     EXPECT_EQ(2, result.failureLine);
     EXPECT_EQ("ok   \r\n", Output());
 }

@@ -136,9 +136,12 @@ namespace lathwell {
 
 // The splitter must find exactly the tokenizer's columns, or fail with its message.
 TEST(CsvLineSplitter, FindsTheColumnsOfTheTokenizer) {
-    const char* lines[] = {"",           "a",          " a , b ",      "\"x,y\",z", "\"x\"junk,z",   "\"open,x",
-                           "a,\"b",      ",,",         "  ",           "\"\"",      "a;b\tc d\"e\";", "x,\"q\" ,y;\"",
-                           "\" a\"\t\"b"};
+    const char* lines[] = {"",        "a",       " a , b ",       "\"x,y\",z",        "\"x\"junk,z",
+                           "\"open,x", "a,\"b",   ",,",            "  ",               "\"\"",
+                           "a;b\tc d\"e\";",      "x,\"q\" ,y;\"", "\" a\"\t\"b",
+                           // Longer than a block of sixteen bytes, many times over.
+                           "first,\"a quoted, long value that runs on, and on\" tail,;x\t;y, z,\"q\",\"\",,"
+                           "\"still open after eighty bytes, \"closed\" ,a;b\t\"c\" d,\"end"};
     for (char delimiter : {',', ';', '\t', ' ', '"'}) {
         const char delimiterText[] = {delimiter, '\0'};
         CsvLineSplitter splitter(delimiter);
@@ -146,13 +149,17 @@ TEST(CsvLineSplitter, FindsTheColumnsOfTheTokenizer) {
             std::string expected, actual;
             try {
                 MpStringTokenizer tokenizer(line, delimiterText, "\"");
-                for (int32_t i = 0; i <= tokenizer.CountTokens(); ++i) expected += tokenizer.GetToken(i).GetCString() + std::string("|");
+                for (int32_t i = 0; i <= tokenizer.CountTokens(); ++i) {
+                    expected += std::string(tokenizer.GetToken(i).GetCString()) + "|";
+                }
             } catch (MpException& e) {
                 expected += e.GetErrorMessage();
             }
             try {
                 splitter.Split(line, std::strlen(line));
-                for (int32_t i = 0;; ++i) actual += std::string(splitter.Get(i).text, splitter.Get(i).length) + "|";
+                for (int32_t i = 0;; ++i) {
+                    actual += std::string(splitter.Get(i).text, splitter.Get(i).length) + "|";
+                }
             } catch (MpException& e) {
                 actual += e.GetErrorMessage();
             }

@@ -145,7 +145,8 @@ TEST(LineReader, LongLinesFollowTheRulesWhateverTheirBytes) {
         TextLine line;
         for (size_t i = 0; i < blanked.size(); ++i) {
             ASSERT_TRUE(blanking.ReadLine(line)) << "line " << i << ", block size " << block;
-            EXPECT_EQ(blanked[i], std::string(line.text, static_cast<size_t>(line.length))) << i << ", " << block;
+            EXPECT_EQ(blanked[i], std::string(line.text, static_cast<size_t>(line.length)))
+                << i << ", " << block;
             EXPECT_EQ(marked[i], line.blanked) << i << ", " << block;
         }
         EXPECT_FALSE(blanking.ReadLine(line));
