@@ -10,6 +10,7 @@
 #include "MpFileName.h"
 #include "MpIO.h"
 #include "MpIODescriptor.h"
+#include "MpPathKind.h"
 #include "PlainLineReader.h"
 #include "PlainRecordWriter.h"
 #include "TextCase.h"
@@ -57,7 +58,8 @@ std::unique_ptr<MpIO> OpenAndLockOutput(const char* fileName, bool createNew) {
 template <class Writer, class... WriterOptions>
 std::unique_ptr<RecordWriter> MakeFileWriter(const char* fileName, int32_t recordLength, bool createNew,
                                              WriterOptions... options) {
-    if (MpIOInterface::Exists(fileName) && !MpIOInterface::IsRegularFile(fileName)) {
+    const MpPathKind kind = MpPathInfo::Kind(fileName);
+    if (kind != MpPathKind::Missing && kind != MpPathKind::RegularFile) {
         return std::make_unique<Writer>(fileName, recordLength, options...);
     }
     std::unique_ptr<MpIO> lockedFile = OpenAndLockOutput(fileName, createNew);

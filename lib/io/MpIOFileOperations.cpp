@@ -63,10 +63,6 @@ bool MpIOInterface::Exists(const char* sFile) {
     return MpPlatformPathExists(sFile);
 }
 
-bool MpIOInterface::IsRegularFile(const char* sFile) {
-    return MpPlatformIsRegularFile(sFile);
-}
-
 bool MpIOInterface::IsSameFile(const char* sFirst, const char* sSecond) {
     return MpPlatformSameFile(sFirst, sSecond);
 }

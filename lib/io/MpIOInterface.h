@@ -94,8 +94,6 @@ public:
     static void Delete(const char* sFile);
     // True when the path exists (a directory counts). Never fails.
     static bool Exists(const char* sFile);
-    // True when the path names a regular file (not a directory, device or pipe). Never fails.
-    static bool IsRegularFile(const char* sFile);
     // True when both names exist and are the same file (same device and inode), however they
     // are spelt: relative names, "..", links. Never fails.
     static bool IsSameFile(const char* sFirst, const char* sSecond);

@@ -386,11 +386,6 @@ bool MpPlatformPathExists(const char* pPath) {
     return pPath != nullptr && access(pPath, F_OK) == 0;
 }
 
-bool MpPlatformIsRegularFile(const char* pPath) {
-    struct stat status;
-    return pPath != nullptr && stat(pPath, &status) == 0 && S_ISREG(status.st_mode);
-}
-
 int64_t MpPlatformFileSizeByName(const char* pPath) {
     struct stat status;
     if (pPath == nullptr || stat(pPath, &status) != 0) return -1;

@@ -113,9 +113,6 @@ bool MpPlatformCreateTempFile(const char* pDirectory, const char* pPrefix, std::
 // True when the path exists (a directory counts); false for a null path.
 bool MpPlatformPathExists(const char* pPath);
 
-// True when pPath names a regular file (not a directory, device, pipe or socket).
-bool MpPlatformIsRegularFile(const char* pPath);
-
 // Size in bytes of the file at pPath, or -1 when it cannot be examined.
 int64_t MpPlatformFileSizeByName(const char* pPath);
 
