@@ -78,11 +78,19 @@ std::size_t EditDistance(const std::string& a, const std::string& b) {
     return row[b.size()];
 }
 
-// "; did you mean 'X'?" for the nearest candidate within two edits, else empty.
+// "; did you mean 'X'?" for the one candidate that starts with what was typed (a word cut
+// short), else for the nearest candidate within two edits, else empty.
 template <typename Candidates, typename NameOf>
 std::string Suggestion(const std::string& typed, const Candidates& candidates, NameOf nameOf) {
     constexpr std::size_t kFurthest = 2;
     std::string best;
+    int startsWith = 0;
+    for (const auto& candidate : candidates) {
+        const std::string name = nameOf(candidate);
+        if (typed.size() >= 2 && name.compare(0, typed.size(), typed) == 0 && ++startsWith == 1) best = name;
+    }
+    if (startsWith == 1) return "; did you mean '" + best + "'?";
+    best.clear();
     std::size_t bestDistance = kFurthest + 1;
     for (const auto& candidate : candidates) {
         const std::string name = nameOf(candidate);

@@ -50,14 +50,16 @@ void CheckNames(const CliArguments& arguments, const CliStreams& streams) {
         (!arguments.ddFile.empty() && IsSameFile(arguments.output.c_str(), arguments.ddFile.c_str()))) {
         throw CliRefusal(arguments.output + ": Output File and Input File are the same");
     }
-    // A device or a pipe is written to, not overwritten: it needs no --force.
-    if (!arguments.force && FileExists(arguments.output) && !IsStreamDevice(arguments.output)) {
+    // A device or a pipe is written to, not overwritten, and a dry run writes nothing: neither
+    // needs --force.
+    if (!arguments.force && !arguments.dryRun && FileExists(arguments.output) && !IsStreamDevice(arguments.output)) {
         throw CliRefusal(arguments.output + ": Output File already exists (use --force to overwrite it)");
     }
 }
 
 void CheckOutputCanBeWritten(const std::string& output) {
-    if (CanOpenForWriting(output)) return;
+    // Opening and closing a pipe to try it would hand its reader an end of file before the run.
+    if (IsStreamDevice(output) || CanOpenForWriting(output)) return;
     if (FolderRefusesNewFiles(output)) {
         throw CliRefusal(output +
                          ": Invalid File Name for Output File (no permission to write in its folder)");

@@ -5,6 +5,7 @@
 #include "ConversionFiles.h"
 #include "CsvRecordBuilder.h"
 #include "MpIO.h"
+#include "MpPathKind.h"
 #include "SameFile.h"
 
 namespace lathwell {
@@ -168,8 +169,12 @@ ConversionResult RunConversion(const ConversionSettings& settings, OpenedFiles o
     ConversionResult result;
     observer.RunStarting(opened.input ? opened.input->InputSize()
                                       : MpIOInterface::GetFileSizeByName(settings.inputName.GetCString()));
-    // Only a file the run created or emptied itself may be deleted after a cancel.
-    const bool outputCreated = opened.output == nullptr && !settings.dryRun;
+    // Only a file the run created or emptied itself may be deleted after a cancel: never a
+    // device or a pipe it was only writing to.
+    const MpPathKind outputKind =
+        opened.output == nullptr ? MpPathInfo::Kind(settings.outputName.GetCString()) : MpPathKind::Other;
+    const bool outputCreated =
+        !settings.dryRun && (outputKind == MpPathKind::Missing || outputKind == MpPathKind::RegularFile);
     RunState state;
     auto fail = [&](const char* message) {
         result.outcome = RunOutcome::Failed;

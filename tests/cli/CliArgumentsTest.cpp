@@ -151,6 +151,7 @@ TEST(CliArguments, MistakesAreNamed) {
          "--threads expects a number of threads from 0 to 256, not '-1'"},
         {{"fields", "x.dd", "--threads", "2"}, "option '--threads' does not apply to fields"},
         {{"cvs"}, "unknown command 'cvs'; did you mean 'csv'?"},
+        {{"lay"}, "unknown command 'lay'; did you mean 'layout'?"},
         {{"pad", "a", "b", "--lenght", "5"}, "unknown option '--lenght'; did you mean '--length'?"},
         {{"csv", "a", "b", "--dd", "x.dd", "--delimiter", ";;"},
          "--delimiter expects one character (or \\t or tab), not ';;'"},

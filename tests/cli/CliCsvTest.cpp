@@ -234,6 +234,10 @@ TEST_F(CliCsv, PreviewDryRunAndOtherDelimiters) {
                           "--ignore", "Notes"});
     EXPECT_EQ(dry.out, StatisticsJson(12, Counts(2, 10, 14, 2, 0, 2, 0, 0), nullptr, cutName));
     EXPECT_FALSE(Exists("dry.txd"));
+    // A dry run writes nothing, so an existing OUTPUT needs no --force and stays as it was.
+    Write("kept.txd", "earlier records");
+    EXPECT_EQ(Run({"csv", "t.csv", "kept.txd", "--dd", "t.dd", "--dry-run", "-q", "--ignore", "Notes"}).status, 0);
+    EXPECT_EQ(Read("kept.txd"), "earlier records");
 }
 
 // The pieces of a split input, each converted with the header of the whole, join into the

@@ -1,3 +1,12 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -148,6 +157,22 @@ TEST_F(CliPad, DevicesAsOutputNeedNoForce) {
     CliOutcome outcome = Run({"pad", "in.txt", "/dev/null", "-l", "3", "-q"});
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out + outcome.err, "");
+
+    // A named pipe: its reader gets the records, not an end of file before them.
+    const std::string fifo = dir_.File("pipe");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::string received;
+    std::thread reader([&] {
+        std::ifstream in(fifo, std::ios::binary);
+        received.assign(std::istreambuf_iterator<char>(in), {});
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(Run({"pad", "in.txt", fifo, "-l", "3", "-q"}).status, 0);
+    // Should the reader not have opened the pipe in time, this lets it end.
+    int late = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    if (late >= 0) close(late);
+    reader.join();
+    EXPECT_EQ(received, "abc\r\n");
 }
 
 TEST_F(CliPad, AFolderThatTakesNoFilesIsNamedAsSuch) {

@@ -163,6 +163,11 @@ TEST_F(ConversionRunTest, CancelStopsAfterTheCurrentLineAndDeletesTheOutput) {
         EXPECT_EQ(Counts(2, 1, 1, 2, 0, 2, 0, 0), result.statistics);
         cancelling.positions.clear();
     }
+    // A device the run only wrote to stays (here a link to one, which a delete would remove).
+    std::filesystem::create_symlink("/dev/null", dir.File("device"));
+    settings.outputName = dir.File("device").c_str();
+    EXPECT_EQ(RunOutcome::Cancelled, RunConversion(settings, cancelling).outcome);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("device")));
 }
 
 TEST_F(ConversionRunTest, CancelDuringAFailingLineStillDeletesTheOutput) {
