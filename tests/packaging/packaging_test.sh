@@ -32,16 +32,18 @@ install)
     for page in "$scratch"/share/man/man1/*; do gzip -t "$page" || fail "not gzip: $page"; done
     [ "$("$scratch/bin/lathwell-cli" --version)" = "lathwell-cli $version" ] || fail "installed --version"
     if [ -e "$scratch/share/applications/lathwell.desktop" ]; then
-        grep -qx "Exec=lathwell" "$scratch/share/applications/lathwell.desktop" || fail "desktop Exec"
+        grep -qx "Exec=lathwell %f" "$scratch/share/applications/lathwell.desktop" || fail "desktop Exec"
         grep -qx "Icon=lathwell" "$scratch/share/applications/lathwell.desktop" || fail "desktop Icon"
         if command -v desktop-file-validate >/dev/null; then
             desktop-file-validate "$scratch/share/applications/lathwell.desktop" || fail "desktop file invalid"
         fi
     fi
     completion=$scratch/share/bash-completion/completions/lathwell-cli
-    check_completion "$completion" "" "" 1 "pad csv fields --help --version"
+    check_completion "$completion" "" "" 1 "pad csv fields layout help --help --version"
     check_completion "$completion" csv --p 2 "--population"
     check_completion "$completion" fields --j 2 "--json"
+    check_completion "$completion" csv --st 2 "--strict"
+    check_completion "$completion" help l 2 "layout"
     ;;
 man)
     need man
