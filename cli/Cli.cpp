@@ -9,6 +9,7 @@
 #include "MpException.h"
 #include "MpLibraryStartup.h"
 #include "MpSignal.h"
+#include "ProgressObserver.h"
 
 namespace lathwell::cli {
 
@@ -66,7 +67,9 @@ int RunCli(int argc, const char* const* argv, const CliStreams& streams) {
         streams.err << "lathwell-cli: " << error.what() << "\n";
     }
     streams.err.flush();
-    return kRefused;
+    // Stopped by the user before the run began (while waiting for a locked DD file).
+    const MpStopSignal signal = MpSignal::Caught();
+    return IsStopRequest(signal) ? MpSignal::ShellExitStatus(signal) : kRefused;
 }
 
 }  // namespace lathwell::cli

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "CliFiles.h"
+#include "ProgressObserver.h"
 #include "TextCase.h"
 
 namespace lathwell::cli {
@@ -56,7 +57,8 @@ int16_t ResolveField(const std::vector<AvailableField>& fields, const std::strin
     return static_cast<int16_t>(found->sectionIndex);
 }
 
-// Waits for a locked DD file as long as the user lets it, telling them once after a second.
+// Waits for a locked DD file until the user stops it with a signal, telling them once after a
+// second.
 class NoticeAfterASecond : public DDFileLockWait {
 public:
     explicit NoticeAfterASecond(std::ostream& notices) : m_notices(notices) {}
@@ -66,7 +68,7 @@ public:
                       << "\", locked by another program (Ctrl-C to stop)\n" << std::flush;
             m_told = true;
         }
-        return true;
+        return !IsStopRequest(MpSignal::Caught());
     }
 
 private:

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "CliTestSupport.h"
+#include "MpIO.h"
 #include "MpIODescriptor.h"
 #include "SampleDDFiles.h"
 
@@ -268,6 +269,26 @@ TEST_F(CliStream, StopSignalsCancelTheRunAndDeleteItsOutput) {
         EXPECT_FALSE(Exists(c.output));
         EXPECT_EQ(Read("stderr"), StatisticsText(3, Counts(1, 4, 4, 1, 1, 0, 0, 0)));
     }
+}
+
+// Ctrl-C while waiting for a DD file another program keeps locked stops the wait, and the
+// command ends as stopped, with nothing written.
+TEST_F(CliStream, AStopSignalEndsTheWaitForALockedDDFile) {
+    const std::string dd = Write("t.dd", kTwelveByteDD);
+    Write("in.csv", "Name,Deaths\nBob,12\n");
+    MpIO otherProgram(dd.c_str(), IO_READ | IO_WRITE);
+    ASSERT_TRUE(otherProgram.TryLock(IO_LOCK_WRITE, 0, 0));
+    int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    int out = Open("stdout", O_WRONLY | O_CREAT | O_TRUNC);
+    pid_t child = Start({"csv", "in.csv", "out.txd", "--dd", "t.dd"}, in, out);
+    close(in);
+    close(out);
+    for (int wait = 0; wait < 6000 && Read("stderr").empty(); ++wait) usleep(10000);
+    kill(child, SIGINT);
+    EXPECT_EQ(WaitForCliProcess(child), 130);
+    EXPECT_EQ(Read("stderr"), "lathwell-cli: waiting for \"t.dd\", locked by another program (Ctrl-C to stop)\n"
+                              "lathwell-cli: Gave up waiting for \"t.dd\", locked by another program\n");
+    EXPECT_FALSE(Exists("out.txd"));
 }
 
 }  // namespace lathwell::cli
