@@ -4,8 +4,9 @@
 // through zlib, a fake in the tests); lines may have any length and may cross
 // any number of blocks. The reader owns one buffer that grows to hold the longest line and is
 // then reused, so reading allocates nothing more once it has seen its longest line. A line is
-// delivered where it lies in that buffer: it is scanned once, for its end of line and for the
-// bytes that blanking or a NUL change, and never copied unless it crosses a block boundary.
+// delivered where it lies in that buffer and never copied unless it crosses a block boundary.
+// Its end of line and a NUL are looked up in a StopIndex, which finds them for many lines at
+// once; with blanking on, the line is scanned once, blanking as it goes.
 //
 // Rules for every input:
 //   - a line ends at LF or at CR LF; the end of line is never part of the text. A CR not
@@ -20,10 +21,12 @@
 // MpMemoryException; growing never holds two copies of the line.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
 #include "MpResizableChunk.h"
+#include "StopIndex.h"
 
 namespace lathwell {
 
@@ -52,7 +55,17 @@ public:
     // input (no byte was left). Raises MpException for a read failure, a refused lone CR
     // ("Return character not followed by newline; unknown end of line type") or an overlong
     // line.
-    bool ReadLine(TextLine& line);
+    // Inline, as the scan and delivery it calls: this runs once per line of every input.
+    bool ReadLine(TextLine& line) {
+        char* textEnd = nullptr;
+        char* next = nullptr;
+        while (!ScanLine(textEnd, next)) {
+            if (m_inputEnded) return DeliverLastLine(line);
+            Refill();
+        }
+        Deliver(textEnd, next, line);
+        return true;
+    }
 
     // How far the input has been consumed, for progress: by default the bytes of the lines
     // delivered so far, ends of line included. Compressed inputs report compressed bytes.
@@ -82,6 +95,15 @@ protected:
     virtual int32_t ReadBlock(char* destination, int32_t capacity) = 0;
 
 private:
+    // Bytes asked of the subclass per read: large enough that reads cost little next to the
+    // work on their bytes, small enough that a block is still in the cache when it is scanned.
+    static constexpr size_t kReadBlock = 256 * 1024;
+    // The buffer's size is a 32-bit quantity; the longest line leaves room for one more read
+    // and the NUL after the text.
+    static constexpr size_t kLargestBuffer = static_cast<size_t>(INT32_MAX);
+    static constexpr size_t kLongestLine = kLargestBuffer - kReadBlock - 1;
+    static constexpr size_t kNoNul = static_cast<size_t>(-1);
+
     // Moves the unread bytes to the front of the buffer, grows it when they fill it, and reads
     // one more block after them; notes when the input has ended.
     void Refill();
@@ -90,7 +112,15 @@ private:
     // otherwise sets textEnd (first byte after the text) and next (first byte of the
     // following line).
     bool ScanLine(char*& textEnd, char*& next);
+    // Hands over the line from m_begin to textEnd and moves on to next.
     void Deliver(char* textEnd, const char* next, TextLine& line);
+    // At the end of the input: delivers what is left as the last line, or returns false.
+    bool DeliverLastLine(TextLine& line);
+    // Blanks every unprintable byte of [from, to) up to the first LF or CR and returns where
+    // that is, or to; sets blanked when a byte was blanked.
+    static char* BlankToLineEnd(char* from, char* to, bool& blanked);
+    [[noreturn]] static void RaiseLineTooLong();
+    [[noreturn]] static void RaiseLoneCarriageReturn();
 
     const LoneCarriageReturn m_loneCr;
     bool m_blankUnprintable;
@@ -99,10 +129,62 @@ private:
     size_t m_end = 0;           // one past the last valid byte
     size_t m_scanned = 0;       // bytes from m_begin already scanned
     size_t m_nul;               // offset from m_begin of the line's first NUL, or kNoNul
+    StopIndex m_stops;          // where the ends of line and NULs after m_begin lie
     bool m_lineBlanked = false;
     bool m_inputEnded = false;
     int64_t m_consumed = 0;
     int64_t m_linesRead = 0;
 };
+
+inline bool LineReader::ScanLine(char*& textEnd, char*& next) {
+    char* const buffer = m_buffer.AsPtr();
+    char* const begin = buffer + m_begin;
+    char* const end = buffer + m_end;
+    char* here = begin + m_scanned;
+    for (;;) {
+        if (m_blankUnprintable) {
+            here = BlankToLineEnd(here, end, m_lineBlanked);
+        } else {
+            here = buffer + m_stops.Find(buffer, static_cast<size_t>(here - buffer), m_end);
+            if (here < end && *here == '\0') {
+                if (m_nul == kNoNul) m_nul = static_cast<size_t>(here - begin);
+                ++here;
+                continue;
+            }
+        }
+        if (here == end) break;
+        textEnd = here;
+        next = here + 1;
+        if (*here == '\n') return true;
+        // A CR: what follows decides, so it must be in the buffer unless the input has ended.
+        if (next == end && !m_inputEnded) break;
+        if (next < end && *next == '\n') {
+            ++next;
+        } else if (m_loneCr == LoneCarriageReturn::Refused) {
+            RaiseLoneCarriageReturn();
+        }
+        return true;
+    }
+    m_scanned = static_cast<size_t>(here - begin);
+    return false;
+}
+
+inline void LineReader::Deliver(char* textEnd, const char* next, TextLine& line) {
+    char* text = m_buffer.AsPtr() + m_begin;
+    size_t length = std::min(static_cast<size_t>(textEnd - text), m_nul);
+    if (length > kLongestLine) RaiseLineTooLong();
+    text[length] = '\0';
+    line.text = text;
+    line.length = static_cast<int32_t>(length);
+    line.blanked = m_lineBlanked;
+
+    size_t nextOffset = static_cast<size_t>(next - m_buffer.AsPtr());
+    m_consumed += static_cast<int64_t>(nextOffset - m_begin);
+    m_begin = nextOffset;
+    m_scanned = 0;
+    m_nul = kNoNul;
+    m_lineBlanked = false;
+    ++m_linesRead;
+}
 
 }  // namespace lathwell

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "MpException.h"
+#include "StopIndex.h"
 
 namespace lathwell {
 
@@ -150,6 +151,32 @@ TEST(LineReader, LongLinesFollowTheRulesWhateverTheirBytes) {
             EXPECT_EQ(marked[i], line.blanked) << i << ", " << block;
         }
         EXPECT_FALSE(blanking.ReadLine(line));
+    }
+}
+
+// Every scanner this processor can run (the one in use and the plainer ones) finds exactly the
+// LF, CR and NUL bytes of any stretch, whatever its start, its length and how dense the stops.
+TEST(StopIndex, EveryScannerFindsEveryStop) {
+    const char alphabet[] = {'a', '\n', '\r', '\0', '\x0b', '\x8d', '\x8a', 'z'};
+    std::string bytes;
+    unsigned random = 11;
+    for (int i = 0; i < 5000; ++i) {
+        random = random * 1103515245 + 12345;
+        // Long runs without a stop as well as stretches full of them.
+        bytes += (i / 1000) % 2 == 0 ? alphabet[(random >> 16) % sizeof alphabet] : 'a' + (random >> 16) % 26;
+    }
+    for (StopIndex::Scanner scan : StopIndex::Scanners()) {
+        for (size_t from : {size_t{0}, size_t{1}, size_t{63}, size_t{1500}}) {
+            for (size_t to : {from, from + 1, from + 64, from + 200, bytes.size()}) {
+                std::vector<uint32_t> expected;
+                for (size_t at = from; at < to; ++at) {
+                    if (StopIndex::IsStop(static_cast<unsigned char>(bytes[at]))) expected.push_back(static_cast<uint32_t>(at));
+                }
+                std::vector<uint32_t> found(to - from + StopIndex::kSlack);
+                found.resize(scan(bytes.data(), from, to, found.data()));
+                EXPECT_EQ(expected, found) << "from " << from << " to " << to;
+            }
+        }
     }
 }
 
