@@ -9,17 +9,13 @@ namespace lathwell {
 
 namespace {
 
-// MpIO's largest buffer: the file is written in few, large calls.
-constexpr int32_t kIOBufferSize = 1024000;
 // Output files are created, or emptied when they exist, and opened for reading and writing.
 constexpr uint32_t kOutputOpenFlags = IO_READ | IO_WRITE | IO_CREATE | IO_TRUNCATE;
 
 }  // namespace
 
 PlainRecordWriter::PlainRecordWriter(const char* fileName, int32_t recordLength)
-    : RecordWriter(recordLength), m_io(std::make_unique<MpIO>(fileName, kOutputOpenFlags)) {
-    m_io->SetBufferSize(kIOBufferSize);
-}
+    : RecordWriter(recordLength), m_io(std::make_unique<MpIO>(fileName, kOutputOpenFlags)) {}
 
 PlainRecordWriter::~PlainRecordWriter() {
     CloseQuietly();
@@ -28,7 +24,9 @@ PlainRecordWriter::~PlainRecordWriter() {
 void PlainRecordWriter::WriteBlock(const char* bytes, int64_t count) {
     while (count > 0) {
         int32_t piece = static_cast<int32_t>(std::min<int64_t>(count, std::numeric_limits<int32_t>::max()));
-        m_io->Write(bytes, piece);
+        // The writer's blocks are large already: copying them into MpIO's buffer would only
+        // cost time.
+        m_io->WriteThrough(bytes, piece);
         bytes += piece;
         count -= piece;
     }

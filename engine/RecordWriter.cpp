@@ -1,23 +1,25 @@
 #include "RecordWriter.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "MpException.h"
 
 namespace lathwell {
 
-namespace {
-
-// Records are handed to the file in blocks of about this size.
-constexpr size_t kBlockSize = 256 * 1024;
-
-}  // namespace
-
 RecordWriter::RecordWriter(int32_t recordLength)
     : m_recordLength(recordLength),
       m_recordSize(static_cast<size_t>(recordLength)),
-      m_buffer(std::max(kBlockSize, static_cast<size_t>(recordLength) + 2)) {}
+      m_buffer(kBlockSize + static_cast<size_t>(recordLength) + 2) {}
+
+void RecordWriter::FlushWholeBlocks() {
+    size_t whole = m_used / kBlockSize * kBlockSize;
+    size_t rest = m_used - whole;
+    // As in Flush, the blocks count as handed over even when writing them fails.
+    m_used = 0;
+    WriteBlock(m_buffer.data(), static_cast<int64_t>(whole));
+    std::memmove(m_buffer.data(), m_buffer.data() + whole, rest);
+    m_used = rest;
+}
 
 void RecordWriter::Flush() {
     // The block counts as handed over even when writing it fails, so a writer closed after a

@@ -41,7 +41,7 @@ public:
     // storing the full block fails. Until CommitRecord the record is not written: the next
     // NextRecord or WriteRecord takes the same place.
     char* NextRecord() {
-        if (m_buffer.size() - m_used < m_recordSize + 2) Flush();
+        if (m_used >= kBlockSize) FlushWholeBlocks();
         return m_buffer.data() + m_used;
     }
     // Ends the record that NextRecord placed with CR LF; it then counts as written.
@@ -73,7 +73,14 @@ protected:
     virtual void CloseFile() = 0;
 
 private:
+    // Records are handed to the file in blocks of this size, a whole number of pages, so that
+    // every write but the last covers whole pages of the file; a record may cross the end of a
+    // block and is then carried over to the next.
+    static constexpr size_t kBlockSize = 256 * 1024;
+
     void Flush();
+    // Hands over every whole block and moves what follows them to the front.
+    void FlushWholeBlocks();
 
     const int32_t m_recordLength;
     const size_t m_recordSize;  // the record length as a size

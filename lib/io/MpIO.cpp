@@ -177,20 +177,24 @@ void MpIO::FlushBuffer(bool bRefill) {
 }
 
 void MpIO::StoreBuffer() {
-    int64_t llWritten = m_bSequential ? MpPlatformFileWrite(m_iDescriptor, m_pBuffer.get(), m_lValid)
-                                      : MpPlatformFileWriteAt(m_iDescriptor, m_pBuffer.get(), m_lValid, m_llBufferStart);
+    StoreBytes(m_pBuffer.get(), m_lValid, m_llBufferStart);
+    m_llLoadPosition = m_llBufferStart + m_lValid;
+    m_bClean = true;
+}
+
+void MpIO::StoreBytes(const char* pBytes, int32_t lCount, nativeint llOffset) {
+    int64_t llWritten = m_bSequential ? MpPlatformFileWrite(m_iDescriptor, pBytes, lCount)
+                                      : MpPlatformFileWriteAt(m_iDescriptor, pBytes, lCount, llOffset);
     // The system's reason (a full disk, a closed pipe) is what the user can act on.
     if (llWritten < 0) {
         MpException::RaiseFormattedWithSystemError("Unable to write %d bytes at offset %lld of file \"%s\" -- ", false,
-                                                   "MpIO", m_lValid, Whole(m_llBufferStart), GetFileName());
+                                                   "MpIO", lCount, Whole(llOffset), GetFileName());
     }
-    if (llWritten < m_lValid) {
+    if (llWritten < lCount) {
         MpException::RaiseFormattedWithSystemError(
             "Only able to write %lld bytes of %d bytes at offset %lld of file \"%s\" -- ", false, "MpIO",
-            Whole(llWritten), m_lValid, Whole(m_llBufferStart), GetFileName());
+            Whole(llWritten), lCount, Whole(llOffset), GetFileName());
     }
-    m_llLoadPosition = m_llBufferStart + m_lValid;
-    m_bClean = true;
 }
 
 void MpIO::LoadBuffer() {
@@ -354,6 +358,25 @@ void MpIO::Write(const void* pBuffer, int32_t lCount) {
         }
     } catch (MpException& e) {
         e.AddCallpath("Write()", "MpIO");
+        throw;
+    }
+}
+
+void MpIO::WriteThrough(const void* pBuffer, int32_t lCount) {
+    try {
+        CheckWritable();
+        if (lCount <= 0) return;
+        const nativeint llOffset = Tell64();
+        if (!GetIsOpen()) {
+            MpException::RaiseFormatted("Unable to write %d bytes at offset %lld of file \"%s\"", "MpIO", lCount,
+                                        Whole(llOffset), GetFileName());
+        }
+        FlushBuffer(false);
+        StoreBytes(static_cast<const char*>(pBuffer), lCount, llOffset);
+        m_llLoadPosition = llOffset + lCount;
+        StartEmptyWindow();
+    } catch (MpException& e) {
+        e.AddCallpath("WriteThrough()", "MpIO");
         throw;
     }
 }

@@ -59,6 +59,12 @@ public:
     // Without IO_WRITE raises "Attempt to write to a read-only file"; a count of 0 or less does
     // nothing. A write that fills the buffer stores it at once. Call-path entry "Write()".
     void Write(const void* pBuffer, int32_t lCount) override;
+    // Writes lCount bytes at the position straight from pBuffer, for a caller that gathers
+    // large blocks itself and would only have them copied into the buffer: unwritten data is
+    // stored first, then the bytes in one system write; the window then starts empty after
+    // them. Failures as a full buffer's ("Unable to write %d bytes at offset %lld of file
+    // \"%s\" -- " and the system's reason). Call-path entry "WriteThrough()".
+    void WriteThrough(const void* pBuffer, int32_t lCount);
 
     // --- MpIOInterface.
     MpIOInterface* Clone() const override;
@@ -109,6 +115,9 @@ private:
     void FlushBuffer(bool bRefill);
     // Writes the buffer's valid bytes at the buffer start; the buffer is clean afterwards.
     void StoreBuffer();
+    // Writes lCount bytes at llOffset (in order, for a file that cannot seek); raises the
+    // store failures.
+    void StoreBytes(const char* pBytes, int32_t lCount, nativeint llOffset);
     // Loads up to a buffer-full from the load position; the window starts there.
     void LoadBuffer();
     // After a full buffer was stored: the window starts empty right after it, and the load

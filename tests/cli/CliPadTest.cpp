@@ -136,7 +136,7 @@ TEST_F(CliPad, FullDiskIsAFailureNotASuccess) {
     std::filesystem::create_symlink("/dev/full", dir_.File("full.txd.gz"));
     CliOutcome plain = Run({"pad", "in.txt", "/dev/full", "--length", "3", "--force", "--json"});
     EXPECT_EQ(plain.status, 1);
-    const std::string plainError = "Unable to write 8000 bytes at offset 0 of file \"/dev/full\" -- No space left on device";
+    const std::string plainError = "Unable to write 5 bytes at offset 0 of file \"/dev/full\" -- No space left on device";
     EXPECT_EQ(plain.err, "lathwell-cli: " + plainError + "\n");
     EXPECT_EQ(plain.out, StatisticsJson(3, Counts(1, 3, 3, 0, 0, 0, 0, 0), &plainError));
 

@@ -189,8 +189,8 @@ TEST_F(ConversionRunTest, FullDiskIsAFailureNeverASuccess) {
     settings.outputName = "/dev/full";
     ConversionResult result = RunConversion(settings, observer);
     EXPECT_EQ(RunOutcome::Failed, result.outcome);
-    // /dev/full reads as endless zeros, so the buffer that the open loads holds 8000 bytes.
-    EXPECT_EQ(MpString("Unable to write 8000 bytes at offset 0 of file \"/dev/full\" -- No space left on device"), result.message);
+    // The message counts the bytes of the records: three of 10 bytes and CR LF.
+    EXPECT_EQ(MpString("Unable to write 36 bytes at offset 0 of file \"/dev/full\" -- No space left on device"), result.message);
     EXPECT_EQ(3, result.statistics.LinesProcessed);
 }
 

@@ -1,6 +1,8 @@
 #include "RecordWriter.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -17,6 +19,7 @@ public:
     ~MemoryRecordWriter() override { CloseQuietly(); }
 
     std::string bytes;
+    std::vector<int64_t> blockSizes;
     int blocks = 0;
     bool refuse = false;
     bool closed = false;
@@ -25,6 +28,7 @@ protected:
     void WriteBlock(const char* data, int64_t count) override {
         if (refuse) throw MpException("disk full");
         bytes.append(data, static_cast<size_t>(count));
+        blockSizes.push_back(count);
         ++blocks;
     }
     void CloseFile() override { closed = true; }
@@ -43,6 +47,23 @@ TEST(RecordWriter, CloseReportsAFailedBlockAndStillClosesTheFile) {
         EXPECT_STREQ("disk full", e.GetErrorMessage());
     }
     EXPECT_TRUE(writer.closed);
+}
+
+// Records cross the ends of blocks, and one record is longer than a block; every block but the
+// last is a whole number of 4 KiB pages, so each write covers whole pages of the file.
+TEST(RecordWriter, RecordsCrossBlockEndsAndBlocksAreWholePages) {
+    for (auto [length, records] : {std::pair{1000, 600}, std::pair{300000, 20}}) {
+        MemoryRecordWriter writer(length);
+        std::string expected;
+        for (int i = 0; i < records; ++i) {
+            std::string text(static_cast<size_t>(i % 7), static_cast<char>('a' + i % 26));
+            writer.WriteRecord(text.data(), static_cast<int32_t>(text.size()));
+            expected += text + std::string(static_cast<size_t>(length) - text.size(), ' ') + "\r\n";
+        }
+        writer.Close();
+        EXPECT_EQ(expected, writer.bytes) << length;
+        for (size_t i = 0; i + 1 < writer.blockSizes.size(); ++i) EXPECT_EQ(0, writer.blockSizes[i] % 4096) << i;
+    }
 }
 
 }  // namespace lathwell

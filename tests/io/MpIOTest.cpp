@@ -177,6 +177,24 @@ TEST(MpIO, ReadingAfterAFullBufferWasStoredContinuesWithTheFile) {
     EXPECT_EQ(TempDir::Read(path), block + "next line\n" + block);
 }
 
+TEST(MpIO, WriteThroughStoresWhatIsBufferedFirstAndReadsOnAfterIt) {
+    TempDir dir;
+    std::string path = dir.Write("a.txt", std::string(30, '.') + "tail\n");
+    MpIO file(path.c_str(), IO_READ | IO_WRITE);
+    file.Write("ab", 2);
+    file.WriteThrough("0123456789", 10);
+    EXPECT_EQ(file.Tell64(), 12);
+    // Stored at once, the buffered bytes before it.
+    EXPECT_EQ(TempDir::Read(path), "ab0123456789" + std::string(18, '.') + "tail\n");
+    file.Write("cd", 2);
+    file.Seek64Absolute(30);
+    MpString sLine;
+    EXPECT_EQ(file.ReadLine(sLine), 5u);
+    EXPECT_EQ(sLine, "tail");
+    file.Close();
+    EXPECT_EQ(TempDir::Read(path), "ab0123456789cd" + std::string(16, '.') + "tail\n");
+}
+
 TEST(MpIO, SetBufferSizeClampsAndKeepsDataAndPosition) {
     TempDir dir;
     std::string path = dir.File("a.bin");
@@ -391,6 +409,9 @@ TEST(MpIO, AFailedStoreIsReportedAndTheDestructorStaysQuiet) {
     std::string block(8000, 'x');
     EXPECT_EQ(MessageOf([&] { writer.Write(block.data(), 8000); }),
               "Unable to write 8000 bytes at offset 0 of file \"/dev/full\" -- No space left on device");
+    MpIO through("/dev/full", IO_READ | IO_WRITE);
+    EXPECT_EQ(MessageOf([&] { through.WriteThrough(block.data(), 10); }),
+              "Unable to write 10 bytes at offset 0 of file \"/dev/full\" -- No space left on device");
 }
 
 // ---------------------------------------------------------------------------------------------
