@@ -37,15 +37,17 @@ public:
     // Column index (0-based) of the line last split. Raises MpException with the tokenizer's
     // message "No token %d in \"%s\" with delimiter \"%s\"" when the line has fewer columns.
     const Column& Get(int32_t index) const {
-        if (static_cast<size_t>(index) >= m_columns.size()) RaiseNoColumn(index);
+        if (static_cast<size_t>(index) >= m_count) RaiseNoColumn(index);
         return m_columns[static_cast<size_t>(index)];
     }
 
 private:
+    void AddColumn(const char* text, size_t length);
     [[noreturn]] void RaiseNoColumn(int32_t index) const;
 
     const char m_delimiter;
-    std::vector<Column> m_columns;
+    std::vector<Column> m_columns;  // the first m_count are the line's
+    size_t m_count = 0;
     const char* m_line = nullptr;
     size_t m_length = 0;
 };
