@@ -51,7 +51,10 @@ std::unique_ptr<MpIO> OpenAndLockOutput(const char* fileName, bool createNew) {
         MpException::RaiseFormatted("Output File \"%s\" is in use by another program", "ConversionFiles",
                                     fileName);
     }
-    file->Truncate64(0);
+    // A file that is empty already (just created) is left as it is: on some file systems
+    // (ext4) emptying a file, even an empty one, makes closing it write all its data out at
+    // once, on the run's time.
+    if (file->GetFileSize64() > 0) file->Truncate64(0);
     return file;
 }
 

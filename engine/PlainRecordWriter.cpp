@@ -9,8 +9,9 @@ namespace lathwell {
 
 namespace {
 
-// Output files are created, or emptied when they exist, and opened for reading and writing.
-constexpr uint32_t kOutputOpenFlags = IO_READ | IO_WRITE | IO_CREATE | IO_TRUNCATE;
+// Opened for reading and writing, created when missing, and never emptied here: the caller
+// empties a file once it holds the lock on it.
+constexpr uint32_t kOutputOpenFlags = IO_READ | IO_WRITE | IO_CREATE;
 
 }  // namespace
 

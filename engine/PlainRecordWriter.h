@@ -1,8 +1,8 @@
 // PlainRecordWriter: writes records to an uncompressed file through MpIO.
 //
-// The file is created or emptied when the writer is made (open flags 27: IO_READ, IO_WRITE,
-// IO_CREATE, IO_TRUNCATE). Write failures (a full disk among them) come from MpIO as
-// MpException. The writer owns its MpIO.
+// The file is created when missing, but never emptied: the writer writes from its start, and
+// the caller empties an existing file first, under its lock (ConversionFiles). Write failures
+// (a full disk among them) come from MpIO as MpException. The writer owns its MpIO.
 #pragma once
 
 #include <memory>
