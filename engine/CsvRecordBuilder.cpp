@@ -99,16 +99,13 @@ CsvRecordBuilder::MappedColumn CsvRecordBuilder::ReadColumnLayout(DDFile& ddFile
     return layout;
 }
 
-inline bool CsvRecordBuilder::PlaceField(MappedColumn& field, const CsvLineSplitter::Column& value,
-                                         char* record, int64_t lineNumber, bool& edited) {
+inline bool CsvRecordBuilder::PlaceField(const MappedColumn& field, const CsvLineSplitter::Column& value,
+                                         char* record, bool& edited) {
     const size_t width = value.length;
     const size_t length = static_cast<size_t>(field.length);
     char* place = record + field.offset;
     if (width >= length) {
-        if (width > length) {
-            CountCut(field, value, lineNumber);
-            edited = true;
-        }
+        edited |= width > length;
         std::memcpy(place, value.text, length);
         return false;
     }
@@ -128,16 +125,43 @@ inline bool CsvRecordBuilder::PlaceField(MappedColumn& field, const CsvLineSplit
 
 void CsvRecordBuilder::BuildRecord(const char* line, size_t length, char* record, int64_t lineNumber,
                                    RunStatistics& statistics) {
-    m_splitter.Split(line, length);
+    // One pass over the line: each mapped column's value is placed as the splitter reaches it
+    // (m_columns is in column order). The line is still split to its end, because a quote
+    // without its closing quote fails the line wherever it is and before anything else; so a
+    // field that fails, and the values cut before it, are only acted on once the split is done.
+    m_splitter.Start(line, length);
+    m_lineCuts.clear();
+    const size_t fields = m_columns.size();
+    size_t next = 0;  // the next mapped column to place; at a failed one placing stops
+    bool failed = false;
     bool edited = false;
     bool padded = false;
-    for (MappedColumn& field : m_columns) {
-        // The value comes first: a line too short for the column fails on the missing token
-        // even where the field would not fit either.
-        const CsvLineSplitter::Column& value = m_splitter.Get(field.column);
-        if (!field.fitsRecord) throw MpException("Field length extends beyond record length.");
-        padded |= PlaceField(field, value, record, lineNumber, edited);
+    CsvLineSplitter::Column value;
+    CsvLineSplitter::Column failedValue{nullptr, 0};
+    for (int64_t column = 0; m_splitter.Next(value); ++column) {
+        if (failed || next == fields || m_columns[next].column != column) continue;
+        const MappedColumn& field = m_columns[next];
+        const bool cut = value.length > static_cast<size_t>(field.length);
+        if (!field.fitsRecord || (cut && m_stopAtFirstCut)) {
+            failed = true;
+            failedValue = value;
+            continue;
+        }
+        if (cut) m_lineCuts.push_back(next);
+        padded |= PlaceField(field, value, record, edited);
+        ++next;
     }
+    for (size_t index : m_lineCuts) {
+        if (m_columns[index].cuts++ == 0) m_columns[index].firstCutLine = lineNumber;
+    }
+    if (failed) {
+        const MappedColumn& field = m_columns[next];
+        if (!field.fitsRecord) throw MpException("Field length extends beyond record length.");
+        MpException::RaiseFormatted("Value \"%s\" is longer than the %d bytes of field %s.", "CsvRecordBuilder",
+                                    std::string(failedValue.text, failedValue.length).c_str(), field.length,
+                                    m_fieldTitles[next].c_str());
+    }
+    if (next < fields) m_splitter.RaiseNoColumn(m_columns[next].column);
     for (const Gap& gap : m_gaps) std::memset(record + gap.offset, ' ', gap.length);
     if (edited) CountOne(statistics.RecordsEdited);
     if (padded) CountOne(statistics.LinesPadded);
@@ -165,17 +189,6 @@ std::vector<FieldCut> CsvRecordBuilder::FieldCuts() const {
     std::sort(cuts.begin(), cuts.end(),
               [](const FieldCut& a, const FieldCut& b) { return a.sectionIndex < b.sectionIndex; });
     return cuts;
-}
-
-void CsvRecordBuilder::CountCut(MappedColumn& field, const CsvLineSplitter::Column& value,
-                                int64_t lineNumber) {
-    if (m_stopAtFirstCut) {
-        const size_t index = static_cast<size_t>(&field - m_columns.data());
-        MpException::RaiseFormatted("Value \"%s\" is longer than the %d bytes of field %s.",
-                                    "CsvRecordBuilder", std::string(value.text, value.length).c_str(),
-                                    field.length, m_fieldTitles[index].c_str());
-    }
-    if (field.cuts++ == 0) field.firstCutLine = lineNumber;
 }
 
 }  // namespace lathwell

@@ -43,8 +43,8 @@ public:
     // LinesPadded when one was filled; counts nothing when the line fails, and then leaves
     // record in no defined state. A cut value is counted for its field, lineNumber being the
     // first line when it is the field's first.
-    // Raises MpException: its group failure for a quote without its closing quote (the whole
-    // line is split first), then, column by column, the tokenizer's "No token ..." for a
+    // Raises MpException: its group failure for a quote without its closing quote (wherever
+    // it is in the line), then, column by column, the tokenizer's "No token ..." for a
     // missing column, "Field length extends beyond record length." for a mapped field that
     // ends past the record, and with stopAtFirstCut the refusal of a value longer than its
     // field.
@@ -82,10 +82,8 @@ private:
     void FindGaps();
     // Copies the value into the record at the field's place; returns true when it was padded
     // and sets edited when it was cut or padded.
-    bool PlaceField(MappedColumn& field, const CsvLineSplitter::Column& value, char* record,
-                    int64_t lineNumber, bool& edited);
-    // Counts a value cut to the field's length, or refuses it with stopAtFirstCut.
-    void CountCut(MappedColumn& field, const CsvLineSplitter::Column& value, int64_t lineNumber);
+    static bool PlaceField(const MappedColumn& field, const CsvLineSplitter::Column& value, char* record,
+                           bool& edited);
 
     const int32_t m_recordLength;
     const bool m_stopAtFirstCut;
@@ -95,6 +93,7 @@ private:
     std::vector<std::string> m_fieldTitles;
     std::vector<char> m_record;  // for the form that builds into a record of its own
     CsvLineSplitter m_splitter;
+    std::vector<size_t> m_lineCuts;  // the mapped columns whose values the line being built cut
 };
 
 }  // namespace lathwell

@@ -75,16 +75,20 @@ TEST_F(CsvRecordBuilderTest, LaterColumnWinsWhereFieldsOverlap) {
 }
 
 TEST_F(CsvRecordBuilderTest, RefusesLinesItCannotConvert) {
+    const char* const kNoClosingQuote =
+        "A group token has no end delimeter.\nCannot retrieve token as specified.\nPlease correct.\n\n";
     const struct {
         MpVector<int16_t> map;
         const char* line;
         const char* message;
     } cases[] = {
         {{1, 2, -1}, "7", "No token 1 in \"7\" with delimiter \",\""},
-        {{1, 2, -1}, "7,\"ab,c",
-         "A group token has no end delimeter.\nCannot retrieve token as specified.\nPlease correct.\n\n"},
+        {{1, 2, -1}, "7,\"ab,c", kNoClosingQuote},
         {{1, 4}, "7", "No token 1 in \"7\" with delimiter \",\""},  // the token before the fit
         {{4, 1}, "1,2", "Field length extends beyond record length."},
+        // A quote left open fails the line even in a column no field takes, and before all else.
+        {{1, 2, -1}, "7,ab,\"open", kNoClosingQuote},
+        {{4, 1, -1}, "1,2,\"open", kNoClosingQuote},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.message, Failure(c.map, c.line)) << c.line;
@@ -156,10 +160,13 @@ TEST(CsvLineSplitter, FindsTheColumnsOfTheTokenizer) {
                 expected += e.GetErrorMessage();
             }
             try {
-                splitter.Split(line, std::strlen(line));
-                for (int32_t i = 0;; ++i) {
-                    actual += std::string(splitter.Get(i).text, splitter.Get(i).length) + "|";
-                }
+                splitter.Start(line, std::strlen(line));
+                CsvLineSplitter::Column column;
+                int32_t count = 0;
+                for (; splitter.Next(column); ++count) actual += std::string(column.text, column.length) + "|";
+                splitter.RaiseNoColumn(count);
+            } catch (MpStringTokenizerException& e) {
+                actual = e.GetErrorMessage();  // the tokenizer fails the line as a whole
             } catch (MpException& e) {
                 actual += e.GetErrorMessage();
             }
