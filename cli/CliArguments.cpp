@@ -196,7 +196,7 @@ const OptionSyntax kOptions[] = {
     {"--threads", nullptr, "N", kPad | kCsv, "threads that compress gzip OUTPUT (default 0: all cores)",
      [](CliArguments& a, const std::string& v) { a.threads = ParseThreads(v); }},
     {"--json", nullptr, nullptr, kPad | kCsv | kFields | kLayout,
-     "the results as JSON (on stderr when OUTPUT is -)",
+     "the results as JSON (stderr when records go to stdout)",
      [](CliArguments& a, const std::string&) { a.json = true; }},
 };
 
