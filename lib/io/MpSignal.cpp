@@ -29,15 +29,13 @@ void MpSignal::CatchStopSignals() {
     if (!MpPlatformCatchStopSignals()) {
         MpException::RaiseWithSystemError("Cannot catch the stop signals", false, "MpSignal");
     }
+    s_pCaught = MpPlatformCaughtStopSignalRecord();
 }
 
-MpStopSignal MpSignal::Caught() {
-    // Asked before every line of a run: nothing caught must cost next to nothing.
-    const int caught = MpPlatformCaughtStopSignal();
-    if (caught == 0) return MpStopSignal::None;
+MpStopSignal MpSignal::FromNumber(int iSignal) {
     for (MpStopSignal signal :
          {MpStopSignal::Interrupt, MpStopSignal::Terminate, MpStopSignal::HangUp, MpStopSignal::BrokenPipe}) {
-        if (caught == SignalNumber(signal)) return signal;
+        if (iSignal == SignalNumber(signal)) return signal;
     }
     return MpStopSignal::None;
 }

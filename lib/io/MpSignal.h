@@ -11,10 +11,22 @@ public:
     // Raises MpException with the system's reason when the system refuses.
     static void CatchStopSignals();
 
-    // The first stop signal caught, or None (also when they are not caught).
-    static MpStopSignal Caught();
+    // The first stop signal caught, or None (also when they are not caught). Inline, and a
+    // single read while none has come: a run asks before every line.
+    static MpStopSignal Caught() {
+        const int iCaught = *s_pCaught;
+        return iCaught == 0 ? MpStopSignal::None : FromNumber(iCaught);
+    }
 
     // The status a shell reports for a process ended by the signal: 128 plus its number.
     // REQUIRES: signal != None.
     static int ShellExitStatus(MpStopSignal signal);
+
+private:
+    static MpStopSignal FromNumber(int iSignal);
+
+    // Where the caught signal's number is recorded: a zero of its own until CatchStopSignals
+    // points it at the handler's record.
+    inline static const volatile int s_iNone = 0;
+    inline static const volatile int* s_pCaught = &s_iNone;
 };

@@ -6,8 +6,10 @@
 
 namespace {
 
-// Written by the handler only; an atomic signal-safe type.
+// Written by the handler only; an atomic signal-safe type (int on the systems built for, which
+// the record's readers rely on).
 volatile sig_atomic_t g_caughtSignal = 0;
+static_assert(sizeof(sig_atomic_t) == sizeof(int), "the record is read as an int");
 
 void RecordStopSignal(int signalNumber) {
     if (g_caughtSignal == 0) {
@@ -34,7 +36,7 @@ bool MpPlatformCatchStopSignals() {
     return true;
 }
 
-int MpPlatformCaughtStopSignal() { return g_caughtSignal; }
+const volatile int* MpPlatformCaughtStopSignalRecord() { return &g_caughtSignal; }
 
 int MpPlatformInterruptSignal() { return SIGINT; }
 int MpPlatformTerminateSignal() { return SIGTERM; }

@@ -12,8 +12,10 @@
 // with the last error set, when the system refuses a handler.
 bool MpPlatformCatchStopSignals();
 
-// The number of the first stop signal caught since the handlers were installed, or 0.
-int MpPlatformCaughtStopSignal();
+// Where the handler records the number of the first stop signal caught (0 while none has
+// come), for a caller that reads it before every step of a long job and cannot afford a call
+// each time. Valid for the life of the process.
+const volatile int* MpPlatformCaughtStopSignalRecord();
 
 // The numbers of the four signals, for the caller's exit statuses and tests.
 int MpPlatformInterruptSignal();
