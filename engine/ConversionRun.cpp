@@ -1,5 +1,7 @@
 #include "ConversionRun.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 
 #include "ConversionFiles.h"
@@ -62,30 +64,48 @@ std::unique_ptr<RecordWriter> OpenOutput(const ConversionSettings& settings, con
                                 settings.threads);
 }
 
-void CountLineLength(int32_t length, RunStatistics& statistics) {
-    CountOne(statistics.LinesProcessed);
-    if (statistics.LinesProcessed == 1) {
-        statistics.MinRecordLength = length;
-        statistics.MaxRecordLength = length;
-    } else if (length < statistics.MinRecordLength) {
-        statistics.MinRecordLength = length;
-    } else if (length > statistics.MaxRecordLength) {
-        statistics.MaxRecordLength = length;
-    }
-}
+// The loop's own counts, kept apart from the run's statistics so that no call in the loop can
+// reach them (the compiler then need not store them back after every call), in 64 bits so that
+// they need no test per line; added to the statistics, each stopping at the largest 32-bit
+// value, whenever the loop ends.
+struct LineTally {
+    int64_t processed = 0;
+    int64_t empty = 0;
+    int32_t shortest = INT32_MAX;
+    int32_t longest = 0;
+    // Pad/truncate only; the CSV builder counts its edited and padded records itself.
+    int64_t truncated = 0;
+    int64_t padded = 0;
+    int64_t blanked = 0;
+    int64_t blankedOnly = 0;  // blanked lines of exactly the record length
 
-void CountPadOrTruncate(const TextLine& line, int32_t recordLength, RunStatistics& statistics) {
-    if (line.length > recordLength) {
-        CountOne(statistics.LinesTruncated);
-        CountOne(statistics.RecordsEdited);
-    } else if (line.length < recordLength) {
-        CountOne(statistics.LinesPadded);
-        CountOne(statistics.RecordsEdited);
-    } else if (line.blanked) {
-        CountOne(statistics.RecordsEdited);
+    void CountLength(int32_t length) {
+        ++processed;
+        shortest = std::min(shortest, length);
+        longest = std::max(longest, length);
     }
-    if (line.blanked) CountOne(statistics.LinesAsciiFixed);
-}
+
+    void CountPadOrTruncate(const TextLine& line, int32_t recordLength) {
+        truncated += line.length > recordLength;
+        padded += line.length < recordLength;
+        blanked += line.blanked;
+        blankedOnly += line.blanked && line.length == recordLength;
+    }
+
+    void AddTo(RunStatistics& statistics) const {
+        if (processed > 0) {
+            statistics.MinRecordLength = statistics.LinesProcessed > 0 ? std::min(statistics.MinRecordLength, shortest)
+                                                                       : shortest;
+            statistics.MaxRecordLength = std::max(statistics.MaxRecordLength, longest);
+        }
+        AddCount(statistics.LinesProcessed, processed);
+        AddCount(statistics.EmptyRecordsSkipped, empty);
+        AddCount(statistics.LinesTruncated, truncated);
+        AddCount(statistics.LinesPadded, padded);
+        AddCount(statistics.LinesAsciiFixed, blanked);
+        AddCount(statistics.RecordsEdited, truncated + padded + blankedOnly);
+    }
+};
 
 // Where a run stands, for the result: whether the user asked to stop, which input line is
 // being read or handled (0 while none is), and the record builder of a CSV run, which counts
@@ -124,6 +144,7 @@ void ConvertLines(const ConversionSettings& settings, OpenedFiles& opened, Conve
     int64_t linesLeft = settings.lineLimit > 0 ? settings.lineLimit : -1;
     int64_t failingLine = 0;
     bool cancelled = false;
+    LineTally tally;
     try {
         while (!cancelled && linesLeft != 0) {
             // A failure while reading belongs to the line being read.
@@ -132,10 +153,10 @@ void ConvertLines(const ConversionSettings& settings, OpenedFiles& opened, Conve
             --linesLeft;
             cancelled = observer.CancelRequested(reader->InputPosition());
             if (line.length == 0) {
-                CountOne(statistics.EmptyRecordsSkipped);
+                ++tally.empty;
                 continue;
             }
-            CountLineLength(line.length, statistics);
+            tally.CountLength(line.length);
             const int64_t lineNumber = failingLine;
             failingLine = 0;  // a write failure is the output's, not the line's
             if (builder) {
@@ -146,15 +167,17 @@ void ConvertLines(const ConversionSettings& settings, OpenedFiles& opened, Conve
                                      statistics);
                 writer->CommitRecord();
             } else {
-                CountPadOrTruncate(line, recordLength, statistics);
+                tally.CountPadOrTruncate(line, recordLength);
                 writer->WriteRecord(line.text, line.length);
             }
         }
     } catch (...) {
+        tally.AddTo(statistics);
         state.cancelled = cancelled;
         state.line = failingLine;
         throw;
     }
+    tally.AddTo(statistics);
     state.cancelled = cancelled;
     writer->Close();
 }

@@ -17,6 +17,7 @@
 // a failure stay as they were counted.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -86,6 +87,11 @@ struct RunStatistics {
 // overflowing (over two thousand million lines).
 inline void CountOne(int32_t& counter) {
     if (counter != INT32_MAX) ++counter;
+}
+
+// Adds count (0 or more) to a statistic, which likewise stops at the largest 32-bit value.
+inline void AddCount(int32_t& counter, int64_t count) {
+    counter = static_cast<int32_t>(std::min<int64_t>(INT32_MAX, counter + count));
 }
 
 enum class RunOutcome {

@@ -486,6 +486,11 @@ TEST(RunStatistics, CountStopsAtTheLargestValueInsteadOfOverflowing) {
     EXPECT_EQ(INT32_MAX, counter);
     CountOne(counter);
     EXPECT_EQ(INT32_MAX, counter);
+    int32_t added = 5;
+    AddCount(added, INT64_C(3) << 40);  // a run's 64-bit count of lines
+    EXPECT_EQ(INT32_MAX, added);
+    AddCount(added, 1);
+    EXPECT_EQ(INT32_MAX, added);
 }
 
 }  // namespace lathwell
