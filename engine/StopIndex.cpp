@@ -4,7 +4,12 @@
 
 #if defined(__SSE2__) && defined(__GNUC__)
 #define LATHWELL_VECTOR_SCAN 1
+// The scan loop is compiled into each scanner, so that the vector code and the loop get the
+// scanner's instruction set together.
+#define LATHWELL_INLINE_INTO_SCANNER __attribute__((always_inline)) inline
 #include <immintrin.h>
+#else
+#define LATHWELL_INLINE_INTO_SCANNER inline
 #endif
 
 namespace lathwell {
@@ -43,10 +48,8 @@ struct Avx2Stops {
 };
 #endif
 
-// Inlined into each scanner, so that the vector code and the loop are compiled together for
-// the scanner's instruction set.
 template <class Stops>
-__attribute__((always_inline)) inline size_t ScanWith(const char* buffer, size_t from, size_t to, uint32_t* stops) {
+LATHWELL_INLINE_INTO_SCANNER size_t ScanWith(const char* buffer, size_t from, size_t to, uint32_t* stops) {
     uint32_t* out = stops;
     size_t at = from;
 #ifdef LATHWELL_VECTOR_SCAN
