@@ -11,6 +11,7 @@
 
 #include "FakePrompter.h"
 #include "FindChild.h"
+#include "RunStatisticsTesting.h"
 #include "ReportProgress.h"
 #include "report.h"
 
@@ -127,16 +128,7 @@ private slots:
     }
 
     void ResultsAreGroupedWithThousandsSeparators() {
-        RunStatistics statistics;
-        statistics.LinesProcessed = 10000;
-        statistics.MinRecordLength = 999;
-        statistics.MaxRecordLength = 1000;
-        statistics.RecordsEdited = 1234567;
-        statistics.LinesTruncated = 0;
-        statistics.LinesPadded = 123;
-        statistics.EmptyRecordsSkipped = 2147483647;
-        statistics.LinesAsciiFixed = 45;
-        m_report->SetResults(1000, statistics);
+        m_report->SetResults(1000, Counts(10000, 999, 1000, 1234567, 0, 123, 2147483647, 45));
         QCOMPARE(Label("LabelOutFile")->text(), QString("Output File (Rec Len 1,000):"));
         QCOMPARE(Label("LBNumRecs")->text(), QString("10,000"));
         QCOMPARE(Label("LBMinLRECL")->text(), QString("999"));

@@ -3,23 +3,13 @@
 #include <string>
 
 #include "RunReport.h"
+#include "RunStatisticsTesting.h"
 
 namespace lathwell::cli {
 
 namespace {
 
-RunStatistics SampleStatistics() {
-    RunStatistics statistics;
-    statistics.LinesProcessed = 1234567;
-    statistics.MinRecordLength = 0;
-    statistics.MaxRecordLength = 1000;
-    statistics.RecordsEdited = 999;
-    statistics.LinesTruncated = 12;
-    statistics.LinesPadded = 2147483647;
-    statistics.EmptyRecordsSkipped = 3;
-    statistics.LinesAsciiFixed = -1000;
-    return statistics;
-}
+RunStatistics SampleStatistics() { return Counts(1234567, 0, 1000, 999, 12, 2147483647, 3, -1000); }
 
 }  // namespace
 
