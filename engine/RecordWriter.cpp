@@ -9,7 +9,7 @@ namespace lathwell {
 RecordWriter::RecordWriter(int32_t recordLength)
     : m_recordLength(recordLength),
       m_recordSize(static_cast<size_t>(recordLength)),
-      m_buffer(kBlockSize + static_cast<size_t>(recordLength) + 2) {}
+      m_buffer(kBlockSize + static_cast<size_t>(recordLength) + 2 + kMove) {}
 
 void RecordWriter::FlushWholeBlocks() {
     size_t whole = m_used / kBlockSize * kBlockSize;

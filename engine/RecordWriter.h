@@ -28,12 +28,27 @@ public:
     // Writes one record: the first min(length, record length) bytes of text, blanks up to the
     // record length, then CR LF.
     // REQUIRES: length >= 0.
+    // Inline and in 16-byte moves of fixed size, which compile to single vector instructions:
+    // this runs once per line, and two library calls of a few dozen bytes each cost more than
+    // the copy itself.
     void WriteRecord(const char* text, int32_t length) {
-        char* record = NextRecord();
-        size_t copied = std::min(static_cast<size_t>(length), m_recordSize);
-        std::memcpy(record, text, copied);
-        std::memset(record + copied, ' ', m_recordSize - copied);
-        CommitRecord();
+        char* const record = NextRecord();
+        // In locals: the byte stores below may alias any member, which the compiler would
+        // otherwise reload after each of them.
+        const size_t size = m_recordSize;
+        const size_t copied = std::min(static_cast<size_t>(length), size);
+        if (copied >= kMove) {
+            size_t at = 0;
+            for (; at + kMove < copied; at += kMove) std::memcpy(record + at, text + at, kMove);
+            // The last move ends with the text and may overlap the one before.
+            std::memcpy(record + copied - kMove, text + copied - kMove, kMove);
+        } else {
+            std::memcpy(record, text, copied);
+        }
+        // Blanks in whole moves; the last may run past the record into the slack, where the
+        // CR LF and the next record overwrite it.
+        for (size_t at = copied; at < size; at += kMove) std::memset(record + at, ' ', kMove);
+        EndRecord(record, size);
     }
 
     // The place of the next record in the writer's block, for a caller that builds records
@@ -45,12 +60,7 @@ public:
         return m_buffer.data() + m_used;
     }
     // Ends the record that NextRecord placed with CR LF; it then counts as written.
-    void CommitRecord() {
-        char* end = m_buffer.data() + m_used + m_recordSize;
-        end[0] = '\r';
-        end[1] = '\n';
-        m_used += m_recordSize + 2;
-    }
+    void CommitRecord() { EndRecord(m_buffer.data() + m_used, m_recordSize); }
 
     // Stores every buffered record and closes the file; raises MpException when that fails.
     void Close();
@@ -79,7 +89,16 @@ private:
     // folios) took two to five times the system time for multi-gigabyte outputs written in
     // blocks of 256 KiB or 1 MiB at offsets aligned to their size, and none of it for 252 KiB.
     static constexpr size_t kBlockSize = 252 * 1024;
+    // WriteRecord moves this many bytes at a time; the buffer has as many to spare after the
+    // last record.
+    static constexpr size_t kMove = 16;
 
+    // Adds CR LF after the size bytes of the record at record, the next place in the block.
+    void EndRecord(char* record, size_t size) {
+        record[size] = '\r';
+        record[size + 1] = '\n';
+        m_used += size + 2;
+    }
     void Flush();
     // Hands over every whole block and moves what follows them to the front.
     void FlushWholeBlocks();

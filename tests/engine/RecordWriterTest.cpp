@@ -49,16 +49,19 @@ TEST(RecordWriter, CloseReportsAFailedBlockAndStillClosesTheFile) {
     EXPECT_TRUE(writer.closed);
 }
 
-// Records cross the ends of blocks, and one record is longer than a block; every block but the
-// last is a whole number of 4 KiB pages, so each write covers whole pages of the file.
+// Texts shorter and longer than the record, around the writer's move sizes; records cross the
+// ends of blocks, and one record is longer than a block; every block but the last is a whole
+// number of 4 KiB pages, so each write covers whole pages of the file.
 TEST(RecordWriter, RecordsCrossBlockEndsAndBlocksAreWholePages) {
-    for (auto [length, records] : {std::pair{1000, 600}, std::pair{300000, 20}}) {
+    for (auto [length, records] : {std::pair{1, 300}, std::pair{15, 300}, std::pair{16, 300}, std::pair{33, 30000},
+                                   std::pair{1000, 600}, std::pair{300000, 20}}) {
         MemoryRecordWriter writer(length);
         std::string expected;
         for (int i = 0; i < records; ++i) {
-            std::string text(static_cast<size_t>(i % 7), static_cast<char>('a' + i % 26));
+            std::string text(static_cast<size_t>(i % 41), static_cast<char>('a' + i % 26));
             writer.WriteRecord(text.data(), static_cast<int32_t>(text.size()));
-            expected += text + std::string(static_cast<size_t>(length) - text.size(), ' ') + "\r\n";
+            text.resize(static_cast<size_t>(length), ' ');
+            expected += text + "\r\n";
         }
         writer.Close();
         EXPECT_EQ(expected, writer.bytes) << length;
