@@ -58,15 +58,17 @@ LATHWELL_INLINE_INTO_SCANNER size_t ScanWith(const char* buffer, size_t from, si
         uint64_t mask = Stops::Mask(buffer + at);
         // The first stops are written whether or not there are that many (the slack takes the
         // rest), so the common 64 bytes with none, one or two cost no branch of their own.
-        size_t written = 0;
+        const size_t count = static_cast<size_t>(__builtin_popcountll(mask));
+#pragma GCC unroll 4
         for (size_t i = 0; i < StopIndex::kSlack; ++i) {
             out[i] = static_cast<uint32_t>(at + static_cast<size_t>(__builtin_ctzll(mask | kTopBit)));
-            written += mask != 0;
             mask &= mask - 1;
         }
-        for (out += written; mask != 0; mask &= mask - 1) {
-            *out++ = static_cast<uint32_t>(at + static_cast<size_t>(__builtin_ctzll(mask)));
+        for (size_t i = StopIndex::kSlack; i < count; ++i) {
+            out[i] = static_cast<uint32_t>(at + static_cast<size_t>(__builtin_ctzll(mask)));
+            mask &= mask - 1;
         }
+        out += count;
     }
 #endif
     for (; at < to; ++at) {
@@ -81,13 +83,13 @@ size_t ScanSse2(const char* buffer, size_t from, size_t to, uint32_t* stops) {
     return ScanWith<Sse2Stops>(buffer, from, to, stops);
 }
 
-__attribute__((target("avx2"))) size_t ScanAvx2(const char* buffer, size_t from, size_t to, uint32_t* stops) {
+__attribute__((target("avx2,bmi,popcnt"))) size_t ScanAvx2(const char* buffer, size_t from, size_t to, uint32_t* stops) {
     return ScanWith<Avx2Stops>(buffer, from, to, stops);
 }
 
 bool HasAvx2() {
     __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2");
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("popcnt");
 }
 
 StopIndex::Scanner BestScanner() { return HasAvx2() ? ScanAvx2 : ScanSse2; }
