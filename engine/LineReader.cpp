@@ -83,6 +83,7 @@ void LineReader::Refill() {
     if (m_begin > 0) {
         // Only the start of a line that the block cut off is moved.
         std::memmove(m_buffer.AsPtr(), m_buffer.AsPtr() + m_begin, pending);
+        m_movedOut += static_cast<int64_t>(m_begin);
         m_begin = 0;
         m_end = pending;
     }

@@ -69,7 +69,7 @@ public:
 
     // How far the input has been consumed, for progress: by default the bytes of the lines
     // delivered so far, ends of line included. Compressed inputs report compressed bytes.
-    virtual int64_t InputPosition() const { return m_consumed; }
+    virtual int64_t InputPosition() const { return m_movedOut + static_cast<int64_t>(m_begin); }
 
     // Size of the input on InputPosition's scale, for a run handed a reader that its caller
     // opened; 0 when it is unknown. By default unknown: the run asks a file by its name.
@@ -132,7 +132,7 @@ private:
     StopIndex m_stops;          // where the ends of line and NULs after m_begin lie
     bool m_lineBlanked = false;
     bool m_inputEnded = false;
-    int64_t m_consumed = 0;
+    int64_t m_movedOut = 0;     // bytes of delivered lines moved out of the buffer's front
     int64_t m_linesRead = 0;
 };
 
@@ -178,9 +178,7 @@ inline void LineReader::Deliver(char* textEnd, const char* next, TextLine& line)
     line.length = static_cast<int32_t>(length);
     line.blanked = m_lineBlanked;
 
-    size_t nextOffset = static_cast<size_t>(next - m_buffer.AsPtr());
-    m_consumed += static_cast<int64_t>(nextOffset - m_begin);
-    m_begin = nextOffset;
+    m_begin = static_cast<size_t>(next - m_buffer.AsPtr());
     m_scanned = 0;
     m_nul = kNoNul;
     m_lineBlanked = false;
