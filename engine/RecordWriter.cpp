@@ -9,15 +9,15 @@ namespace lathwell {
 RecordWriter::RecordWriter(int32_t recordLength)
     : m_recordLength(recordLength),
       m_recordSize(static_cast<size_t>(recordLength)),
-      m_buffer(kBlockSize + static_cast<size_t>(recordLength) + 2 + kMove) {}
+      m_buffer(new char[kBlockSize + static_cast<size_t>(recordLength) + 2 + kMove]) {}
 
 void RecordWriter::FlushWholeBlocks() {
     size_t whole = m_used / kBlockSize * kBlockSize;
     size_t rest = m_used - whole;
     // As in Flush, the blocks count as handed over even when writing them fails.
     m_used = 0;
-    WriteBlock(m_buffer.data(), static_cast<int64_t>(whole));
-    std::memmove(m_buffer.data(), m_buffer.data() + whole, rest);
+    WriteBlock(m_buffer.get(), static_cast<int64_t>(whole));
+    std::memmove(m_buffer.get(), m_buffer.get() + whole, rest);
     m_used = rest;
 }
 
@@ -26,7 +26,7 @@ void RecordWriter::Flush() {
     // failure does not write it twice.
     size_t used = m_used;
     m_used = 0;
-    if (used > 0) WriteBlock(m_buffer.data(), static_cast<int64_t>(used));
+    if (used > 0) WriteBlock(m_buffer.get(), static_cast<int64_t>(used));
 }
 
 void RecordWriter::Close() {

@@ -13,7 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <vector>
+#include <memory>
 
 namespace lathwell {
 
@@ -57,10 +57,10 @@ public:
     // NextRecord or WriteRecord takes the same place.
     char* NextRecord() {
         if (m_used >= kBlockSize) FlushWholeBlocks();
-        return m_buffer.data() + m_used;
+        return m_buffer.get() + m_used;
     }
     // Ends the record that NextRecord placed with CR LF; it then counts as written.
-    void CommitRecord() { EndRecord(m_buffer.data() + m_used, m_recordSize); }
+    void CommitRecord() { EndRecord(m_buffer.get() + m_used, m_recordSize); }
 
     // Stores every buffered record and closes the file; raises MpException when that fails.
     void Close();
@@ -105,7 +105,7 @@ private:
 
     const int32_t m_recordLength;
     const size_t m_recordSize;  // the record length as a size
-    std::vector<char> m_buffer;
+    std::unique_ptr<char[]> m_buffer;  // not zeroed: its pages are touched only as records fill them
     size_t m_used = 0;
     bool m_closed = false;
 };

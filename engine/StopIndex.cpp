@@ -104,7 +104,7 @@ StopIndex::Scanner BestScanner() { return ScanBytes; }
 
 }  // namespace
 
-StopIndex::StopIndex() : m_stops(kSpan + kSlack) {}
+StopIndex::StopIndex() : m_stops(new uint32_t[kSpan + kSlack]) {}
 
 size_t StopIndex::Scan(const char* buffer, size_t from, size_t to, uint32_t* stops) {
     static const Scanner best = BestScanner();
@@ -124,7 +124,7 @@ bool StopIndex::IndexSpan(const char* buffer, size_t from, size_t end) {
     size_t start = std::max(from, m_indexedTo);
     if (start >= end) return false;
     m_indexedTo = std::min(end, start + kSpan);
-    m_count = Scan(buffer, start, m_indexedTo, m_stops.data());
+    m_count = Scan(buffer, start, m_indexedTo, m_stops.get());
     m_next = 0;
     return true;
 }

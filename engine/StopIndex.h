@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace lathwell {
@@ -58,7 +59,7 @@ private:
     // Indexes the next span at or after from; false when there is nothing left before end.
     bool IndexSpan(const char* buffer, size_t from, size_t end);
 
-    std::vector<uint32_t> m_stops;
+    std::unique_ptr<uint32_t[]> m_stops;  // not zeroed: every entry is written before it is read
     size_t m_next = 0;       // first entry not passed yet
     size_t m_count = 0;      // entries of the indexed span
     size_t m_indexedTo = 0;  // the entries cover the buffer up to here
