@@ -279,6 +279,30 @@ private slots:
         QCOMPARE(Bar()->value(), 2);
     }
 
+    // The clock is read ever more rarely while no pump is due, but a due pump waits at most
+    // the most calls, or a jump of the most input bytes, between two readings.
+    void ADuePumpWaitsForBoundedCallsAndBytes() {
+        for (bool byBytes : {false, true}) {
+            ReportProgress progress(*m_report, m_prompter, m_report.get(), 20);
+            progress.RunStarting(int64_t(1) << 30);
+            int64_t line = 0;
+            for (int i = 0; i < 4 * ReportProgress::kMostCallsUnclocked; ++i) progress.CancelRequested(++line);
+            QTest::qSleep(40);
+            const int waited = Bar()->value();
+            if (byBytes) {
+                progress.CancelRequested(line + ReportProgress::kMostBytesUnclocked);
+                QCOMPARE(Bar()->value(), static_cast<int>(line + ReportProgress::kMostBytesUnclocked));
+                continue;
+            }
+            int calls = 0;
+            while (Bar()->value() == waited && calls <= ReportProgress::kMostCallsUnclocked) {
+                progress.CancelRequested(++line);
+                ++calls;
+            }
+            QVERIFY(calls <= ReportProgress::kMostCallsUnclocked);
+        }
+    }
+
     void CancelClickedDuringAPumpIsReportedAtOnce() {
         m_report->SetProgressLayout(0);
         m_report->show();
