@@ -32,6 +32,13 @@ struct Sse2Stops {
         };
         return stops16(bytes) | stops16(bytes + 16) << 16 | stops16(bytes + 32) << 32 | stops16(bytes + 48) << 48;
     }
+    // The bits set in mask, without the popcnt instruction, which some of these processors lack.
+    static size_t Count(uint64_t mask) {
+        mask -= (mask >> 1) & 0x5555555555555555;
+        mask = (mask & 0x3333333333333333) + ((mask >> 2) & 0x3333333333333333);
+        mask = (mask + (mask >> 4)) & 0x0f0f0f0f0f0f0f0f;
+        return static_cast<size_t>((mask * 0x0101010101010101) >> 56);
+    }
 };
 
 struct Avx2Stops {
@@ -44,6 +51,9 @@ struct Avx2Stops {
                 _mm256_movemask_epi8(_mm256_or_si256(ends, _mm256_cmpeq_epi8(block, _mm256_setzero_si256())))));
         };
         return stops32(bytes) | stops32(bytes + 32) << 32;
+    }
+    __attribute__((target("popcnt"))) static size_t Count(uint64_t mask) {
+        return static_cast<size_t>(__builtin_popcountll(mask));
     }
 };
 #endif
@@ -58,7 +68,7 @@ LATHWELL_INLINE_INTO_SCANNER size_t ScanWith(const char* buffer, size_t from, si
         uint64_t mask = Stops::Mask(buffer + at);
         // The first stops are written whether or not there are that many (the slack takes the
         // rest), so the common 64 bytes with none, one or two cost no branch of their own.
-        const size_t count = static_cast<size_t>(__builtin_popcountll(mask));
+        const size_t count = Stops::Count(mask);
 #pragma GCC unroll 4
         for (size_t i = 0; i < StopIndex::kSlack; ++i) {
             out[i] = static_cast<uint32_t>(at + static_cast<size_t>(__builtin_ctzll(mask | kTopBit)));
@@ -87,12 +97,12 @@ __attribute__((target("avx2,bmi,popcnt"))) size_t ScanAvx2(const char* buffer, s
     return ScanWith<Avx2Stops>(buffer, from, to, stops);
 }
 
-bool HasAvx2() {
+bool CanRunAvx2Scanner() {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("popcnt");
 }
 
-StopIndex::Scanner BestScanner() { return HasAvx2() ? ScanAvx2 : ScanSse2; }
+StopIndex::Scanner BestScanner() { return CanRunAvx2Scanner() ? ScanAvx2 : ScanSse2; }
 #else
 size_t ScanBytes(const char* buffer, size_t from, size_t to, uint32_t* stops) {
     struct NoVector {};
@@ -113,7 +123,7 @@ size_t StopIndex::Scan(const char* buffer, size_t from, size_t to, uint32_t* sto
 
 std::vector<StopIndex::Scanner> StopIndex::Scanners() {
 #ifdef LATHWELL_VECTOR_SCAN
-    if (HasAvx2()) return {ScanSse2, ScanAvx2};
+    if (CanRunAvx2Scanner()) return {ScanSse2, ScanAvx2};
     return {ScanSse2};
 #else
     return {ScanBytes};
