@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "CheckCommand.h"
 #include "CliArguments.h"
 #include "ConvertCommand.h"
 #include "FieldsCommand.h"
@@ -10,6 +11,7 @@
 #include "MpLibraryStartup.h"
 #include "MpSignal.h"
 #include "ProgressObserver.h"
+#include "UnpackCommand.h"
 
 namespace lathwell::cli {
 
@@ -37,6 +39,10 @@ int RunCommand(const CliArguments& arguments, const CliStreams& streams) {
             return RunFieldsCommand(arguments, streams);
         case CliCommand::Layout:
             return RunLayoutCommand(arguments, streams);
+        case CliCommand::Check:
+            return RunCheckCommand(arguments, streams);
+        case CliCommand::Unpack:
+            return RunUnpackCommand(arguments, streams);
         case CliCommand::Pad:
         case CliCommand::Csv:
             break;
