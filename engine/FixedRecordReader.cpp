@@ -47,15 +47,15 @@ bool FixedRecordReader::NextBlock(FixedRecord& record) {
 }
 
 bool FixedRecordReader::NextLine(FixedRecord& record) {
+    // The LF of a record that is not overlong lies within its first m_longestRecord + 1 bytes.
+    const size_t window = m_longestRecord + 1;
     size_t scanned = 0;
     const char* lf = nullptr;
     for (;;) {
-        const char* from = m_buffer.data() + m_begin + scanned;
-        lf = static_cast<const char*>(std::memchr(from, '\n', m_end - m_begin - scanned));
-        if (lf != nullptr) break;
-        scanned = m_end - m_begin;
-        if (scanned >= m_longestRecord) break;
-        if (!Refill()) break;
+        const size_t available = std::min(m_end - m_begin, window);
+        lf = static_cast<const char*>(std::memchr(m_buffer.data() + m_begin + scanned, '\n', available - scanned));
+        scanned = available;
+        if (lf != nullptr || scanned == window || !Refill()) break;
     }
     char* const begin = m_buffer.data() + m_begin;
     record.overlong = false;
@@ -64,7 +64,7 @@ bool FixedRecordReader::NextLine(FixedRecord& record) {
     if (lf != nullptr) {
         length = static_cast<size_t>(lf - begin);
         m_begin += length + 1;
-    } else if (scanned >= m_longestRecord) {
+    } else if (scanned == window) {
         length = m_longestRecord;
         record.overlong = true;
         m_passOver = true;
