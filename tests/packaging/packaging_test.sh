@@ -39,7 +39,8 @@ install)
         fi
     fi
     completion=$scratch/share/bash-completion/completions/lathwell-cli
-    check_completion "$completion" "" "" 1 "pad csv fields layout help --help --version"
+    check_completion "$completion" "" "" 1 "pad csv fields layout check unpack help --help --version"
+    check_completion "$completion" unpack --k 2 "--keep-fill"
     check_completion "$completion" csv --p 2 "--population"
     check_completion "$completion" fields --j 2 "--json"
     check_completion "$completion" csv --st 2 "--strict"
