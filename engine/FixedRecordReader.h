@@ -5,9 +5,9 @@
 // the LF belongs to the end. So a record cut short, or one with a byte too many, stays one
 // record and the records after it are found where they are. The end that was found is reported
 // when it is not the one expected: LF alone where CR LF was expected, CR LF where LF was, or
-// none at all after the last record. A record that has no LF within its first
-// kLongestRecord (the record length and 64 KiB more) bytes is delivered as those bytes, marked
-// overlong, and the rest up to its LF is passed over, so memory stays flat on any input.
+// none at all after the last record. A record that has no LF within its first bytes (the
+// record length and 64 KiB more) is delivered as those bytes, marked overlong, and the rest up
+// to its LF is passed over, so memory stays flat on any input.
 // Without a record end (None), a record is the next record-length bytes; the last one may be
 // shorter.
 //
