@@ -18,10 +18,11 @@ namespace lathwell::cli {
 int RunUnpackCommand(const CliArguments& arguments, const CliStreams& streams) {
     CheckNames(arguments, streams);
     FixedFileInput input = OpenFixedFileInput(arguments, streams);
+    if (input.layout.fields.empty()) throw CliRefusal(arguments.ddFile + ": The DD file offers no fields to unpack");
     const RecordChecker checker(input.layout);
     const RecordUnpacker unpacker(input.layout, arguments.delimiter, arguments.keepFill);
     if (unpacker.LongestLine() > static_cast<size_t>(INT32_MAX))
-        throw CliRefusal(arguments.ddFile + ": the fields are too many and too long for one CSV line");
+        throw CliRefusal(arguments.ddFile + ": The fields are too many and too long for one CSV line");
     const auto lineRoom = static_cast<int32_t>(unpacker.LongestLine());
     const bool toStandardOutput = IsStandardStreamName(arguments.output.c_str());
     std::unique_ptr<RecordWriter> handedOver;

@@ -10,17 +10,18 @@ FixedRecordReader::FixedRecordReader(std::unique_ptr<LineReader> source, int32_t
       m_recordLength(static_cast<size_t>(recordLength)),
       m_recordEnd(end),
       m_longestRecord(static_cast<size_t>(recordLength) + kSlack),
-      m_buffer(m_longestRecord + 2 + kReadBlock) {}
+      m_capacity(m_longestRecord + 2 + kReadBlock),
+      m_buffer(new char[m_capacity]) {}
 
 bool FixedRecordReader::Refill() {
     if (m_ended) return false;
     const size_t unread = m_end - m_begin;
-    std::memmove(m_buffer.data(), m_buffer.data() + m_begin, unread);
+    std::memmove(m_buffer.get(), m_buffer.get() + m_begin, unread);
     m_consumed += static_cast<int64_t>(m_begin);
     m_begin = 0;
     m_end = unread;
-    const size_t room = std::min(kReadBlock, m_buffer.size() - m_end);
-    const int32_t count = m_source->ReadBytes(m_buffer.data() + m_end, static_cast<int32_t>(room));
+    const size_t room = std::min(kReadBlock, m_capacity - m_end);
+    const int32_t count = m_source->ReadBytes(m_buffer.get() + m_end, static_cast<int32_t>(room));
     m_end += static_cast<size_t>(count);
     m_ended = count == 0;
     return !m_ended;
@@ -38,7 +39,7 @@ bool FixedRecordReader::NextBlock(FixedRecord& record) {
     }
     const size_t length = std::min(m_end - m_begin, m_recordLength);
     if (length == 0) return false;
-    record.bytes = m_buffer.data() + m_begin;
+    record.bytes = m_buffer.get() + m_begin;
     record.length = length;
     record.endFault = RecordEndFault::None;
     record.overlong = false;
@@ -53,11 +54,11 @@ bool FixedRecordReader::NextLine(FixedRecord& record) {
     const char* lf = nullptr;
     for (;;) {
         const size_t available = std::min(m_end - m_begin, window);
-        lf = static_cast<const char*>(std::memchr(m_buffer.data() + m_begin + scanned, '\n', available - scanned));
+        lf = static_cast<const char*>(std::memchr(m_buffer.get() + m_begin + scanned, '\n', available - scanned));
         scanned = available;
         if (lf != nullptr || scanned == window || !Refill()) break;
     }
-    char* const begin = m_buffer.data() + m_begin;
+    char* const begin = m_buffer.get() + m_begin;
     record.overlong = false;
     record.endFault = RecordEndFault::None;
     size_t length;
@@ -90,7 +91,7 @@ bool FixedRecordReader::NextLine(FixedRecord& record) {
 void FixedRecordReader::PassOverLine() {
     m_passOver = false;
     for (;;) {
-        const char* from = m_buffer.data() + m_begin;
+        const char* from = m_buffer.get() + m_begin;
         const char* lf = static_cast<const char*>(std::memchr(from, '\n', m_end - m_begin));
         if (lf != nullptr) {
             m_begin += static_cast<size_t>(lf - from) + 1;

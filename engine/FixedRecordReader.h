@@ -18,7 +18,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 #include "LineReader.h"
 #include "RecordEnd.h"
@@ -69,7 +68,8 @@ private:
     const size_t m_recordLength;
     const RecordEnd m_recordEnd;
     const size_t m_longestRecord;
-    std::vector<char> m_buffer;
+    const size_t m_capacity;
+    std::unique_ptr<char[]> m_buffer;  // not zeroed: its pages are touched only as the input fills them
     size_t m_begin = 0;  // first byte of the next record
     size_t m_end = 0;    // one past the last byte read
     bool m_ended = false;
