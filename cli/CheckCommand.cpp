@@ -36,10 +36,10 @@ std::string FindingLine(const FixedFileInput& input, const Finding& finding) {
 
 std::string SummaryText(const FixedFileInput& input, const CheckSummary& summary) {
     std::string text = input.displayName + ": " + std::to_string(summary.records) + " record" +
-                       (summary.records == 1 ? "" : "s") + " of " + std::to_string(input.layout.recordLength) +
-                       " bytes, ";
-    text += summary.Clean() ? "all clean\n"
-                            : std::to_string(summary.recordsWithFindings) + " with findings\n";
+                       (summary.records == 1 ? "" : "s") + " of " +
+                       std::to_string(input.layout.recordLength) + " bytes, ";
+    text +=
+        summary.Clean() ? "all clean\n" : std::to_string(summary.recordsWithFindings) + " with findings\n";
     for (size_t kind = 0; kind < kFindingKinds; ++kind) {
         if (summary.counts[kind] == 0) continue;
         std::string caption = std::string("  ") + kKinds[kind].text + ":";
@@ -54,7 +54,8 @@ std::string SummaryText(const FixedFileInput& input, const CheckSummary& summary
 
 std::string SummaryJson(const FixedFileInput& input, const CheckSummary& summary, const std::string* error) {
     JsonObject counts;
-    for (size_t kind = 0; kind < kFindingKinds; ++kind) counts.AddNumber(kKinds[kind].json, summary.counts[kind]);
+    for (size_t kind = 0; kind < kFindingKinds; ++kind)
+        counts.AddNumber(kKinds[kind].json, summary.counts[kind]);
     JsonArray shown;
     for (const Finding& finding : summary.shown) {
         JsonObject item;
@@ -94,7 +95,8 @@ int RunCheckCommand(const CliArguments& arguments, const CliStreams& streams) {
     if (progress) progress->Clear();
     const MpStopSignal signal = MpSignal::Caught();
     if (signal == MpStopSignal::BrokenPipe) return MpSignal::ShellExitStatus(signal);
-    if (!error.empty()) streams.err << "lathwell-cli: " << RecordPlace(input, summary.records + 1) << error << "\n";
+    if (!error.empty())
+        streams.err << "lathwell-cli: " << RecordPlace(input, summary.records + 1) << error << "\n";
     if (arguments.json) {
         streams.out << SummaryJson(input, summary, error.empty() ? nullptr : &error);
     } else if (!arguments.quiet) {

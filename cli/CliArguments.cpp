@@ -201,7 +201,8 @@ const OptionSyntax kOptions[] = {
      [](CliArguments& a, const std::string& v) {
          a.overrides.push_back(ColumnOverride{v, "", true});
      }},
-    {"--population", nullptr, nullptr, kCsv | kFields | kLayout | kCheck | kUnpack, "use the population fields and offsets",
+    {"--population", nullptr, nullptr, kCsv | kFields | kLayout | kCheck | kUnpack,
+     "use the population fields and offsets",
      [](CliArguments& a, const std::string&) { a.population = true; }},
     {"--strict", nullptr, nullptr, kCsv, "refuse unmatched columns; stop at the first cut value",
      [](CliArguments& a, const std::string&) { a.strict = true; }},
@@ -216,9 +217,11 @@ const OptionSyntax kOptions[] = {
      [](CliArguments& a, const std::string&) { a.force = true; }},
     {"--quiet", "-q", nullptr, kPad | kCsv | kCheck | kUnpack, "print no progress, statistics or warnings",
      [](CliArguments& a, const std::string&) { a.quiet = true; }},
-    {"--threads", nullptr, "N", kPad | kCsv | kUnpack, "threads that compress gzip OUTPUT (default 0: all cores)",
+    {"--threads", nullptr, "N", kPad | kCsv | kUnpack,
+     "threads that compress gzip OUTPUT (default 0: all cores)",
      [](CliArguments& a, const std::string& v) { a.threads = ParseThreads(v); }},
-    {"--record-end", nullptr, "END", kPad | kCsv | kCheck | kUnpack, "what ends each record: crlf (default), lf, none",
+    {"--record-end", nullptr, "END", kPad | kCsv | kCheck | kUnpack,
+     "what ends each record: crlf (default), lf, none",
      [](CliArguments& a, const std::string& v) { a.recordEnd = ParseRecordEnd(v); }},
     {"--keep-fill", nullptr, nullptr, kUnpack, "keep the blanks and zeros that fill the values",
      [](CliArguments& a, const std::string&) { a.keepFill = true; }},

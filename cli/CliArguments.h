@@ -41,7 +41,7 @@ struct CliArguments {
     int32_t recordLength = 0;  // pad, check: --length
     char delimiter = ',';      // csv, fields, unpack: --delimiter
     RecordEnd recordEnd = RecordEnd::CrLf;  // pad, csv, check, unpack: --record-end
-    bool keepFill = false;     // unpack: --keep-fill
+    bool keepFill = false;                  // unpack: --keep-fill
     int64_t headLines = 0;     // pad, csv: --head, 0 for no limit
     bool dryRun = false;
     bool strict = false;
@@ -50,7 +50,7 @@ struct CliArguments {
     bool force = false;
     bool quiet = false;
     bool json = false;
-    int threads = 0;           // pad, csv, unpack: --threads, gzip output's compression threads (0: cores)
+    int threads = 0;  // pad, csv, unpack: --threads, gzip output's compression threads (0: cores)
     std::vector<ColumnOverride> overrides;
 };
 

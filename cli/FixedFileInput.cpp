@@ -18,7 +18,8 @@ FixedFileInput OpenFixedFileInput(const CliArguments& arguments, const CliStream
         input.layout = ReadRecordLayout(*ddFile, arguments.population, DDRecordLength(*ddFile, arguments));
     }
     const char* name = arguments.input.c_str();
-    if (!IsStandardStreamName(name) && !IsCompressedName(name)) input.inputBytes = MpIOInterface::GetFileSizeByName(name);
+    if (!IsStandardStreamName(name) && !IsCompressedName(name))
+        input.inputBytes = MpIOInterface::GetFileSizeByName(name);
     input.reader = std::make_unique<FixedRecordReader>(OpenInputReader(arguments.input, streams),
                                                        input.layout.recordLength, arguments.recordEnd);
     input.displayName = InputDisplayName(arguments.input);

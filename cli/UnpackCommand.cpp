@@ -18,7 +18,8 @@ namespace lathwell::cli {
 int RunUnpackCommand(const CliArguments& arguments, const CliStreams& streams) {
     CheckNames(arguments, streams);
     FixedFileInput input = OpenFixedFileInput(arguments, streams);
-    if (input.layout.fields.empty()) throw CliRefusal(arguments.ddFile + ": The DD file offers no fields to unpack");
+    if (input.layout.fields.empty())
+        throw CliRefusal(arguments.ddFile + ": The DD file offers no fields to unpack");
     const RecordChecker checker(input.layout);
     const RecordUnpacker unpacker(input.layout, arguments.delimiter, arguments.keepFill);
     if (unpacker.LongestLine() > static_cast<size_t>(INT32_MAX))
@@ -49,8 +50,9 @@ int RunUnpackCommand(const CliArguments& arguments, const CliStreams& streams) {
     const bool failed = result.outcome != RunOutcome::Completed && !result.message.IsEmpty();
     const std::string failure = result.message.GetCString();
     if (failed) {
-        streams.err << "lathwell-cli: " << (result.failureRecord > 0 ? RecordPlace(input, result.failureRecord) : "")
-                    << failure << "\n";
+        streams.err << "lathwell-cli: "
+                    << (result.failureRecord > 0 ? RecordPlace(input, result.failureRecord) : "") << failure
+                    << "\n";
     }
     if (arguments.json) {
         JsonObject json;
@@ -58,12 +60,13 @@ int RunUnpackCommand(const CliArguments& arguments, const CliStreams& streams) {
         if (result.failureRecord > 0) json.AddNumber("ErrorRecord", result.failureRecord);
         (toStandardOutput ? streams.err : streams.out) << json.Text() << "\n";
     } else if (!arguments.quiet) {
-        streams.err << input.displayName << ": " << result.records << " record" << (result.records == 1 ? "" : "s")
-                    << " unpacked\n";
+        streams.err << input.displayName << ": " << result.records << " record"
+                    << (result.records == 1 ? "" : "s") << " unpacked\n";
     }
     streams.out.flush();
     streams.err.flush();
-    if (result.outcome == RunOutcome::Cancelled && IsStopRequest(signal)) return MpSignal::ShellExitStatus(signal);
+    if (result.outcome == RunOutcome::Cancelled && IsStopRequest(signal))
+        return MpSignal::ShellExitStatus(signal);
     return result.outcome == RunOutcome::Completed ? 0 : 1;
 }
 

@@ -15,11 +15,11 @@
 namespace lathwell {
 
 struct CheckSummary {
-    int64_t records = 0;              // records read
+    int64_t records = 0;  // records read
     int64_t recordsWithFindings = 0;
     std::array<int64_t, kFindingKinds> counts{};  // findings, by FindingKind
-    std::vector<Finding> shown;       // the first findings of each kind, in the order found
-    bool cancelled = false;           // the observer asked to stop; the rest was not read
+    std::vector<Finding> shown;                   // the first findings of each kind, in the order found
+    bool cancelled = false;                       // the observer asked to stop; the rest was not read
 
     bool Clean() const { return recordsWithFindings == 0; }
 };

@@ -15,8 +15,8 @@ bool FitsInt16(int32_t value) {
 
 [[noreturn]] void RefuseField(MpIniSection& section, const char* key, int32_t value, const char* problem) {
     const MpString fieldName(section.GetString("FieldName", ""));
-    MpException::RaiseFormatted("Field \"%s\" %s cannot be placed in the record: its %s, %d, %s.", "FieldPlace",
-                                fieldName.GetCString(), section.GetName(), key, value, problem);
+    MpException::RaiseFormatted("Field \"%s\" %s cannot be placed in the record: its %s, %d, %s.",
+                                "FieldPlace", fieldName.GetCString(), section.GetName(), key, value, problem);
 }
 
 }  // namespace
@@ -30,7 +30,8 @@ FieldPlace ReadFieldPlace(MpIniSection& section, bool usePopulationFields) {
         int32_t value;
     } values[] = {{"Length", length}, {"ByteOffset", byteOffset}, {"PopByteOffset", popByteOffset}};
     for (const auto& entry : values) {
-        if (!FitsInt16(entry.value)) RefuseField(section, entry.key, entry.value, "lies outside -32768..32767");
+        if (!FitsInt16(entry.value))
+            RefuseField(section, entry.key, entry.value, "lies outside -32768..32767");
     }
     if (length < 0) RefuseField(section, "Length", length, "is negative");
     const bool usesPopulationOffset = usePopulationFields && popByteOffset != 0;

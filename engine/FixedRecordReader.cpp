@@ -54,7 +54,8 @@ bool FixedRecordReader::NextLine(FixedRecord& record) {
     const char* lf = nullptr;
     for (;;) {
         const size_t available = std::min(m_end - m_begin, window);
-        lf = static_cast<const char*>(std::memchr(m_buffer.get() + m_begin + scanned, '\n', available - scanned));
+        lf = static_cast<const char*>(
+            std::memchr(m_buffer.get() + m_begin + scanned, '\n', available - scanned));
         scanned = available;
         if (lf != nullptr || scanned == window || !Refill()) break;
     }

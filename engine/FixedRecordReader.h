@@ -26,18 +26,18 @@ namespace lathwell {
 
 // How a record ended, when not as expected.
 enum class RecordEndFault {
-    None,         // as expected (or no record end is expected)
-    LfNotCrLf,    // LF alone, where CR LF was expected
-    CrLfNotLf,    // CR LF, where LF alone was expected
-    Missing,      // the input ended without one
+    None,       // as expected (or no record end is expected)
+    LfNotCrLf,  // LF alone, where CR LF was expected
+    CrLfNotLf,  // CR LF, where LF alone was expected
+    Missing,    // the input ended without one
 };
 
 struct FixedRecord {
     const char* bytes = nullptr;  // the record without its end
     size_t length = 0;
     RecordEndFault endFault = RecordEndFault::None;
-    bool overlong = false;        // no LF within the first length bytes; the rest was passed over
-    int64_t number = 0;           // 1-based
+    bool overlong = false;  // no LF within the first length bytes; the rest was passed over
+    int64_t number = 0;     // 1-based
 };
 
 class FixedRecordReader {
@@ -70,8 +70,8 @@ private:
     const size_t m_longestRecord;
     const size_t m_capacity;
     std::unique_ptr<char[]> m_buffer;  // not zeroed: its pages are touched only as the input fills them
-    size_t m_begin = 0;  // first byte of the next record
-    size_t m_end = 0;    // one past the last byte read
+    size_t m_begin = 0;                // first byte of the next record
+    size_t m_end = 0;                  // one past the last byte read
     bool m_ended = false;
     bool m_passOver = false;  // the record delivered last was overlong: skip to its LF first
     int64_t m_consumed = 0;   // bytes moved out of the buffer's front

@@ -13,7 +13,8 @@ bool IsPrintable(unsigned char byte) { return byte - 32u < 95u; }
 // without one, is one pass that the compiler can run many bytes at a time.
 size_t FirstUnprintable(const char* bytes, size_t length) {
     unsigned char any = 0;
-    for (size_t i = 0; i < length; ++i) any |= static_cast<unsigned char>(!IsPrintable(static_cast<unsigned char>(bytes[i])));
+    for (size_t i = 0; i < length; ++i)
+        any |= static_cast<unsigned char>(!IsPrintable(static_cast<unsigned char>(bytes[i])));
     if (any == 0) return length;
     size_t at = 0;
     while (IsPrintable(static_cast<unsigned char>(bytes[at]))) ++at;
@@ -57,18 +58,20 @@ bool RecordChecker::CheckShape(const FixedRecord& record, std::vector<Finding>& 
     const size_t before = findings.size();
     const auto recordLength = static_cast<size_t>(m_layout.recordLength);
     if (record.overlong) {
-        findings.push_back({FindingKind::Length, record.number, "",
-                            "record has no record end within its first " + std::to_string(record.length) +
-                                " bytes"});
+        findings.push_back(
+            {FindingKind::Length, record.number, "",
+             "record has no record end within its first " + std::to_string(record.length) + " bytes"});
     } else if (record.length != recordLength) {
-        findings.push_back({FindingKind::Length, record.number, "",
-                            "record is " + std::to_string(record.length) + " bytes, not " +
-                                std::to_string(recordLength)});
+        findings.push_back(
+            {FindingKind::Length, record.number, "",
+             "record is " + std::to_string(record.length) + " bytes, not " + std::to_string(recordLength)});
     }
-    static const char* const kEndFaults[] = {nullptr, "record ends in LF, not CR LF", "record ends in CR LF, not LF",
+    static const char* const kEndFaults[] = {nullptr, "record ends in LF, not CR LF",
+                                             "record ends in CR LF, not LF",
                                              "record has no record end (the file ends)"};
     if (record.endFault != RecordEndFault::None) {
-        findings.push_back({FindingKind::RecordEnd, record.number, "", kEndFaults[static_cast<int>(record.endFault)]});
+        findings.push_back(
+            {FindingKind::RecordEnd, record.number, "", kEndFaults[static_cast<int>(record.endFault)]});
     }
     return findings.size() == before;
 }

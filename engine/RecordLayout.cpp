@@ -17,20 +17,22 @@ RecordLayout ReadRecordLayout(DDFile& ddFile, bool usePopulationFields, int32_t 
         if (end > recordLength) {
             const MpString fieldName(section.GetString("FieldName", ""));
             MpException::RaiseFormatted(
-                "Field \"%s\" %s cannot be placed in the record: it ends at byte %lld, past the record length %d.",
+                "Field \"%s\" %s cannot be placed in the record: it ends at byte %lld, past the record "
+                "length %d.",
                 "RecordLayout", fieldName.GetCString(), section.GetName(), static_cast<long long>(end),
                 recordLength);
         }
-        layout.fields.push_back(
-            LayoutField{offered.shownName.GetCString(), offered.sectionIndex, place.offset, place.length, true});
+        layout.fields.push_back(LayoutField{offered.shownName.GetCString(), offered.sectionIndex,
+                                            place.offset, place.length, true});
     }
     // Looking a Format section up may add one in memory, which would move no section index
     // already read, but it comes after the sections all the same.
     for (LayoutField& field : layout.fields)
         field.numeric = ddFile.IsNumericField(ddFile.GetFieldName(field.sectionIndex).GetCString());
-    std::stable_sort(layout.fields.begin(), layout.fields.end(), [](const LayoutField& a, const LayoutField& b) {
-        return a.offset != b.offset ? a.offset < b.offset : a.sectionIndex < b.sectionIndex;
-    });
+    std::stable_sort(layout.fields.begin(), layout.fields.end(),
+                     [](const LayoutField& a, const LayoutField& b) {
+                         return a.offset != b.offset ? a.offset < b.offset : a.sectionIndex < b.sectionIndex;
+                     });
     return layout;
 }
 

@@ -18,7 +18,7 @@ struct LayoutField {
     int32_t sectionIndex;  // the field's section in the DD file
     int32_t offset;        // 0-based position of its first byte
     int32_t length;
-    bool numeric;          // filled with zeros on the left; otherwise text, blanks on the right
+    bool numeric;  // filled with zeros on the left; otherwise text, blanks on the right
 };
 
 struct RecordLayout {

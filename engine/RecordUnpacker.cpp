@@ -64,7 +64,8 @@ size_t RecordUnpacker::Unpack(const char* record, char* line) const {
         size_t length = static_cast<size_t>(field.length);
         if (!m_keepFill && field.numeric) {
             // A field of blanks is an empty value; zeros fill a number on its left.
-            if (length > 0 && value[0] == ' ' && std::all_of(value, value + length, [](char c) { return c == ' '; })) {
+            if (length > 0 && value[0] == ' ' &&
+                std::all_of(value, value + length, [](char c) { return c == ' '; })) {
                 length = 0;
             }
             while (length > 1 && value[0] == '0') {

@@ -26,7 +26,8 @@ bool WriteLines(FixedRecordReader& reader, const RecordUnpacker& unpacker, const
         }
         writer.CommitBytes(unpacker.Unpack(record.bytes, writer.NextRecord()));
         ++result.records;
-        if (result.records % kRecordsPerPoll == 0 && observer.CancelRequested(reader.BytesConsumed())) return true;
+        if (result.records % kRecordsPerPoll == 0 && observer.CancelRequested(reader.BytesConsumed()))
+            return true;
     }
     writer.Close();
     return false;
@@ -34,9 +35,9 @@ bool WriteLines(FixedRecordReader& reader, const RecordUnpacker& unpacker, const
 
 }  // namespace
 
-UnpackResult UnpackRecords(FixedRecordReader& reader, const RecordUnpacker& unpacker, const RecordChecker& checker,
-                           const UnpackSettings& settings, std::unique_ptr<RecordWriter> handedOver,
-                           ConversionObserver& observer) {
+UnpackResult UnpackRecords(FixedRecordReader& reader, const RecordUnpacker& unpacker,
+                           const RecordChecker& checker, const UnpackSettings& settings,
+                           std::unique_ptr<RecordWriter> handedOver, ConversionObserver& observer) {
     UnpackResult result;
     observer.RunStarting(settings.inputBytes);
     const char* outputName = settings.outputName.GetCString();

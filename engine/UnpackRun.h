@@ -22,14 +22,14 @@ namespace lathwell {
 struct UnpackSettings {
     MpString outputName;  // not used when a writer is handed over
     bool createNew = false;
-    int threads = 0;      // gzip output: compression threads, as ConversionSettings::threads
+    int threads = 0;         // gzip output: compression threads, as ConversionSettings::threads
     int64_t inputBytes = 0;  // the input's size for the observer, 0 when unknown
 };
 
 struct UnpackResult {
     RunOutcome outcome = RunOutcome::Completed;
-    int64_t records = 0;     // records unpacked
-    MpString message;        // the failure, empty when there was none
+    int64_t records = 0;        // records unpacked
+    MpString message;           // the failure, empty when there was none
     int64_t failureRecord = 0;  // the record the failure came from, 0 for none
 };
 
@@ -37,8 +37,8 @@ struct UnpackResult {
 // output (standard output; never deleted). REQUIRES: the writer's record length is at least
 // unpacker.LongestLine(). The observer is asked about a cancel every few thousand records.
 // Failures do not escape: the result tells them, and the lines written before remain.
-UnpackResult UnpackRecords(FixedRecordReader& reader, const RecordUnpacker& unpacker, const RecordChecker& checker,
-                           const UnpackSettings& settings, std::unique_ptr<RecordWriter> handedOver,
-                           ConversionObserver& observer);
+UnpackResult UnpackRecords(FixedRecordReader& reader, const RecordUnpacker& unpacker,
+                           const RecordChecker& checker, const UnpackSettings& settings,
+                           std::unique_ptr<RecordWriter> handedOver, ConversionObserver& observer);
 
 }  // namespace lathwell

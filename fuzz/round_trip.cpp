@@ -68,7 +68,8 @@ void ReadAsFixedFile(const RecordLayout& layout, const uint8_t* data, size_t siz
             findings.clear();
             const bool clean = checker.Check(record, findings);
             FUZZ_CHECK(clean == findings.empty());
-            if (checker.CheckShape(record, findings)) FUZZ_CHECK(unpacker.Unpack(record.bytes, &line[0]) <= line.size());
+            if (checker.CheckShape(record, findings))
+                FUZZ_CHECK(unpacker.Unpack(record.bytes, &line[0]) <= line.size());
         }
     }
 }

@@ -54,7 +54,8 @@ TEST_F(ConversionRunTest, PadsAndTruncatesEveryLineAndCountsIt) {
 
 TEST_F(ConversionRunTest, EndsRecordsAsTheSettingsSay) {
     settings.recordLength = 3;
-    for (auto [end, output] : {std::pair{RecordEnd::Lf, "ab \nabc\n"}, std::pair{RecordEnd::None, "ab abc"}}) {
+    for (auto [end, output] :
+         {std::pair{RecordEnd::Lf, "ab \nabc\n"}, std::pair{RecordEnd::None, "ab abc"}}) {
         settings.recordEnd = end;
         Run("ab\nabcd\n");
         EXPECT_EQ(Output(), output);

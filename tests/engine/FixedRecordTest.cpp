@@ -55,8 +55,8 @@ TEST(FixedRecordReader, FindsRecordsByTheirEndOrLengthAndTellsAWrongEnd) {
     static const char* const kFaults[] = {"", "/LfNotCrLf", "/CrLfNotLf", "/Missing"};
     for (const auto& c : cases) {
         for (size_t block : {1, 2, 5, 1 << 20}) {
-            FixedRecordReader reader(std::make_unique<BlockLineReader>(c.bytes, block, LoneCarriageReturn::EndsLine),
-                                     3, c.end);
+            FixedRecordReader reader(
+                std::make_unique<BlockLineReader>(c.bytes, block, LoneCarriageReturn::EndsLine), 3, c.end);
             std::string records;
             FixedRecord record;
             for (int64_t number = 1; reader.Next(record); ++number) {
@@ -83,7 +83,8 @@ TEST(RecordChecker, ReportsEachFaultOfARecordOnce) {
         {"Ann  070012  ", RecordEndFault::LfNotCrLf, "7:: record ends in LF, not CR LF|"},
         {"Ann  070012 ", RecordEndFault::Missing,
          "7:: record is 11 bytes, not 12|7:: record has no record end (the file ends)|"},
-        {"Ann  0x0012  ", RecordEndFault::None, "7:Age Group: value \"0x\" has 'x' at position 7, not a digit|"},
+        {"Ann  0x0012  ", RecordEndFault::None,
+         "7:Age Group: value \"0x\" has 'x' at position 7, not a digit|"},
         {"Ann  07   1  ", RecordEndFault::None,
          "7:Deaths (Cases): value \"   1\" has ' ' at position 8, not a digit|"},
         {"A\"n  070012  ", RecordEndFault::None,
@@ -132,13 +133,15 @@ TEST(RecordLayout, RefusesAFieldThatCannotBeReadFromTheRecord) {
         const char* field;
         const char* message;
     } cases[] = {
-        {"Length=3\nByteOffset=3\n", "Field \"A\" [Field1] cannot be placed in the record: it ends at byte 5, past "
-                                     "the record length 4."},
+        {"Length=3\nByteOffset=3\n",
+         "Field \"A\" [Field1] cannot be placed in the record: it ends at byte 5, past "
+         "the record length 4."},
         {"Length=3\n", "Field \"A\" [Field1] cannot be placed in the record: its ByteOffset, 0, is below 1."},
     };
     for (const auto& c : cases) {
-        DDFile ddFile(dir.Write("bad.dd", std::string("[FileInfo]\nRecordLength=4\n[Field1]\nFieldName=A\n") +
-                                              c.field).c_str());
+        DDFile ddFile(
+            dir.Write("bad.dd", std::string("[FileInfo]\nRecordLength=4\n[Field1]\nFieldName=A\n") + c.field)
+                .c_str());
         try {
             ReadRecordLayout(ddFile, false, 4);
             ADD_FAILURE() << c.field;
@@ -152,7 +155,8 @@ TEST(RoundTrip, RandomCsvFilesConvertCheckCleanAndUnpackToTheirValues) {
     TempDir dir;
     std::mt19937 random(20261210);
     for (int round = 0; round < 250; ++round) {
-        const RoundTripCase c = MakeRoundTripCase([&](size_t n) { return static_cast<size_t>(random() % n); });
+        const RoundTripCase c =
+            MakeRoundTripCase([&](size_t n) { return static_cast<size_t>(random() % n); });
         const std::string ddPath = dir.Write("round.dd", c.ddText);
         EXPECT_EQ(RoundTripFault(c, ddPath.c_str()), "") << c.ddText;
     }
@@ -191,19 +195,22 @@ TEST(UnpackRun, StopsAtARecordItCannotReadAndDeletesTheOutputOfACancelledRun) {
         int64_t failureRecord;
         std::string output;  // empty: no output file left
     } cases[] = {
-        {good + "Bo   070012 \r\n", 0, RunOutcome::Completed, "", 0, header + std::string("Ann,7,12\r\nBo,7,12\r\n")},
-        {good + "Bo   07012 \r\n", 0, RunOutcome::Failed, "record is 11 bytes, not 12", 2, header + std::string("Ann,7,12\r\n")},
+        {good + "Bo   070012 \r\n", 0, RunOutcome::Completed, "", 0,
+         header + std::string("Ann,7,12\r\nBo,7,12\r\n")},
+        {good + "Bo   07012 \r\n", 0, RunOutcome::Failed, "record is 11 bytes, not 12", 2,
+         header + std::string("Ann,7,12\r\n")},
         {many, 1, RunOutcome::Cancelled, "", 0, ""},
     };
     for (const auto& c : cases) {
-        FixedRecordReader reader(std::make_unique<BlockLineReader>(c.bytes, 1 << 20, LoneCarriageReturn::EndsLine),
-                                 12, RecordEnd::CrLf);
+        FixedRecordReader reader(
+            std::make_unique<BlockLineReader>(c.bytes, 1 << 20, LoneCarriageReturn::EndsLine), 12,
+            RecordEnd::CrLf);
         const RecordLayout layout = TwelveByteLayout(dir);
         UnpackSettings settings;
         settings.outputName = (dir.Path() / "out.csv").c_str();
         RecordingObserver observer(c.cancelAt);
-        const UnpackResult result = UnpackRecords(reader, RecordUnpacker(layout, ',', false), RecordChecker(layout),
-                                                  settings, nullptr, observer);
+        const UnpackResult result = UnpackRecords(reader, RecordUnpacker(layout, ',', false),
+                                                  RecordChecker(layout), settings, nullptr, observer);
         EXPECT_EQ(result.outcome, c.outcome);
         EXPECT_STREQ(result.message.GetCString(), c.message);
         EXPECT_EQ(result.failureRecord, c.failureRecord);

@@ -28,9 +28,9 @@ struct RoundTripCase {
     std::string ddText;
     int32_t recordLength = 0;
     char delimiter = ',';
-    MpVector<int16_t> fieldPositions;            // column i feeds field i, section i + 1
-    std::vector<std::string> names;              // field names in record order
-    std::vector<std::string> lines;              // CSV data lines
+    MpVector<int16_t> fieldPositions;              // column i feeds field i, section i + 1
+    std::vector<std::string> names;                // field names in record order
+    std::vector<std::string> lines;                // CSV data lines
     std::vector<std::vector<std::string>> values;  // per line, the values in record order
 };
 
@@ -61,8 +61,9 @@ RoundTripCase MakeRoundTripCase(Draw&& draw) {
     std::string formats;
     for (size_t i = 0; i < fields; ++i) {
         const std::string name = "F" + std::to_string(i + 1);
-        c.ddText += "[Field" + std::to_string(i + 1) + "]\nFieldName=" + name + "\nLength=" +
-                    std::to_string(lengths[i]) + "\nByteOffset=" + std::to_string(offsets[i] + 1) + "\n";
+        c.ddText += "[Field" + std::to_string(i + 1) + "]\nFieldName=" + name +
+                    "\nLength=" + std::to_string(lengths[i]) +
+                    "\nByteOffset=" + std::to_string(offsets[i] + 1) + "\n";
         if (!numeric[i]) formats += "[Format=" + name + "]\nA=a\n";
         c.fieldPositions.push_back(static_cast<int16_t>(i + 1));
     }
@@ -79,12 +80,14 @@ RoundTripCase MakeRoundTripCase(Draw&& draw) {
                 if (numeric[i]) {
                     value += static_cast<char>(b == 0 && width > 1 ? '1' + draw(9) : '0' + draw(10));
                 } else {
-                    const char byte = draw(8) == 0 && c.delimiter != '\t' ? c.delimiter : static_cast<char>(' ' + draw(95));
+                    const char byte =
+                        draw(8) == 0 && c.delimiter != '\t' ? c.delimiter : static_cast<char>(' ' + draw(95));
                     value += byte == '"' ? '\'' : byte;
                 }
             }
             while (!numeric[i] && !value.empty() && value.back() == ' ') value.pop_back();
-            const bool quoted = value.find(c.delimiter) != std::string::npos || (!value.empty() && value[0] == ' ');
+            const bool quoted =
+                value.find(c.delimiter) != std::string::npos || (!value.empty() && value[0] == ' ');
             line += (i > 0 ? std::string(1, c.delimiter) : "") + (quoted ? "\"" + value + "\"" : value);
         }
         c.lines.push_back(line);
