@@ -107,13 +107,15 @@ inline std::string RoundTripFault(const RoundTripCase& c, const char* ddPath) {
     const RecordChecker checker(layout);
     const RecordUnpacker unpacker(layout, c.delimiter, false);
     std::string line(unpacker.LongestLine(), '\0');
-    std::string header(line.data(), unpacker.Header(&line[0]));
-    std::vector<std::string> names;
     CsvLineSplitter splitter(c.delimiter);
-    CsvLineSplitter::Column column;
-    splitter.Start(header.data(), header.size() - 2);
-    while (splitter.Next(column)) names.emplace_back(column.text, column.length);
-    if (names != c.names) return "header " + header;
+    auto columns = [&](size_t length) {  // of the line unpacked, without its CR LF
+        std::vector<std::string> values;
+        CsvLineSplitter::Column column;
+        splitter.Start(line.data(), length - 2);
+        while (splitter.Next(column)) values.emplace_back(column.text, column.length);
+        return values;
+    };
+    if (columns(unpacker.Header(&line[0])) != c.names) return "header " + line;
     for (size_t l = 0; l < c.lines.size(); ++l) {
         if (c.lines[l].empty()) continue;  // a conversion skips empty lines
         RunStatistics statistics;
@@ -123,10 +125,7 @@ inline std::string RoundTripFault(const RoundTripCase& c, const char* ddPath) {
         std::vector<Finding> findings;
         if (!checker.Check(record, findings)) return c.lines[l] + ": " + findings.front().what;
         const size_t length = unpacker.Unpack(record.bytes, &line[0]);
-        std::vector<std::string> values;
-        splitter.Start(line.data(), length - 2);
-        while (splitter.Next(column)) values.emplace_back(column.text, column.length);
-        if (values != c.values[l]) return c.lines[l] + " came back as " + line.substr(0, length);
+        if (columns(length) != c.values[l]) return c.lines[l] + " came back as " + line.substr(0, length);
     }
     return "";
 }
