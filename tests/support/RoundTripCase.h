@@ -77,13 +77,9 @@ RoundTripCase MakeRoundTripCase(Draw&& draw) {
             const size_t width = draw(static_cast<size_t>(lengths[i]) + 1);
             std::string& value = values[i];
             for (size_t b = 0; b < width; ++b) {
-                if (numeric[i]) {
-                    value += static_cast<char>(b == 0 && width > 1 ? '1' + draw(9) : '0' + draw(10));
-                } else {
-                    const char byte =
-                        draw(8) == 0 && c.delimiter != '\t' ? c.delimiter : static_cast<char>(' ' + draw(95));
-                    value += byte == '"' ? '\'' : byte;
-                }
+                const char digit = static_cast<char>(b == 0 && width > 1 ? '1' + draw(9) : '0' + draw(10));
+                const char text = draw(8) == 0 && c.delimiter != '\t' ? c.delimiter : static_cast<char>(' ' + draw(95));
+                value += numeric[i] ? digit : text == '"' ? '\'' : text;
             }
             while (!numeric[i] && !value.empty() && value.back() == ' ') value.pop_back();
             const bool quoted =
