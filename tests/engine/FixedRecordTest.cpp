@@ -136,8 +136,8 @@ TEST(RecordLayout, RefusesAFieldThatEndsPastTheRecord) {
         ADD_FAILURE() << "no refusal";
     } catch (const MpException& e) {
         EXPECT_STREQ(e.GetErrorMessage(),
-                     "Field \"A\" [Field1] cannot be placed in the record: it ends at byte 5, past the record "
-                     "length 4.");
+                     "Field \"A\" [Field1] cannot be placed in the record: it ends at byte 5, past "
+                     "the record length 4.");
     }
 }
 

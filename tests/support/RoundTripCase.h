@@ -78,7 +78,8 @@ RoundTripCase MakeRoundTripCase(Draw&& draw) {
             std::string& value = values[i];
             for (size_t b = 0; b < width; ++b) {
                 const char digit = static_cast<char>(b == 0 && width > 1 ? '1' + draw(9) : '0' + draw(10));
-                const char text = draw(8) == 0 && c.delimiter != '\t' ? c.delimiter : static_cast<char>(' ' + draw(95));
+                const char text =
+                    draw(8) == 0 && c.delimiter != '\t' ? c.delimiter : static_cast<char>(' ' + draw(95));
                 value += numeric[i] ? digit : text == '"' ? '\'' : text;
             }
             while (!numeric[i] && !value.empty() && value.back() == ' ') value.pop_back();
