@@ -37,6 +37,7 @@ check_completion() {
     words=$(completion_of "$1")
     [ "$words" = "$2" ] || fail "completion of '$1' gave '$words', expected '$2'"
 }
+
 case $1 in
 install)
     build=$2 version=$3
@@ -44,7 +45,7 @@ install)
     cmake --install "$build" --prefix "$scratch" >/dev/null
     for file; do [ -s "$scratch/$file" ] || fail "not installed: $file"; done
     for file in "$scratch"/bin/*; do [ -x "$file" ] || fail "not executable: $file"; done
-    for page in "$scratch"/share/man/man1/*; do gzip -t "$page" || fail "not gzip: $page"; done
+    for page in "$scratch"/share/man/man*/*; do gzip -t "$page" || fail "not gzip: $page"; done
     [ "$("$scratch/bin/lathwell-cli" --version)" = "lathwell-cli $version" ] || fail "installed --version"
     if [ -e "$scratch/share/applications/lathwell.desktop" ]; then
         grep -qx "Exec=lathwell %f" "$scratch/share/applications/lathwell.desktop" || fail "desktop Exec"
