@@ -810,6 +810,8 @@ private slots:
         QTest::addColumn<int>("action");
         QTest::addColumn<QString>("file");
         QTest::newRow("file") << QStringList{"in.csv"} << int(LaunchAction::ShowWindow) << "in.csv";
+        QTest::newRow("from the desktop entry") << QStringList{"/home/a b/Deaths.CSV"}
+                                                << int(LaunchAction::ShowWindow) << "/home/a b/Deaths.CSV";
         QTest::newRow("after --") << QStringList{"--", "-x.csv"} << int(LaunchAction::ShowWindow) << "-x.csv";
         QTest::newRow("two files") << QStringList{"a", "b"} << int(LaunchAction::Refuse) << "";
         QTest::newRow("version wins") << QStringList{"-x", "--version"} << int(LaunchAction::PrintVersion) << "";
@@ -822,7 +824,7 @@ private slots:
         QCOMPARE(int(request.action), action);
         QCOMPARE(request.inputFile, file);
         Form().TakeInputFile(request.inputFile);
-        QCOMPARE(Radio("radioCSVFile")->isChecked(), file.endsWith(".csv"));
+        QCOMPARE(Radio("radioCSVFile")->isChecked(), file.endsWith(".csv", Qt::CaseInsensitive));
     }
 
     void ProgramAnswersWithoutAWindow_data() {
