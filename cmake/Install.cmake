@@ -13,45 +13,42 @@ include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
 set(lathwell_doc_dir ${CMAKE_INSTALL_DATADIR}/doc/lathwell-cli)
-# Named in the DD manual page.
+# Named in the manual pages.
 set(LATHWELL_DOC_DIR ${CMAKE_INSTALL_FULL_DATADIR}/doc/lathwell-cli)
 set(LATHWELL_EXAMPLES_DIR ${LATHWELL_DOC_DIR}/examples)
 
 # --- lathwell-cli and lathwell: the programs.
 
+# Manual pages: the version and the installed paths go into the roff source, which is then
+# compressed the way Debian wants it (-n: no name or time stamp, so the package builds
+# reproducibly). The target man_pages builds them all.
+find_program(LATHWELL_GZIP gzip REQUIRED)
+add_custom_target(man_pages ALL)
+function(lathwell_man_page page component)
+  set(dir ${CMAKE_BINARY_DIR}/man)
+  string(REGEX REPLACE ".*\\." "" section ${page})
+  configure_file(docs/man/${page}.in ${dir}/${page} @ONLY)
+  add_custom_command(OUTPUT ${dir}/${page}.gz
+                     COMMAND ${LATHWELL_GZIP} -9 -n -f -k ${page}
+                     DEPENDS ${dir}/${page}
+                     WORKING_DIRECTORY ${dir}
+                     COMMENT "Compressing the manual page ${page}")
+  add_custom_target(man_page_${page} DEPENDS ${dir}/${page}.gz)
+  add_dependencies(man_pages man_page_${page})
+  install(FILES ${dir}/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section} COMPONENT ${component})
+endfunction()
+
 install(TARGETS lathwell-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT lathwell-cli)
-set(lathwell_pages "lathwell-cli.1 lathwell-cli" "lathwell-dd.5 lathwell-cli")
+lathwell_man_page(lathwell-cli.1 lathwell-cli)
+lathwell_man_page(lathwell-dd.5 lathwell-cli)
 if(TARGET lathwell)
   install(TARGETS lathwell RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT lathwell)
-  list(APPEND lathwell_pages "lathwell.1 lathwell")
+  lathwell_man_page(lathwell.1 lathwell)
   install(FILES resources/lathwell.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
           COMPONENT lathwell)
   install(FILES resources/lathwell.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
           COMPONENT lathwell)
 endif()
-
-# Manual pages: the version and the installed paths go into the roff source, which is then
-# compressed the way Debian wants it (-n: no name or time stamp, so the package builds
-# reproducibly).
-find_program(LATHWELL_GZIP gzip REQUIRED)
-set(lathwell_man_dir ${CMAKE_BINARY_DIR}/man)
-set(lathwell_man_files)
-foreach(entry ${lathwell_pages})
-  separate_arguments(entry)
-  list(GET entry 0 page)
-  list(GET entry 1 component)
-  string(REGEX REPLACE ".*\\." "" section ${page})
-  configure_file(docs/man/${page}.in ${lathwell_man_dir}/${page} @ONLY)
-  add_custom_command(OUTPUT ${lathwell_man_dir}/${page}.gz
-                     COMMAND ${LATHWELL_GZIP} -9 -n -f -k ${page}
-                     DEPENDS ${lathwell_man_dir}/${page}
-                     WORKING_DIRECTORY ${lathwell_man_dir}
-                     COMMENT "Compressing the manual page ${page}")
-  list(APPEND lathwell_man_files ${lathwell_man_dir}/${page}.gz)
-  install(FILES ${lathwell_man_dir}/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section}
-          COMPONENT ${component})
-endforeach()
-add_custom_target(man_pages ALL DEPENDS ${lathwell_man_files})
 
 install(FILES resources/lathwell-cli.bash-completion
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME lathwell-cli
