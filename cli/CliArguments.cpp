@@ -34,9 +34,10 @@ const CommandSyntax kCommands[] = {
      "first line of INPUT (or of --header-from FILE) names the columns, which are\n"
      "matched automatically first: a header matches the first field, in order of\n"
      "position, whose shown name is the same once both are upper-cased and blanks are\n"
-     "read as '_'. Warnings tell of unmatched columns, a byte order mark (removed)\n"
-     "and values cut to their field's length; --strict makes them refusals, and a\n"
-     "run it stops leaves no output.\n"},
+     "read as '_'. Warnings tell of unmatched columns, a byte order mark (removed),\n"
+     "values cut to their field's length, values not of their field's declared form\n"
+     "and text after a closing quote; --strict makes them refusals, and a run it\n"
+     "stops leaves no output.\n"},
     {"fields", CliCommand::Fields, kFields, "fields DDFILE [--csv INPUT] | fields --init CSV",
      "list a DD file's fields, or start one",
      "Lists the fields the DD file offers (name, position, section) and, with --csv,\n"
@@ -182,6 +183,8 @@ const OptionSyntax kOptions[] = {
      [](CliArguments& a, const std::string&) { a.population = true; }},
     {"--strict", nullptr, nullptr, kCsv, "refuse unmatched columns; stop at the first cut value",
      [](CliArguments& a, const std::string&) { a.strict = true; }},
+    {"--cut-on-characters", nullptr, nullptr, kCsv, "cut long values before a UTF-8 character, not inside it",
+     [](CliArguments& a, const std::string&) { a.cutOnCharacters = true; }},
     {"--head", nullptr, "N", kPad | kCsv, "convert only the first N data lines",
      [](CliArguments& a, const std::string& v) { a.headLines = ParseCount("--head", v, INT64_MAX); }},
     {"--dry-run", nullptr, nullptr, kPad | kCsv, "read and count everything, write nothing",

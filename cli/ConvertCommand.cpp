@@ -15,6 +15,7 @@
 #include "RunReport.h"
 #include "SameFile.h"
 #include "StandardStreams.h"
+#include "ValueWarnings.h"
 
 namespace lathwell::cli {
 
@@ -143,6 +144,8 @@ CsvPlan PrepareCsvRun(const CliArguments& arguments, OpenedFiles& opened, const 
     settings.usePopulationFields = arguments.population;
     settings.delimiter = arguments.delimiter;
     settings.stopAtFirstCut = arguments.strict;
+    settings.refuseMisplacedValues = arguments.strict;
+    settings.cutOnCharacters = arguments.cutOnCharacters;
     return plan;
 }
 
@@ -231,10 +234,9 @@ int RunConvertCommand(const CliArguments& arguments, const CliStreams& streams) 
     const MpStopSignal signal = MpSignal::Caught();
     // A reader of standard output that went away wants nothing more: no message, no statistics.
     if (signal == MpStopSignal::BrokenPipe && toStandardOutput) return MpSignal::ShellExitStatus(signal);
-    for (const FieldCut& cut : result.fieldCuts) {
-        notes.warnings.push_back(PlaceOf(arguments, cut.firstLine) + std::to_string(cut.count) + " value" +
-                                 (cut.count == 1 ? "" : "s") + " cut to the length of field '" +
-                                 FieldName(plan, cut.sectionIndex) + "' (the first on this line)");
+    for (const ValueWarning& warning :
+         DescribeValueWarnings(result, [&](int16_t section) { return FieldName(plan, section); })) {
+        notes.warnings.push_back(PlaceOf(arguments, warning.line) + warning.text);
     }
     notes.errorLine = result.outcome == RunOutcome::Failed ? result.failureLine : 0;
     Report(arguments, settings, result, notes, warningsShown, streams);
