@@ -45,7 +45,7 @@ const CommandSyntax kCommands[] = {
      "standard output a DD file for that CSV: one field per column, as long as its\n"
      "longest value, laid end to end; a column whose values are not all digits, '-'\n"
      "and ',' gets a Format section, so it is read as text.\n"},
-    {"layout", CliCommand::Layout, kLayout, "layout DDFILE [--population] [--json]",
+    {"layout", CliCommand::Layout, kLayout, "layout DDFILE [--population] [--json] [--check]",
      "show where each field lies in a record",
      "Prints every field the DD file offers with its start, end and length in the\n"
      "record, numeric or text, and its section, then a ruler of the record with the\n"
@@ -183,6 +183,8 @@ const OptionSyntax kOptions[] = {
      [](CliArguments& a, const std::string&) { a.population = true; }},
     {"--strict", nullptr, nullptr, kCsv, "refuse unmatched columns; stop at the first cut value",
      [](CliArguments& a, const std::string&) { a.strict = true; }},
+    {"--check", nullptr, nullptr, kLayout, "list mistakes in the DD file instead; exit 1 when any",
+     [](CliArguments& a, const std::string&) { a.checkLayout = true; }},
     {"--cut-on-characters", nullptr, nullptr, kCsv, "cut long values before a UTF-8 character, not inside it",
      [](CliArguments& a, const std::string&) { a.cutOnCharacters = true; }},
     {"--head", nullptr, "N", kPad | kCsv, "convert only the first N data lines",

@@ -43,6 +43,7 @@ struct CliArguments {
     bool dryRun = false;
     bool strict = false;
     bool cutOnCharacters = false;  // csv: --cut-on-characters
+    bool checkLayout = false;      // layout: --check, list the DD file's mistakes instead
     bool population = false;
     bool blankUnprintable = false;
     bool force = false;

@@ -8,6 +8,7 @@
 #include "ConversionFiles.h"
 #include "ConversionRun.h"
 #include "CsvReadiness.h"
+#include "DDCheck.h"
 #include "MpException.h"
 #include "MpIOInterface.h"
 #include "MpSignal.h"
@@ -90,6 +91,17 @@ bool IsSilentlyUnmatched(const CliArguments& arguments, const ColumnHeader& head
     return true;
 }
 
+// The DD check's findings as warnings; --strict refuses a DD file with any.
+void WarnOfDDMistakes(const CliArguments& arguments, DDFile& ddFile, RunNotes& notes) {
+    const DDCheckResult check = CheckDDFile(ddFile, arguments.population);
+    if (check.total > 0 && arguments.strict) {
+        throw CliRefusal(arguments.ddFile + ": the DD file has mistakes (--strict): " + check.findings.front() +
+                         "; see lathwell-cli layout --check");
+    }
+    for (const std::string& finding : check.findings) notes.warnings.push_back(arguments.ddFile + ": " + finding);
+    if (!check.MoreText().empty()) notes.warnings.push_back(arguments.ddFile + ": " + check.MoreText());
+}
+
 // What a CSV run needs beyond its settings: the offered fields, for naming them in warnings.
 struct CsvPlan {
     std::vector<AvailableField> fields;
@@ -107,6 +119,7 @@ CsvPlan PrepareCsvRun(const CliArguments& arguments, OpenedFiles& opened, const 
         std::unique_ptr<DDFile> ddFile = OpenDDFile(arguments.ddFile, streams.err);
         settings.recordLength = DDRecordLength(*ddFile, arguments);
         plan.fields = OfferedFields(*ddFile, arguments.population);
+        WarnOfDDMistakes(arguments, *ddFile, notes);
     }
     std::string headerName = arguments.headerFrom.empty() ? arguments.input : arguments.headerFrom;
     std::unique_ptr<LineReader> namedHeader;
