@@ -169,7 +169,7 @@ const OptionSyntax kOptions[] = {
      }},
     {"--scan", nullptr, "N", kFields, "with --init: measure the first N data lines only",
      [](CliArguments& a, const std::string& v) { a.scanLines = ParseCount("--scan", v, INT64_MAX); }},
-    {"--header-from", nullptr, "FILE", kCsv, "take the header from FILE; every line of INPUT is data",
+    {"--header-from", nullptr, "FILE", kCsv | kFields, "take the header from FILE; every line of INPUT is data",
      [](CliArguments& a, const std::string& v) { a.headerFrom = v; }},
     {"--delimiter", nullptr, "C", kCsv | kFields, "column separator: , ; | or \\t (tab); default ,",
      [](CliArguments& a, const std::string& v) { a.delimiter = ParseDelimiter(v); }},
@@ -274,6 +274,8 @@ void CheckRequiredOptions(const CliArguments& arguments) {
         throw CliUsageError("csv needs --dd DDFILE");
     }
     if (arguments.scanLines != 0 && !arguments.initLayout) throw CliUsageError("--scan needs --init CSV");
+    if (arguments.command == CliCommand::Fields && !arguments.headerFrom.empty() && !arguments.initLayout)
+        throw CliUsageError("--header-from needs --init CSV");
 }
 
 CliArguments HelpFor(CliCommand topic) {

@@ -1,5 +1,6 @@
 #include "ConvertCommand.h"
 
+#include <map>
 #include <memory>
 #include <string>
 
@@ -102,6 +103,31 @@ void WarnOfDDMistakes(const CliArguments& arguments, DDFile& ddFile, RunNotes& n
     if (!check.MoreText().empty()) notes.warnings.push_back(arguments.ddFile + ": " + check.MoreText());
 }
 
+// Two columns matched with one field: the later one's value overwrites the earlier one's in
+// every record. A warning naming both, or with --strict a refusal.
+void WarnOfSharedFields(const CliArguments& arguments, const std::vector<ColumnHeader>& columns,
+                        const MpVector<int16_t>& positions, const std::vector<AvailableField>& fields,
+                        const std::string& displayName, RunNotes& notes) {
+    std::map<int16_t, std::size_t> firstColumn;  // section index -> the first column matched with it
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (positions[i] < 0) continue;
+        auto inserted = firstColumn.emplace(positions[i], i);
+        if (inserted.second) continue;
+        std::string field = "@" + std::to_string(positions[i]);
+        for (const AvailableField& offered : fields) {
+            if (offered.sectionIndex == positions[i]) field = offered.shownName.GetCString();
+        }
+        const std::string both = "columns '" + std::string(columns[inserted.first->second].text.GetCString()) +
+                                 "' and '" + columns[i].text.GetCString() + "' are both matched with field '" +
+                                 field + "'";
+        if (arguments.strict) {
+            throw CliRefusal(displayName + ": " + both +
+                             " (--strict); match one of them with --map or leave it out with --ignore");
+        }
+        notes.warnings.push_back(displayName + ": " + both + "; the later column's value is the one written");
+    }
+}
+
 // What a CSV run needs beyond its settings: the offered fields, for naming them in warnings.
 struct CsvPlan {
     std::vector<AvailableField> fields;
@@ -151,6 +177,7 @@ CsvPlan PrepareCsvRun(const CliArguments& arguments, OpenedFiles& opened, const 
         throw CliRefusal(displayName + ": columns matched with no DD field (--strict): " + unmatched +
                          "; match them with --map or leave them out with --ignore");
     }
+    WarnOfSharedFields(arguments, header.columns, settings.fieldPositions, plan.fields, displayName, notes);
     if (!HasEnoughMatchedColumns(settings.fieldPositions))
         throw CliRefusal(kTooFewMatchedColumnsForRunMessage);
     settings.ddFileName = arguments.ddFile.c_str();
