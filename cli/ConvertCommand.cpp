@@ -17,6 +17,7 @@
 #include "RunReport.h"
 #include "SameFile.h"
 #include "StandardStreams.h"
+#include "Utf8Text.h"
 #include "ValueWarnings.h"
 
 namespace lathwell::cli {
@@ -218,14 +219,14 @@ void Report(const CliArguments& arguments, const ConversionSettings& settings, c
     const bool failed = result.outcome != RunOutcome::Completed && !result.message.IsEmpty();
     const std::string failure = result.message.GetCString();
     if (failed)
-        streams.err << "lathwell-cli: " << PlaceOf(arguments, notes.errorLine) << OneLine(failure) << "\n";
+        streams.err << "lathwell-cli: " << TerminalSafe(PlaceOf(arguments, notes.errorLine) + OneLine(failure)) << "\n";
     if (arguments.json) {
         std::ostream& target = IsStandardStream(arguments.output) ? streams.err : streams.out;
         target << StatisticsJson(settings.recordLength, result.statistics, failed ? &failure : nullptr, notes)
                << std::flush;
     } else if (!arguments.quiet) {
         for (std::size_t i = warningsShown; i < notes.warnings.size(); ++i) {
-            streams.err << "lathwell-cli: warning: " << notes.warnings[i] << "\n";
+            streams.err << "lathwell-cli: warning: " << TerminalSafe(notes.warnings[i]) << "\n";
         }
         streams.err << StatisticsText(settings.recordLength, result.statistics) << std::flush;
     }
@@ -263,7 +264,7 @@ int RunConvertCommand(const CliArguments& arguments, const CliStreams& streams) 
     // Warnings known before the run are shown at once, not after a long run.
     const std::size_t warningsShown = arguments.quiet || arguments.json ? 0 : notes.warnings.size();
     for (std::size_t i = 0; i < warningsShown; ++i)
-        streams.err << "lathwell-cli: warning: " << notes.warnings[i] << "\n";
+        streams.err << "lathwell-cli: warning: " << TerminalSafe(notes.warnings[i]) << "\n";
 
     std::unique_ptr<ProgressLine> progress;
     if (!arguments.quiet && streams.errIsTerminal) progress = std::make_unique<ProgressLine>(streams.err);
