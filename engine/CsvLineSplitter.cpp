@@ -17,6 +17,16 @@ void CsvLineSplitter::RaiseNoClosingQuote() {
         "A group token has no end delimeter.\nCannot retrieve token as specified.\nPlease correct.\n\n", kTokenizer);
 }
 
+const char* CsvLineSplitter::AfterClosingQuote(const char* quote, Column& column) {
+    if (quote[1] == '"') quote = Unquote(quote, column);
+    const char* from = quote + 1;
+    const char* next = from < m_end ? Find(from, m_delimiter) : nullptr;
+    const char* end = next != nullptr ? next : m_end;
+    while (from < end && *from == ' ') ++from;
+    if (from < end) m_textAfterQuote = true;
+    return next;
+}
+
 const char* CsvLineSplitter::Unquote(const char* quote, Column& column) {
     m_unquoted.assign(column.text, column.length);
     for (;;) {

@@ -53,11 +53,14 @@ public:
             if (closing == nullptr) RaiseNoClosingQuote();
             column.text = here + 1;
             column.length = static_cast<size_t>(closing - here - 1);
-            if (closing + 1 < m_end && closing[1] == '"' && m_delimiter != '"') {
-                closing = Unquote(closing, column);
+            // Mostly the delimiter or the end of the line follows the closing quote.
+            if (closing + 1 == m_end) {
+                next = nullptr;
+            } else if (closing[1] == m_delimiter) {
+                next = closing + 1;
+            } else {
+                next = AfterClosingQuote(closing, column);
             }
-            next = Find(closing + 1, m_delimiter);
-            if (!m_textAfterQuote) NoteTextAfterQuote(closing + 1, next != nullptr ? next : m_end);
         } else {
             next = Find(here, m_delimiter);
             column.text = here;
@@ -81,14 +84,14 @@ private:
         return static_cast<const char*>(std::memchr(from, wanted, static_cast<size_t>(m_end - from)));
     }
     [[noreturn]] static void RaiseNoClosingQuote();
+    // For a quoted column whose quote at quote is followed by neither the delimiter nor the end
+    // of the line: reads a doubled quote (see Unquote), notes text after the closing quote, and
+    // returns the delimiter after the column, or null.
+    const char* AfterClosingQuote(const char* quote, Column& column);
     // For a quoted column whose first quote after its start, at quote, is doubled: copies the
     // column with each doubled quote made one into m_unquoted, points column at the copy and
     // returns the closing quote. Raises like Next when there is none.
     const char* Unquote(const char* quote, Column& column);
-    void NoteTextAfterQuote(const char* from, const char* to) {
-        while (from < to && *from == ' ') ++from;
-        m_textAfterQuote = from < to;
-    }
 
     const char m_delimiter;
     const char* m_line = nullptr;

@@ -168,57 +168,36 @@ void CsvRecordBuilder::BuildRecord(const char* line, size_t length, char* record
     const size_t fields = m_columns.size();
     size_t next = 0;  // the next mapped column to place; at a failed one placing stops
     bool failed = false;
-    bool failedMismatch = false;
     bool edited = false;
     bool padded = false;
     CsvLineSplitter::Column value;
-    std::string failedValue;
     for (int64_t column = 0; m_splitter.Next(value); ++column) {
         if (failed || next == fields || m_columns[next].column != column) continue;
         const MappedColumn& field = m_columns[next];
-        const size_t fieldLength = static_cast<size_t>(field.length);
         if (!field.fitsRecord) {
             failed = true;
             continue;
         }
-        bool cut;
-        bool mismatch = false;
-        if (field.formatter == nullptr) {
-            cut = value.length > fieldLength;
-            if (cut && m_rules.refuseCuts) {
+        if (field.formatter != nullptr) {
+            if (!PlaceFormattedField(next, value, record, edited, padded)) {
                 failed = true;
-                failedValue.assign(value.text, value.length);
+                continue;
+            }
+        } else {
+            const bool cut = value.length > static_cast<size_t>(field.length);
+            if (cut && m_rules.refuseCuts) {
+                failed = !Refuse(value, false);
                 continue;
             }
             padded |= PlaceField(field, value, record, edited);
-        } else {
-            const FormFit fit = PlaceFormatted(field, value, record, mismatch);
-            cut = fit == FormFit::Cut;
-            if ((cut && m_rules.refuseCuts) || (mismatch && m_rules.refuseMisplacedValues)) {
-                failed = true;
-                failedMismatch = mismatch && m_rules.refuseMisplacedValues;
-                failedValue.assign(value.text, value.length);
-                continue;
-            }
-            edited |= fit != FormFit::Exact;
-            padded |= fit == FormFit::Padded;
-        }
-        if (cut || mismatch) {
-            // A value cut is placed as its first bytes, unless it is a number written in its
-            // form, which has no multi-byte character.
-            const bool split = cut && value.length > fieldLength && SplitsCharacter(value, fieldLength);
-            if (split && m_rules.cutOnCharacters) BlankSplitCharacter(value, fieldLength, record + field.offset);
-            m_lineEvents.push_back({next, split, mismatch});
-            if (mismatch && m_firstMismatches[next].empty()) {
-                m_firstMismatches[next].assign(value.text, value.length);
-            }
+            if (cut) NoteCut(next, value, record);
         }
         ++next;
     }
-    CountLineEvents(lineNumber);
+    if (!m_lineEvents.empty()) CountLineEvents(lineNumber);
     if (failed) {
         if (!m_columns[next].fitsRecord) throw MpException("Field length extends beyond record length.");
-        RaiseRefusal(next, failedValue, failedMismatch);
+        RaiseRefusal(next);
     }
     if (next < fields) m_splitter.RaiseNoColumn(m_columns[next].column);
     if (m_splitter.HadTextAfterQuote()) {
@@ -230,6 +209,39 @@ void CsvRecordBuilder::BuildRecord(const char* line, size_t length, char* record
     for (const Gap& gap : m_gaps) std::memset(record + gap.offset, ' ', gap.length);
     if (edited) CountOne(statistics.RecordsEdited);
     if (padded) CountOne(statistics.LinesPadded);
+}
+
+bool CsvRecordBuilder::PlaceFormattedField(size_t index, const CsvLineSplitter::Column& value, char* record,
+                                           bool& edited, bool& padded) {
+    bool mismatch = false;
+    const FormFit fit = PlaceFormatted(m_columns[index], value, record, mismatch);
+    if (mismatch && m_rules.refuseMisplacedValues) return Refuse(value, true);
+    if (fit == FormFit::Cut && m_rules.refuseCuts) return Refuse(value, false);
+    edited |= fit != FormFit::Exact;
+    padded |= fit == FormFit::Padded;
+    if (mismatch) {
+        m_lineEvents.push_back({index, false, true});
+        if (m_firstMismatches[index].empty()) m_firstMismatches[index].assign(value.text, value.length);
+    }
+    // A number written in its form has no multi-byte character to cut; other values are cut
+    // to their first bytes.
+    if (fit == FormFit::Cut) NoteCut(index, value, record);
+    return true;
+}
+
+void CsvRecordBuilder::NoteCut(size_t index, const CsvLineSplitter::Column& value, char* record) {
+    const MappedColumn& field = m_columns[index];
+    const size_t fieldLength = static_cast<size_t>(field.length);
+    const bool split = value.length > fieldLength && SplitsCharacter(value, fieldLength);
+    if (split && m_rules.cutOnCharacters) BlankSplitCharacter(value, fieldLength, record + field.offset);
+    m_lineEvents.push_back({index, split, false});
+}
+
+bool CsvRecordBuilder::Refuse(const CsvLineSplitter::Column& value, bool mismatch) {
+    // Kept as a copy: the splitter may reuse the bytes of a value it unquoted.
+    m_refusedValue.assign(value.text, value.length);
+    m_refusedMismatch = mismatch;
+    return false;
 }
 
 void CsvRecordBuilder::CountLineEvents(int64_t lineNumber) {
@@ -244,9 +256,10 @@ void CsvRecordBuilder::CountLineEvents(int64_t lineNumber) {
     }
 }
 
-void CsvRecordBuilder::RaiseRefusal(size_t column, const std::string& value, bool mismatch) const {
+void CsvRecordBuilder::RaiseRefusal(size_t column) const {
     const MappedColumn& field = m_columns[column];
-    if (mismatch) {
+    const std::string& value = m_refusedValue;
+    if (m_refusedMismatch) {
         MpException::RaiseFormatted("Value \"%s\" does not fit the declared form of field %s.", "CsvRecordBuilder",
                                     value.c_str(), m_fieldTitles[column].c_str());
     }

@@ -114,9 +114,17 @@ private:
     // PlaceField's rule and reported as a mismatch.
     static FormFit PlaceFormatted(const MappedColumn& field, const CsvLineSplitter::Column& value, char* record,
                                   bool& mismatch);
+    // Places a value of a field with a declared form, kept out of the loop over the columns;
+    // returns false when the rules refuse it.
+    bool PlaceFormattedField(size_t index, const CsvLineSplitter::Column& value, char* record, bool& edited,
+                             bool& padded);
+    // Notes a value placed cut to its field (and blanks a character it cut in two, when asked).
+    void NoteCut(size_t index, const CsvLineSplitter::Column& value, char* record);
+    // Keeps the value refused for RaiseRefusal; returns false.
+    bool Refuse(const CsvLineSplitter::Column& value, bool mismatch);
     // Counts the values the line cut or found not of their form, once the line is split.
     void CountLineEvents(int64_t lineNumber);
-    [[noreturn]] void RaiseRefusal(size_t column, const std::string& value, bool mismatch) const;
+    [[noreturn]] void RaiseRefusal(size_t column) const;
 
     const int32_t m_recordLength;
     const CsvValueRules m_rules;
@@ -130,6 +138,8 @@ private:
     std::vector<LineEvent> m_lineEvents;  // of the line being built
     LineCount m_textAfterQuote;
     std::vector<std::string> m_firstMismatches;  // per mapped column, its first value not of its form
+    std::string m_refusedValue;  // the value the rules refused on the line being built
+    bool m_refusedMismatch = false;
 };
 
 }  // namespace lathwell
