@@ -12,6 +12,7 @@
 #include "FieldOverlaps.h"
 #include "JsonText.h"
 #include "TextTable.h"
+#include "Utf8Text.h"
 
 namespace lathwell::cli {
 
@@ -100,8 +101,9 @@ std::string Ruler(const std::vector<PlacedField>& fields, int64_t recordLength) 
     for (const PlacedField& field : fields) {
         for (int64_t i = 0; i < field.length && field.start >= 1 && field.start + i <= width; ++i) {
             char& mark = marks[static_cast<std::size_t>(field.start - 1 + i)];
-            const char own =
-                i < static_cast<int64_t>(field.name.size()) ? field.name[static_cast<std::size_t>(i)] : '-';
+            // One byte a position: a byte of a longer character, or a control byte, shows as '?'.
+            const char byte = i < static_cast<int64_t>(field.name.size()) ? field.name[static_cast<std::size_t>(i)] : '-';
+            const char own = byte >= 0x20 && byte < 0x7f ? byte : '?';
             mark = mark == '.' ? own : '*';
         }
     }
@@ -166,9 +168,10 @@ int ReportCheck(const CliArguments& arguments, DDFile& ddFile, const CliStreams&
         streams.out << JsonObject().AddJson("problems", problems.Text()).AddNumber("total", check.total).Text()
                     << "\n";
     } else {
-        for (const std::string& finding : check.findings) streams.out << arguments.ddFile << ": " << finding << "\n";
-        if (!check.MoreText().empty()) streams.out << arguments.ddFile << ": " << check.MoreText() << "\n";
-        if (check.total == 0) streams.out << arguments.ddFile << ": no problems found\n";
+        const std::string ddName = TerminalSafe(arguments.ddFile);
+        for (const std::string& finding : check.findings) streams.out << ddName << ": " << TerminalSafe(finding) << "\n";
+        if (!check.MoreText().empty()) streams.out << ddName << ": " << check.MoreText() << "\n";
+        if (check.total == 0) streams.out << ddName << ": no problems found\n";
     }
     streams.out << std::flush;
     return check.total == 0 ? 0 : 1;
