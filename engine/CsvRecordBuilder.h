@@ -4,7 +4,7 @@
 // entry is 0 or more, the DD field at that section index gives the field's Length, its
 // ByteOffset and PopByteOffset (1-based record positions) and whether it is numeric. Then, for
 // every line, each mapped column's text (split at the delimiter, "," unless told otherwise,
-// with "\"" as group delimiter, by the rules of MpStringTokenizer; see CsvLineSplitter) is cut
+// with "\"" as group delimiter and a doubled quote read as one; see CsvLineSplitter) is cut
 // or filled to the field's Length and copied straight from the line into the record at the
 // field's position: numeric fields are filled with "0" on the left, other fields and empty
 // values with blanks. A field whose section declares its form (FieldForm.h) is written by a
