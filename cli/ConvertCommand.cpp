@@ -229,8 +229,9 @@ int RunConvertCommand(const CliArguments& arguments, const CliStreams& streams) 
     if (progress) progress->Clear();
 
     const MpStopSignal signal = MpSignal::Caught();
-    // A reader of standard output that went away wants nothing more: no message, no statistics.
-    if (signal == MpStopSignal::BrokenPipe && toStandardOutput) return MpSignal::ShellExitStatus(signal);
+    // A reader of the output (standard output or a FIFO) that went away wants nothing more: no
+    // message, no statistics.
+    if (signal == MpStopSignal::BrokenPipe) return MpSignal::ShellExitStatus(signal);
     for (const FieldCut& cut : result.fieldCuts) {
         notes.warnings.push_back(PlaceOf(arguments, cut.firstLine) + std::to_string(cut.count) + " value" +
                                  (cut.count == 1 ? "" : "s") + " cut to the length of field '" +
