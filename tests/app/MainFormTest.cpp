@@ -712,8 +712,7 @@ private slots:
     void OverlongOutputNameIsReported() {
         QFETCH(bool, csvMode);
         QFETCH(QString, extension);
-        // Longer than any platform's limit of a full path name.
-        const std::string name = std::string(5000, 'o') + extension.toStdString();
+        const std::string name = std::string(5000, 'o') + extension.toStdString();  // beyond any path limit
         PrepareFixed(m_dir->Write("in.txt", "abc\n"), name, "5");
         Radio("radioCSVFile")->setChecked(csvMode);
         Edit("EbDDFile")->setText("unused.dd");

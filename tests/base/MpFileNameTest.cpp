@@ -205,8 +205,7 @@ TEST(MpFileName, FullPathsBeyondThePlatformsLimitAreRefusedWithTheirName) {
     const std::string longest = "/" + std::string(MP_MAX_PATH - 2, 'a');  // fits with the terminator
     EXPECT_STREQ(MpFileName(longest.c_str()).GetFullPath(), longest.c_str());
 
-    const std::string tooLong =
-        "Could not get full path name of \"" + longest + "b\" -- " + std::string(strerror(ENAMETOOLONG));
+    const std::string tooLong = "Could not get full path name of \"" + longest + "b\" -- " + strerror(ENAMETOOLONG);
     try {
         MpFileName name((longest + "b").c_str());
         FAIL() << "a path of MP_MAX_PATH bytes must raise";

@@ -168,27 +168,16 @@ TEST_P(LockPath, DestroyingAnObjectReleasesItsLocks) {
     EXPECT_TRUE(other.TryLock(IO_LOCK_WRITE, 0, 0));
 }
 
-// An exclusive lock on a file opened for reading needs the file reopened for writing. A child
-// takes away what that needs, the way it is done (/proc) or the right to it, and then asks.
+// A file opened for reading needs reopening for an exclusive lock: a child without /proc or the right asks.
 TEST_P(LockPath, AnExclusiveLockThatCannotHaveWriteAccessIsRefusedClearly) {
     if (geteuid() != 0) GTEST_SKIP() << "needs root to take /proc or the right to write away";
-    struct Case {
-        const char* name;
-        bool bUnprivileged;
-    };
     MpIO file(m_path.c_str(), IO_READ);
-    for (const Case& c : {Case{"without /proc", false}, Case{"without the right to write", true}}) {
-        std::string outcome = InChildProcess(
-            [&] {
-                if (!c.bUnprivileged && chroot(m_dir.Path().c_str()) != 0) return std::string("<chroot failed>");
-                std::string answer;
-                std::string failure = MessageOf([&] { answer = file.TryLock(IO_LOCK_WRITE, 0, 0) ? "true" : "false"; });
-                return answer + "|" + failure + "|" + MessageOf([&] { file.Lock(IO_LOCK_WRITE, 0, 0); });
-            },
-            c.bUnprivileged);
-        EXPECT_EQ(outcome, "false|<no exception>|Could not lock file -- an exclusive lock needs write access, and the "
-                           "file is open for reading only (" + m_path + ")")
-            << c.name;
+    for (bool bUnprivileged : {false, true}) {
+        EXPECT_EQ(InChildProcess([&] {
+            std::string answer = !bUnprivileged && chroot(m_dir.Path().c_str()) != 0 ? "<no chroot>" : "";
+            answer += MessageOf([&] { answer += file.TryLock(IO_LOCK_WRITE, 0, 0) ? "true" : "false"; });
+            return answer + "|" + MessageOf([&] { file.Lock(IO_LOCK_WRITE, 0, 0); });
+        }, bUnprivileged), "false<no exception>|Could not lock file -- an exclusive lock needs write access, and the file is open for reading only (" + m_path + ")");
     }
 }
 

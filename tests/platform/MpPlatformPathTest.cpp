@@ -71,7 +71,6 @@ TEST(MpPlatformPath, RelativePathsAreJoinedToTheCurrentDirectory) {
 }
 
 TEST(MpPlatformPath, ResultOfThePlatformsLimitOrMoreIsRefused) {
-    EXPECT_EQ(MP_MAX_PATH, static_cast<uint32_t>(PATH_MAX));
     const std::string longest = "/" + std::string(MP_MAX_PATH - 2, 'a');  // fits with the terminator
     EXPECT_EQ(FullPath(longest), longest);
 
