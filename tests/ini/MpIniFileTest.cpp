@@ -245,7 +245,7 @@ TEST(MpIniNameIndex, LookupsFollowRenamedAndCopiedSectionsAndARefusedSectionStay
              {[](MpIniFile& f) { f.GetSection(0)->SetName("[b]"); return index(f, "B"); }, "0"},
              {[](MpIniFile& f) { f.GetSection(0)->SetName("C"); f.GetSection("C"); return std::to_string(f.GetNumSections()); }, "2"},
              {[](MpIniFile& f) { f.GetSection(1)->SetName("C"); return std::string(f.AddSection("C")->GetName()); }, "Section already exists."},
-             {[](MpIniFile& f) { f.GetSection(1)->Copy(MpIniSection("Z")); return index(f, "Z") + index(f, "B"); }, "1-1"},
+             {[](MpIniFile& f) { f.GetSection(1)->Copy(MpIniSection("Z")); auto z = index(f, "Z"); return z + index(f, "B"); }, "1-1"},
              {[](MpIniFile& f) { return std::string(f.AddSection(pRefused = new MpIniSection("a"))->GetName()); }, "Section already exists.[a]"}}) {
         MpIniFile file;
         file.AddSection("A"), file.AddSection("B");
