@@ -718,7 +718,7 @@ private slots:
         Edit("EbDDFile")->setText("unused.dd");
         Form().PBOKClick();
         QCOMPARE(m_prompter.boxes,
-                 Boxes({{Q("Could not get full path name of \"" + name + "\" -- File name too long"), "Error"}}));
+                 Boxes({{Q("Could not get full path name of \"" + name + (csvMode ? ".csv" : "") + "\" -- File name too long"), "Error"}}));
         QCOMPARE(Focus(), Edit("EbOutputFile"));
         QCOMPARE(Form().Report(), nullptr);
     }
