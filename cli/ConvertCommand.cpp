@@ -273,8 +273,9 @@ int RunConvertCommand(const CliArguments& arguments, const CliStreams& streams) 
     if (progress) progress->Clear();
 
     const MpStopSignal signal = MpSignal::Caught();
-    // A reader of standard output that went away wants nothing more: no message, no statistics.
-    if (signal == MpStopSignal::BrokenPipe && toStandardOutput) return MpSignal::ShellExitStatus(signal);
+    // A reader of the output (standard output or a FIFO) that went away wants nothing more: no
+    // message, no statistics.
+    if (signal == MpStopSignal::BrokenPipe) return MpSignal::ShellExitStatus(signal);
     for (const ValueWarning& warning :
          DescribeValueWarnings(result, [&](int16_t section) { return FieldName(plan, section); })) {
         notes.warnings.push_back(PlaceOf(arguments, warning.line) + warning.text);

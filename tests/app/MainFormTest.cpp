@@ -712,12 +712,13 @@ private slots:
     void OverlongOutputNameIsReported() {
         QFETCH(bool, csvMode);
         QFETCH(QString, extension);
-        PrepareFixed(m_dir->Write("in.txt", "abc\n"), std::string(300, 'o') + extension.toStdString(), "5");
+        const std::string name = std::string(5000, 'o') + extension.toStdString();  // beyond any path limit
+        PrepareFixed(m_dir->Write("in.txt", "abc\n"), name, "5");
         Radio("radioCSVFile")->setChecked(csvMode);
         Edit("EbDDFile")->setText("unused.dd");
         Form().PBOKClick();
         QCOMPARE(m_prompter.boxes,
-                 Boxes({{"Could not get full path name -- File name too long", "Error"}}));
+                 Boxes({{Q("Could not get full path name of \"" + name + (csvMode ? ".csv" : "") + "\" -- File name too long"), "Error"}}));
         QCOMPARE(Focus(), Edit("EbOutputFile"));
         QCOMPARE(Form().Report(), nullptr);
     }
