@@ -25,8 +25,7 @@ struct KindNames {
 const KindNames kKinds[kFindingKinds] = {{"Length", "Wrong length"},
                                          {"RecordEnd", "Wrong record end"},
                                          {"Unprintable", "Unprintable byte"},
-                                         {"Numeric", "Not a number"},
-                                         {"RoundTrip", "No way back"}};
+                                         {"Numeric", "Not a number"}};
 
 std::string FindingLine(const FixedFileInput& input, const Finding& finding) {
     std::string place = RecordPlace(input, finding.record);

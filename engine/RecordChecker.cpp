@@ -52,7 +52,9 @@ std::string ShownBytes(const char* bytes, size_t length) {
     return shown;
 }
 
-RecordChecker::RecordChecker(RecordLayout layout) : m_layout(std::move(layout)) {}
+RecordChecker::RecordChecker(RecordLayout layout) : m_layout(std::move(layout)) {
+    for (const LayoutField& field : m_layout.fields) m_readers.emplace_back(field.form, field.numeric, field.length);
+}
 
 bool RecordChecker::CheckShape(const FixedRecord& record, std::vector<Finding>& findings) const {
     const size_t before = findings.size();
@@ -92,11 +94,13 @@ bool RecordChecker::Check(const FixedRecord& record, std::vector<Finding>& findi
 }
 
 bool RecordChecker::FieldsAreClean(const char* record) const {
-    for (const LayoutField& field : m_layout.fields) {
+    for (size_t f = 0; f < m_layout.fields.size(); ++f) {
+        const LayoutField& field = m_layout.fields[f];
         const char* value = record + field.offset;
         const auto length = static_cast<size_t>(field.length);
-        if (!field.numeric) {
-            if (std::memchr(value, '"', length) != nullptr) return false;
+        if (!field.numeric) continue;
+        if (!field.form.IsPlain()) {
+            if (m_readers[f].FirstFault(value) < length) return false;
             continue;
         }
         bool digits = true;
@@ -107,26 +111,18 @@ bool RecordChecker::FieldsAreClean(const char* record) const {
 }
 
 void RecordChecker::FindFieldFaults(const FixedRecord& record, std::vector<Finding>& findings) const {
-    for (const LayoutField& field : m_layout.fields) {
+    for (size_t f = 0; f < m_layout.fields.size(); ++f) {
+        const LayoutField& field = m_layout.fields[f];
         const char* value = record.bytes + field.offset;
         const auto length = static_cast<size_t>(field.length);
-        const std::string shown = "value \"" + ShownBytes(value, length) + "\"";
-        if (!field.numeric) {
-            if (std::memchr(value, '"', length) != nullptr) {
-                findings.push_back({FindingKind::RoundTrip, record.number, field.name,
-                                    shown + " holds a double quote, which no CSV file converts back"});
-            }
-            continue;
-        }
-        if (IsBlank(value, length)) continue;
-        for (size_t i = 0; i < length; ++i) {
-            const auto byte = static_cast<unsigned char>(value[i]);
-            if (IsNumericByte(byte)) continue;
-            findings.push_back({FindingKind::Numeric, record.number, field.name,
-                                shown + " has " + ShownByte(byte) + " at position " +
-                                    std::to_string(field.offset + i + 1) + ", not a digit"});
-            break;
-        }
+        if (!field.numeric) continue;
+        const size_t fault = m_readers[f].FirstFault(value);
+        if (fault == length) continue;
+        findings.push_back({FindingKind::Numeric, record.number, field.name,
+                            "value \"" + ShownBytes(value, length) + "\" has " +
+                                ShownByte(static_cast<unsigned char>(value[fault])) + " at position " +
+                                std::to_string(field.offset + fault + 1) +
+                                (field.form.IsPlain() ? ", not a digit" : ", not of the field's declared form")});
     }
 }
 

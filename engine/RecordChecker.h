@@ -7,12 +7,10 @@
 //     says.
 //   - RecordEnd: the record did not end as expected (see RecordEndFault).
 //   - Unprintable: the record holds a byte outside 32..126 (the first one is named).
-//   - Numeric: a numeric field that is not blank holds a byte other than a digit: a CSV
-//     conversion writes a numeric value as its digits, filled with zeros on the left, and an
-//     empty value as blanks.
-//   - RoundTrip: a text field holds a double quote, which a CSV conversion cannot read back
-//     from any CSV file (a quote opens a quoted value only at its start, and a doubled quote
-//     is no escape there).
+//   - Numeric: a numeric field that is not blank holds a byte that a CSV conversion does not
+//     write there: a digit, filled with zeros on the left, for a field without a declared form;
+//     the sign, digits and fill where the declared form puts them otherwise (see
+//     FieldValueReader). An empty value is blanks.
 // Each finding names its field (empty for the record as a whole) and says what is wrong in one
 // line. A layout without fields (a file checked by its record length alone) has only the
 // first three kinds.
@@ -24,13 +22,14 @@
 #include <string>
 #include <vector>
 
+#include "FieldValueReader.h"
 #include "FixedRecordReader.h"
 #include "RecordLayout.h"
 
 namespace lathwell {
 
-enum class FindingKind { Length, RecordEnd, Unprintable, Numeric, RoundTrip };
-constexpr size_t kFindingKinds = 5;
+enum class FindingKind { Length, RecordEnd, Unprintable, Numeric };
+constexpr size_t kFindingKinds = 4;
 
 struct Finding {
     FindingKind kind;
@@ -52,8 +51,8 @@ public:
     bool CheckShape(const FixedRecord& record, std::vector<Finding>& findings) const;
 
 private:
-    // The numeric rule, by byte: whether a byte may appear in a numeric value that is not
-    // blank. Declared forms of a field (signs, decimal points) would widen it per field.
+    // The numeric rule of a field without a declared form, by byte: whether a byte may appear
+    // in a numeric value that is not blank.
     bool IsNumericByte(unsigned char byte) const { return static_cast<unsigned>(byte - '0') < 10u; }
     bool FieldsAreClean(const char* record) const;
     void FindFieldFaults(const FixedRecord& record, std::vector<Finding>& findings) const;
@@ -61,6 +60,7 @@ private:
     std::string FieldAt(size_t position) const;
 
     RecordLayout m_layout;
+    std::vector<FieldValueReader> m_readers;  // one per field of the layout
 };
 
 // A text as a finding quotes it: bytes outside 32..126 as \xNN.

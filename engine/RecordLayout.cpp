@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "FieldFormReader.h"
 #include "FieldPlace.h"
+#include "FieldValueReader.h"
 #include "MpIniSection.h"
 
 namespace lathwell {
@@ -23,12 +25,15 @@ RecordLayout ReadRecordLayout(DDFile& ddFile, bool usePopulationFields, int32_t 
                 recordLength);
         }
         layout.fields.push_back(LayoutField{offered.shownName.GetCString(), offered.sectionIndex,
-                                            place.offset, place.length, true});
+                                            place.offset, place.length, true,
+                                            ReadFieldForm(section).form});
     }
     // Looking a Format section up may add one in memory, which would move no section index
     // already read, but it comes after the sections all the same.
-    for (LayoutField& field : layout.fields)
-        field.numeric = ddFile.IsNumericField(ddFile.GetFieldName(field.sectionIndex).GetCString());
+    for (LayoutField& field : layout.fields) {
+        const bool numericByFormat = ddFile.IsNumericField(ddFile.GetFieldName(field.sectionIndex).GetCString());
+        field.numeric = FieldValueReader(field.form, numericByFormat, field.length).IsNumber();
+    }
     std::stable_sort(layout.fields.begin(), layout.fields.end(),
                      [](const LayoutField& a, const LayoutField& b) {
                          return a.offset != b.offset ? a.offset < b.offset : a.sectionIndex < b.sectionIndex;

@@ -1,8 +1,8 @@
 // RecordLayout: the fields of a fixed-length record as a DD file lays them out, for reading
 // records back (checking them, turning them into CSV): every field the DD file offers in the
 // chosen layout (see DDFile::GetAvailableFields), in record order (by position, then by
-// section), each placed by the rule of a CSV conversion (see FieldPlace) and numeric or text by
-// the DD file's numeric rule.
+// section), each placed by the rule of a CSV conversion (see FieldPlace) with its declared form,
+// and numeric or text by its Type or else the DD file's numeric rule.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "DDFile.h"
+#include "FieldForm.h"
 
 namespace lathwell {
 
@@ -18,7 +19,8 @@ struct LayoutField {
     int32_t sectionIndex;  // the field's section in the DD file
     int32_t offset;        // 0-based position of its first byte
     int32_t length;
-    bool numeric;  // filled with zeros on the left; otherwise text, blanks on the right
+    bool numeric;  // a number (see FieldValueReader); otherwise text
+    FieldForm form;
 };
 
 struct RecordLayout {

@@ -17,11 +17,15 @@ RecordUnpacker::RecordUnpacker(RecordLayout layout, char delimiter, bool keepFil
     // A value quoted with every byte a doubled quote, and its delimiter.
     size_t values = 0;
     size_t names = 0;
+    size_t longestValue = 0;
     for (const LayoutField& field : m_layout.fields) {
+        m_readers.emplace_back(field.form, field.numeric, field.length);
+        longestValue = std::max(longestValue, m_readers.back().LongestValue());
         values += 2 * static_cast<size_t>(field.length) + 3;
         names += 2 * field.name.size() + 3;
     }
     m_longestLine = std::max(values, names) + kLineEndLength;
+    m_value.resize(longestValue);
 }
 
 char* RecordUnpacker::WriteValue(const char* value, size_t length, char* out) const {
@@ -56,24 +60,14 @@ size_t RecordUnpacker::Header(char* line) const {
 
 size_t RecordUnpacker::Unpack(const char* record, char* line) const {
     char* out = line;
-    bool first = true;
-    for (const LayoutField& field : m_layout.fields) {
-        if (!first) *out++ = m_delimiter;
-        first = false;
+    for (size_t f = 0; f < m_layout.fields.size(); ++f) {
+        if (f > 0) *out++ = m_delimiter;
+        const LayoutField& field = m_layout.fields[f];
         const char* value = record + field.offset;
         size_t length = static_cast<size_t>(field.length);
-        if (!m_keepFill && field.numeric) {
-            // A field of blanks is an empty value; zeros fill a number on its left.
-            if (length > 0 && value[0] == ' ' &&
-                std::all_of(value, value + length, [](char c) { return c == ' '; })) {
-                length = 0;
-            }
-            while (length > 1 && value[0] == '0') {
-                ++value;
-                --length;
-            }
-        } else if (!m_keepFill) {
-            while (length > 0 && value[length - 1] == ' ') --length;
+        if (!m_keepFill) {
+            length = m_readers[f].Read(value, m_value.data());
+            value = m_value.data();
         }
         out = WriteValue(value, length, out);
     }

@@ -1,17 +1,22 @@
 // RecordUnpacker: turns one fixed-length record back into one CSV line, one column per field
 // of its layout in record order.
 //
-// Each value is the field's bytes less the fill a CSV conversion adds: blanks on the right of
-// a text field; zeros on the left of a numeric field (all but its last byte), and a numeric
+// Each value is read by the field's FieldValueReader: the field's bytes less the fill a CSV
+// conversion adds (blanks on the right of text, zeros on the left of numbers, or the declared
+// Justify and Fill), with a declared sign and implied decimals turned back into the value; a
 // field of blanks is an empty value. With keepFill the bytes are taken as they are. A value is
 // quoted when it holds the delimiter, a double quote, CR or LF, or begins with a blank (which a
-// CSV conversion would otherwise skip), with every double quote doubled (RFC 4180). Lines end
-// in CR LF. So a CSV file that converts without a cut value and whose numeric values do not
-// begin with a zero comes back value for value.
+// CSV conversion would otherwise skip), with every double quote doubled (RFC 4180), which a
+// conversion reads back as one quote. Lines end in CR LF. So a CSV file that converts without a
+// cut value or a value not of its form comes back value for value (see FieldValueReader for
+// the numbers and texts that come back as written).
 #pragma once
 
 #include <cstddef>
 
+#include <vector>
+
+#include "FieldValueReader.h"
 #include "RecordLayout.h"
 
 namespace lathwell {
@@ -36,6 +41,8 @@ private:
     char* WriteValue(const char* value, size_t length, char* out) const;
 
     RecordLayout m_layout;
+    std::vector<FieldValueReader> m_readers;  // one per field of the layout
+    mutable std::vector<char> m_value;        // a value read, before it is quoted: one caller at a time
     char m_delimiter;
     bool m_keepFill;
     size_t m_longestLine;
