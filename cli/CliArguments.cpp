@@ -54,8 +54,8 @@ const CommandSyntax kCommands[] = {
      "check a fixed-length file against its layout",
      "Reads every record of FILE and reports what is not as the DD file (or --length N)\n"
      "lays it out: a record of the wrong length, a missing or wrong record end, an\n"
-     "unprintable byte, a byte other than a digit in a numeric field that is not\n"
-     "blank, and a double quote in a text field (no CSV file converts back to it).\n"
+     "unprintable byte, and a byte other than a digit in a numeric field that is not\n"
+     "blank (or not the sign, digit or fill where a declared field form puts it).\n"
      "One line per finding, FILE:RECORD:FIELD: what (the first 20 of each kind), then\n"
      "the counts. Exit status 0 when every record is clean, 1 when not.\n"},
     {"unpack", CliCommand::Unpack, kUnpack, "unpack FILE OUTPUT --dd DDFILE [options]",
@@ -63,7 +63,8 @@ const CommandSyntax kCommands[] = {
      "Writes the records of FILE to OUTPUT as CSV: a header of the field names (as\n"
      "'fields' shows them), then one line per record, one column per field in record\n"
      "order. Values lose the fill a conversion adds: blanks on the right of text,\n"
-     "zeros on the left of numbers (--keep-fill keeps them). A value with the\n"
+     "zeros on the left of numbers, or a declared form's fill, sign and decimals\n"
+     "(--keep-fill keeps them). A value with the\n"
      "delimiter, a quote or a leading blank is quoted, quotes doubled (RFC 4180);\n"
      "lines end in CR LF. A record of the wrong length or end stops the run.\n"},
     {"help", CliCommand::Help, 0, nullptr, nullptr, nullptr},

@@ -11,7 +11,8 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 }  // namespace
 
 FieldValueReader::FieldValueReader(const FieldForm& form, bool numericByFormatSection, int32_t length)
-    : m_number(form.type == FieldType::Number || (form.type == FieldType::ByFormatSection && numericByFormatSection)),
+    : m_number(form.type == FieldType::Number ||
+               (form.type == FieldType::ByFormatSection && numericByFormatSection)),
       m_point(!form.IsPlain() && form.decimals < 0),
       m_sign(form.sign),
       m_decimals(form.decimals),
@@ -57,7 +58,8 @@ FieldValueReader::Scan FieldValueReader::ScanNumber(const char* field) const {
     }
     scan.digitsBegin = at;
     bool point = false;
-    while (at < end && (IsDigit(field[at]) || (m_point && !point && field[at] == '.'))) point |= field[at++] == '.';
+    while (at < end && (IsDigit(field[at]) || (m_point && !point && field[at] == '.')))
+        point |= field[at++] == '.';
     scan.digitsEnd = at;
     if (m_sign == SignPlacement::Trailing) {
         if (at == end || (field[at] != '-' && field[at] != '+')) {

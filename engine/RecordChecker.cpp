@@ -53,7 +53,8 @@ std::string ShownBytes(const char* bytes, size_t length) {
 }
 
 RecordChecker::RecordChecker(RecordLayout layout) : m_layout(std::move(layout)) {
-    for (const LayoutField& field : m_layout.fields) m_readers.emplace_back(field.form, field.numeric, field.length);
+    for (const LayoutField& field : m_layout.fields)
+        m_readers.emplace_back(field.form, field.numeric, field.length);
 }
 
 bool RecordChecker::CheckShape(const FixedRecord& record, std::vector<Finding>& findings) const {
@@ -118,11 +119,12 @@ void RecordChecker::FindFieldFaults(const FixedRecord& record, std::vector<Findi
         if (!field.numeric) continue;
         const size_t fault = m_readers[f].FirstFault(value);
         if (fault == length) continue;
-        findings.push_back({FindingKind::Numeric, record.number, field.name,
-                            "value \"" + ShownBytes(value, length) + "\" has " +
-                                ShownByte(static_cast<unsigned char>(value[fault])) + " at position " +
-                                std::to_string(field.offset + fault + 1) +
-                                (field.form.IsPlain() ? ", not a digit" : ", not of the field's declared form")});
+        findings.push_back(
+            {FindingKind::Numeric, record.number, field.name,
+             "value \"" + ShownBytes(value, length) + "\" has " +
+                 ShownByte(static_cast<unsigned char>(value[fault])) + " at position " +
+                 std::to_string(field.offset + fault + 1) +
+                 (field.form.IsPlain() ? ", not a digit" : ", not of the field's declared form")});
     }
 }
 

@@ -25,13 +25,13 @@ RecordLayout ReadRecordLayout(DDFile& ddFile, bool usePopulationFields, int32_t 
                 recordLength);
         }
         layout.fields.push_back(LayoutField{offered.shownName.GetCString(), offered.sectionIndex,
-                                            place.offset, place.length, true,
-                                            ReadFieldForm(section).form});
+                                            place.offset, place.length, true, ReadFieldForm(section).form});
     }
     // Looking a Format section up may add one in memory, which would move no section index
     // already read, but it comes after the sections all the same.
     for (LayoutField& field : layout.fields) {
-        const bool numericByFormat = ddFile.IsNumericField(ddFile.GetFieldName(field.sectionIndex).GetCString());
+        const bool numericByFormat =
+            ddFile.IsNumericField(ddFile.GetFieldName(field.sectionIndex).GetCString());
         field.numeric = FieldValueReader(field.form, numericByFormat, field.length).IsNumber();
     }
     std::stable_sort(layout.fields.begin(), layout.fields.end(),

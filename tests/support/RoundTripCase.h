@@ -1,13 +1,14 @@
 // The round trip of a CSV file through a conversion and back, as a property over random
-// cases: a random layout (fields of random width, numeric or text, laid out in a random
-// order with gaps) and random CSV lines whose values fit their fields. Every record a
-// conversion builds must check clean and unpack to the values of its line, in record order.
-// Numeric values never begin with a zero (the zeros on the left of a number are its fill);
-// text values never end in a blank (the blanks on the right of a text are its fill) nor hold
-// a double quote (no CSV line converts to one). Shared by the engine tests and a fuzz target,
+// cases: a random layout (fields of random width, numeric or text, some with a declared form,
+// laid out in a random order with gaps) and random CSV lines whose values fit their fields.
+// Every record a conversion builds must check clean and unpack to the values of its line, in
+// record order. Numeric values never begin with a zero (the zeros on the left of a number are
+// its fill) and have exactly the declared decimals; text values never end in a blank nor
+// touch their fill on its side. Shared by the engine tests and a fuzz target,
 // which draw the numbers from a random engine and from the fuzzer's bytes.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -43,11 +44,39 @@ RoundTripCase MakeRoundTripCase(Draw&& draw) {
     const size_t fields = 1 + draw(8);
     std::vector<int32_t> lengths(fields);
     std::vector<bool> numeric(fields);
+    std::vector<bool> numericByFormat(fields);
+    std::vector<std::string> formKeys(fields);
+    std::vector<int> signs(fields, 0);  // none, Leading, Trailing, Separate
+    std::vector<int> decimals(fields, -1);
+    std::vector<bool> right(fields);
+    std::vector<char> fill(fields);
     std::vector<size_t> order;  // record order: field indexes
     for (size_t i = 0; i < fields; ++i) {
         lengths[i] = static_cast<int32_t>(1 + draw(12));
         numeric[i] = draw(2) == 0;
         order.insert(order.begin() + static_cast<std::ptrdiff_t>(draw(order.size() + 1)), i);
+        numericByFormat[i] = numeric[i];
+        right[i] = numeric[i];
+        fill[i] = numeric[i] ? '0' : ' ';
+        if (draw(2) == 0) continue;  // the long-standing rule
+        // A declared form: the Type key overrides a format section that says otherwise.
+        const bool typed = draw(2) == 0;
+        if (typed) formKeys[i] += numeric[i] ? "Type=Number\n" : "Type=Text\n";
+        if (numeric[i]) {
+            static const char* const kSigns[] = {"", "Sign=Leading\n", "Sign=Trailing\n", "Sign=Separate\n"};
+            signs[i] = static_cast<int>(draw(4));
+            formKeys[i] += kSigns[signs[i]];
+            if (draw(2) == 0) decimals[i] = static_cast<int>(draw(3));
+            if (decimals[i] >= 0) formKeys[i] += "Decimals=" + std::to_string(decimals[i]) + "\n";
+        }
+        const size_t justify = draw(3);  // by type, left, right
+        if (justify > 0) right[i] = justify == 2;
+        if (justify > 0) formKeys[i] += right[i] ? "Justify=Right\n" : "Justify=Left\n";
+        fill[i] = numeric[i] && right[i] ? '0' : ' ';
+        const size_t fillKey = draw(3);  // none, blank, star
+        if (fillKey > 0) fill[i] = fillKey == 1 ? ' ' : '*';
+        if (fillKey > 0) formKeys[i] += fillKey == 1 ? "Fill=\" \"\n" : "Fill=*\n";
+        if (typed) numericByFormat[i] = !numeric[i];  // the format section says the other
     }
     std::vector<int32_t> offsets(fields);
     int32_t next = 0;
@@ -63,8 +92,8 @@ RoundTripCase MakeRoundTripCase(Draw&& draw) {
         const std::string name = "F" + std::to_string(i + 1);
         c.ddText += "[Field" + std::to_string(i + 1) + "]\nFieldName=" + name +
                     "\nLength=" + std::to_string(lengths[i]) +
-                    "\nByteOffset=" + std::to_string(offsets[i] + 1) + "\n";
-        if (!numeric[i]) formats += "[Format=" + name + "]\nA=a\n";
+                    "\nByteOffset=" + std::to_string(offsets[i] + 1) + "\n" + formKeys[i];
+        if (!numericByFormat[i]) formats += "[Format=" + name + "]\nA=a\n";
         c.fieldPositions.push_back(static_cast<int16_t>(i + 1));
     }
     c.ddText += formats;
@@ -74,18 +103,32 @@ RoundTripCase MakeRoundTripCase(Draw&& draw) {
         std::vector<std::string> values(fields);
         std::string line;
         for (size_t i = 0; i < fields; ++i) {
-            const size_t width = draw(static_cast<size_t>(lengths[i]) + 1);
+            // A number's sign and decimals take room of the field.
+            const bool isNumber = numeric[i];
+            const bool negative = isNumber && signs[i] > 0 && draw(2) == 0;
+            const int32_t room = lengths[i] - (signs[i] > 1 || negative) - std::max(decimals[i], 0);
+            const size_t width = room > 0 ? draw(static_cast<size_t>(room) + 1) : 0;
             std::string& value = values[i];
             for (size_t b = 0; b < width; ++b) {
                 const char digit = static_cast<char>(b == 0 && width > 1 ? '1' + draw(9) : '0' + draw(10));
                 const char text =
                     draw(8) == 0 && c.delimiter != '\t' ? c.delimiter : static_cast<char>(' ' + draw(95));
-                value += numeric[i] ? digit : text == '"' ? '\'' : text;
+                value += isNumber ? digit : text;
             }
-            while (!numeric[i] && !value.empty() && value.back() == ' ') value.pop_back();
-            const bool quoted =
-                value.find(c.delimiter) != std::string::npos || (!value.empty() && value[0] == ' ');
-            line += (i > 0 ? std::string(1, c.delimiter) : "") + (quoted ? "\"" + value + "\"" : value);
+            if (isNumber && width > 0 && decimals[i] > 0) {
+                value += '.';
+                for (int d = 0; d < decimals[i]; ++d) value += static_cast<char>('0' + draw(10));
+            }
+            if (isNumber && width > 0 && negative) value.insert(0, "-");
+            while (!isNumber && !value.empty() &&
+                   (value.back() == ' ' || (!right[i] && value.back() == fill[i])))
+                value.pop_back();
+            while (!isNumber && right[i] && !value.empty() && value[0] == fill[i]) value.erase(0, 1);
+            const bool quoted = value.find(c.delimiter) != std::string::npos ||
+                                value.find('"') != std::string::npos || (!value.empty() && value[0] == ' ');
+            std::string written;
+            for (char byte : value) written += byte == '"' && quoted ? "\"\"" : std::string(1, byte);
+            line += (i > 0 ? std::string(1, c.delimiter) : "") + (quoted ? "\"" + written + "\"" : written);
         }
         c.lines.push_back(line);
         std::vector<std::string> inRecordOrder;
