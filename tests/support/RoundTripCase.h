@@ -55,27 +55,23 @@ RoundTripCase MakeRoundTripCase(Draw&& draw) {
         lengths[i] = static_cast<int32_t>(1 + draw(12));
         numeric[i] = draw(2) == 0;
         order.insert(order.begin() + static_cast<std::ptrdiff_t>(draw(order.size() + 1)), i);
-        numericByFormat[i] = numeric[i];
-        right[i] = numeric[i];
-        fill[i] = numeric[i] ? '0' : ' ';
+        numericByFormat[i] = right[i] = numeric[i];
         if (draw(2) == 0) continue;  // the long-standing rule
         // A declared form: the Type key overrides a format section that says otherwise.
         const bool typed = draw(2) == 0;
         if (typed) formKeys[i] += numeric[i] ? "Type=Number\n" : "Type=Text\n";
         if (numeric[i]) {
             static const char* const kSigns[] = {"", "Sign=Leading\n", "Sign=Trailing\n", "Sign=Separate\n"};
-            signs[i] = static_cast<int>(draw(4));
-            formKeys[i] += kSigns[signs[i]];
-            if (draw(2) == 0) decimals[i] = static_cast<int>(draw(3));
-            if (decimals[i] >= 0) formKeys[i] += "Decimals=" + std::to_string(decimals[i]) + "\n";
+            formKeys[i] += kSigns[signs[i] = static_cast<int>(draw(4))];
+            if (draw(2) == 0)
+                formKeys[i] += "Decimals=" + std::to_string(decimals[i] = static_cast<int>(draw(3))) + "\n";
         }
         const size_t justify = draw(3);  // by type, left, right
-        if (justify > 0) right[i] = justify == 2;
-        if (justify > 0) formKeys[i] += right[i] ? "Justify=Right\n" : "Justify=Left\n";
+        if (justify > 0) formKeys[i] += (right[i] = justify == 2) ? "Justify=Right\n" : "Justify=Left\n";
         fill[i] = numeric[i] && right[i] ? '0' : ' ';
         const size_t fillKey = draw(3);  // none, blank, star
-        if (fillKey > 0) fill[i] = fillKey == 1 ? ' ' : '*';
-        if (fillKey > 0) formKeys[i] += fillKey == 1 ? "Fill=\" \"\n" : "Fill=*\n";
+        if (fillKey > 0)
+            formKeys[i] += (fill[i] = fillKey == 1 ? ' ' : '*') == ' ' ? "Fill=\" \"\n" : "Fill=*\n";
         if (typed) numericByFormat[i] = !numeric[i];  // the format section says the other
     }
     std::vector<int32_t> offsets(fields);
@@ -104,8 +100,7 @@ RoundTripCase MakeRoundTripCase(Draw&& draw) {
         std::string line;
         for (size_t i = 0; i < fields; ++i) {
             // A number's sign and decimals take room of the field.
-            const bool isNumber = numeric[i];
-            const bool negative = isNumber && signs[i] > 0 && draw(2) == 0;
+            const bool negative = numeric[i] && signs[i] > 0 && draw(2) == 0;
             const int32_t room = lengths[i] - (signs[i] > 1 || negative) - std::max(decimals[i], 0);
             const size_t width = room > 0 ? draw(static_cast<size_t>(room) + 1) : 0;
             std::string& value = values[i];
@@ -113,17 +108,15 @@ RoundTripCase MakeRoundTripCase(Draw&& draw) {
                 const char digit = static_cast<char>(b == 0 && width > 1 ? '1' + draw(9) : '0' + draw(10));
                 const char text =
                     draw(8) == 0 && c.delimiter != '\t' ? c.delimiter : static_cast<char>(' ' + draw(95));
-                value += isNumber ? digit : text;
+                value += numeric[i] ? digit : text;
             }
-            if (isNumber && width > 0 && decimals[i] > 0) {
-                value += '.';
-                for (int d = 0; d < decimals[i]; ++d) value += static_cast<char>('0' + draw(10));
-            }
-            if (isNumber && width > 0 && negative) value.insert(0, "-");
-            while (!isNumber && !value.empty() &&
+            for (int d = 0; numeric[i] && width > 0 && d <= decimals[i] && decimals[i] > 0; ++d)
+                value += d == 0 ? '.' : static_cast<char>('0' + draw(10));
+            if (numeric[i] && width > 0 && negative) value.insert(0, "-");
+            while (!numeric[i] && !value.empty() &&
                    (value.back() == ' ' || (!right[i] && value.back() == fill[i])))
                 value.pop_back();
-            while (!isNumber && right[i] && !value.empty() && value[0] == fill[i]) value.erase(0, 1);
+            while (!numeric[i] && right[i] && !value.empty() && value[0] == fill[i]) value.erase(0, 1);
             const bool quoted = value.find(c.delimiter) != std::string::npos ||
                                 value.find('"') != std::string::npos || (!value.empty() && value[0] == ' ');
             std::string written;
