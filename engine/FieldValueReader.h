@@ -26,10 +26,10 @@ public:
     // REQUIRES: length >= 0.
     FieldValueReader(const FieldForm& form, bool numericByFormatSection, int32_t length);
 
-    bool IsNumber() const { return m_number; }
+    bool IsNumber() const { return m_form.number; }
 
     // The most bytes Read writes.
-    size_t LongestValue() const { return m_length + 3; }
+    size_t LongestValue() const { return m_form.length + 3; }
 
     // The 0-based position of the first byte that does not belong where it is in a Number of
     // the form, or Length when the field is blank, a Number of the form, or Text.
@@ -52,13 +52,8 @@ private:
     size_t ReadNumber(const char* field, const Scan& scan, char* out) const;
     bool IsBlank(const char* field) const;
 
-    bool m_number;
+    ResolvedFieldForm m_form;
     bool m_point;
-    SignPlacement m_sign;
-    int32_t m_decimals;
-    bool m_right;
-    char m_fill;
-    size_t m_length;
 };
 
 }  // namespace lathwell
