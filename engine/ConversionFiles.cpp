@@ -93,8 +93,10 @@ std::unique_ptr<LineReader> OpenLineReader(const char* name, bool blankUnprintab
 }
 
 std::unique_ptr<RecordWriter> OpenFileRecordWriter(const char* fileName, int32_t recordLength, bool createNew,
-                                                   int threads) {
-    if (IsCompressedName(fileName)) return MakeFileWriter<GzipRecordWriter>(fileName, recordLength, createNew, threads);
+                                                   int threads, int level) {
+    if (IsCompressedName(fileName)) {
+        return MakeFileWriter<GzipRecordWriter>(fileName, recordLength, createNew, threads, level);
+    }
     return MakeFileWriter<PlainRecordWriter>(fileName, recordLength, createNew);
 }
 

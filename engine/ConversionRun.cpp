@@ -61,7 +61,7 @@ std::unique_ptr<RecordWriter> OpenOutput(const ConversionSettings& settings, con
     if (handedOver) return handedOver;
     if (settings.dryRun) return std::make_unique<DiscardingRecordWriter>(settings.recordLength);
     return OpenFileRecordWriter(settings.outputName.GetCString(), settings.recordLength, settings.createNew,
-                                settings.threads);
+                                settings.threads, settings.level);
 }
 
 // The loop's own counts, kept apart from the run's statistics so that no call in the loop can

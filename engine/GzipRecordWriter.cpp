@@ -32,19 +32,21 @@ int AvailableCores() {
 
 }  // namespace
 
-GzipRecordWriter::GzipRecordWriter(const char* fileName, int32_t recordLength, int threads)
+GzipRecordWriter::GzipRecordWriter(const char* fileName, int32_t recordLength, int threads, int level)
     : RecordWriter(recordLength), m_fileName(fileName) {
     const int workers = threads > 0 ? threads : AvailableCores();
-    m_file = gzopen(fileName, workers > 1 ? "wbT" : "wb");
+    const bool compressor = workers > 1 || level < kFirstZlibLevel;
+    const char zlibMode[] = {'w', 'b', static_cast<char>('0' + level), '\0'};
+    m_file = gzopen(fileName, compressor ? "wbT" : zlibMode);
     if (m_file == nullptr) {
         MpException::RaiseFormattedWithSystemError("Could not create compressed file \"%s\" -- ", false,
                                                     "GzipRecordWriter", fileName);
     }
-    if (workers > 1) {
+    if (compressor) {
         gzbuffer(m_file, kTransparentBuffer);
         try {
             CompressedOutput& output = *this;
-            m_compressor = std::make_unique<ParallelGzipCompressor>(workers, output);
+            m_compressor = std::make_unique<ParallelGzipCompressor>(workers, output, level);
         } catch (...) {
             CloseHandle();
             throw;

@@ -1,8 +1,9 @@
-// GzipRecordWriter: writes records to a gzip-compressed file, at zlib's default level and
-// strategy, as one gzip member.
+// GzipRecordWriter: writes records to a gzip-compressed file, at a compression level from 1 to
+// 9 (zlib's default level unless told) and zlib's default strategy, as one gzip member.
 //
-// With one thread the records go through zlib's gzopen "wb" and gzwrite on the caller's thread.
-// With more, a ParallelGzipCompressor deflates them on that many worker threads, and the
+// With one thread and a zlib level the records go through zlib's gzopen "wb" and gzwrite on the
+// caller's thread. With more, or at ISA-L's levels (see ParallelGzipCompressor), a
+// ParallelGzipCompressor deflates them on that many worker threads, and the
 // member it builds is written through a transparent zlib handle (gzopen "wbT"), so the file is
 // created, written and closed by the same calls and fails with the same messages either way.
 //
@@ -26,9 +27,10 @@ namespace lathwell {
 class GzipRecordWriter : public RecordWriter, private CompressedOutput {
 public:
     // threads: 1 compresses on the caller's thread, byte for byte as zlib's gzwrite always
-    // has; more use that many worker threads; 0 as many as the machine has cores.
-    // REQUIRES: recordLength > 0, threads >= 0.
-    GzipRecordWriter(const char* fileName, int32_t recordLength, int threads = 1);
+    // has (at ISA-L's levels on one worker thread); more use that many worker threads; 0 as
+    // many as the machine has cores.
+    // REQUIRES: recordLength > 0, threads >= 0, level from kFastestGzipLevel to kSmallestGzipLevel.
+    GzipRecordWriter(const char* fileName, int32_t recordLength, int threads = 1, int level = kDefaultGzipLevel);
     ~GzipRecordWriter() override;
 
 protected:

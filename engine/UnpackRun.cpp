@@ -49,7 +49,7 @@ UnpackResult UnpackRecords(FixedRecordReader& reader, const RecordUnpacker& unpa
         std::unique_ptr<RecordWriter> writer =
             handedOver ? std::move(handedOver)
                        : OpenFileRecordWriter(outputName, static_cast<int32_t>(unpacker.LongestLine()),
-                                              settings.createNew, settings.threads);
+                                              settings.createNew, settings.threads, settings.level);
         cancelled = WriteLines(reader, unpacker, checker, *writer, observer, result);
     } catch (const MpException& error) {
         result.outcome = RunOutcome::Failed;
