@@ -9,6 +9,10 @@
 // The loop over a line is compiled into each marker, so that the vector code and the loop get
 // the marker's instruction set together.
 #define LATHWELL_INLINE_INTO_MARKER __attribute__((always_inline)) inline
+// The markers read the 64 bytes around a line's last ones whole, past the line's ends but never
+// into a page that holds none of its bytes (see MarkWith); AddressSanitizer would take that
+// for an overflow.
+#define LATHWELL_READS_AROUND_LINE __attribute__((no_sanitize_address))
 #include <immintrin.h>
 #endif
 
@@ -34,7 +38,7 @@ uint64_t PrefixXor(uint64_t bits) {
 
 #ifdef LATHWELL_VECTOR_MARKS
 struct Sse2Marks {
-    static Marks64 Mark(const char* bytes, char delimiter) {
+    LATHWELL_READS_AROUND_LINE static Marks64 Mark(const char* bytes, char delimiter) {
         const __m128i delimiters = _mm_set1_epi8(delimiter);
         const __m128i quotes = _mm_set1_epi8('"');
         Marks64 marks{0, 0};
@@ -51,7 +55,7 @@ struct Sse2Marks {
 };
 
 struct Avx2Marks {
-    __attribute__((target("avx2"))) static Marks64 Mark(const char* bytes, char delimiter) {
+    __attribute__((target("avx2"))) LATHWELL_READS_AROUND_LINE static Marks64 Mark(const char* bytes, char delimiter) {
         const __m256i delimiters = _mm256_set1_epi8(delimiter);
         const __m256i quotes = _mm256_set1_epi8('"');
         const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes));
@@ -64,24 +68,35 @@ struct Avx2Marks {
     }
 };
 
+// Memory is mapped in pages of at least this many bytes.
+constexpr uintptr_t kPage = 4096;
+
 template <class Vector>
-LATHWELL_INLINE_INTO_MARKER void MarkWith(const char* line, size_t length, char delimiter, Marks64* marks) {
+LATHWELL_INLINE_INTO_MARKER LATHWELL_READS_AROUND_LINE void MarkWith(const char* line, size_t length, char delimiter,
+                                                                     Marks64* marks) {
     size_t at = 0;
     for (; length - at >= 64; at += 64) *marks++ = Vector::Mark(line + at, delimiter);
     if (at == length) return;
-    // The line's last bytes are copied, so no byte after the line is read.
-    char tail[64] = {};
-    std::memcpy(tail, line + at, length - at);
-    const uint64_t kept = (uint64_t{1} << (length - at)) - 1;
-    const Marks64 last = Vector::Mark(tail, delimiter);
-    *marks = Marks64{last.delimiters & kept, last.quotes & kept};
+    // The last bytes, fewer than 64, are marked from the 64 that start with them when those lie
+    // in one page, which holds the first of them; else from the 64 that end with them, which
+    // then lie in that page and the next, which holds the last of them.
+    const size_t left = length - at;
+    const char* from = line + at;
+    if ((reinterpret_cast<uintptr_t>(from) & (kPage - 1)) <= kPage - 64) {
+        const uint64_t kept = (uint64_t{1} << left) - 1;
+        const Marks64 last = Vector::Mark(from, delimiter);
+        *marks = Marks64{last.delimiters & kept, last.quotes & kept};
+    } else {
+        const Marks64 last = Vector::Mark(line + length - 64, delimiter);
+        *marks = Marks64{last.delimiters >> (64 - left), last.quotes >> (64 - left)};
+    }
 }
 
-void MarkSse2(const char* line, size_t length, char delimiter, Marks64* marks) {
+LATHWELL_READS_AROUND_LINE void MarkSse2(const char* line, size_t length, char delimiter, Marks64* marks) {
     MarkWith<Sse2Marks>(line, length, delimiter, marks);
 }
 
-__attribute__((target("avx2"))) void MarkAvx2(const char* line, size_t length, char delimiter, Marks64* marks) {
+__attribute__((target("avx2"))) LATHWELL_READS_AROUND_LINE void MarkAvx2(const char* line, size_t length, char delimiter, Marks64* marks) {
     MarkWith<Avx2Marks>(line, length, delimiter, marks);
 }
 
@@ -128,66 +143,8 @@ void CsvLineSplitter::RaiseNoClosingQuote() {
         "A group token has no end delimeter.\nCannot retrieve token as specified.\nPlease correct.\n\n", kTokenizer);
 }
 
-const char* CsvLineSplitter::ClosingQuote(const char* open, Column& column) {
-    const char* closing = Find(open + 1, '"');
-    if (closing == nullptr) RaiseNoClosingQuote();
-    column.text = open + 1;
-    column.length = static_cast<size_t>(closing - open - 1);
-    // With the quote itself as delimiter, a doubled quote is no escape.
-    if (m_delimiter != '"' && closing + 1 < m_end && closing[1] == '"') closing = Unquote(closing, column);
-    return closing;
-}
-
-const char* CsvLineSplitter::MarkedClosingQuote(const char* open, Column& column) {
-    const size_t at = static_cast<size_t>(open - m_line);
-    const size_t words = (static_cast<size_t>(m_end - m_line) + 63) / 64;
-    size_t word = at / 64;
-    uint64_t opening = uint64_t{1} << (at % 64);   // the opening quote's bit, in its word only
-    uint64_t quotes = m_marks[word].quotes & ~(opening - 1);  // from the opening quote on
-    // With the quote itself as delimiter, a doubled quote is no escape: the next quote closes.
-    const bool doubledQuotes = m_delimiter != '"';
-    uint64_t open64 = 0;  // all ones when the column is still open after the word before
-    bool doubled = false;
-    for (;;) {
-        uint64_t closing;
-        if (doubledQuotes) {
-            const uint64_t nextQuotes = word + 1 < words ? m_marks[word + 1].quotes : 0;
-            const uint64_t followedByQuote = quotes >> 1 | nextQuotes << 63;
-            // A quote that leaves the column closed and has no quote after it closes it; the
-            // quotes before it inside the column are doubled quotes.
-            const uint64_t openAfter = PrefixXor(quotes) ^ open64;
-            closing = quotes & ~followedByQuote & ~openAfter;
-            open64 = 0 - (openAfter >> 63);
-        } else {
-            closing = quotes & ~opening;
-        }
-        const uint64_t closingBit = closing & (0 - closing);  // 0 when the word has none
-        doubled |= (quotes & ~opening & (closingBit - 1)) != 0;
-        if (closingBit != 0) {
-            const char* quote = m_line + word * 64 + static_cast<size_t>(__builtin_ctzll(closingBit));
-            column.text = open + 1;
-            column.length = static_cast<size_t>(quote - open - 1);
-            if (doubled) {
-                // Each doubled quote becomes one.
-                m_unquoted.clear();
-                for (const char* from = open + 1; from < quote;) {
-                    const char* pair = static_cast<const char*>(std::memchr(from, '"', static_cast<size_t>(quote - from)));
-                    if (pair == nullptr) pair = quote;
-                    m_unquoted.append(from, static_cast<size_t>(pair - from) + (pair < quote ? 1 : 0));
-                    from = pair + 2;
-                }
-                column.text = m_unquoted.data();
-                column.length = m_unquoted.size();
-            }
-            return quote;
-        }
-        if (++word == words) RaiseNoClosingQuote();
-        quotes = m_marks[word].quotes;
-        opening = 0;
-    }
-}
-
-const char* CsvLineSplitter::AfterClosingQuote(const char* quote) {
+const char* CsvLineSplitter::AfterClosingQuote(const char* quote, Column& column) {
+    if (quote[1] == '"') quote = m_markLine != nullptr ? UnquoteMarked(quote, column) : Unquote(quote, column);
     const char* from = quote + 1;
     const char* next = from < m_end ? Find(from, m_delimiter) : nullptr;
     const char* end = next != nullptr ? next : m_end;
@@ -207,6 +164,42 @@ const char* CsvLineSplitter::Unquote(const char* quote, Column& column) {
         m_unquoted.append(from, static_cast<size_t>(quote - from));
         if (quote + 1 == m_end || quote[1] != '"') break;
     }
+    column.text = m_unquoted.data();
+    column.length = m_unquoted.size();
+    return quote;
+}
+
+const char* CsvLineSplitter::UnquoteMarked(const char* quote, Column& column) {
+    // From quote on, a quote that leaves the column closed (an odd one, counting from quote)
+    // and has no quote after it is the closing one; the quotes before it are doubled quotes.
+    const size_t at = static_cast<size_t>(quote - m_line);
+    const size_t words = (static_cast<size_t>(m_end - m_line) + 63) / 64;
+    size_t word = at / 64;
+    uint64_t quotes = m_marks[word].quotes & (~uint64_t{0} << (at % 64));
+    uint64_t open = ~uint64_t{0};  // all ones when the column is open after the word before
+    for (;;) {
+        const uint64_t nextQuotes = word + 1 < words ? m_marks[word + 1].quotes : 0;
+        const uint64_t followedByQuote = quotes >> 1 | nextQuotes << 63;
+        const uint64_t openAfter = PrefixXor(quotes) ^ open;
+        const uint64_t closing = quotes & ~followedByQuote & ~openAfter;
+        if (closing != 0) {
+            quote = m_line + word * 64 + static_cast<size_t>(__builtin_ctzll(closing));
+            break;
+        }
+        open = 0 - (openAfter >> 63);
+        if (++word == words) RaiseNoClosingQuote();
+        quotes = m_marks[word].quotes;
+    }
+    // The value with each doubled quote made one.
+    const char* from = column.text;
+    m_unquoted.clear();
+    for (;;) {
+        const char* pair = static_cast<const char*>(std::memchr(from, '"', static_cast<size_t>(quote - from)));
+        if (pair == nullptr) break;
+        m_unquoted.append(from, static_cast<size_t>(pair + 1 - from));
+        from = pair + 2;
+    }
+    m_unquoted.append(from, static_cast<size_t>(quote - from));
     column.text = m_unquoted.data();
     column.length = m_unquoted.size();
     return quote;

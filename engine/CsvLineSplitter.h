@@ -13,9 +13,10 @@
 //
 // Where the processor has vector instructions (AVX2, else SSE2, chosen at run time), Start
 // marks the delimiters and quotes of the whole line 64 bytes at a time, and Next finds a
-// column's end from those marks, a quoted column's closing quote by a prefix XOR of the quote
-// marks (a doubled quote is two quotes in a row that leave the column open). Byte by byte,
-// Next finds them with memchr instead. Both give the same columns on every line.
+// column's end from those marks, and where a quoted column holds a doubled quote, its closing
+// quote by a prefix XOR of the quote marks (a doubled quote is two quotes in a row that leave
+// the column open). Byte by byte, Next finds them with memchr instead. Both give the same
+// columns on every line.
 //
 // The columns point into the line being split; the caller keeps it alive and unchanged while it
 // uses them.
@@ -63,14 +64,17 @@ public:
         while (here < m_end && *here == ' ') ++here;
         const char* next;
         if (here < m_end && *here == '"') {
-            const char* closing = m_markLine != nullptr ? MarkedClosingQuote(here, column) : ClosingQuote(here, column);
+            const char* closing = FindQuote(here + 1);
+            if (closing == nullptr) RaiseNoClosingQuote();
+            column.text = here + 1;
+            column.length = static_cast<size_t>(closing - here - 1);
             // Mostly the delimiter or the end of the line follows the closing quote.
             if (closing + 1 == m_end) {
                 next = nullptr;
             } else if (closing[1] == m_delimiter) {
                 next = closing + 1;
             } else {
-                next = AfterClosingQuote(closing);
+                next = AfterClosingQuote(closing, column);
             }
         } else {
             next = FindDelimiter(here);
@@ -103,18 +107,23 @@ private:
     const char* Find(const char* from, char wanted) const {
         return static_cast<const char*>(std::memchr(from, wanted, static_cast<size_t>(m_end - from)));
     }
-    // The first delimiter from from to the end of the line, or null.
+    // The first delimiter, or quote, from from to the end of the line, or null.
     const char* FindDelimiter(const char* from) const {
-        if (m_markLine == nullptr) return Find(from, m_delimiter);
-        size_t at = static_cast<size_t>(from - m_line);
+        return m_markLine != nullptr ? FindMarked(from, &Marks64::delimiters) : Find(from, m_delimiter);
+    }
+    const char* FindQuote(const char* from) const {
+        return m_markLine != nullptr ? FindMarked(from, &Marks64::quotes) : Find(from, '"');
+    }
+    // The first byte marked in which from from to the end of the line, or null.
+    const char* FindMarked(const char* from, uint64_t Marks64::*which) const {
+        const size_t at = static_cast<size_t>(from - m_line);
         const size_t length = static_cast<size_t>(m_end - m_line);
         if (at >= length) return nullptr;
         size_t word = at / 64;
-        uint64_t bits = m_marks[word].delimiters & (~uint64_t{0} << (at % 64));
-        const size_t words = (length + 63) / 64;
+        uint64_t bits = m_marks[word].*which & (~uint64_t{0} << (at % 64));
         while (bits == 0) {
-            if (++word == words) return nullptr;
-            bits = m_marks[word].delimiters;
+            if (++word * 64 >= length) return nullptr;
+            bits = m_marks[word].*which;
         }
         return m_line + word * 64 + static_cast<size_t>(__builtin_ctzll(bits));
     }
@@ -125,19 +134,16 @@ private:
         return m_marks.data();
     }
     [[noreturn]] static void RaiseNoClosingQuote();
-    // For a quoted column whose opening quote is at open: sets column to its value and returns
-    // its closing quote, searched byte by byte or in the marks; a doubled quote in the value
-    // makes column a copy with each doubled quote one. Raises like Next when there is none.
-    const char* ClosingQuote(const char* open, Column& column);
-    const char* MarkedClosingQuote(const char* open, Column& column);
-    // For a quoted column whose closing quote at quote is followed by neither the delimiter nor
-    // the end of the line: notes text after the closing quote and returns the delimiter after
-    // the column, or null.
-    const char* AfterClosingQuote(const char* quote);
+    // For a quoted column whose quote at quote is followed by neither the delimiter nor the end
+    // of the line: reads a doubled quote (see Unquote), notes text after the closing quote, and
+    // returns the delimiter after the column, or null.
+    const char* AfterClosingQuote(const char* quote, Column& column);
     // For a quoted column whose first quote after its start, at quote, is doubled: copies the
     // column with each doubled quote made one into m_unquoted, points column at the copy and
-    // returns the closing quote. Raises like Next when there is none.
+    // returns the closing quote. Raises like Next when there is none. Unquote searches byte by
+    // byte, UnquoteMarked in the marks.
     const char* Unquote(const char* quote, Column& column);
+    const char* UnquoteMarked(const char* quote, Column& column);
 
     const char m_delimiter;
     const LineMarker m_markLine;  // null: the line is searched byte by byte
