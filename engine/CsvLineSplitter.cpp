@@ -24,8 +24,8 @@ const char kTokenizer[] = "MpStringTokenizer";
 
 using Marks64 = CsvLineSplitter::Marks64;
 
-// Bit i of the result is the parity of bits 0 to i of bits: with bits the quotes from an
-// opening quote on, whether the column is still open after byte i.
+// Bit i of the result is the parity of bits 0 to i of bits: for the quote marks of a line,
+// whether byte i lies inside quotes, an opening quote counted in and a closing one out.
 uint64_t PrefixXor(uint64_t bits) {
     bits ^= bits << 1;
     bits ^= bits << 2;
@@ -41,14 +41,16 @@ struct Sse2Marks {
     LATHWELL_READS_AROUND_LINE static Marks64 Mark(const char* bytes, char delimiter) {
         const __m128i delimiters = _mm_set1_epi8(delimiter);
         const __m128i quotes = _mm_set1_epi8('"');
-        Marks64 marks{0, 0};
+        const __m128i blanks = _mm_set1_epi8(' ');
+        Marks64 marks{0, 0, 0, 0};
+        auto bits = [](__m128i marked) {
+            return static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(marked)));
+        };
         for (int i = 0; i < 4; ++i) {
             const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * i));
-            marks.delimiters |= static_cast<uint64_t>(static_cast<unsigned>(
-                                    _mm_movemask_epi8(_mm_cmpeq_epi8(block, delimiters))))
-                                << (16 * i);
-            marks.quotes |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, quotes))))
-                            << (16 * i);
+            marks.delimiters |= bits(_mm_cmpeq_epi8(block, delimiters)) << (16 * i);
+            marks.quotes |= bits(_mm_cmpeq_epi8(block, quotes)) << (16 * i);
+            marks.blanks |= bits(_mm_cmpeq_epi8(block, blanks)) << (16 * i);
         }
         return marks;
     }
@@ -58,46 +60,84 @@ struct Avx2Marks {
     __attribute__((target("avx2"))) LATHWELL_READS_AROUND_LINE static Marks64 Mark(const char* bytes, char delimiter) {
         const __m256i delimiters = _mm256_set1_epi8(delimiter);
         const __m256i quotes = _mm256_set1_epi8('"');
+        const __m256i blanks = _mm256_set1_epi8(' ');
         const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes));
         const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + 32));
         auto bits = [](__m256i marked) __attribute__((target("avx2"))) {
             return static_cast<uint64_t>(static_cast<uint32_t>(_mm256_movemask_epi8(marked)));
         };
         return Marks64{bits(_mm256_cmpeq_epi8(low, delimiters)) | bits(_mm256_cmpeq_epi8(high, delimiters)) << 32,
-                       bits(_mm256_cmpeq_epi8(low, quotes)) | bits(_mm256_cmpeq_epi8(high, quotes)) << 32};
+                       bits(_mm256_cmpeq_epi8(low, quotes)) | bits(_mm256_cmpeq_epi8(high, quotes)) << 32,
+                       bits(_mm256_cmpeq_epi8(low, blanks)) | bits(_mm256_cmpeq_epi8(high, blanks)) << 32, 0};
     }
 };
 
 // Memory is mapped in pages of at least this many bytes.
 constexpr uintptr_t kPage = 4096;
 
+// Marks the last bytes of a line, from at to length, fewer than 64: from the 64 bytes that start
+// with them when those lie in one page, which holds the first of them; else from the 64 that end
+// with them, which then lie in that page and the next, which holds the last of them.
 template <class Vector>
-LATHWELL_INLINE_INTO_MARKER LATHWELL_READS_AROUND_LINE void MarkWith(const char* line, size_t length, char delimiter,
-                                                                     Marks64* marks) {
-    size_t at = 0;
-    for (; length - at >= 64; at += 64) *marks++ = Vector::Mark(line + at, delimiter);
-    if (at == length) return;
-    // The last bytes, fewer than 64, are marked from the 64 that start with them when those lie
-    // in one page, which holds the first of them; else from the 64 that end with them, which
-    // then lie in that page and the next, which holds the last of them.
+LATHWELL_INLINE_INTO_MARKER LATHWELL_READS_AROUND_LINE Marks64 MarkTail(const char* line, size_t at, size_t length,
+                                                                        char delimiter) {
     const size_t left = length - at;
     const char* from = line + at;
     if ((reinterpret_cast<uintptr_t>(from) & (kPage - 1)) <= kPage - 64) {
         const uint64_t kept = (uint64_t{1} << left) - 1;
-        const Marks64 last = Vector::Mark(from, delimiter);
-        *marks = Marks64{last.delimiters & kept, last.quotes & kept};
-    } else {
-        const Marks64 last = Vector::Mark(line + length - 64, delimiter);
-        *marks = Marks64{last.delimiters >> (64 - left), last.quotes >> (64 - left)};
+        const Marks64 tail = Vector::Mark(from, delimiter);
+        return Marks64{tail.delimiters & kept, tail.quotes & kept, tail.blanks & kept, 0};
     }
+    const Marks64 tail = Vector::Mark(line + length - 64, delimiter);
+    const unsigned shift = static_cast<unsigned>(64 - left);
+    return Marks64{tail.delimiters >> shift, tail.quotes >> shift, tail.blanks >> shift, 0};
 }
 
-LATHWELL_READS_AROUND_LINE void MarkSse2(const char* line, size_t length, char delimiter, Marks64* marks) {
-    MarkWith<Sse2Marks>(line, length, delimiter, marks);
+// Marks the ends of a line of length bytes whose delimiters, quotes and blanks are marked, and
+// returns whether its columns are plain (see CsvLineSplitter::LineMarker).
+bool MarkPlainColumns(Marks64* marks, size_t length, char delimiter) {
+    if (delimiter == '"') return false;
+    const size_t words = (length + 63) / 64;
+    uint64_t open = 0;        // all ones when a quoted column is open after the word before
+    uint64_t startCarry = 1;  // the word's first byte starts a column
+    uint64_t wrong = 0;       // quotes and blanks where plain columns have none
+    for (size_t word = 0; word < words; ++word) {
+        Marks64& marks64 = marks[word];
+        // Bit i: byte i is inside quotes, an opening quote included, a closing one not.
+        const uint64_t inside = PrefixXor(marks64.quotes) ^ open;
+        const uint64_t ends = marks64.delimiters & ~inside;
+        const uint64_t starts = ends << 1 | startCarry;
+        uint64_t beforeDelimiters = marks64.delimiters >> 1;
+        if (word + 1 < words) {
+            beforeDelimiters |= marks[word + 1].delimiters << 63;
+        } else {
+            beforeDelimiters |= uint64_t{1} << ((length - 1) % 64);  // the line's last byte
+        }
+        wrong |= (marks64.quotes & inside & ~starts) | (marks64.quotes & ~inside & ~beforeDelimiters) |
+                 (marks64.blanks & starts);
+        marks64.ends = ends;
+        open = 0 - (inside >> 63);
+        startCarry = ends >> 63;
+    }
+    return wrong == 0 && open == 0;
 }
 
-__attribute__((target("avx2"))) LATHWELL_READS_AROUND_LINE void MarkAvx2(const char* line, size_t length, char delimiter, Marks64* marks) {
-    MarkWith<Avx2Marks>(line, length, delimiter, marks);
+template <class Vector>
+LATHWELL_INLINE_INTO_MARKER LATHWELL_READS_AROUND_LINE bool MarkWith(const char* line, size_t length, char delimiter,
+                                                                     Marks64* marks) {
+    size_t at = 0;
+    for (; length - at >= 64; at += 64) marks[at / 64] = Vector::Mark(line + at, delimiter);
+    if (at < length) marks[at / 64] = MarkTail<Vector>(line, at, length, delimiter);
+    return MarkPlainColumns(marks, length, delimiter);
+}
+
+LATHWELL_READS_AROUND_LINE bool MarkSse2(const char* line, size_t length, char delimiter, Marks64* marks) {
+    return MarkWith<Sse2Marks>(line, length, delimiter, marks);
+}
+
+__attribute__((target("avx2"))) LATHWELL_READS_AROUND_LINE bool MarkAvx2(const char* line, size_t length,
+                                                                         char delimiter, Marks64* marks) {
+    return MarkWith<Avx2Marks>(line, length, delimiter, marks);
 }
 
 bool CanRunAvx2() {

@@ -12,11 +12,14 @@
 // handed over as a copy of its own, valid until the next call of Next or Start.
 //
 // Where the processor has vector instructions (AVX2, else SSE2, chosen at run time), Start
-// marks the delimiters and quotes of the whole line 64 bytes at a time, and Next finds a
-// column's end from those marks, and where a quoted column holds a doubled quote, its closing
-// quote by a prefix XOR of the quote marks (a doubled quote is two quotes in a row that leave
-// the column open). Byte by byte, Next finds them with memchr instead. Both give the same
-// columns on every line.
+// marks the delimiters, quotes and blanks of the whole line 64 bytes at a time, and a prefix
+// XOR of the quote marks tells which bytes lie inside quotes. On a line whose every quote opens
+// a column or closes one and whose columns start with no blank (most lines), the columns then
+// end at the delimiters outside quotes, and Next hands them over without a look at their bytes
+// but the first. On other lines Next finds each column's end in the marks, and where a quoted
+// column holds a doubled quote, its closing quote by the same prefix XOR (a doubled quote is two
+// quotes in a row that leave the column open). Byte by byte, Next finds them with memchr
+// instead. Every way gives the same columns on every line.
 //
 // The columns point into the line being split; the caller keeps it alive and unchanged while it
 // uses them.
@@ -52,7 +55,7 @@ public:
         m_end = line + length;
         m_here = line;
         m_textAfterQuote = false;
-        if (m_markLine != nullptr) m_markLine(line, length, m_delimiter, Marks(length));
+        m_plainColumns = m_markLine != nullptr && m_markLine(line, length, m_delimiter, Marks(length));
     }
 
     // Sets column to the line's next column and returns true, or returns false when the line
@@ -61,6 +64,16 @@ public:
     bool Next(Column& column) {
         const char* here = m_here;
         if (here == nullptr) return false;
+        if (m_plainColumns) {
+            // The column runs to its end mark; when it starts with a quote, it ends with one.
+            const char* end = FindMarked(here, &Marks64::ends);
+            const char* stop = end != nullptr ? end : m_end;
+            const size_t quoted = here < stop && *here == '"';
+            column.text = here + quoted;
+            column.length = static_cast<size_t>(stop - here) - 2 * quoted;
+            m_here = end != nullptr ? end + 1 : nullptr;
+            return true;
+        }
         while (here < m_end && *here == ' ') ++here;
         const char* next;
         if (here < m_end && *here == '"') {
@@ -97,10 +110,14 @@ public:
     struct Marks64 {
         uint64_t delimiters;
         uint64_t quotes;
+        uint64_t blanks;
+        uint64_t ends;  // the delimiters outside quotes, on a line of plain columns
     };
-    // Marks the delimiters and quotes of line, one Marks64 per 64 bytes (the last one for
-    // what is left), into marks.
-    using LineMarker = void (*)(const char* line, size_t length, char delimiter, Marks64* marks);
+    // Marks the delimiters, quotes and blanks of line, one Marks64 per 64 bytes (the last one
+    // for what is left), into marks; returns whether the line's columns are plain: every quote
+    // opens a column or closes one (is followed by a delimiter or the line's end), no column
+    // starts with a blank, and the delimiter is no quote. Then it marks the ends too.
+    using LineMarker = bool (*)(const char* line, size_t length, char delimiter, Marks64* marks);
 
 private:
     // The first byte equal to wanted from from to the end of the line, or null.
@@ -152,6 +169,7 @@ private:
     const char* m_end = nullptr;
     const char* m_here = nullptr;  // where the next column starts; null after the last one
     bool m_textAfterQuote = false;
+    bool m_plainColumns = false;  // the line being split has plain columns (see LineMarker)
     std::string m_unquoted;
 };
 

@@ -205,6 +205,9 @@ TEST(CsvLineSplitter, ReadsDoubledQuotesAndNotesTextAfterQuotes) {
         {"\"" + std::string(63, 'a') + "\"\"\"x,\"y\"\"\"", std::string(63, 'a') + "\"|y\"|", true},
         {std::string(70, 'a') + ",\"" + std::string(60, 'b') + "\"\"", "A group token has no end delimeter.", false},
         {std::string(64, '"') + ",x", std::string(31, '"') + "|x|", false},
+        // Plain columns: quotes only around whole values, a column start at byte 64.
+        {"\"" + std::string(70, 'a') + "\",b,\"c, d\",", std::string(70, 'a') + "|b|c, d||", false},
+        {std::string(63, 'x') + ",\"y\"", std::string(63, 'x') + "|y|", false},
     };
     for (const auto& row : rows) {
         for (CsvLineSplitter::Method method : CsvLineSplitter::Methods()) {
