@@ -392,6 +392,20 @@ int64_t MpPlatformFileSizeByName(const char* pPath) {
     return status.st_size;
 }
 
+int MpPlatformFileDuplicate(int iDescriptor) { return fcntl(iDescriptor, F_DUPFD_CLOEXEC, 0); }
+
+MpPlatformRemoveResult MpPlatformRemoveFileIfOpen(const char* pPath, int iDescriptor) {
+    struct stat described;
+    struct stat named;
+    if (pPath == nullptr || lstat(pPath, &named) != 0) return MpPlatformRemoveResult::Missing;
+    if (fstat(iDescriptor, &described) != 0) return MpPlatformRemoveResult::Failed;
+    if (!S_ISREG(named.st_mode) || described.st_dev != named.st_dev || described.st_ino != named.st_ino) {
+        errno = EPERM;
+        return MpPlatformRemoveResult::NotThisFile;
+    }
+    return unlink(pPath) == 0 ? MpPlatformRemoveResult::Removed : MpPlatformRemoveResult::Failed;
+}
+
 bool MpPlatformRemoveFile(const char* pPath) {
     if (pPath == nullptr) {
         errno = EFAULT;
