@@ -14,7 +14,7 @@ class ConversionObserver {
 public:
     virtual ~ConversionObserver() = default;
 
-    // Called once, before the input is opened, with the input file's size on disk in bytes
+    // Called once, before the first line is read, with the input file's size on disk in bytes
     // (for a gzip input its compressed size); 0 when the size cannot be read.
     virtual void RunStarting(int64_t inputBytes) = 0;
 

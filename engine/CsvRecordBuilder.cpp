@@ -24,14 +24,13 @@ bool FitsInt16(int32_t value) {
 
 }  // namespace
 
-CsvRecordBuilder::CsvRecordBuilder(const char* ddFileName, int32_t recordLength,
+CsvRecordBuilder::CsvRecordBuilder(DDFile& ddFile, int32_t recordLength,
                                    const MpVector<int16_t>& fieldPositions, bool usePopulationFields,
                                    char delimiter, bool stopAtFirstCut)
     : m_recordLength(recordLength),
       m_stopAtFirstCut(stopAtFirstCut),
       m_record(static_cast<size_t>(recordLength), ' '),
       m_splitter(delimiter) {
-    DDFile ddFile(ddFileName);
     for (size_t column = 0; column < fieldPositions.size(); ++column) {
         if (fieldPositions[column] < 0) continue;
         m_fieldTitles.emplace_back();

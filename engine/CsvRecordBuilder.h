@@ -11,8 +11,8 @@
 // later column wins; bytes that no field covers are blank. Values cut to their field's Length
 // are counted per field (FieldCuts), or, when asked, refused.
 //
-// The builder owns its layout and splitter; the DD file is read in the constructor and
-// released before it returns.
+// The builder owns its layout and splitter; it reads the DD file it is given in the constructor
+// only, and keeps nothing of it.
 #pragma once
 
 #include <cstdint>
@@ -35,7 +35,7 @@ public:
     // The DD file's own failures (a map entry beyond its sections, for one) pass through.
     // With stopAtFirstCut, a value longer than its field fails BuildRecord instead of being cut.
     // REQUIRES: recordLength > 0.
-    CsvRecordBuilder(const char* ddFileName, int32_t recordLength, const MpVector<int16_t>& fieldPositions,
+    CsvRecordBuilder(DDFile& ddFile, int32_t recordLength, const MpVector<int16_t>& fieldPositions,
                      bool usePopulationFields, char delimiter = ',', bool stopAtFirstCut = false);
 
     // Builds the record for one non-empty line of length bytes into record, record-length

@@ -6,7 +6,9 @@ namespace lathwell {
 
 PlainLineReader::PlainLineReader(const char* fileName, bool blankUnprintable)
     : LineReader(LoneCarriageReturn::Refused, blankUnprintable),
-      m_io(std::make_unique<MpIOUnbuffered>(fileName, IO_READ)) {}
+      m_io(std::make_unique<MpIOUnbuffered>(fileName, IO_READ)) {
+    SetFile(fileName);
+}
 
 PlainLineReader::~PlainLineReader() = default;
 
