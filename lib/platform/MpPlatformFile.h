@@ -46,6 +46,8 @@ bool MpPlatformFileClose(int iDescriptor);
 
 // Reads up to llCount bytes at the descriptor's position (advancing it), retrying until
 // llCount bytes came or the file ended. Returns the count read (0 at end of file), or -1.
+// Once a stop signal has been caught (MpPlatformStopRequested) the read ends at once, with what
+// came before it or -1 (errno EINTR), also when the signal interrupts a read that waits.
 int64_t MpPlatformFileRead(int iDescriptor, void* pBuffer, int64_t llCount);
 
 // Reads up to llCount bytes at llOffset without moving the descriptor's position, retrying
