@@ -24,7 +24,8 @@ public:
     // of a cancel, and it comes once per line, so it must be cheap: a window services its event
     // loop here only every few tens of milliseconds.
     // Returns true once the user has asked to stop: the line just read is still converted and
-    // written, then the run stops and deletes its output.
+    // written, then the run stops and deletes its output. Also asked once after a failure: a
+    // stop that made a read fail (a read waiting for input ends at a stop signal) is a stop.
     virtual bool CancelRequested(int64_t bytesConsumed) = 0;
 
     // Called once when the run fails, with the message to show the user (the exception's

@@ -128,12 +128,22 @@ ConversionResult RunPrepared(PreparedRun run, ConversionObserver& observer) {
     };
     try {
         ConvertLines(run, observer, result.statistics, state);
-    } catch (const MpException& error) {
-        fail(error.GetErrorMessage());
-    } catch (const std::exception& error) {
-        fail(error.what());
     } catch (...) {
-        fail("Unknown error!");
+        // A stop can end the run by making a read that waits for input fail: that is the stop,
+        // not a failure of the run.
+        if (!state.cancelled && observer.CancelRequested(run.input->InputPosition())) {
+            state.cancelled = true;
+        } else {
+            try {
+                throw;
+            } catch (const MpException& error) {
+                fail(error.GetErrorMessage());
+            } catch (const std::exception& error) {
+                fail(error.what());
+            } catch (...) {
+                fail("Unknown error!");
+            }
+        }
     }
     if (run.builder) result.fieldCuts = run.builder->FieldCuts();
     if (state.cancelled) result.outcome = RunOutcome::Cancelled;
