@@ -271,7 +271,9 @@ int RunConvertCommand(const CliArguments& arguments, const CliStreams& streams) 
     Report(arguments, settings, result, notes, warningsShown, streams);
     if (result.outcome == RunOutcome::Cancelled && IsStopRequest(signal))
         return MpSignal::ShellExitStatus(signal);
-    // The records written before a failure are kept, on standard output as in a file.
+    // A run refused before it began wrote nothing (2); the records written before a failure are
+    // kept, on standard output as in a file (1).
+    if (refusal) return 2;
     return result.outcome == RunOutcome::Completed ? 0 : 1;
 }
 

@@ -7,6 +7,7 @@
 
 #include "MpException.h"
 #include "Mpiounbuffered.h"
+#include "ReadFailure.h"
 
 namespace lathwell {
 
@@ -42,7 +43,13 @@ bool GzipStreamDecoder::ReadInput() {
     std::memmove(m_input.data(), state.next_in, state.avail_in);
     state.next_in = m_input.data();
     const int32_t room = static_cast<int32_t>(m_input.size() - state.avail_in);
-    const int32_t got = m_file->Read(m_input.data() + state.avail_in, room, false);
+    int32_t got = 0;
+    try {
+        got = m_file->Read(m_input.data() + state.avail_in, room, false);
+    } catch (const MpException&) {
+        // The system's reason is still the failed read's: the library raised without another call.
+        RaiseReadFailure(("\"" + m_fileName + "\"").c_str());
+    }
     state.avail_in += static_cast<uint32_t>(got);
     m_fileBytesRead += got;
     return got > 0;

@@ -145,5 +145,21 @@ TEST(RunPreparation, RefusalsNameTheirCheckAndLeaveTheOutputAlone) {
     EXPECT_EQ("kept", TempDir::Read(dir.File("exists.txd")));
 }
 
+// A read that fails names the input and the system's reason, whatever reads it.
+TEST(RunPreparation, ReadFailuresNameTheInputAndTheSystemsReason) {
+    TempDir dir;
+    std::filesystem::create_symlink("/proc/self/mem", dir.File("mem.gz"));
+    for (const std::string& input : {std::string("/proc/self/mem"), dir.File("mem.gz")}) {
+        ConversionSettings settings;
+        settings.inputName = input.c_str();
+        settings.outputName = dir.File("out.txd").c_str();
+        settings.recordLength = 3;
+        RecordingObserver observer;
+        EXPECT_EQ("Reading \"" + input + "\" failed -- Input/output error",
+                  RunConversion(settings, observer).message.GetCString());
+        std::filesystem::remove(dir.File("out.txd"));
+    }
+}
+
 }  // namespace
 }  // namespace lathwell
