@@ -7,7 +7,7 @@ namespace lathwell {
 
 GzipLineReader::GzipLineReader(const char* fileName, bool blankUnprintable)
     : LineReader(LoneCarriageReturn::EndsLine, blankUnprintable),
-      m_decoder(std::make_unique<ReadAheadDecoder>(std::make_unique<GzipStreamDecoder>(fileName))) {
+      m_decoder(std::make_unique<ReadAheadDecoder>(std::make_unique<GzipStreamDecoder>(fileName), fileName)) {
     SetFile(fileName);
 }
 
