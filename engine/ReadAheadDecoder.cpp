@@ -91,7 +91,7 @@ ReadAheadDecoder::~ReadAheadDecoder() {
     m_shared->changed.notify_all();
     // A thread between two reads sees the stop at once; one that waits for its input ends when
     // the input does, keeping what it uses alive until then.
-    m_shared->changed.wait_for(lock, kStopPoll * 5, [&] { return m_shared->finished; });
+    m_shared->changed.wait_for(lock, kStopPoll, [&] { return m_shared->finished; });
 }
 
 bool ReadAheadDecoder::TakeNextBlock() {
