@@ -94,7 +94,7 @@ int32_t DDRecordLength(DDFile& ddFile, const CliArguments& arguments) {
     if (arguments.population && length == 0) {
         throw CliRefusal(arguments.ddFile + ": The DD File has no population fields (PopRecordLength is 0)");
     }
-    if (length <= 0) throw CliRefusal(arguments.ddFile + ": Invalid DD File");
+    if (length <= 0) throw CliRefusal(InvalidDDFileRefusal(arguments.ddFile, "Invalid DD File"));
     return length;
 }
 
