@@ -36,6 +36,7 @@
 #include "SameFile.h"
 #include "fieldsel.h"
 #include "report.h"
+#include "ResultWarnings.h"
 
 namespace lathwell::app {
 
@@ -674,6 +675,7 @@ void TForm1::ProcessFile(const ConversionSettings& settings) {
         return;
     }
     m_report->SetResults(settings.recordLength, result.statistics);
+    m_report->SetWarnings(ResultWarnings(settings, result));
     m_report->SetResultsLayout();
 }
 

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "CheckCommand.h"
 #include "CliArguments.h"
 #include "ConvertCommand.h"
 #include "FieldsCommand.h"
@@ -9,7 +10,9 @@
 #include "MpException.h"
 #include "MpLibraryStartup.h"
 #include "MpSignal.h"
+#include "Utf8Text.h"
 #include "ProgressObserver.h"
+#include "UnpackCommand.h"
 
 namespace lathwell::cli {
 
@@ -37,6 +40,10 @@ int RunCommand(const CliArguments& arguments, const CliStreams& streams) {
             return RunFieldsCommand(arguments, streams);
         case CliCommand::Layout:
             return RunLayoutCommand(arguments, streams);
+        case CliCommand::Check:
+            return RunCheckCommand(arguments, streams);
+        case CliCommand::Unpack:
+            return RunUnpackCommand(arguments, streams);
         case CliCommand::Pad:
         case CliCommand::Csv:
             break;
@@ -58,9 +65,10 @@ int RunCli(int argc, const char* const* argv, const CliStreams& streams) {
             return MpSignal::ShellExitStatus(MpStopSignal::BrokenPipe);
         return status;
     } catch (const CliUsageError& error) {
-        streams.err << "lathwell-cli: " << error.what() << " (see lathwell-cli --help)\n";
+        streams.err << "lathwell-cli: " << TerminalSafe(error.what()) << " (see lathwell-cli --help)\n";
     } catch (const CliRefusal& error) {
-        streams.err << "lathwell-cli: " << error.what() << "\n";
+        // Refusals name files, headers and fields, whose bytes are not shown raw.
+        streams.err << "lathwell-cli: " << TerminalSafe(error.what()) << "\n";
     } catch (const MpException& error) {
         streams.err << "lathwell-cli: " << error.GetErrorMessage() << "\n";
     } catch (const std::exception& error) {

@@ -145,7 +145,11 @@ ConversionResult RunPrepared(PreparedRun run, ConversionObserver& observer) {
             }
         }
     }
-    if (run.builder) result.fieldCuts = run.builder->FieldCuts();
+    if (run.builder) {
+        result.fieldCuts = run.builder->FieldCuts();
+        result.formMismatches = run.builder->FormMismatches();
+        result.textAfterQuote = run.builder->TextAfterQuote();
+    }
     if (state.cancelled) result.outcome = RunOutcome::Cancelled;
     // A stopped run, or a failed one that must leave nothing, removes the output it made before
     // anything else, while it still holds the file.

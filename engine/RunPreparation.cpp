@@ -58,7 +58,8 @@ std::unique_ptr<CsvRecordBuilder> ReadLayout(const ConversionSettings& settings,
         }
         return std::make_unique<CsvRecordBuilder>(*ddFile, settings.recordLength, settings.fieldPositions,
                                                   settings.usePopulationFields, settings.delimiter,
-                                                  settings.stopAtFirstCut);
+                                                  CsvValueRules{settings.stopAtFirstCut, settings.refuseMisplacedValues,
+                                                                settings.cutOnCharacters});
     });
 }
 
@@ -92,19 +93,18 @@ void CheckOutputIsNoFile(const PreparedRun& run, const RecordWriter* handedOver,
     CheckOutputIsNoInput(settings.outputName.GetCString(), nullptr, settings.ddFileName.GetCString(), otherInputs);
 }
 
-// The output's opening, its failures sorted into the checks they belong to.
-std::unique_ptr<RecordWriter> OpenOutput(const ConversionSettings& settings) {
-    const char* name = settings.outputName.GetCString();
+}  // namespace
+
+std::unique_ptr<RecordWriter> PrepareOutput(const char* outputName, int32_t recordLength, bool createNew,
+                                            int threads) {
     try {
-        return OpenFileRecordWriter(name, settings.recordLength, settings.createNew, settings.threads);
+        return OpenFileRecordWriter(outputName, recordLength, createNew, threads);
     } catch (const RunRefusal&) {
         throw;
     } catch (const MpException& failure) {
         throw RunRefusal(RunCheck::OutputNotOpened, RunFile::Output, failure.GetErrorMessage());
     }
 }
-
-}  // namespace
 
 PreparedRun::PreparedRun() = default;
 PreparedRun::PreparedRun(PreparedRun&&) noexcept = default;
@@ -147,8 +147,10 @@ PreparedRun PrepareRun(const ConversionSettings& settings, OpenedFiles opened, D
     } else if (settings.dryRun) {
         run.output = std::make_unique<DiscardingRecordWriter>(settings.recordLength);
     } else {
-        run.output = OpenOutput(settings);
+        run.output = PrepareOutput(settings.outputName.GetCString(), settings.recordLength, settings.createNew,
+                                   settings.threads);
     }
+    run.output->SetRecordEnd(settings.recordEnd);
     return run;
 }
 

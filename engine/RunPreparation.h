@@ -57,6 +57,12 @@ struct PreparedRun {
 void CheckOutputIsNoInput(const char* outputName, const char* inputName, const char* ddFileName,
                           const std::vector<MpString>& otherInputs = {});
 
+// Step 5 on its own, for a run that writes records of another kind (unpack): the named output
+// opened (a regular file locked, then created or emptied) for a writer of records of up to
+// recordLength bytes, or RunRefusal OutputExists, OutputInUse or OutputNotOpened.
+std::unique_ptr<RecordWriter> PrepareOutput(const char* outputName, int32_t recordLength, bool createNew,
+                                            int threads);
+
 // Prepares the run the settings describe (see above), taking over what opened hands over.
 // ddFile, when given, is the settings' DD file as the caller has read it already; it is read
 // instead of the file. otherInputs: further names the output must not be (a header file).

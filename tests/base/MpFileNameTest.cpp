@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "MpPlatformPath.h"
 #include "TempDir.h"
 
 namespace {
@@ -200,14 +201,14 @@ TEST(MpFileName, NullArgumentsAreRefused) {
     }
 }
 
-TEST(MpFileName, FullPathsOf260BytesOrMoreAreRefused) {
-    const std::string longest = "/" + std::string(258, 'a');  // 259 bytes fit with the terminator
+TEST(MpFileName, FullPathsBeyondThePlatformsLimitAreRefusedWithTheirName) {
+    const std::string longest = "/" + std::string(MP_MAX_PATH - 2, 'a');  // fits with the terminator
     EXPECT_STREQ(MpFileName(longest.c_str()).GetFullPath(), longest.c_str());
 
-    const std::string tooLong = "Could not get full path name -- " + std::string(strerror(ENAMETOOLONG));
+    const std::string tooLong = "Could not get full path name of \"" + longest + "b\" -- " + strerror(ENAMETOOLONG);
     try {
         MpFileName name((longest + "b").c_str());
-        FAIL() << "a 260-byte path must raise";
+        FAIL() << "a path of MP_MAX_PATH bytes must raise";
     } catch (MpException& e) {
         EXPECT_EQ(e.GetErrorMessage(), tooLong);
         EXPECT_STREQ(e.GetClassName(), "MpFileName");

@@ -1,6 +1,8 @@
 #include "RunPreparation.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
@@ -25,6 +27,9 @@ TEST(RunPreparation, OnlyTheOutputTheRunMadeIsRemoved) {
     const std::string failure = "Return character not followed by newline; unknown end of line type";
     const std::string inUse = "Output File \"" + dir.File("held.txd") + "\" is in use by another program";
     mkfifo(dir.File("fifo.txd").c_str(), 0600);
+    // A reader, so that the run's write-only opening of the FIFO does not wait for one.
+    const int fifoReader = open(dir.File("fifo.txd").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(fifoReader, 0);
     dir.Write("target.txd", "target");
     std::filesystem::create_symlink(dir.File("target.txd"), dir.File("link.txd"));
     dir.Write("held.txd", "another run's records");
@@ -64,6 +69,7 @@ TEST(RunPreparation, OnlyTheOutputTheRunMadeIsRemoved) {
             EXPECT_EQ(c.bytesLeft, TempDir::Read(output)) << c.output;
         }
     }
+    close(fifoReader);
 }
 
 // The writer holds the file it locked: a name replaced after the preparation (a symbolic link
