@@ -3,10 +3,17 @@
 #include <cstring>
 
 namespace {
+
 const char kClass[] = "MpIniLine";
+
+bool IsBlank(char c) {
+    unsigned char uc = static_cast<unsigned char>(c);
+    return uc >= 1 && uc <= 32;
 }
 
-MpIniLine::MpIniLine(const char* sLine) {
+}  // namespace
+
+MpIniLine::MpIniLine(const char* sLine) : m_pText(new char[2]{'\0', '\0'}), m_ulValueAt(1) {
     try {
         SetLine(sLine);
     } catch (MpException& e) {
@@ -15,7 +22,7 @@ MpIniLine::MpIniLine(const char* sLine) {
     }
 }
 
-MpIniLine::MpIniLine(const char* sKey, const char* sValue) {
+MpIniLine::MpIniLine(const char* sKey, const char* sValue) : m_pText(new char[2]{'\0', '\0'}), m_ulValueAt(1) {
     try {
         SetKey(sKey);
         SetValue(sValue);
@@ -25,7 +32,7 @@ MpIniLine::MpIniLine(const char* sKey, const char* sValue) {
     }
 }
 
-MpIniLine::MpIniLine(const MpIniLine& rhs) {
+MpIniLine::MpIniLine(const MpIniLine& rhs) : m_pText(new char[2]{'\0', '\0'}), m_ulValueAt(1) {
     try {
         Copy(rhs);
     } catch (MpException& e) {
@@ -40,8 +47,7 @@ MpIniLine* MpIniLine::Clone() const { return new MpIniLine(*this); }
 
 void MpIniLine::Copy(const MpIniLine& rhs) {
     try {
-        SetKey(rhs.GetKey());
-        SetValue(rhs.GetValue());
+        Store(rhs.GetKey(), std::strlen(rhs.GetKey()), rhs.GetValue());
     } catch (MpException& e) {
         e.AddCallpath("Copy()", kClass);
         throw;
@@ -50,8 +56,11 @@ void MpIniLine::Copy(const MpIniLine& rhs) {
 
 void MpIniLine::SetKey(const char* sKey) {
     try {
-        m_sKey.Copy(sKey);
-        m_sKey.Deblank();
+        const char* pFirst = sKey == nullptr ? "" : sKey;
+        while (IsBlank(*pFirst)) ++pFirst;
+        const char* pEnd = pFirst + std::strlen(pFirst);
+        while (pEnd > pFirst && IsBlank(pEnd[-1])) --pEnd;
+        Store(pFirst, static_cast<size_t>(pEnd - pFirst), GetValue());
     } catch (MpException& e) {
         e.AddCallpath("SetKey()", kClass);
         throw;
@@ -60,11 +69,22 @@ void MpIniLine::SetKey(const char* sKey) {
 
 void MpIniLine::SetValue(const char* sValue) {
     try {
-        m_sValue.Copy(sValue);
+        Store(GetKey(), std::strlen(GetKey()), sValue);
     } catch (MpException& e) {
         e.AddCallpath("SetValue()", kClass);
         throw;
     }
+}
+
+void MpIniLine::Store(const char* pKey, size_t ulKeyLength, const char* sValue) {
+    const char* pValue = sValue == nullptr ? "" : sValue;
+    size_t ulValueLength = std::strlen(pValue);
+    std::unique_ptr<char[]> pText(new char[ulKeyLength + ulValueLength + 2]);
+    std::memcpy(pText.get(), pKey, ulKeyLength);
+    pText[ulKeyLength] = '\0';
+    std::memcpy(pText.get() + ulKeyLength + 1, pValue, ulValueLength + 1);
+    m_pText = std::move(pText);
+    m_ulValueAt = ulKeyLength + 1;
 }
 
 void MpIniLine::SetLine(const char* sLine) {
