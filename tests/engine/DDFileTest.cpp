@@ -79,7 +79,7 @@ std::ostream& operator<<(std::ostream& out, const Offered& o) {
 std::vector<Offered> Offers(DDFile& dd, bool population) {
     std::vector<Offered> result;
     for (const AvailableField& f : dd.GetAvailableFields(population)) {
-        result.push_back({f.shownName.GetCString(), f.position.GetCString(), f.sectionIndex});
+        result.push_back({f.shownName.c_str(), f.position.c_str(), f.sectionIndex});
     }
     return result;
 }
