@@ -1,6 +1,7 @@
 #include "MpIniLine.h"
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -11,9 +12,23 @@ bool IsBlank(char c) {
     return uc >= 1 && uc <= 32;
 }
 
+// The first ulLength bytes of pText without the blanks (codes 1 to 32) at both ends, as a start
+// and a length.
+std::pair<const char*, size_t> Trimmed(const char* pText, size_t ulLength) {
+    const char* pEnd = pText + ulLength;
+    while (pText < pEnd && IsBlank(*pText)) ++pText;
+    while (pEnd > pText && IsBlank(pEnd[-1])) --pEnd;
+    return {pText, static_cast<size_t>(pEnd - pText)};
+}
+
+// A whole zero-terminated text trimmed (null: empty).
+std::pair<const char*, size_t> Trimmed(const char* sText) {
+    return sText == nullptr ? std::make_pair("", size_t{0}) : Trimmed(sText, std::strlen(sText));
+}
+
 }  // namespace
 
-MpIniLine::MpIniLine(const char* sLine) : m_pText(new char[2]{'\0', '\0'}), m_ulValueAt(1) {
+MpIniLine::MpIniLine(const char* sLine) {
     try {
         SetLine(sLine);
     } catch (MpException& e) {
@@ -22,17 +37,17 @@ MpIniLine::MpIniLine(const char* sLine) : m_pText(new char[2]{'\0', '\0'}), m_ul
     }
 }
 
-MpIniLine::MpIniLine(const char* sKey, const char* sValue) : m_pText(new char[2]{'\0', '\0'}), m_ulValueAt(1) {
+MpIniLine::MpIniLine(const char* sKey, const char* sValue) {
     try {
-        SetKey(sKey);
-        SetValue(sValue);
+        const auto key = Trimmed(sKey);
+        Store(key.first, key.second, sValue);
     } catch (MpException& e) {
         e.AddCallpath("Constructor(char *sKey, char *sValue)", kClass);
         throw;
     }
 }
 
-MpIniLine::MpIniLine(const MpIniLine& rhs) : m_pText(new char[2]{'\0', '\0'}), m_ulValueAt(1) {
+MpIniLine::MpIniLine(const MpIniLine& rhs) {
     try {
         Copy(rhs);
     } catch (MpException& e) {
@@ -56,11 +71,8 @@ void MpIniLine::Copy(const MpIniLine& rhs) {
 
 void MpIniLine::SetKey(const char* sKey) {
     try {
-        const char* pFirst = sKey == nullptr ? "" : sKey;
-        while (IsBlank(*pFirst)) ++pFirst;
-        const char* pEnd = pFirst + std::strlen(pFirst);
-        while (pEnd > pFirst && IsBlank(pEnd[-1])) --pEnd;
-        Store(pFirst, static_cast<size_t>(pEnd - pFirst), GetValue());
+        const auto key = Trimmed(sKey);
+        Store(key.first, key.second, GetValue());
     } catch (MpException& e) {
         e.AddCallpath("SetKey()", kClass);
         throw;
@@ -89,16 +101,11 @@ void MpIniLine::Store(const char* pKey, size_t ulKeyLength, const char* sValue) 
 
 void MpIniLine::SetLine(const char* sLine) {
     try {
-        const char* pEquals = sLine == nullptr ? nullptr : std::strchr(sLine, '=');
-        if (pEquals == nullptr) {
-            SetKey(sLine);
-            SetValue("");
-        } else {
-            MpString sKey;
-            sKey.AppendBytes(sLine, static_cast<uint32_t>(pEquals - sLine));
-            SetKey(sKey.GetCString());
-            SetValue(pEquals + 1);
-        }
+        const char* sText = sLine == nullptr ? "" : sLine;
+        const char* pEquals = std::strchr(sText, '=');
+        const size_t ulKeyLength = pEquals == nullptr ? std::strlen(sText) : static_cast<size_t>(pEquals - sText);
+        const auto key = Trimmed(sText, ulKeyLength);
+        Store(key.first, key.second, pEquals == nullptr ? "" : pEquals + 1);
     } catch (MpException& e) {
         e.AddCallpath("SetLine()", kClass);
         throw;

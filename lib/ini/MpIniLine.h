@@ -43,8 +43,8 @@ public:
     void SetLine(const char* sLine);
 
 private:
-    // Replaces both texts: ulKeyLength bytes of pKey, then sValue (null: empty). Either may point
-    // into the texts replaced.
+    // Replaces both texts, in one allocation: ulKeyLength bytes of pKey, then sValue (null:
+    // empty). Either may point into the texts replaced.
     void Store(const char* pKey, size_t ulKeyLength, const char* sValue);
 
     std::unique_ptr<char[]> m_pText;  // the key, a zero byte, the value, a zero byte
