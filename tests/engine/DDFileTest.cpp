@@ -226,7 +226,12 @@ TEST(DDFile, FieldIsNumericUnlessAFormatCodeHasOtherBytes) {
         {"Digits", true}, {"Sex", false}, {"Age", true}, {"Decimal", false},
         {"Empty", true},  {"NoFormat", true}, {"sex", false},
     };
+    const int32_t sections = dd.GetNumSections();
     for (const auto& c : cases) EXPECT_EQ(c.numeric, dd.IsNumericField(c.field)) << c.field;
+    // Only a conversion's reading adds the missing Format section, empty.
+    EXPECT_EQ(sections, dd.GetNumSections());
+    EXPECT_TRUE(dd.IsNumericField("NoFormat", DDFile::MissingFormat::AddEmpty));
+    EXPECT_EQ(sections + 1, dd.GetNumSections());
 }
 
 }  // namespace lathwell
