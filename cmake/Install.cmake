@@ -4,6 +4,10 @@
 #   share/bash-completion/completions/lathwell-cli
 #   share/applications/lathwell.desktop, share/icons/hicolor/scalable/apps/lathwell.svg
 #   share/doc/lathwell/README.md, LICENSE
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/InstallWindows.cmake)
+  return()
+endif()
 include(GNUInstallDirs)
 
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include "SkipOnWindows.h"
 #include "TempDir.h"
 
 namespace {
@@ -16,8 +16,7 @@ class InTempDirectory {
 public:
     InTempDirectory() : previous_(std::filesystem::current_path()) {
         std::filesystem::current_path(directory_.Path());
-        char buffer[4096];
-        cwd_ = getcwd(buffer, sizeof buffer);
+        cwd_ = std::filesystem::current_path().string();
     }
     ~InTempDirectory() { std::filesystem::current_path(previous_); }
     const std::string& Cwd() const { return cwd_; }
@@ -61,6 +60,7 @@ const SplitCase kSplitCases[] = {
 }  // namespace
 
 TEST(MpFileName, SplitsPathsIntoTheirParts) {
+    LATHWELL_SKIP_ON_WINDOWS("the expected full paths are the Linux build's ('/data/in/'); Windows's own are checked in tests/windows");
     for (const SplitCase& c : kSplitCases) {
         const MpFileName name(c.path);
         EXPECT_EQ(Drive(name), c.drive) << c.path;
@@ -73,6 +73,7 @@ TEST(MpFileName, SplitsPathsIntoTheirParts) {
 }
 
 TEST(MpFileName, RelativeNamesTakeTheCurrentDirectory) {
+    LATHWELL_SKIP_ON_WINDOWS("the expected full paths are the Linux build's ('/data/in/'); Windows's own are checked in tests/windows");
     InTempDirectory here;
     MpFileName name("out.txd");
     EXPECT_STREQ(name.GetLocation(), (here.Cwd() + "/").c_str());
@@ -201,6 +202,7 @@ TEST(MpFileName, NullArgumentsAreRefused) {
 }
 
 TEST(MpFileName, FullPathsOf260BytesOrMoreAreRefused) {
+    LATHWELL_SKIP_ON_WINDOWS("the expected full paths are the Linux build's ('/data/in/'); Windows's own are checked in tests/windows");
     const std::string longest = "/" + std::string(258, 'a');  // 259 bytes fit with the terminator
     EXPECT_STREQ(MpFileName(longest.c_str()).GetFullPath(), longest.c_str());
 
