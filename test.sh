@@ -38,10 +38,16 @@ cmake -S . -B build-mingw -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -D
       -DLATHWELL_BUILD_TESTS=ON >/dev/null
 cmake --build build-mingw -j"$jobs" --target lathwell-cli "${windows_tests[@]}"
 export WINEPREFIX="$PWD/build-mingw/wine" WINEDEBUG=-all
+mkdir -p "$WINEPREFIX"
 # One Wine server for every program of the step, instead of one started (and stopped) by each.
+# Its first program sets up the Wine folder and starts Wine's own services, which live as long
+# as the server: they are started here, away from the pipes through which CTest reads a test.
 /usr/lib/wine/wineserver -p
 trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
+/usr/lib/wine/wine64 wineboot --init </dev/null >/dev/null 2>&1
 ctest --test-dir build-mingw --output-on-failure -j"$jobs" -R "^($(IFS='|'; echo "${windows_tests[*]#test_}"))\$"
 tests/windows/wine_check.sh build/lathwell-cli build-mingw/lathwell-cli.exe examples
+(cd build-mingw && cpack >/dev/null)
+cmake -E tar tf build-mingw/lathwell-*-windows-x86_64.zip | grep -q '/lathwell-cli.exe$'
 
 echo "All tests passed."
