@@ -261,7 +261,9 @@ bool MpPlatformFileSetEnd(int iDescriptor, int64_t llLength) {
 
 // The system's byte-range locks belong to the handle, as the library's locking model has it:
 // a second handle of the same file, in this process or another, is excluded by them. Their
-// place in the lock space: see LockPlaceOf.
+// place in the lock space: see LockPlaceOf. Locks of one handle follow the system's own rules,
+// which the library's uses keep to (one lock per range and object): an exclusive lock may not
+// overlap another lock of the same handle, and an unlock names exactly a range that was locked.
 MpPlatformLockResult MpPlatformFileLock(int iDescriptor, int64_t llOffset, int64_t llLength,
                                         bool bExclusive, bool bWait) {
     if (!ValidRange(llOffset, llLength)) return MpPlatformLockResult::Failed;
