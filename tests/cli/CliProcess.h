@@ -10,7 +10,7 @@
 #pragma once
 
 #ifdef _WIN32
-#include <windows.h>
+#include "WindowsCliChild.h"
 #else
 #include <fcntl.h>
 #include <signal.h>
@@ -33,53 +33,19 @@ struct CliOutcome {
 
 #ifdef _WIN32
 // Windows has RunCliProcess only (StartCliProcess's tests use pipes and signals).
-
-// One word of a command line as the C runtime splits it again: quoted, with the backslashes
-// before a quote doubled.
-inline std::string CommandLineWord(const std::string& word) {
-    std::string quoted = "\"";
-    size_t backslashes = 0;
-    for (char c : word) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
-        backslashes = 0;
-        quoted += c;
-    }
-    return quoted.append(2 * backslashes, '\\') + '"';
-}
-
 inline CliOutcome RunCliProcess(const std::vector<std::string>& arguments, const std::string& workDir = "",
                                 const std::string& standardInput = "",
                                 const std::string& standardOutputPath = "") {
     TempDir streams;
     std::string outPath = standardOutputPath.empty() ? streams.File("stdout") : standardOutputPath;
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    auto open = [&](const std::string& path, DWORD access, DWORD creation) {
-        return CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, creation, 0, nullptr);
-    };
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = open(streams.Write("stdin", standardInput), GENERIC_READ, OPEN_EXISTING);
-    startup.hStdOutput = open(outPath, GENERIC_WRITE, CREATE_ALWAYS);
-    startup.hStdError = open(streams.File("stderr"), GENERIC_WRITE, CREATE_ALWAYS);
-    std::string commandLine = CommandLineWord(LATHWELL_CLI_PATH);
-    for (const std::string& argument : arguments) commandLine += " " + CommandLineWord(argument);
-    PROCESS_INFORMATION process{};
     CliOutcome outcome;
-    if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                       workDir.empty() ? nullptr : workDir.c_str(), &startup, &process)) {
-        DWORD status = 0;
-        WaitForSingleObject(process.hProcess, INFINITE);
-        GetExitCodeProcess(process.hProcess, &status);
-        outcome.status = static_cast<int>(status);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+    {
+        WindowsCliChild child(arguments, workDir, outPath, streams.File("stderr"));
+        if (child.Started()) {
+            child.Send(standardInput);
+            outcome.status = child.Finish();
+        }
     }
-    for (HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError}) CloseHandle(handle);
     if (standardOutputPath.empty()) outcome.out = TempDir::Read(outPath);
     outcome.err = TempDir::Read(streams.File("stderr"));
     return outcome;

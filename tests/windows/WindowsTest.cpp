@@ -8,12 +8,14 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "MpException.h"
 #include "MpIO.h"
 #include "MpString.h"
 #include "MpPlatformPath.h"
 #include "TempDir.h"
+#include "WindowsCliChild.h"
 
 namespace {
 
@@ -26,56 +28,10 @@ std::string SystemText(DWORD code) {
     return std::string(text, length);
 }
 
-// lathwell-cli started in dir with its standard input the read end of a pipe that the test
-// writes, and standard output and error into files there.
-class CliChild {
-public:
-    CliChild(const TempDir& dir, const std::string& arguments) {
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        HANDLE readEnd = nullptr;
-        CreatePipe(&readEnd, &m_input, &inherit, 0);
-        SetHandleInformation(m_input, HANDLE_FLAG_INHERIT, 0);
-        HANDLE out = CreateFileA(dir.File("stdout").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                                 0, nullptr);
-        HANDLE err = CreateFileA(dir.File("stderr").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                                 0, nullptr);
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = readEnd;
-        startup.hStdOutput = out;
-        startup.hStdError = err;
-        std::string commandLine = "\"" LATHWELL_CLI_PATH "\" " + arguments;
-        m_started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0,
-                                   nullptr, dir.Path().string().c_str(), &startup, &m_process);
-        for (HANDLE handle : {readEnd, out, err}) CloseHandle(handle);
-    }
-    ~CliChild() {
-        if (m_input != nullptr) CloseHandle(m_input);
-        if (m_started) {
-            CloseHandle(m_process.hThread);
-            CloseHandle(m_process.hProcess);
-        }
-    }
-    bool Started() const { return m_started; }
-    void Send(const std::string& bytes) {
-        DWORD written = 0;
-        WriteFile(m_input, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    }
-    // Ends the input and returns the exit status (or -1 when the program did not end in a minute).
-    int Finish() {
-        CloseHandle(m_input);
-        m_input = nullptr;
-        DWORD status = 0;
-        if (WaitForSingleObject(m_process.hProcess, 60000) != WAIT_OBJECT_0) return -1;
-        GetExitCodeProcess(m_process.hProcess, &status);
-        return static_cast<int>(status);
-    }
-
-private:
-    HANDLE m_input = nullptr;
-    PROCESS_INFORMATION m_process{};
-    bool m_started = false;
+// lathwell-cli in dir, its messages in dir's "stderr".
+struct CliChild : WindowsCliChild {
+    CliChild(const TempDir& dir, const std::vector<std::string>& arguments)
+        : WindowsCliChild(arguments, dir.Path().string(), dir.File("stdout"), dir.File("stderr")) {}
 };
 
 TEST(WindowsPaths, DriveLettersAndUncSharesAreMadeAbsolute) {
@@ -138,7 +94,7 @@ TEST(WindowsLocks, SharedAndExclusiveLocksOfTwoProcessesExcludeEachOther) {
     {
         MpIO reader(output.c_str(), IO_READ);
         ASSERT_TRUE(reader.TryLock(IO_LOCK_READ, 0, 0));
-        CliChild refused(dir, "pad - out.txd --length 4 --force");
+        CliChild refused(dir, {"pad", "-", "out.txd", "--length", "4", "--force"});
         ASSERT_TRUE(refused.Started());
         EXPECT_EQ(refused.Finish(), 1);
         const std::string message = TempDir::Read(dir.File("stderr"));
@@ -146,7 +102,7 @@ TEST(WindowsLocks, SharedAndExclusiveLocksOfTwoProcessesExcludeEachOther) {
                   "lathwell-cli: Output File \"out.txd\" is in use by another program");
     }
     EXPECT_EQ(TempDir::Read(output), "kept\r\n");
-    CliChild writer(dir, "pad - out.txd --length 4 --force");
+    CliChild writer(dir, {"pad", "-", "out.txd", "--length", "4", "--force"});
     ASSERT_TRUE(writer.Started());
     writer.Send("abcd\n");
     for (int wait = 0; wait < 6000 && TempDir::Read(output) == "kept\r\n"; ++wait) Sleep(10);
