@@ -35,6 +35,7 @@
 #include "SameFile.h"
 #include "fieldsel.h"
 #include "report.h"
+#include "ResultWarnings.h"
 
 namespace lathwell::app {
 
@@ -648,6 +649,7 @@ void TForm1::ProcessFile(const char* inputFile, const char* outputFile, const ch
         return;
     }
     m_report->SetResults(recordLength, result.statistics);
+    m_report->SetWarnings(ResultWarnings(settings, result));
     m_report->SetResultsLayout();
 }
 

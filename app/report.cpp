@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -25,6 +26,8 @@ constexpr int kButtonTopProgress = 57;
 constexpr int kButtonTopResults = 178;
 // Room kept between the panel's widest label and the window's right edge.
 constexpr int kPanelMargin = 8;
+// The warning list below the results: its height, and the margin around it.
+constexpr int kWarningListHeight = 120;
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, const QFont& font,
                   Qt::Alignment alignment, int left, int top, int width, int height) {
@@ -126,7 +129,21 @@ void TFormReport::SetResultsLayout() {
     m_ui.Panel1->show();
     m_ui.PBReportOK->setText("Close");
     m_ui.PBReportOK->move(m_ui.PBReportOK->x(), kButtonTopResults);
-    SetClientHeight(kResultsHeight);
+    const bool warned = m_warningList != nullptr && !m_warningList->toPlainText().isEmpty();
+    if (m_warningList != nullptr) m_warningList->setVisible(warned);
+    SetClientHeight(warned ? kResultsHeight + kWarningListHeight + kPanelMargin : kResultsHeight);
+}
+
+void TFormReport::SetWarnings(const QStringList& warnings) {
+    if (m_warningList == nullptr) {
+        m_warningList = new QPlainTextEdit(this);
+        m_warningList->setObjectName("WarningList");
+        m_warningList->setReadOnly(true);
+        m_warningList->setLineWrapMode(QPlainTextEdit::NoWrap);
+        m_warningList->setGeometry(kPanelMargin, kResultsHeight, kClientWidth - 2 * kPanelMargin, kWarningListHeight);
+        m_warningList->hide();
+    }
+    m_warningList->setPlainText(warnings.join('\n'));
 }
 
 void TFormReport::SetResults(int32_t recordLength, const RunStatistics& statistics) {

@@ -14,6 +14,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -21,6 +22,7 @@
 
 class QFrame;
 class QLabel;
+class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 
@@ -39,6 +41,9 @@ public:
     // Fills the output heading with the record length and the count labels with the
     // statistics, every number grouped with thousands separators.
     void SetResults(int32_t recordLength, const RunStatistics& statistics);
+    // Lines the results layout lists below its statistics and button, in a read-only list
+    // (object name "WarningList") that is shown only when there are any.
+    void SetWarnings(const QStringList& warnings);
 
     // True once the user has pressed Cancel since the window was last shown.
     bool Cancelled() const { return m_cancelled; }
@@ -83,6 +88,8 @@ private:
     QList<const QLabel*> m_leftCaptions;
     QList<const QLabel*> m_rightCaptions;
     bool m_cancelled = false;
+    // Added to the designed controls: the run's warnings, empty and hidden when there are none.
+    QPlainTextEdit* m_warningList = nullptr;
 };
 
 }  // namespace lathwell::app

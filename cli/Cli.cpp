@@ -9,6 +9,7 @@
 #include "MpException.h"
 #include "MpLibraryStartup.h"
 #include "MpSignal.h"
+#include "Utf8Text.h"
 #include "ProgressObserver.h"
 
 namespace lathwell::cli {
@@ -58,9 +59,10 @@ int RunCli(int argc, const char* const* argv, const CliStreams& streams) {
             return MpSignal::ShellExitStatus(MpStopSignal::BrokenPipe);
         return status;
     } catch (const CliUsageError& error) {
-        streams.err << "lathwell-cli: " << error.what() << " (see lathwell-cli --help)\n";
+        streams.err << "lathwell-cli: " << TerminalSafe(error.what()) << " (see lathwell-cli --help)\n";
     } catch (const CliRefusal& error) {
-        streams.err << "lathwell-cli: " << error.what() << "\n";
+        // Refusals name files, headers and fields, whose bytes are not shown raw.
+        streams.err << "lathwell-cli: " << TerminalSafe(error.what()) << "\n";
     } catch (const MpException& error) {
         streams.err << "lathwell-cli: " << error.GetErrorMessage() << "\n";
     } catch (const std::exception& error) {

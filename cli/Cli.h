@@ -7,8 +7,8 @@
 //      records written before the failure remain);
 //   2  a usage or validation error, reported before anything was written;
 //   128 + N  stopped by signal N: interrupt, terminate or hang-up cancel a run (its output is
-//      deleted, its statistics reported); a closed standard output ends any command
-//      quietly (141).
+//      deleted, its statistics reported); a closed standard output, or an output FIFO whose
+//      reader went away, ends any command quietly (141).
 // Every error is one line on the error stream, prefixed "lathwell-cli: ".
 #pragma once
 

@@ -34,9 +34,10 @@ const CommandSyntax kCommands[] = {
      "first line of INPUT (or of --header-from FILE) names the columns, which are\n"
      "matched automatically first: a header matches the first field, in order of\n"
      "position, whose shown name is the same once both are upper-cased and blanks are\n"
-     "read as '_'. Warnings tell of unmatched columns, a byte order mark (removed)\n"
-     "and values cut to their field's length; --strict makes them refusals, and a\n"
-     "run it stops leaves no output.\n"},
+     "read as '_'. Warnings tell of unmatched columns, a byte order mark (removed),\n"
+     "values cut to their field's length, values not of their field's declared form\n"
+     "and text after a closing quote; --strict makes them refusals, and a run it\n"
+     "stops leaves no output.\n"},
     {"fields", CliCommand::Fields, kFields, "fields DDFILE [--csv INPUT] | fields --init CSV",
      "list a DD file's fields, or start one",
      "Lists the fields the DD file offers (name, position, section) and, with --csv,\n"
@@ -44,7 +45,7 @@ const CommandSyntax kCommands[] = {
      "standard output a DD file for that CSV: one field per column, as long as its\n"
      "longest value, laid end to end; a column whose values are not all digits, '-'\n"
      "and ',' gets a Format section, so it is read as text.\n"},
-    {"layout", CliCommand::Layout, kLayout, "layout DDFILE [--population] [--json]",
+    {"layout", CliCommand::Layout, kLayout, "layout DDFILE [--population] [--json] [--check]",
      "show where each field lies in a record",
      "Prints every field the DD file offers with its start, end and length in the\n"
      "record, numeric or text, and its section, then a ruler of the record with the\n"
@@ -168,7 +169,7 @@ const OptionSyntax kOptions[] = {
      }},
     {"--scan", nullptr, "N", kFields, "with --init: measure the first N data lines only",
      [](CliArguments& a, const std::string& v) { a.scanLines = ParseCount("--scan", v, INT64_MAX); }},
-    {"--header-from", nullptr, "FILE", kCsv, "take the header from FILE; every line of INPUT is data",
+    {"--header-from", nullptr, "FILE", kCsv | kFields, "take the header from FILE; every line of INPUT is data",
      [](CliArguments& a, const std::string& v) { a.headerFrom = v; }},
     {"--delimiter", nullptr, "C", kCsv | kFields, "column separator: , ; | or \\t (tab); default ,",
      [](CliArguments& a, const std::string& v) { a.delimiter = ParseDelimiter(v); }},
@@ -182,6 +183,10 @@ const OptionSyntax kOptions[] = {
      [](CliArguments& a, const std::string&) { a.population = true; }},
     {"--strict", nullptr, nullptr, kCsv, "refuse unmatched columns; stop at the first cut value",
      [](CliArguments& a, const std::string&) { a.strict = true; }},
+    {"--check", nullptr, nullptr, kLayout, "list mistakes in the DD file instead; exit 1 when any",
+     [](CliArguments& a, const std::string&) { a.checkLayout = true; }},
+    {"--cut-on-characters", nullptr, nullptr, kCsv, "cut long values before a UTF-8 character, not inside it",
+     [](CliArguments& a, const std::string&) { a.cutOnCharacters = true; }},
     {"--head", nullptr, "N", kPad | kCsv, "convert only the first N data lines",
      [](CliArguments& a, const std::string& v) { a.headLines = ParseCount("--head", v, INT64_MAX); }},
     {"--dry-run", nullptr, nullptr, kPad | kCsv, "read and count everything, write nothing",
@@ -269,6 +274,8 @@ void CheckRequiredOptions(const CliArguments& arguments) {
         throw CliUsageError("csv needs --dd DDFILE");
     }
     if (arguments.scanLines != 0 && !arguments.initLayout) throw CliUsageError("--scan needs --init CSV");
+    if (arguments.command == CliCommand::Fields && !arguments.headerFrom.empty() && !arguments.initLayout)
+        throw CliUsageError("--header-from needs --init CSV");
 }
 
 CliArguments HelpFor(CliCommand topic) {

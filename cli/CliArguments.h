@@ -42,6 +42,8 @@ struct CliArguments {
     int64_t headLines = 0;     // pad, csv: --head, 0 for no limit
     bool dryRun = false;
     bool strict = false;
+    bool cutOnCharacters = false;  // csv: --cut-on-characters
+    bool checkLayout = false;      // layout: --check, list the DD file's mistakes instead
     bool population = false;
     bool blankUnprintable = false;
     bool force = false;

@@ -1,5 +1,6 @@
 #include "ConvertCommand.h"
 
+#include <map>
 #include <memory>
 #include <string>
 
@@ -8,6 +9,7 @@
 #include "ConversionFiles.h"
 #include "ConversionRun.h"
 #include "CsvReadiness.h"
+#include "DDCheck.h"
 #include "MpException.h"
 #include "MpIOInterface.h"
 #include "MpSignal.h"
@@ -15,6 +17,8 @@
 #include "RunReport.h"
 #include "SameFile.h"
 #include "StandardStreams.h"
+#include "Utf8Text.h"
+#include "ValueWarnings.h"
 
 namespace lathwell::cli {
 
@@ -89,6 +93,42 @@ bool IsSilentlyUnmatched(const CliArguments& arguments, const ColumnHeader& head
     return true;
 }
 
+// The DD check's findings as warnings; --strict refuses a DD file with any.
+void WarnOfDDMistakes(const CliArguments& arguments, DDFile& ddFile, RunNotes& notes) {
+    const DDCheckResult check = CheckDDFile(ddFile, arguments.population);
+    if (check.total > 0 && arguments.strict) {
+        throw CliRefusal(arguments.ddFile + ": the DD file has mistakes (--strict): " + check.findings.front() +
+                         "; see lathwell-cli layout --check");
+    }
+    for (const std::string& finding : check.findings) notes.warnings.push_back(arguments.ddFile + ": " + finding);
+    if (!check.MoreText().empty()) notes.warnings.push_back(arguments.ddFile + ": " + check.MoreText());
+}
+
+// Two columns matched with one field: the later one's value overwrites the earlier one's in
+// every record. A warning naming both, or with --strict a refusal.
+void WarnOfSharedFields(const CliArguments& arguments, const std::vector<ColumnHeader>& columns,
+                        const MpVector<int16_t>& positions, const std::vector<AvailableField>& fields,
+                        const std::string& displayName, RunNotes& notes) {
+    std::map<int16_t, std::size_t> firstColumn;  // section index -> the first column matched with it
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (positions[i] < 0) continue;
+        auto inserted = firstColumn.emplace(positions[i], i);
+        if (inserted.second) continue;
+        std::string field = "@" + std::to_string(positions[i]);
+        for (const AvailableField& offered : fields) {
+            if (offered.sectionIndex == positions[i]) field = offered.shownName.GetCString();
+        }
+        const std::string both = "columns '" + std::string(columns[inserted.first->second].text.GetCString()) +
+                                 "' and '" + columns[i].text.GetCString() + "' are both matched with field '" +
+                                 field + "'";
+        if (arguments.strict) {
+            throw CliRefusal(displayName + ": " + both +
+                             " (--strict); match one of them with --map or leave it out with --ignore");
+        }
+        notes.warnings.push_back(displayName + ": " + both + "; the later column's value is the one written");
+    }
+}
+
 // What a CSV run needs beyond its settings: the offered fields, for naming them in warnings.
 struct CsvPlan {
     std::vector<AvailableField> fields;
@@ -106,6 +146,7 @@ CsvPlan PrepareCsvRun(const CliArguments& arguments, OpenedFiles& opened, const 
         std::unique_ptr<DDFile> ddFile = OpenDDFile(arguments.ddFile, streams.err);
         settings.recordLength = DDRecordLength(*ddFile, arguments);
         plan.fields = OfferedFields(*ddFile, arguments.population);
+        WarnOfDDMistakes(arguments, *ddFile, notes);
     }
     std::string headerName = arguments.headerFrom.empty() ? arguments.input : arguments.headerFrom;
     std::unique_ptr<LineReader> namedHeader;
@@ -137,12 +178,15 @@ CsvPlan PrepareCsvRun(const CliArguments& arguments, OpenedFiles& opened, const 
         throw CliRefusal(displayName + ": columns matched with no DD field (--strict): " + unmatched +
                          "; match them with --map or leave them out with --ignore");
     }
+    WarnOfSharedFields(arguments, header.columns, settings.fieldPositions, plan.fields, displayName, notes);
     if (!HasEnoughMatchedColumns(settings.fieldPositions))
         throw CliRefusal(kTooFewMatchedColumnsForRunMessage);
     settings.ddFileName = arguments.ddFile.c_str();
     settings.usePopulationFields = arguments.population;
     settings.delimiter = arguments.delimiter;
     settings.stopAtFirstCut = arguments.strict;
+    settings.refuseMisplacedValues = arguments.strict;
+    settings.cutOnCharacters = arguments.cutOnCharacters;
     return plan;
 }
 
@@ -175,14 +219,14 @@ void Report(const CliArguments& arguments, const ConversionSettings& settings, c
     const bool failed = result.outcome != RunOutcome::Completed && !result.message.IsEmpty();
     const std::string failure = result.message.GetCString();
     if (failed)
-        streams.err << "lathwell-cli: " << PlaceOf(arguments, notes.errorLine) << OneLine(failure) << "\n";
+        streams.err << "lathwell-cli: " << TerminalSafe(PlaceOf(arguments, notes.errorLine) + OneLine(failure)) << "\n";
     if (arguments.json) {
         std::ostream& target = IsStandardStream(arguments.output) ? streams.err : streams.out;
         target << StatisticsJson(settings.recordLength, result.statistics, failed ? &failure : nullptr, notes)
                << std::flush;
     } else if (!arguments.quiet) {
         for (std::size_t i = warningsShown; i < notes.warnings.size(); ++i) {
-            streams.err << "lathwell-cli: warning: " << notes.warnings[i] << "\n";
+            streams.err << "lathwell-cli: warning: " << TerminalSafe(notes.warnings[i]) << "\n";
         }
         streams.err << StatisticsText(settings.recordLength, result.statistics) << std::flush;
     }
@@ -220,7 +264,7 @@ int RunConvertCommand(const CliArguments& arguments, const CliStreams& streams) 
     // Warnings known before the run are shown at once, not after a long run.
     const std::size_t warningsShown = arguments.quiet || arguments.json ? 0 : notes.warnings.size();
     for (std::size_t i = 0; i < warningsShown; ++i)
-        streams.err << "lathwell-cli: warning: " << notes.warnings[i] << "\n";
+        streams.err << "lathwell-cli: warning: " << TerminalSafe(notes.warnings[i]) << "\n";
 
     std::unique_ptr<ProgressLine> progress;
     if (!arguments.quiet && streams.errIsTerminal) progress = std::make_unique<ProgressLine>(streams.err);
@@ -229,12 +273,12 @@ int RunConvertCommand(const CliArguments& arguments, const CliStreams& streams) 
     if (progress) progress->Clear();
 
     const MpStopSignal signal = MpSignal::Caught();
-    // A reader of standard output that went away wants nothing more: no message, no statistics.
-    if (signal == MpStopSignal::BrokenPipe && toStandardOutput) return MpSignal::ShellExitStatus(signal);
-    for (const FieldCut& cut : result.fieldCuts) {
-        notes.warnings.push_back(PlaceOf(arguments, cut.firstLine) + std::to_string(cut.count) + " value" +
-                                 (cut.count == 1 ? "" : "s") + " cut to the length of field '" +
-                                 FieldName(plan, cut.sectionIndex) + "' (the first on this line)");
+    // A reader of the output (standard output or a FIFO) that went away wants nothing more: no
+    // message, no statistics.
+    if (signal == MpStopSignal::BrokenPipe) return MpSignal::ShellExitStatus(signal);
+    for (const ValueWarning& warning :
+         DescribeValueWarnings(result, [&](int16_t section) { return FieldName(plan, section); })) {
+        notes.warnings.push_back(PlaceOf(arguments, warning.line) + warning.text);
     }
     notes.errorLine = result.outcome == RunOutcome::Failed ? result.failureLine : 0;
     Report(arguments, settings, result, notes, warningsShown, streams);

@@ -1,6 +1,8 @@
 #include "FieldsCommand.h"
 
 #include <algorithm>
+#include <cctype>
+#include <set>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -9,9 +11,9 @@
 #include "CliFiles.h"
 #include "ColumnMapping.h"
 #include "ConversionFiles.h"
+#include "CsvLineSplitter.h"
 #include "JsonText.h"
 #include "MpException.h"
-#include "MpStringTokenizer.h"
 #include "StandardStreams.h"
 #include "TextTable.h"
 
@@ -81,49 +83,90 @@ struct ColumnShape {
 
 // Measures every column over the data lines (all, or the first --scan N non-empty ones),
 // split as a CSV run splits them.
-std::vector<ColumnShape> MeasureColumns(LineReader& reader, std::size_t columns,
-                                        const CliArguments& arguments, const std::string& displayName) {
+std::vector<ColumnShape> MeasureColumns(LineReader& reader, std::size_t columns, const CliArguments& arguments,
+                                        const std::string& displayName, int64_t lineNumber) {
     std::vector<ColumnShape> shapes(columns);
-    const char delimiters[] = {arguments.delimiter, '\0'};
-    MpStringTokenizer tokenizer(" ", delimiters, "\"");
+    CsvLineSplitter splitter(arguments.delimiter);
     TextLine line;
-    int64_t lineNumber = 1;
     for (int64_t scanned = 0;
          (arguments.scanLines == 0 || scanned < arguments.scanLines) && reader.ReadLine(line);) {
         ++lineNumber;
         if (line.length == 0) continue;
         ++scanned;
-        const std::string text(line.text, line.length);
         try {
-            tokenizer.SetString(text.c_str());
+            splitter.Start(line.text, static_cast<std::size_t>(line.length));
+            CsvLineSplitter::Column value;
+            for (std::size_t i = 0; i < columns && splitter.Next(value); ++i) {
+                shapes[i].longest = std::max(shapes[i].longest, value.length);
+                shapes[i].digitsOnly &= std::string(value.text, value.length).find_first_not_of("0123456789-,") ==
+                                        std::string::npos;
+            }
         } catch (const MpException& error) {
             throw CliRefusal(displayName + ":" + std::to_string(lineNumber) + ": " + error.GetErrorMessage());
-        }
-        const std::size_t tokens =
-            std::min<std::size_t>(columns, static_cast<std::size_t>(tokenizer.CountTokens()));
-        for (std::size_t i = 0; i < tokens; ++i) {
-            const MpString& value = tokenizer.GetToken(static_cast<int32_t>(i));
-            shapes[i].longest = std::max<std::size_t>(shapes[i].longest, value.GetLength());
-            shapes[i].digitsOnly &=
-                std::string(value.GetCString()).find_first_not_of("0123456789-,") == std::string::npos;
         }
     }
     return shapes;
 }
 
+// A value as written after "Key=" so that the DD file reads it back unchanged: the reader trims
+// blanks and takes one pair of enclosing quotes off, so such a value gets a pair of its own.
+std::string IniValue(const std::string& value) {
+    const bool enclosed = value.size() >= 2 && value.front() == '"' && value.back() == '"';
+    const bool blankAtEnd = !value.empty() && (value.front() == ' ' || value.back() == ' ');
+    return enclosed || blankAtEnd ? "\"" + value + "\"" : value;
+}
+
+// The columns' field names: each header, unless an earlier field has its name ignoring case
+// (and reading blanks as '_'), which the automatic matching could not tell apart; such a one
+// gets "_2", "_3", ...
+std::vector<std::string> DistinctNames(const std::vector<ColumnHeader>& headers) {
+    std::vector<std::string> names;
+    std::set<std::string> taken;
+    auto folded = [](std::string text) {
+        for (char& c : text) c = c == ' ' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return text;
+    };
+    for (const ColumnHeader& header : headers) {
+        std::string name = header.text.GetCString();
+        for (int suffix = 2; taken.count(folded(name)) != 0; ++suffix) {
+            name = std::string(header.text.GetCString()) + "_" + std::to_string(suffix);
+        }
+        taken.insert(folded(name));
+        names.push_back(name);
+    }
+    return names;
+}
+
 // A DD file that lays the CSV's columns end to end, one field per column named after its
-// header, so that "csv" matches every column without --map.
+// header, so that "csv" matches every column without --map. With --header-from the header
+// comes from that file and every line of the input is data.
 std::string InitialLayout(LineReader& reader, const CliArguments& arguments, const std::string& displayName,
                           const CliStreams& streams) {
+    std::unique_ptr<LineReader> headerFile;
+    LineReader* headerReader = &reader;
+    std::string headerName = displayName;
+    if (!arguments.headerFrom.empty()) {
+        if (!IsStandardStreamName(arguments.headerFrom.c_str()) && !FileExists(arguments.headerFrom))
+            throw CliRefusal(arguments.headerFrom + ": Input File Does Not Exist");
+        headerFile = OpenInputReader(arguments.headerFrom, streams);
+        headerReader = headerFile.get();
+        headerName = InputDisplayName(arguments.headerFrom);
+    }
     const std::vector<ColumnHeader> headers =
-        ReadCsvHeader(reader, arguments.delimiter, displayName, streams.err).columns;
-    const std::vector<ColumnShape> shapes = MeasureColumns(reader, headers.size(), arguments, displayName);
+        ReadCsvHeader(*headerReader, arguments.delimiter, headerName, streams.err).columns;
+    const std::vector<ColumnShape> shapes =
+        MeasureColumns(reader, headers.size(), arguments, displayName, headerFile ? 0 : 1);
+    const std::vector<std::string> names = DistinctNames(headers);
     std::string sections;
     std::size_t offset = 1;
     for (std::size_t i = 0; i < headers.size(); ++i) {
-        const std::string name = headers[i].text.GetCString();
+        const std::string& name = names[i];
         const std::size_t length = std::max<std::size_t>(shapes[i].longest, 1);
-        sections += "\n[Field" + std::to_string(i + 1) + "]\nFieldName=" + name +
+        if (name != headers[i].text.GetCString()) {
+            sections += "\n; Column " + std::to_string(i + 1) + " has the name of an earlier one ignoring case; "
+                        "match it with --map '#" + std::to_string(i + 1) + "=" + name + "'.";
+        }
+        sections += "\n[Field" + std::to_string(i + 1) + "]\nFieldName=" + IniValue(name) +
                     "\nLength=" + std::to_string(length) + "\nByteOffset=" + std::to_string(offset) + "\n";
         if (!shapes[i].digitsOnly) {
             sections +=

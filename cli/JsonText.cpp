@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "Utf8Text.h"
+
 namespace lathwell::cli {
 
 std::string JsonQuoted(const std::string& bytes) {
@@ -10,8 +12,17 @@ std::string JsonQuoted(const std::string& bytes) {
     static const char kShortEscaped[] = "\"\\\b\f\n\r\t";
     static const char kShortLetters[] = "\"\\bfnrt";
     std::string quoted = "\"";
-    for (char c : bytes) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
         unsigned char byte = static_cast<unsigned char>(c);
+        // A well-formed UTF-8 character goes through as it is; any other byte from 0x7f on is
+        // written as the code point of its own value, so no byte is lost.
+        const std::size_t sequence = Utf8SequenceLength(bytes.data() + i, bytes.size() - i);
+        if (sequence > 0) {
+            quoted.append(bytes, i, sequence);
+            i += sequence - 1;
+            continue;
+        }
         const char* shortEscape = byte != 0 ? std::strchr(kShortEscaped, c) : nullptr;
         if (shortEscape != nullptr) {
             quoted += '\\';

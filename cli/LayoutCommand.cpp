@@ -8,8 +8,11 @@
 
 #include "ColumnMapping.h"
 #include "CsvReadiness.h"
+#include "DDCheck.h"
+#include "FieldOverlaps.h"
 #include "JsonText.h"
 #include "TextTable.h"
+#include "Utf8Text.h"
 
 namespace lathwell::cli {
 
@@ -27,7 +30,12 @@ struct PlacedField {
     int64_t End() const { return start + length - 1; }
 };
 
-std::vector<PlacedField> ReadPlacedFields(DDFile& ddFile, bool population, int32_t recordLength) {
+// Flagging every pair of a layout whose fields pile up over a few bytes would be a report
+// quadratic in its fields; beyond this many pairs only their count is told.
+constexpr std::size_t kMostOverlapsFlagged = 1000;
+
+std::vector<PlacedField> ReadPlacedFields(DDFile& ddFile, bool population, int32_t recordLength,
+                                          FieldOverlaps& overlaps) {
     std::vector<PlacedField> placed;
     for (const AvailableField& field : OfferedFields(ddFile, population)) {
         MpIniSection& section = *ddFile.GetSection(field.sectionIndex);
@@ -49,16 +57,28 @@ std::vector<PlacedField> ReadPlacedFields(DDFile& ddFile, bool population, int32
         else if (entry.End() > recordLength)
             entry.flags.push_back("ends past the record length");
     }
+    std::vector<FieldSpan> spans;
+    spans.reserve(placed.size());
+    for (const PlacedField& entry : placed) spans.push_back({entry.start, entry.length});
+    overlaps = FindFieldOverlaps(spans, kMostOverlapsFlagged);
+    // Each field's partners in file order, as a reader looks them up.
+    std::vector<std::vector<std::size_t>> partners(placed.size());
+    for (const auto& pair : overlaps.pairs) {
+        partners[pair.first].push_back(pair.second);
+        partners[pair.second].push_back(pair.first);
+    }
     for (std::size_t i = 0; i < placed.size(); ++i) {
-        for (std::size_t j = i + 1; j < placed.size(); ++j) {
-            PlacedField& a = placed[i];
-            PlacedField& b = placed[j];
-            if (a.length < 1 || b.length < 1 || a.End() < b.start || b.End() < a.start) continue;
-            a.flags.push_back("overlaps " + b.name);
-            b.flags.push_back("overlaps " + a.name);
-        }
+        std::sort(partners[i].begin(), partners[i].end());
+        for (std::size_t other : partners[i]) placed[i].flags.push_back("overlaps " + placed[other].name);
     }
     return placed;
+}
+
+// A line saying how many overlapping pairs were left unflagged, or nothing.
+std::string UnflaggedOverlaps(const FieldOverlaps& overlaps) {
+    const int64_t more = overlaps.total - static_cast<int64_t>(overlaps.pairs.size());
+    if (more <= 0) return "";
+    return "... and " + std::to_string(more) + " more overlapping pairs of fields, not flagged\n";
 }
 
 std::string Joined(const std::vector<std::string>& texts) {
@@ -81,8 +101,9 @@ std::string Ruler(const std::vector<PlacedField>& fields, int64_t recordLength) 
     for (const PlacedField& field : fields) {
         for (int64_t i = 0; i < field.length && field.start >= 1 && field.start + i <= width; ++i) {
             char& mark = marks[static_cast<std::size_t>(field.start - 1 + i)];
-            const char own =
-                i < static_cast<int64_t>(field.name.size()) ? field.name[static_cast<std::size_t>(i)] : '-';
+            // One byte a position: a byte of a longer character, or a control byte, shows as '?'.
+            const char byte = i < static_cast<int64_t>(field.name.size()) ? field.name[static_cast<std::size_t>(i)] : '-';
+            const char own = byte >= 0x20 && byte < 0x7f ? byte : '?';
             mark = mark == '.' ? own : '*';
         }
     }
@@ -101,18 +122,20 @@ std::string Ruler(const std::vector<PlacedField>& fields, int64_t recordLength) 
     return ruler;
 }
 
-std::string LayoutText(const std::vector<PlacedField>& fields, int32_t recordLength) {
+std::string LayoutText(const std::vector<PlacedField>& fields, const FieldOverlaps& overlaps,
+                       int32_t recordLength) {
     std::vector<TableRow> rows{{"Field", "Start", "End", "Length", "Type", "Section", "Flags"}};
     for (const PlacedField& field : fields) {
         rows.push_back({field.name, std::to_string(field.start), std::to_string(field.End()),
                         std::to_string(field.length), field.numeric ? "numeric" : "text",
                         std::to_string(field.section) + " " + field.sectionName, Joined(field.flags)});
     }
-    return TextTable(rows) + "\nRecord length " + std::to_string(recordLength) + "\n" +
-           Ruler(fields, recordLength);
+    return TextTable(rows) + UnflaggedOverlaps(overlaps) + "\nRecord length " + std::to_string(recordLength) +
+           "\n" + Ruler(fields, recordLength);
 }
 
-std::string LayoutJson(const std::vector<PlacedField>& fields, int32_t recordLength) {
+std::string LayoutJson(const std::vector<PlacedField>& fields, const FieldOverlaps& overlaps,
+                       int32_t recordLength) {
     JsonArray fieldArray;
     for (const PlacedField& field : fields) {
         JsonArray flags;
@@ -128,17 +151,42 @@ std::string LayoutJson(const std::vector<PlacedField>& fields, int32_t recordLen
                            .AddJson("flags", flags.Text())
                            .Text());
     }
-    return JsonObject().AddNumber("recordLength", recordLength).AddJson("fields", fieldArray.Text()).Text() +
-           "\n";
+    JsonObject object;
+    object.AddNumber("recordLength", recordLength).AddJson("fields", fieldArray.Text());
+    if (overlaps.total > static_cast<int64_t>(overlaps.pairs.size())) {
+        object.AddNumber("unflaggedOverlaps", overlaps.total - static_cast<int64_t>(overlaps.pairs.size()));
+    }
+    return object.Text() + "\n";
+}
+
+// --check: the findings, one a line, and whether there were any.
+int ReportCheck(const CliArguments& arguments, DDFile& ddFile, const CliStreams& streams) {
+    const DDCheckResult check = CheckDDFile(ddFile, arguments.population);
+    if (arguments.json) {
+        JsonArray problems;
+        for (const std::string& finding : check.findings) problems.Add(JsonQuoted(finding));
+        streams.out << JsonObject().AddJson("problems", problems.Text()).AddNumber("total", check.total).Text()
+                    << "\n";
+    } else {
+        const std::string ddName = TerminalSafe(arguments.ddFile);
+        for (const std::string& finding : check.findings) streams.out << ddName << ": " << TerminalSafe(finding) << "\n";
+        if (!check.MoreText().empty()) streams.out << ddName << ": " << check.MoreText() << "\n";
+        if (check.total == 0) streams.out << ddName << ": no problems found\n";
+    }
+    streams.out << std::flush;
+    return check.total == 0 ? 0 : 1;
 }
 
 }  // namespace
 
 int RunLayoutCommand(const CliArguments& arguments, const CliStreams& streams) {
     std::unique_ptr<DDFile> ddFile = OpenDDFile(arguments.ddFile, streams.err);
+    if (arguments.checkLayout) return ReportCheck(arguments, *ddFile, streams);
     const int32_t recordLength = ReadDDRecordLengths(*ddFile).ForMode(arguments.population);
-    const std::vector<PlacedField> fields = ReadPlacedFields(*ddFile, arguments.population, recordLength);
-    streams.out << (arguments.json ? LayoutJson(fields, recordLength) : LayoutText(fields, recordLength))
+    FieldOverlaps overlaps;
+    const std::vector<PlacedField> fields = ReadPlacedFields(*ddFile, arguments.population, recordLength, overlaps);
+    streams.out << (arguments.json ? LayoutJson(fields, overlaps, recordLength)
+                                   : LayoutText(fields, overlaps, recordLength))
                 << std::flush;
     return 0;
 }

@@ -136,7 +136,9 @@ void ConvertLines(const ConversionSettings& settings, OpenedFiles& opened, Conve
         }
         builder = std::make_unique<CsvRecordBuilder>(settings.ddFileName.GetCString(), recordLength,
                                                      settings.fieldPositions, settings.usePopulationFields,
-                                                     settings.delimiter, settings.stopAtFirstCut);
+                                                     settings.delimiter,
+                                                     CsvValueRules{settings.stopAtFirstCut, settings.refuseMisplacedValues,
+                                                                   settings.cutOnCharacters});
     }
     std::unique_ptr<RecordWriter> writer = OpenOutput(settings, *reader, inputHandedOver, std::move(opened.output));
 
@@ -212,7 +214,11 @@ ConversionResult RunConversion(const ConversionSettings& settings, OpenedFiles o
     } catch (...) {
         fail("Unknown error!");
     }
-    if (state.builder) result.fieldCuts = state.builder->FieldCuts();
+    if (state.builder) {
+        result.fieldCuts = state.builder->FieldCuts();
+        result.formMismatches = state.builder->FormMismatches();
+        result.textAfterQuote = state.builder->TextAfterQuote();
+    }
     if (state.cancelled) {
         result.outcome = RunOutcome::Cancelled;
         if (!outputCreated) return result;

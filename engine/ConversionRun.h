@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "ConversionObserver.h"
@@ -53,6 +54,13 @@ struct ConversionSettings {
     bool dryRun = false;
     // CSV run: the first value longer than its field fails the run instead of being cut.
     bool stopAtFirstCut = false;
+    // CSV run: the first value that cannot be placed as the DD file declares it (text after a
+    // closing quote, a value not of its field's declared form) fails the run instead of being
+    // counted.
+    bool refuseMisplacedValues = false;
+    // CSV run: a value cut inside a UTF-8 character is cut before that character instead, the
+    // rest of its field blank.
+    bool cutOnCharacters = false;
     // gzip output: compression threads; 0 = the available cores; 1 = single-threaded,
     // byte-identical to zlib's gzwrite.
     int threads = 0;
@@ -105,6 +113,22 @@ struct FieldCut {
     int16_t sectionIndex;  // the field's section in the DD file
     int64_t count;         // values cut
     int64_t firstLine;     // line of the first one, numbered as ConversionResult::failureLine
+    int64_t characterCuts = 0;  // of those, the values cut inside a UTF-8 character
+};
+
+// The values of one DD field that did not fit the field's declared form and were placed as
+// written (see FieldFormatter).
+struct FormMismatch {
+    int16_t sectionIndex;
+    int64_t count;
+    int64_t firstLine;
+    std::string firstValue;
+};
+
+// Lines of a CSV run that had something happen to them: how many, and the first one.
+struct LineCount {
+    int64_t count = 0;
+    int64_t firstLine = 0;
 };
 
 struct ConversionResult {
@@ -120,6 +144,10 @@ struct ConversionResult {
     int64_t failureLine = 0;
     // CSV run: one entry for every DD field that had values cut, in section-index order.
     std::vector<FieldCut> fieldCuts;
+    // CSV run: one entry for every DD field that had values not of its declared form.
+    std::vector<FormMismatch> formMismatches;
+    // CSV run: the lines with text after a closing quote, which belongs to no column.
+    LineCount textAfterQuote;
 };
 
 // An input or output that the caller opened and hands over to the run, which owns it from then

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "DDFile.h"
+#include "FieldFormReader.h"
 #include "MpIniSection.h"
 
 namespace lathwell {
@@ -22,13 +23,26 @@ bool FitsInt16(int32_t value) {
                                 "CsvRecordBuilder", fieldName, sectionName, key, value, problem);
 }
 
+// Whether cutting value to length bytes leaves part of a UTF-8 character behind: the first byte
+// cut off continues a character.
+bool SplitsCharacter(const CsvLineSplitter::Column& value, size_t length) {
+    return (static_cast<unsigned char>(value.text[length]) & 0xC0) == 0x80;
+}
+
+// Blanks the part of a character that a cut at length left at the end of place.
+void BlankSplitCharacter(const CsvLineSplitter::Column& value, size_t length, char* place) {
+    size_t start = length;
+    while (start > 0 && (static_cast<unsigned char>(value.text[start]) & 0xC0) == 0x80) --start;
+    if (start < length) std::memset(place + start, ' ', length - start);
+}
+
 }  // namespace
 
 CsvRecordBuilder::CsvRecordBuilder(const char* ddFileName, int32_t recordLength,
                                    const MpVector<int16_t>& fieldPositions, bool usePopulationFields,
-                                   char delimiter, bool stopAtFirstCut)
+                                   char delimiter, CsvValueRules rules)
     : m_recordLength(recordLength),
-      m_stopAtFirstCut(stopAtFirstCut),
+      m_rules(rules),
       m_record(static_cast<size_t>(recordLength), ' '),
       m_splitter(delimiter) {
     DDFile ddFile(ddFileName);
@@ -38,6 +52,7 @@ CsvRecordBuilder::CsvRecordBuilder(const char* ddFileName, int32_t recordLength,
         m_columns.push_back(ReadColumnLayout(ddFile, static_cast<int32_t>(column), fieldPositions[column],
                                              usePopulationFields, m_fieldTitles.back()));
     }
+    m_firstMismatches.resize(m_columns.size());
     FindGaps();
 }
 
@@ -60,7 +75,7 @@ void CsvRecordBuilder::FindGaps() {
 CsvRecordBuilder::MappedColumn CsvRecordBuilder::ReadColumnLayout(DDFile& ddFile, int32_t column,
                                                                   int32_t sectionIndex,
                                                                   bool usePopulationFields,
-                                                                  std::string& title) const {
+                                                                  std::string& title) {
     MpIniSection& section = *ddFile.GetSection(sectionIndex);
     const int32_t length = section.GetInt("Length", 0);
     const int32_t byteOffset = section.GetInt("ByteOffset", 0);
@@ -92,10 +107,19 @@ CsvRecordBuilder::MappedColumn CsvRecordBuilder::ReadColumnLayout(DDFile& ddFile
     layout.length = length;
     layout.offset = position - 1;
     layout.numeric = ddFile.IsNumericField(name);
+    const FieldForm form = ReadFieldForm(section).form;
+    layout.formatter = nullptr;
+    if (!form.IsPlain()) {
+        m_formatters.push_back(std::make_unique<FieldFormatter>(form, layout.numeric, length));
+        layout.formatter = m_formatters.back().get();
+    }
     layout.fitsRecord = static_cast<int64_t>(position) + length - 1 <= m_recordLength;
     layout.sectionIndex = static_cast<int16_t>(sectionIndex);
     layout.cuts = 0;
     layout.firstCutLine = 0;
+    layout.characterCuts = 0;
+    layout.mismatches = 0;
+    layout.firstMismatchLine = 0;
     return layout;
 }
 
@@ -123,6 +147,16 @@ inline bool CsvRecordBuilder::PlaceField(const MappedColumn& field, const CsvLin
     return true;
 }
 
+FormFit CsvRecordBuilder::PlaceFormatted(const MappedColumn& field, const CsvLineSplitter::Column& value,
+                                         char* record, bool& mismatch) {
+    const FormFit fit = field.formatter->Write(value.text, value.length, record + field.offset);
+    mismatch = fit == FormFit::Mismatch;
+    if (!mismatch) return fit;
+    bool edited = false;
+    if (PlaceField(field, value, record, edited)) return FormFit::Padded;
+    return edited ? FormFit::Cut : FormFit::Exact;
+}
+
 void CsvRecordBuilder::BuildRecord(const char* line, size_t length, char* record, int64_t lineNumber,
                                    RunStatistics& statistics) {
     // One pass over the line: each mapped column's value is placed as the splitter reaches it
@@ -130,41 +164,107 @@ void CsvRecordBuilder::BuildRecord(const char* line, size_t length, char* record
     // without its closing quote fails the line wherever it is and before anything else; so a
     // field that fails, and the values cut before it, are only acted on once the split is done.
     m_splitter.Start(line, length);
-    m_lineCuts.clear();
+    m_lineEvents.clear();
     const size_t fields = m_columns.size();
     size_t next = 0;  // the next mapped column to place; at a failed one placing stops
     bool failed = false;
     bool edited = false;
     bool padded = false;
     CsvLineSplitter::Column value;
-    CsvLineSplitter::Column failedValue{nullptr, 0};
     for (int64_t column = 0; m_splitter.Next(value); ++column) {
         if (failed || next == fields || m_columns[next].column != column) continue;
         const MappedColumn& field = m_columns[next];
-        const bool cut = value.length > static_cast<size_t>(field.length);
-        if (!field.fitsRecord || (cut && m_stopAtFirstCut)) {
+        if (!field.fitsRecord) {
             failed = true;
-            failedValue = value;
             continue;
         }
-        if (cut) m_lineCuts.push_back(next);
-        padded |= PlaceField(field, value, record, edited);
+        if (field.formatter != nullptr) {
+            if (!PlaceFormattedField(next, value, record, edited, padded)) {
+                failed = true;
+                continue;
+            }
+        } else {
+            const bool cut = value.length > static_cast<size_t>(field.length);
+            if (cut && m_rules.refuseCuts) {
+                failed = !Refuse(value, false);
+                continue;
+            }
+            padded |= PlaceField(field, value, record, edited);
+            if (cut) NoteCut(next, value, record);
+        }
         ++next;
     }
-    for (size_t index : m_lineCuts) {
-        if (m_columns[index].cuts++ == 0) m_columns[index].firstCutLine = lineNumber;
-    }
+    if (!m_lineEvents.empty()) CountLineEvents(lineNumber);
     if (failed) {
-        const MappedColumn& field = m_columns[next];
-        if (!field.fitsRecord) throw MpException("Field length extends beyond record length.");
-        MpException::RaiseFormatted("Value \"%s\" is longer than the %d bytes of field %s.", "CsvRecordBuilder",
-                                    std::string(failedValue.text, failedValue.length).c_str(), field.length,
-                                    m_fieldTitles[next].c_str());
+        if (!m_columns[next].fitsRecord) throw MpException("Field length extends beyond record length.");
+        RaiseRefusal(next);
     }
     if (next < fields) m_splitter.RaiseNoColumn(m_columns[next].column);
+    if (m_splitter.HadTextAfterQuote()) {
+        if (m_rules.refuseMisplacedValues) {
+            throw MpException("Text after a closing quote belongs to no column and would be left out.");
+        }
+        if (m_textAfterQuote.count++ == 0) m_textAfterQuote.firstLine = lineNumber;
+    }
     for (const Gap& gap : m_gaps) std::memset(record + gap.offset, ' ', gap.length);
     if (edited) CountOne(statistics.RecordsEdited);
     if (padded) CountOne(statistics.LinesPadded);
+}
+
+bool CsvRecordBuilder::PlaceFormattedField(size_t index, const CsvLineSplitter::Column& value, char* record,
+                                           bool& edited, bool& padded) {
+    bool mismatch = false;
+    const FormFit fit = PlaceFormatted(m_columns[index], value, record, mismatch);
+    if (mismatch && m_rules.refuseMisplacedValues) return Refuse(value, true);
+    if (fit == FormFit::Cut && m_rules.refuseCuts) return Refuse(value, false);
+    edited |= fit != FormFit::Exact;
+    padded |= fit == FormFit::Padded;
+    if (mismatch) {
+        m_lineEvents.push_back({index, false, true});
+        if (m_firstMismatches[index].empty()) m_firstMismatches[index].assign(value.text, value.length);
+    }
+    // A number written in its form has no multi-byte character to cut; other values are cut
+    // to their first bytes.
+    if (fit == FormFit::Cut) NoteCut(index, value, record);
+    return true;
+}
+
+void CsvRecordBuilder::NoteCut(size_t index, const CsvLineSplitter::Column& value, char* record) {
+    const MappedColumn& field = m_columns[index];
+    const size_t fieldLength = static_cast<size_t>(field.length);
+    const bool split = value.length > fieldLength && SplitsCharacter(value, fieldLength);
+    if (split && m_rules.cutOnCharacters) BlankSplitCharacter(value, fieldLength, record + field.offset);
+    m_lineEvents.push_back({index, split, false});
+}
+
+bool CsvRecordBuilder::Refuse(const CsvLineSplitter::Column& value, bool mismatch) {
+    // Kept as a copy: the splitter may reuse the bytes of a value it unquoted.
+    m_refusedValue.assign(value.text, value.length);
+    m_refusedMismatch = mismatch;
+    return false;
+}
+
+void CsvRecordBuilder::CountLineEvents(int64_t lineNumber) {
+    for (const LineEvent& event : m_lineEvents) {
+        MappedColumn& field = m_columns[event.column];
+        if (event.mismatch) {
+            if (field.mismatches++ == 0) field.firstMismatchLine = lineNumber;
+            continue;
+        }
+        if (field.cuts++ == 0) field.firstCutLine = lineNumber;
+        if (event.splitCharacter) ++field.characterCuts;
+    }
+}
+
+void CsvRecordBuilder::RaiseRefusal(size_t column) const {
+    const MappedColumn& field = m_columns[column];
+    const std::string& value = m_refusedValue;
+    if (m_refusedMismatch) {
+        MpException::RaiseFormatted("Value \"%s\" does not fit the declared form of field %s.", "CsvRecordBuilder",
+                                    value.c_str(), m_fieldTitles[column].c_str());
+    }
+    MpException::RaiseFormatted("Value \"%s\" is longer than the %d bytes of field %s.", "CsvRecordBuilder",
+                                value.c_str(), field.length, m_fieldTitles[column].c_str());
 }
 
 const char* CsvRecordBuilder::BuildRecord(const char* line, RunStatistics& statistics, int64_t lineNumber) {
@@ -180,15 +280,39 @@ std::vector<FieldCut> CsvRecordBuilder::FieldCuts() const {
         auto same = std::find_if(cuts.begin(), cuts.end(),
                                  [&](const FieldCut& cut) { return cut.sectionIndex == field.sectionIndex; });
         if (same == cuts.end()) {
-            cuts.push_back({field.sectionIndex, field.cuts, field.firstCutLine});
+            cuts.push_back({field.sectionIndex, field.cuts, field.firstCutLine, field.characterCuts});
         } else {
             same->count += field.cuts;
             same->firstLine = std::min(same->firstLine, field.firstCutLine);
+            same->characterCuts += field.characterCuts;
         }
     }
     std::sort(cuts.begin(), cuts.end(),
               [](const FieldCut& a, const FieldCut& b) { return a.sectionIndex < b.sectionIndex; });
     return cuts;
+}
+
+std::vector<FormMismatch> CsvRecordBuilder::FormMismatches() const {
+    std::vector<FormMismatch> mismatches;
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        const MappedColumn& field = m_columns[i];
+        if (field.mismatches == 0) continue;
+        auto same = std::find_if(mismatches.begin(), mismatches.end(), [&](const FormMismatch& mismatch) {
+            return mismatch.sectionIndex == field.sectionIndex;
+        });
+        if (same == mismatches.end()) {
+            mismatches.push_back({field.sectionIndex, field.mismatches, field.firstMismatchLine, m_firstMismatches[i]});
+        } else {
+            same->count += field.mismatches;
+            if (field.firstMismatchLine < same->firstLine) {
+                same->firstLine = field.firstMismatchLine;
+                same->firstValue = m_firstMismatches[i];
+            }
+        }
+    }
+    std::sort(mismatches.begin(), mismatches.end(),
+              [](const FormMismatch& a, const FormMismatch& b) { return a.sectionIndex < b.sectionIndex; });
+    return mismatches;
 }
 
 }  // namespace lathwell

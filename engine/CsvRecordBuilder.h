@@ -4,28 +4,39 @@
 // entry is 0 or more, the DD field at that section index gives the field's Length, its
 // ByteOffset and PopByteOffset (1-based record positions) and whether it is numeric. Then, for
 // every line, each mapped column's text (split at the delimiter, "," unless told otherwise,
-// with "\"" as group delimiter, by the rules of MpStringTokenizer; see CsvLineSplitter) is cut
+// with "\"" as group delimiter and a doubled quote read as one; see CsvLineSplitter) is cut
 // or filled to the field's Length and copied straight from the line into the record at the
 // field's position: numeric fields are filled with "0" on the left, other fields and empty
-// values with blanks. Columns are handled in ascending order, so where fields overlap the
-// later column wins; bytes that no field covers are blank. Values cut to their field's Length
-// are counted per field (FieldCuts), or, when asked, refused.
+// values with blanks. A field whose section declares its form (FieldForm.h) is written by a
+// FieldFormatter instead; a value that does not fit that form is placed by the rule above.
+// Columns are handled in ascending order, so where fields overlap the later column wins; bytes
+// that no field covers are blank. Values cut to their field's Length, values not of their
+// field's form and lines with text after a closing quote are counted, or, when asked, refused.
 //
 // The builder owns its layout and splitter; the DD file is read in the constructor and
 // released before it returns.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "ConversionRun.h"
 #include "CsvLineSplitter.h"
+#include "FieldFormatter.h"
 #include "MpVector.h"
 
 namespace lathwell {
 
 class DDFile;
+
+// What becomes of values that cannot be placed as written.
+struct CsvValueRules {
+    bool refuseCuts = false;            // a value longer than its field fails the line
+    bool refuseMisplacedValues = false;  // so do text after a closing quote and a value not of its form
+    bool cutOnCharacters = false;        // a cut inside a UTF-8 character falls before it
+};
 
 class CsvRecordBuilder {
 public:
@@ -33,10 +44,10 @@ public:
     // field whose effective position is below 1, whose Length is negative, or whose Length,
     // ByteOffset or PopByteOffset does not fit in 16 bits, with a message that names the field.
     // The DD file's own failures (a map entry beyond its sections, for one) pass through.
-    // With stopAtFirstCut, a value longer than its field fails BuildRecord instead of being cut.
+    // The rules say which values BuildRecord refuses instead of counting them.
     // REQUIRES: recordLength > 0.
     CsvRecordBuilder(const char* ddFileName, int32_t recordLength, const MpVector<int16_t>& fieldPositions,
-                     bool usePopulationFields, char delimiter = ',', bool stopAtFirstCut = false);
+                     bool usePopulationFields, char delimiter = ',', CsvValueRules rules = CsvValueRules());
 
     // Builds the record for one non-empty line of length bytes into record, record-length
     // bytes without CR LF. Adds 1 to RecordsEdited when a field was cut or filled and to
@@ -46,8 +57,8 @@ public:
     // Raises MpException: its group failure for a quote without its closing quote (wherever
     // it is in the line), then, column by column, the tokenizer's "No token ..." for a
     // missing column, "Field length extends beyond record length." for a mapped field that
-    // ends past the record, and with stopAtFirstCut the refusal of a value longer than its
-    // field.
+    // ends past the record, and as the rules ask the refusal of a value longer than its field,
+    // of a value not of its field's form, then of text after a closing quote.
     // REQUIRES: line holds no NUL byte; record has room for the record length.
     void BuildRecord(const char* line, size_t length, char* record, int64_t lineNumber,
                      RunStatistics& statistics);
@@ -58,6 +69,10 @@ public:
 
     // The fields that had values cut so far, one entry per DD section, in section order.
     std::vector<FieldCut> FieldCuts() const;
+    // The fields that had values not of their declared form so far, in section order.
+    std::vector<FormMismatch> FormMismatches() const;
+    // The lines with text after a closing quote so far.
+    LineCount TextAfterQuote() const { return m_textAfterQuote; }
 
 private:
     struct MappedColumn {
@@ -67,8 +82,18 @@ private:
         bool numeric;
         bool fitsRecord;     // offset + length <= record length
         int16_t sectionIndex;
+        const FieldFormatter* formatter;  // null for a field without a declared form
         int64_t cuts;  // values cut to length so far
         int64_t firstCutLine;
+        int64_t characterCuts;  // of the cuts, those inside a UTF-8 character
+        int64_t mismatches;     // values not of the declared form
+        int64_t firstMismatchLine;
+    };
+    // A value of the line being built that was cut or did not fit its form.
+    struct LineEvent {
+        size_t column;  // index into m_columns
+        bool splitCharacter;
+        bool mismatch;
     };
     // Bytes of the record that no field covers.
     struct Gap {
@@ -76,24 +101,45 @@ private:
         size_t length;
     };
 
-    // Also sets title to the field's FieldName in quotes and its section name.
+    // Also sets title to the field's FieldName in quotes and its section name; makes the
+    // field's formatter when its section declares a form.
     MappedColumn ReadColumnLayout(DDFile& ddFile, int32_t column, int32_t sectionIndex,
-                                  bool usePopulationFields, std::string& title) const;
+                                  bool usePopulationFields, std::string& title);
     void FindGaps();
     // Copies the value into the record at the field's place; returns true when it was padded
     // and sets edited when it was cut or padded.
     static bool PlaceField(const MappedColumn& field, const CsvLineSplitter::Column& value, char* record,
                            bool& edited);
+    // Places a value of a field with a declared form; a value not of that form is placed by
+    // PlaceField's rule and reported as a mismatch.
+    static FormFit PlaceFormatted(const MappedColumn& field, const CsvLineSplitter::Column& value, char* record,
+                                  bool& mismatch);
+    // Places a value of a field with a declared form, kept out of the loop over the columns;
+    // returns false when the rules refuse it.
+    bool PlaceFormattedField(size_t index, const CsvLineSplitter::Column& value, char* record, bool& edited,
+                             bool& padded);
+    // Notes a value placed cut to its field (and blanks a character it cut in two, when asked).
+    void NoteCut(size_t index, const CsvLineSplitter::Column& value, char* record);
+    // Keeps the value refused for RaiseRefusal; returns false.
+    bool Refuse(const CsvLineSplitter::Column& value, bool mismatch);
+    // Counts the values the line cut or found not of their form, once the line is split.
+    void CountLineEvents(int64_t lineNumber);
+    [[noreturn]] void RaiseRefusal(size_t column) const;
 
     const int32_t m_recordLength;
-    const bool m_stopAtFirstCut;
+    const CsvValueRules m_rules;
     std::vector<MappedColumn> m_columns;
     std::vector<Gap> m_gaps;
     // FieldName and section name of each mapped column, for the refusal of a cut value.
     std::vector<std::string> m_fieldTitles;
     std::vector<char> m_record;  // for the form that builds into a record of its own
     CsvLineSplitter m_splitter;
-    std::vector<size_t> m_lineCuts;  // the mapped columns whose values the line being built cut
+    std::vector<std::unique_ptr<FieldFormatter>> m_formatters;
+    std::vector<LineEvent> m_lineEvents;  // of the line being built
+    LineCount m_textAfterQuote;
+    std::vector<std::string> m_firstMismatches;  // per mapped column, its first value not of its form
+    std::string m_refusedValue;  // the value the rules refused on the line being built
+    bool m_refusedMismatch = false;
 };
 
 }  // namespace lathwell

@@ -9,9 +9,10 @@ namespace lathwell {
 
 namespace {
 
-// Opened for reading and writing, created when missing, and never emptied here: the caller
-// empties a file once it holds the lock on it.
-constexpr uint32_t kOutputOpenFlags = IO_READ | IO_WRITE | IO_CREATE;
+// Opened for writing only (a pipe's reader that goes away then ends the run with a broken
+// pipe), created when missing, and never emptied here: the caller empties a file once it holds
+// the lock on it.
+constexpr uint32_t kOutputOpenFlags = IO_WRITE | IO_CREATE;
 
 }  // namespace
 

@@ -2,12 +2,14 @@
 //
 // The input is written to a file, read with MpIniFile the way every DD reader opens it, and
 // queried section by section and key by key; then the same file is read as a DDFile for its
-// record lengths, its offered fields in both modes and the numeric test of every field.
+// record lengths, its offered fields in both modes, the numeric test of every field and the
+// check of its mistakes.
 #include <cctype>
 #include <cstdint>
 #include <cstring>
 
 #include "CsvReadiness.h"
+#include "DDCheck.h"
 #include "DDFile.h"
 #include "FuzzSupport.h"
 #include "MpException.h"
@@ -102,6 +104,13 @@ void QueryDDFile(const char* fileName) {
     for (int32_t index = 0; index < count; ++index) {
         const MpString fieldName = dd.GetFieldName(index);
         dd.IsNumericField(fieldName.GetCString());
+    }
+    // The check lists at most its bound and counts every finding.
+    for (const bool populationMode : {false, true}) {
+        const DDCheckResult check = CheckDDFile(dd, populationMode, 5);
+        FUZZ_CHECK(check.findings.size() <= 5);
+        FUZZ_CHECK(check.total >= static_cast<int64_t>(check.findings.size()));
+        FUZZ_CHECK(check.MoreText().empty() == (check.total == static_cast<int64_t>(check.findings.size())));
     }
 }
 

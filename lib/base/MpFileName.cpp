@@ -105,7 +105,8 @@ void MpFileName::Set(const char* pPath) {
         if (*pPath != '\0') {
             char absolute[MP_MAX_PATH];
             if (!MpPlatformGetFullPathName(pPath, absolute, sizeof absolute)) {
-                MpException::RaiseWithSystemError("Could not get full path name -- ", false, kClassName);
+                MpException::RaiseFormattedWithSystemError("Could not get full path name of \"%s\" -- ", false,
+                                                            kClassName, pPath);
             }
             sRest.Copy(absolute);
         }

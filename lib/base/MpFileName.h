@@ -9,7 +9,9 @@
 // The full path is always drive + directory + base name + extension, nothing added.
 //
 // A path given as a whole (Set, the constructor) is first made absolute against the current
-// directory by MpPlatformGetFullPathName; a full path of MP_MAX_PATH bytes or more is refused.
+// directory by MpPlatformGetFullPathName; a full path of MP_MAX_PATH bytes or more (the
+// platform's limit) is refused with "Could not get full path name of \"<path as given>\" -- "
+// and the system's reason, as is a relative path when the current directory cannot be read.
 //
 // The object owns its parts. GetExtension and GetFileName return pointers to the parts
 // themselves; GetCompleteFileName, GetLocation and GetFullPath build their result in one

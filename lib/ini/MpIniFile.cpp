@@ -44,15 +44,6 @@ bool IsHeader(const MpString& sTrimmedLine) {
     return sTrimmedLine.BeginsWith("[") && sTrimmedLine.EndsWith(']');
 }
 
-// The name as strcasecmp compares it: ASCII letters folded to lower case, other bytes kept.
-std::string FoldedName(const char* sName) {
-    std::string sFolded(sName);
-    for (char& c : sFolded) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return sFolded;
-}
-
 }  // namespace
 
 MpIniFile::MpIniFile() = default;
@@ -115,7 +106,7 @@ void MpIniFile::LoadSectionNames(bool bLoad) {
             ReadHeader(sHeader);
             std::unique_ptr<MpIniSection> section(new MpIniSection(sHeader.GetCString()));
             if (bLoad) section->ReadLines(m_io);
-            m_sections.push_back(section.get());
+            Adopt(section.get());
             section.release();
         }
         lock.Release();
@@ -164,7 +155,7 @@ int32_t MpIniFile::GetSectionIndex(const char* sSectionName, int32_t lStart, boo
             sSought << "[" << sSectionName;
             if (!bPrefix) sSought << "]";
         }
-        if (lStart <= 0 && !bPrefix) return FindIndexedSection(sSought.GetCString());
+        if (lStart <= 0 && !bPrefix) return m_nameIndex.FindFirst(m_sections, sSought.GetCString());
         return ScanSections(sSought, lStart, bPrefix);
     } catch (MpException& e) {
         e.AddCallpath("GetSectionIndex()", kClass);
@@ -183,19 +174,9 @@ int32_t MpIniFile::ScanSections(const MpString& sSought, int32_t lStart, bool bP
     return -1;
 }
 
-int32_t MpIniFile::FindIndexedSection(const char* sBracketedName) const {
-    for (; m_lIndexedSections < GetNumSections(); ++m_lIndexedSections) {
-        // emplace keeps an existing entry: the first section of a name stays the one found.
-        m_firstSectionByName.emplace(FoldedName(m_sections[m_lIndexedSections]->GetName()),
-                                     m_lIndexedSections);
-    }
-    auto found = m_firstSectionByName.find(FoldedName(sBracketedName));
-    if (found == m_firstSectionByName.end()) return -1;
-    if (strcasecmp(m_sections[found->second]->GetName(), sBracketedName) == 0) return found->second;
-    // The section was renamed since it was indexed: index the names afresh.
-    m_firstSectionByName.clear();
-    m_lIndexedSections = 0;
-    return ScanSections(MpString(sBracketedName), 0, false);
+void MpIniFile::Adopt(MpIniSection* pSection) {
+    m_sections.push_back(pSection);
+    pSection->SetNameIndex(&m_nameIndex);
 }
 
 const char* MpIniFile::GetSectionName(int32_t lIndex) const {
@@ -208,14 +189,13 @@ const char* MpIniFile::GetSectionName(int32_t lIndex) const {
 }
 
 MpIniSection* MpIniFile::AddSection(MpIniSection* pSection) {
-    std::unique_ptr<MpIniSection> section(pSection);
     try {
-        if (GetSectionIndex(section->GetName(), 0, false) >= 0) {
+        if (GetSectionIndex(pSection->GetName(), 0, false) >= 0) {
             MpException::Raise("Section already exists.", kClass);
         }
-        section->SetIsLoaded(true);
-        m_sections.push_back(section.get());
-        return section.release();
+        Adopt(pSection);
+        pSection->SetIsLoaded(true);
+        return pSection;
     } catch (MpException& e) {
         e.AddCallpath("AddSection(MpIniSection *pSection)", kClass);
         throw;
@@ -224,7 +204,9 @@ MpIniSection* MpIniFile::AddSection(MpIniSection* pSection) {
 
 MpIniSection* MpIniFile::AddSection(const char* sSectionName) {
     try {
-        return AddSection(new MpIniSection(sSectionName));
+        std::unique_ptr<MpIniSection> section(new MpIniSection(sSectionName));
+        AddSection(section.get());
+        return section.release();
     } catch (MpException& e) {
         e.AddCallpath("AddSection(char *sSectionName)", kClass);
         throw;

@@ -17,10 +17,9 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
-#include <unordered_map>
 
 #include "MpIO.h"
+#include "MpIniNameIndex.h"
 #include "MpIniSection.h"
 #include "MpString.h"
 #include "MpVector.h"
@@ -60,7 +59,8 @@ public:
     // memory and returned. Call-path entry "GetSection(char *sSectionName)".
     MpIniSection* GetSection(const char* sSectionName);
     // Index of the first section at or after lStart whose name equals sSectionName ignoring
-    // case, or -1 (also for a null name). A name that begins with "[" is used as it is, any
+    // case, or -1 (also for a null name). The sections' names as they are now count, however
+    // they were renamed since they were added or read. A name that begins with "[" is used as it is, any
     // other is enclosed in brackets. With bPrefix a section matches when its name begins with
     // the text (then only "[" is put in front, or a final "]" dropped).
     // Call-path entry "GetSectionIndex()".
@@ -69,10 +69,13 @@ public:
     // Call-path entry "GetSectionName()".
     const char* GetSectionName(int32_t lIndex) const;
 
-    // Takes ownership of pSection at once (it is deleted if the call fails), marks it loaded
-    // and appends it. Raises "Section already exists." when a section of that name (ignoring
-    // case) exists. Call-path entry "AddSection(MpIniSection *pSection)".
-    // REQUIRES: pSection not null.
+    // Marks pSection loaded, appends it and returns it. Raises "Section already exists." when a
+    // section of that name (ignoring case) exists. Call-path entry
+    // "AddSection(MpIniSection *pSection)".
+    // Ownership: the file takes pSection only when the call succeeds. When it raises, the file
+    // has neither kept nor deleted pSection: it is still the caller's, unchanged, to delete or
+    // to use again.
+    // REQUIRES: pSection not null, allocated with new, and not already in a file.
     MpIniSection* AddSection(MpIniSection* pSection);
     // A new empty section named sSectionName, added as above.
     // Call-path entry "AddSection(char *sSectionName)".
@@ -120,17 +123,14 @@ private:
     // After a failed Write: opens the I/O object on the INI file again unless it still is;
     // a failure to do so is dropped.
     void ReopenAfterFailedWrite(uint32_t ulOpenFlags) noexcept;
-    // The first section named sBracketedName ignoring case, through the name index, or -1.
-    int32_t FindIndexedSection(const char* sBracketedName) const;
     // Linear search from lStart, exact or by prefix, ignoring case.
     int32_t ScanSections(const MpString& sSought, int32_t lStart, bool bPrefix) const;
+    // Appends a section the file now owns and gives it the name index.
+    void Adopt(MpIniSection* pSection);
 
-    // Name index of FindIndexedSection: each section's name folded to lower case, with the index
-    // of the first section of that name. Sections are only appended, so the index catches up
-    // with the list on each lookup; a stale entry (a renamed section) rebuilds it.
-    mutable std::unordered_map<std::string, int32_t> m_firstSectionByName;
-    mutable int32_t m_lIndexedSections = 0;
-
+    // Finds whole names searched from the first section. Declared before the sections, which
+    // point to it, so that it outlives them.
+    mutable MpIniNameIndex m_nameIndex;
     MpIO m_io;
     MpString m_sFileName;
     MpPointerVector<MpIniSection> m_sections;

@@ -9,6 +9,7 @@
 #include <strings.h>
 
 #include "MpIOInterface.h"
+#include "MpIniNameIndex.h"
 #include "MpStreamInterface.h"
 
 namespace {
@@ -109,6 +110,7 @@ MpIniSection* MpIniSection::Clone() const { return new MpIniSection(*this); }
 void MpIniSection::Copy(const MpIniSection& rhs) {
     try {
         m_sName.Copy(rhs.GetName());
+        NameChanged();
         m_bModified = rhs.m_bModified;
         m_bLoaded = rhs.m_bLoaded;
     } catch (MpException& e) {
@@ -127,11 +129,16 @@ void MpIniSection::SetName(const char* sName) {
             sBracketed << sName << "]";
             m_sName = sBracketed;
         }
+        NameChanged();
         m_bModified = true;
     } catch (MpException& e) {
         e.AddCallpath("SetName()", kClass);
         throw;
     }
+}
+
+void MpIniSection::NameChanged() {
+    if (m_pNameIndex != nullptr) m_pNameIndex->NameChanged();
 }
 
 MpIniLine* MpIniSection::GetLine(int32_t lIndex) const {

@@ -22,6 +22,7 @@
 #include "MpVector.h"
 
 class MpIOInterface;
+class MpIniNameIndex;
 class MpOutputStreamInterface;
 
 class MpIniSection {
@@ -29,23 +30,29 @@ public:
     // An empty section named sName (see SetName); not loaded, not modified.
     // Call-path entry "Constructor()".
     explicit MpIniSection(const char* sName = nullptr);
-    // Deep copy: every line cloned, the comment blocks copied, then Copy(rhs).
-    // Call-path entry "Constructor(MpIniSection &rhs)".
+    // Deep copy: every line cloned, the comment blocks copied, then Copy(rhs). The copy belongs
+    // to no file's name index. Call-path entry "Constructor(MpIniSection &rhs)".
     MpIniSection(const MpIniSection& rhs);
     MpIniSection& operator=(const MpIniSection& rhs) = delete;
     virtual ~MpIniSection();
     // A new heap copy, owned by the caller.
     virtual MpIniSection* Clone() const;
 
-    // Takes over the other section's name and its loaded and modified flags (not its lines).
-    // Call-path entry "Copy()".
+    // Takes over the other section's name and its loaded and modified flags (not its lines),
+    // telling the name index as SetName does. Call-path entry "Copy()".
     void Copy(const MpIniSection& rhs);
 
     // Null is ignored; a name that begins with "[" is stored unchanged, any other as
-    // "[" + name + "]". Sets the modified flag. Call-path entry "SetName()".
+    // "[" + name + "]". Sets the modified flag and tells the name index of the file that owns
+    // the section, so that lookups by name find it under its new name. Call-path entry
+    // "SetName()".
     void SetName(const char* sName);
     // The bracketed name (empty for a section constructed without one).
     const char* GetName() const { return m_sName.GetCString(); }
+
+    // Set by the file that takes the section: the index that its name changes are reported
+    // to. REQUIRES: pIndex (or null) outlives the section.
+    void SetNameIndex(MpIniNameIndex* pIndex) { m_pNameIndex = pIndex; }
 
     bool GetIsModified() const { return m_bModified; }
     bool GetIsLoaded() const { return m_bLoaded; }
@@ -140,6 +147,7 @@ public:
     void ReadLines(MpIOInterface& io);
 
 private:
+    void NameChanged();
     void AppendLine(MpIniLine* pLine);
     void AppendEmptyCommentBlock();
     void RemoveLine(int32_t lIndex);
@@ -151,4 +159,5 @@ private:
     MpString m_sResult;
     bool m_bModified;
     bool m_bLoaded;
+    MpIniNameIndex* m_pNameIndex = nullptr;  // not owned
 };

@@ -1,11 +1,13 @@
 #include "MpIO.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <limits>
 
 #include "MpAlloc.h"
 #include "MpException.h"
+#include "MpPlatformError.h"
 #include "MpPlatformFile.h"
 
 static_assert(IO_READ == kMpOpenRead && IO_WRITE == kMpOpenWrite && IO_TEXT == kMpOpenText &&
@@ -180,6 +182,9 @@ void MpIO::StoreBuffer() {
     StoreBytes(m_pBuffer.get(), m_lValid, m_llBufferStart);
     m_llLoadPosition = m_llBufferStart + m_lValid;
     m_bClean = true;
+    // What went down a pipe is gone: kept in the window, it would go down a second time with
+    // the next store.
+    if (m_bSequential) StartEmptyWindow();
 }
 
 void MpIO::StoreBytes(const char* pBytes, int32_t lCount, nativeint llOffset) {
@@ -201,8 +206,13 @@ void MpIO::LoadBuffer() {
     m_llBufferStart = m_llLoadPosition;
     m_lPosition = 0;
     m_lValid = 0;
-    m_bLoadPending = false;
-    int64_t llRead = m_bSequential ? MpPlatformFileRead(m_iDescriptor, m_pBuffer.get(), m_ulCapacity)
+    // An object that may not read never does: its descriptor may be write-only, and a pipe
+    // must not hand its writer's bytes back.
+    m_bLoadPending = (m_uFlags & IO_READ) == 0;
+    if (m_bLoadPending) return;
+    // A pipe's bytes are taken as they come: a line is delivered without waiting for a
+    // buffer-full behind it.
+    int64_t llRead = m_bSequential ? MpPlatformFileReadSome(m_iDescriptor, m_pBuffer.get(), m_ulCapacity)
                                    : MpPlatformFileReadAt(m_iDescriptor, m_pBuffer.get(), m_ulCapacity, m_llBufferStart);
     if (llRead < 0) {
         MpException::RaiseFormattedWithSystemError("Unable to read %u bytes at offset %lld of file \"%s\" -- ", false,
@@ -262,12 +272,17 @@ void MpIO::SetBufferSize(int32_t lSize) {
             m_ulCapacity = ulSize;
             return;
         }
-        // A smaller buffer starts a new window at the current position.
+        if (m_bSequential) {
+            ShrinkKeepingUnreadBytes(std::move(pFresh), ulSize);
+            return;
+        }
+        // A smaller buffer starts a new window at the current position. The window is emptied
+        // before the load, so a failed load leaves nothing of the old buffer in the new one.
         nativeint llPosition = Tell64();
         m_pBuffer = std::move(pFresh);
         m_ulCapacity = ulSize;
         if (GetIsOpen()) {
-            SysFileSeek(llPosition, kMpSeekFromStart);
+            m_llLoadPosition = llPosition;
             LoadBuffer();
         } else {
             ResetBuffer();
@@ -278,9 +293,43 @@ void MpIO::SetBufferSize(int32_t lSize) {
     }
 }
 
+// The bytes read from a pipe and not yet delivered exist nowhere else: the smaller buffer takes
+// them over, or the buffer stays as it is.
+void MpIO::ShrinkKeepingUnreadBytes(std::unique_ptr<char[]> pFresh, uint32_t ulSize) {
+    const int32_t lUnread = m_lValid - m_lPosition;
+    if (lUnread > static_cast<int32_t>(ulSize)) {
+        MpException::RaiseFormatted("Cannot shrink the buffer of \"%s\" to %u bytes while it holds %d bytes not yet read",
+                                    "MpIO", GetFileName(), ulSize, lUnread);
+    }
+    std::memcpy(pFresh.get(), m_pBuffer.get() + m_lPosition, static_cast<size_t>(lUnread));
+    m_pBuffer = std::move(pFresh);
+    m_ulCapacity = ulSize;
+    m_llBufferStart += m_lPosition;
+    m_lPosition = 0;
+    m_lValid = lUnread;
+    m_bLoadPending = lUnread == 0;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Reading and writing
 // ---------------------------------------------------------------------------------------------
+
+void MpIO::BeginSequentialOutput(int32_t lCount) {
+    if (!m_bSequential || !m_bClean || m_lValid == 0) return;
+    // A pipe's buffer holds either input not yet delivered or output not yet stored: a store
+    // of a window that holds input would send that input down the pipe.
+    if (m_lPosition < m_lValid) {
+        MpPlatformSetLastError(ESPIPE);
+        MpException::RaiseFormattedWithSystemError("Unable to write %d bytes at offset %lld of file \"%s\" -- ", false,
+                                                   "MpIO", lCount, Whole(Tell64()), GetFileName());
+    }
+    StartEmptyWindow();
+}
+
+void MpIO::RaiseIllegalSeek(const char* sFormat, nativeint llOffset, int32_t lCount) const {
+    MpPlatformSetLastError(ESPIPE);
+    MpException::RaiseFormattedWithSystemError(sFormat, false, "MpIO", lCount, Whole(llOffset), GetFileName());
+}
 
 void MpIO::CheckReadable() const {
     if ((m_uFlags & IO_READ) == 0) MpException::Raise("Attempt to read from a write-only file", "MpIO");
@@ -340,6 +389,7 @@ void MpIO::Write(const void* pBuffer, int32_t lCount) {
             MpException::RaiseFormatted("Unable to write %d bytes at offset %lld of file \"%s\"", "MpIO",
                                         lCount, Whole(Tell64()), GetFileName());
         }
+        if (lCount > 0) BeginSequentialOutput(lCount);
         const char* pIn = static_cast<const char*>(pBuffer);
         int32_t lRemaining = lCount;
         while (lRemaining > 0) {
@@ -371,6 +421,7 @@ void MpIO::WriteThrough(const void* pBuffer, int32_t lCount) {
             MpException::RaiseFormatted("Unable to write %d bytes at offset %lld of file \"%s\"", "MpIO", lCount,
                                         Whole(llOffset), GetFileName());
         }
+        BeginSequentialOutput(lCount);
         FlushBuffer(false);
         StoreBytes(static_cast<const char*>(pBuffer), lCount, llOffset);
         m_llLoadPosition = llOffset + lCount;
@@ -395,6 +446,12 @@ void MpIO::SplitAtWindow(nativeint llOffset, int32_t lCount, int32_t& lBefore, i
 int32_t MpIO::ReadFrom(nativeint llOffset, void* pBuffer, int32_t lCount, bool bRequired) {
     try {
         if (lCount <= 0) return 0;
+        if (m_bSequential) {
+            if (llOffset != Tell64()) RaiseIllegalSeek("Could not read %d bytes at %lld in file \"%s\"", llOffset, lCount);
+            int32_t lRead = Read(pBuffer, lCount, false);
+            if (bRequired && lRead != lCount) RaiseShortRead(llOffset, lCount);
+            return lRead;
+        }
         char* pOut = static_cast<char*>(pBuffer);
         int32_t lBefore, lMiddle, lAfter;
         SplitAtWindow(llOffset, lCount, lBefore, lMiddle, lAfter);
@@ -439,6 +496,13 @@ void MpIO::WriteTo(nativeint llOffset, const void* pBuffer, int32_t lCount) {
     try {
         CheckWritable();
         if (lCount <= 0) return;
+        if (m_bSequential) {
+            if (llOffset != Tell64()) {
+                RaiseIllegalSeek("Unable to write %d bytes at position %lld of file \"%s\"", llOffset, lCount);
+            }
+            Write(pBuffer, lCount);
+            return;
+        }
         const char* pIn = static_cast<const char*>(pBuffer);
         int32_t lBefore, lMiddle, lAfter;
         SplitAtWindow(llOffset, lCount, lBefore, lMiddle, lAfter);
@@ -508,10 +572,10 @@ nativeint MpIO::Seek64FromEnd(nativeint llDelta) {
     }
 }
 
+// Storing leaves the window where it is (on a pipe: empty, after the bytes stored), so the
+// position stays and nothing is read: a pipe's writer must not take its own bytes back.
 void MpIO::Flush() {
-    nativeint llPosition = Tell64();
-    if (!m_bClean) FlushBuffer(true);
-    MoveTo(llPosition);
+    FlushBuffer(false);
 }
 
 nativeint MpIO::GetFileSize64() const {

@@ -7,7 +7,19 @@
 // directly. Positions and sizes are 64-bit. The object also owns its descriptor, its lock
 // records (MpIOInterfaceWithLocking) and its copy of the file name.
 //
-// A file that cannot seek (a pipe, a FIFO) is read or written straight through, in order.
+// A file that cannot seek (a pipe, a FIFO, a terminal) is read and written strictly in order:
+// - each byte is stored once: a store empties the window, which then starts after the bytes
+//   stored, so nothing stored is written again (after SetBufferSize, or after a seek,
+//   Seek64FromEnd or Truncate64 that failed);
+// - the buffer holds either input not yet delivered or output not yet stored: a write while
+//   input is waiting fails ("Unable to write %d bytes at offset %lld of file \"%s\" -- " and
+//   the system's "Illegal seek"), a write after all input was delivered starts an empty window;
+// - ReadFrom and WriteTo at the current position read and write in order (the position
+//   moves, there is no other); at any other offset they fail with "Illegal seek" and change
+//   nothing; seeks out of the window fail the same way;
+// - Flush stores and never reads; SetBufferSize keeps the bytes read and not yet delivered.
+// Opened without IO_READ, the file is opened write-only and never read, whatever it is; a
+// pipe whose reader went away then fails the next store with the system's "Broken pipe".
 //
 // GetFileSize64 reports only what has been stored: data still in the buffer is not counted
 // until Flush, a seek out of the window, a full buffer or Close.
@@ -47,7 +59,10 @@ public:
     void Copy(const MpIO& other);
 
     // Resizes the buffer to lSize bytes clamped into [8000, 1024000], keeping the position and
-    // storing unwritten data where needed. Call-path entry "SetBufferSize()".
+    // storing unwritten data where needed. On a file that cannot seek the bytes read and not
+    // yet delivered move into the new buffer; when they do not fit, it raises "Cannot shrink
+    // the buffer of \"%s\" to %u bytes while it holds %d bytes not yet read" and nothing
+    // changes. Call-path entry "SetBufferSize()".
     void SetBufferSize(int32_t lSize);
     uint32_t GetBufferSize() const { return m_ulCapacity; }
 
@@ -73,6 +88,7 @@ public:
     // and leaves the file open. On a closed object it only empties the name. The flags and the
     // buffer remain. Call-path entry "Close()".
     void Close() override;
+    // Stores unwritten data; the position and the buffer's contents stay, nothing is read.
     void Flush() override;
     const char* GetFileName() const override { return m_sFileName.GetCString(); }
     // Call-path entry "GetFileSize64()".
@@ -118,8 +134,17 @@ private:
     // Writes lCount bytes at llOffset (in order, for a file that cannot seek); raises the
     // store failures.
     void StoreBytes(const char* pBytes, int32_t lCount, nativeint llOffset);
-    // Loads up to a buffer-full from the load position; the window starts there.
+    // Loads up to a buffer-full from the load position; the window starts there. Without
+    // IO_READ the window starts there empty and nothing is read.
     void LoadBuffer();
+    // SetBufferSize to a smaller ulSize on a file that cannot seek.
+    void ShrinkKeepingUnreadBytes(std::unique_ptr<char[]> pFresh, uint32_t ulSize);
+    // Before writing lCount bytes to a file that cannot seek: drops a window whose input was
+    // all delivered, refuses one that still holds input.
+    void BeginSequentialOutput(int32_t lCount);
+    // Raises sFormat (count, offset, file name) with the system's text for a seek on a file
+    // that cannot seek.
+    [[noreturn]] void RaiseIllegalSeek(const char* sFormat, nativeint llOffset, int32_t lCount) const;
     // After a full buffer was stored: the window starts empty right after it, and the load
     // waits until something reads there (a sequential writer never needs it).
     void StartEmptyWindow();
@@ -154,8 +179,7 @@ private:
     bool m_bClean;                      // the buffer holds no unwritten data
     bool m_bLoadPending;                // an empty window still has to be loaded for reading
     // The file cannot seek (a pipe, a FIFO, a terminal): the buffer is loaded and stored in order
-    // at the descriptor's own position, so reading and writing straight through work; seeking
-    // outside the window and the positioned transfers fail with the system's reason.
+    // at the descriptor's own position (see the contract above).
     bool m_bSequential;
     // Where the next load starts: the byte after the data last loaded or stored, or where the
     // last system seek went. Transfers of a file that can seek use explicit offsets, so this

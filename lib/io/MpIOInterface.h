@@ -164,8 +164,9 @@ public:
     // type (class "MpIOInterfaceWithLocking"). Every failure's message is extended by
     // " (<file name>)". Call-path entry "Lock()" of "MpIOInterfaceWithLocking".
     void Lock(int iType, nativeint llOffset, nativeint llLength) override;
-    // As Lock, but false at once when another holder keeps the range; the range stays listed
-    // with use count 0. Call-path entry "TryLock()".
+    // As Lock, but false at once when another holder keeps the range, or when the lock is
+    // exclusive and cannot be had on a file opened for reading only (see MpOSLock); the range
+    // stays listed with use count 0. Call-path entry "TryLock()".
     bool TryLock(int iType, nativeint llOffset, nativeint llLength) override;
     // Counts one use of the range's lock less (the type is not compared). Returns true when the
     // range is no longer locked (also when it never was): the lock is then released and

@@ -92,6 +92,28 @@ nativeint MpIOLock::GetSystemLength() const {
 // MpOSLock
 // ---------------------------------------------------------------------------------------------
 
+namespace {
+
+// A lock the system refused for good. The system's reason for a failed reopen (often that
+// /proc is missing) would only mislead: what the user can act on is the open mode.
+[[noreturn]] void RaiseLockFailure(MpPlatformLockResult result, const char* sClass) {
+    if (result == MpPlatformLockResult::NeedsWriteAccess) {
+        MpException::Raise("Could not lock file -- an exclusive lock needs write access, and the file is open for "
+                           "reading only",
+                           sClass);
+    }
+    MpException::RaiseWithSystemError("Could not lock file -- ", false, sClass);
+}
+
+// The answer of a lock request that must not wait: a lock held elsewhere, or one that this
+// opening of the file can never take, is no failure but a refusal.
+bool AnswerOfTry(MpPlatformLockResult result, const char* sClass) {
+    if (result == MpPlatformLockResult::Failed) RaiseLockFailure(result, sClass);
+    return result == MpPlatformLockResult::Taken;
+}
+
+}  // namespace
+
 MpOSLock::MpOSLock(int iDescriptor, int iType, nativeint llOffset, nativeint llLength)
     : MpIOLock(iType, llOffset, llLength), m_iDescriptor(iDescriptor) {}
 
@@ -110,10 +132,9 @@ void MpOSLock::TrueLock() {
             OldLock();
             return;
         }
-        if (MpPlatformFileLock(m_iDescriptor, GetOffset(), GetSystemLength(),
-                               GetType() == IO_LOCK_WRITE, true) != MpPlatformLockResult::Taken) {
-            MpException::RaiseWithSystemError("Could not lock file -- ", false, "MpIO");
-        }
+        MpPlatformLockResult result =
+            MpPlatformFileLock(m_iDescriptor, GetOffset(), GetSystemLength(), GetType() == IO_LOCK_WRITE, true);
+        if (result != MpPlatformLockResult::Taken) RaiseLockFailure(result, "MpIO");
     } catch (MpException& e) {
         e.AddCallpath("TrueLock()", "MpOSLock");
         throw;
@@ -126,10 +147,7 @@ bool MpOSLock::TrueTryLock() {
         if (!m_bExtended) return OldTryLock();
         MpPlatformLockResult result = MpPlatformFileLock(
             m_iDescriptor, GetOffset(), GetSystemLength(), GetType() == IO_LOCK_WRITE, false);
-        if (result == MpPlatformLockResult::Failed) {
-            MpException::RaiseWithSystemError("Could not lock file -- ", false, "MpIO");
-        }
-        return result == MpPlatformLockResult::Taken;
+        return AnswerOfTry(result, "MpIO");
     } catch (MpException& e) {
         e.AddCallpath("TrueTryLock()", "MpOSLock");
         throw;
@@ -162,9 +180,7 @@ void MpOSLock::OldLock() {
             MpPlatformLockResult result =
                 MpPlatformFileLock(m_iDescriptor, GetOldOffset(), GetOldLength(), true, false);
             if (result == MpPlatformLockResult::Taken) return;
-            if (result == MpPlatformLockResult::Failed) {
-                MpException::RaiseWithSystemError("Could not lock file -- ", false, "MpOSLock");
-            }
+            if (result != MpPlatformLockResult::Busy) RaiseLockFailure(result, "MpOSLock");
             MpPlatformYield();
         }
     } catch (MpException& e) {
@@ -177,10 +193,7 @@ bool MpOSLock::OldTryLock() {
     try {
         MpPlatformLockResult result =
             MpPlatformFileLock(m_iDescriptor, GetOldOffset(), GetOldLength(), true, false);
-        if (result == MpPlatformLockResult::Failed) {
-            MpException::RaiseWithSystemError("Could not lock file -- ", false, "MpOSLock");
-        }
-        return result == MpPlatformLockResult::Taken;
+        return AnswerOfTry(result, "MpOSLock");
     } catch (MpException& e) {
         e.AddCallpath("OldTryLock()", "MpOSLock");
         throw;

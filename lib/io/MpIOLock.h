@@ -83,6 +83,11 @@ public:
     // raise "Could not lock file -- " / "Could not unlock file -- " + system text (class
     // "MpIO"). Without them, the Old... forms below. Call-path entries "TrueLock()",
     // "TrueTryLock()", "TrueUnlock()" of "MpOSLock".
+    // An exclusive lock on a file opened for reading only needs the file reopened for writing
+    // (see MpPlatformFileLock). Where that cannot be done (no /proc, no permission to write),
+    // the lock can never be had through this opening: TrueTryLock and OldTryLock answer false,
+    // TrueLock and OldLock raise "Could not lock file -- an exclusive lock needs write access,
+    // and the file is open for reading only".
     void TrueLock() override;
     bool TrueTryLock() override;
     void TrueUnlock() override;

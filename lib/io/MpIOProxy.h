@@ -7,6 +7,10 @@
 // The target is not owned: it must outlive the proxy, which neither closes nor deletes it. A
 // proxy's position may become negative or lie beyond the target's end; that shows only when a
 // forwarded read or write fails.
+//
+// On a target that cannot seek (an MpIO on a pipe) the proxy reads and writes in order: a read
+// or write at the target's current position moves both on; at any other position it fails with
+// the target's "Illegal seek" (see MpIO).
 #pragma once
 
 #include <cstdint>

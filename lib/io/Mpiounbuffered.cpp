@@ -112,8 +112,15 @@ void MpIOUnbuffered::Write(const void* pBuffer, int32_t lCount) {
         // The descriptor of a file opened for reading allows writing once an exclusive lock
         // reopened it (see MpPlatformFileLock): the flags decide, as the system would for a
         // read-only descriptor.
-        bool bWritten = (m_uFlags & IO_WRITE) != 0 && MpPlatformFileWrite(m_iDescriptor, pBuffer, lCount) == lCount;
-        if (!bWritten) MpException::RaiseFormatted("Could not write %d bytes to \"%s\"", kClass, lCount, GetFileName());
+        if ((m_uFlags & IO_WRITE) == 0) {
+            MpException::RaiseFormatted("Could not write %d bytes to \"%s\"", kClass, lCount, GetFileName());
+        }
+        // The system's reason (a full disk, a pipe whose reader went away) is what the user
+        // can act on.
+        if (MpPlatformFileWrite(m_iDescriptor, pBuffer, lCount) != lCount) {
+            MpException::RaiseFormattedWithSystemError("Could not write %d bytes to \"%s\" -- ", false, kClass, lCount,
+                                                       GetFileName());
+        }
     } catch (MpException& e) {
         e.AddCallpath("Write()", kClass);
         throw;

@@ -4,6 +4,10 @@
 // its descriptor, its lock records (MpIOInterfaceWithLocking) and its copy of the file name,
 // which, unlike MpIO's, survives Close.
 //
+// A file that cannot seek (a pipe, a FIFO) is read and written in order by Read and Write; the
+// seeks, Tell64 and the positioned transfers fail with the system's "Illegal seek". Opened
+// without IO_READ, the file is opened write-only (see MpPlatformFileOpen).
+//
 // Failures are MpExceptions of class "MpIOUnbuffered" unless a method says otherwise (a failed
 // open is an MpFileOpenFailedException); each operation adds its call-path entry of class
 // "MpIOUnbuffered". One thread at a time, as MpIO.
@@ -34,8 +38,9 @@ public:
     // read, or a short one with bRequired, raises "Unable to read %d bytes from \"%s\"".
     // Call-path entry "Read".
     int32_t Read(void* pBuffer, int32_t lCount, bool bRequired) override;
-    // One system write; a refused or short write raises "Could not write %d bytes to \"%s\"" (as
-    // does a write without IO_WRITE). Call-path entry "Write()".
+    // One system write. Without IO_WRITE raises "Could not write %d bytes to \"%s\""; a refused
+    // or short write raises the same text followed by " -- " and the system's reason ("Broken
+    // pipe" when a pipe's reader went away). Call-path entry "Write()".
     void Write(const void* pBuffer, int32_t lCount) override;
 
     MpIOInterface* Clone() const override;

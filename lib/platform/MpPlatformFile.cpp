@@ -21,11 +21,13 @@ namespace {
 // The open(2) flags for the library's flags word. Creation and truncation apply only with
 // write access. O_APPEND is left out on purpose: the caller keeps its own position and stores
 // its buffer at explicit offsets, which O_APPEND would redirect to the end of the file.
+// Writing without reading opens write-only: a process that held a read end of its own output
+// pipe would never learn that the reader went away.
 bool OpenFlagsFor(unsigned uFlags, int& iOpenFlags) {
     bool bRead = (uFlags & kMpOpenRead) != 0;
     bool bWrite = (uFlags & kMpOpenWrite) != 0;
     if (!bRead && !bWrite) return false;
-    iOpenFlags = O_CLOEXEC | O_RDWR;
+    iOpenFlags = O_CLOEXEC | (bRead && bWrite ? O_RDWR : bWrite ? O_WRONLY : O_RDONLY);
     if (bWrite && (uFlags & kMpOpenCreate)) iOpenFlags |= O_CREAT;
     if (bWrite && (uFlags & kMpOpenCreate) && (uFlags & kMpOpenExclusive)) iOpenFlags |= O_EXCL;
     if (bWrite && (uFlags & kMpOpenTruncate)) iOpenFlags |= O_TRUNC;
@@ -209,7 +211,7 @@ MpPlatformLockResult MpPlatformFileLock(int iDescriptor, int64_t llOffset, int64
                                         bool bExclusive, bool bWait) {
     if (!ValidRange(llOffset, llLength)) return MpPlatformLockResult::Failed;
     if (bExclusive && IsReadOnlyRegularFile(iDescriptor) && !ReopenForExclusiveLocks(iDescriptor)) {
-        return MpPlatformLockResult::Failed;
+        return MpPlatformLockResult::NeedsWriteAccess;
     }
     HeldLock wanted{llOffset, RangeEnd(llOffset, llLength), bExclusive};
     LockLevel wantedLevel = bExclusive ? kExclusive : kShared;
@@ -275,8 +277,6 @@ int MpPlatformFileOpen(const char* pPath, unsigned uFlags) {
         errno = pPath == nullptr ? EFAULT : EINVAL;
         return -1;
     }
-    const bool bReadOnly = (uFlags & kMpOpenWrite) == 0;
-    if (bReadOnly) iOpenFlags = (iOpenFlags & ~O_RDWR) | O_RDONLY;
     int iDescriptor = OpenRetrying(pPath, iOpenFlags);
     if (iDescriptor < 0) return -1;
     // A read-only open of a directory succeeds on Linux; the library wants a file.
@@ -306,6 +306,14 @@ int64_t MpPlatformFileRead(int iDescriptor, void* pBuffer, int64_t llCount) {
     return TransferAll(llCount, [&](int64_t llDone, int64_t llLeft) {
         return read(iDescriptor, pBytes + llDone, static_cast<size_t>(llLeft));
     });
+}
+
+int64_t MpPlatformFileReadSome(int iDescriptor, void* pBuffer, int64_t llCount) {
+    ssize_t n;
+    do {
+        n = read(iDescriptor, pBuffer, static_cast<size_t>(llCount));
+    } while (n < 0 && errno == EINTR);
+    return n;
 }
 
 int64_t MpPlatformFileReadAt(int iDescriptor, void* pBuffer, int64_t llCount, int64_t llOffset) {

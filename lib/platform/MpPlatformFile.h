@@ -14,7 +14,7 @@
 // Bits of the open-flags word that MpPlatformFileOpen understands (the I/O layer's IO_READ ...
 // IO_APPEND have these values); bits above the low eight are ignored.
 constexpr unsigned kMpOpenRead = 1;       // reading allowed
-constexpr unsigned kMpOpenWrite = 2;      // writing allowed; the file is opened read-write
+constexpr unsigned kMpOpenWrite = 2;      // writing allowed; read-write with kMpOpenRead, else write-only
 constexpr unsigned kMpOpenText = 4;       // text mode: no line-end translation on this platform
 constexpr unsigned kMpOpenCreate = 8;     // with kMpOpenWrite: create a missing file
 constexpr unsigned kMpOpenTruncate = 16;  // with kMpOpenWrite: empty an existing file
@@ -37,7 +37,9 @@ constexpr int kMpSeekFromEnd = 2;
 // readable and writable (0666 before the umask). kMpOpenAppend only matters to the caller,
 // which moves its position to the end: writes go where the caller's position says.
 // Without kMpOpenWrite the descriptor is read-only: reading needs no write permission and
-// closing it is no write. The first exclusive lock asked of it (see MpPlatformFileLock) reopens
+// closing it is no write. Without kMpOpenRead it is write-only: a pipe's writer then holds no
+// read end of its own, so a reader that goes away fails the next write with EPIPE, and opening
+// a FIFO waits for its reader as a shell's redirection does. The first exclusive lock asked of it (see MpPlatformFileLock) reopens
 // the file read-write in its place.
 int MpPlatformFileOpen(const char* pPath, unsigned uFlags);
 
@@ -47,6 +49,11 @@ bool MpPlatformFileClose(int iDescriptor);
 // Reads up to llCount bytes at the descriptor's position (advancing it), retrying until
 // llCount bytes came or the file ended. Returns the count read (0 at end of file), or -1.
 int64_t MpPlatformFileRead(int iDescriptor, void* pBuffer, int64_t llCount);
+
+// One read of up to llCount bytes at the descriptor's position (an interrupted one is retried):
+// what a pipe holds now, waiting only while it holds nothing. Returns the count read (0 at end
+// of file), or -1.
+int64_t MpPlatformFileReadSome(int iDescriptor, void* pBuffer, int64_t llCount);
 
 // Reads up to llCount bytes at llOffset without moving the descriptor's position, retrying
 // until llCount bytes came or the file ended. Returns the count read, or -1.
@@ -75,6 +82,9 @@ bool MpPlatformFileSetEnd(int iDescriptor, int64_t llLength);
 enum class MpPlatformLockResult {
     Taken,   // the lock is held
     Busy,    // another open file holds a conflicting lock (immediate requests only)
+    // An exclusive lock on a file open for reading only, which could not be reopened for
+    // writing (no /proc to reopen it through, or no permission to write it); errno tells why.
+    NeedsWriteAccess,
     Failed   // any other failure; errno tells it
 };
 
@@ -86,8 +96,8 @@ enum class MpPlatformLockResult {
 // conflict with each other, whatever their overlap, and each is released on its own.
 // An exclusive lock on a regular file opened for reading first reopens that file read-write
 // under the same descriptor, at the same position, keeping its shared locks (Linux grants
-// exclusive locks only on descriptors open for writing); a user who may not write the file
-// gets Failed with EACCES.
+// exclusive locks only on descriptors open for writing); where that cannot be done the answer
+// is NeedsWriteAccess and nothing changes.
 // REQUIRES: llOffset >= 0, llLength > 0 (else EINVAL); lock and unlock calls for one descriptor
 // come one at a time (the I/O object's mutex serialises them).
 MpPlatformLockResult MpPlatformFileLock(int iDescriptor, int64_t llOffset, int64_t llLength,

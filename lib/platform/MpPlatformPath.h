@@ -15,11 +15,17 @@
 // component before it and does nothing at the root. A trailing separator is kept.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 
 // Size of the buffer the library gives a full path name, terminator included: a full path
-// of MP_MAX_PATH bytes or more is refused.
-constexpr uint32_t MP_MAX_PATH = 260;
+// of MP_MAX_PATH bytes or more is refused. It is the platform's own limit (PATH_MAX, 4096 on
+// Linux), so that every path the system can open can be named.
+#ifdef PATH_MAX
+constexpr uint32_t MP_MAX_PATH = PATH_MAX;
+#else
+constexpr uint32_t MP_MAX_PATH = 260;  // MAX_PATH of Windows
+#endif
 
 // Writes the absolute form of pPath into pBuffer (ulBufferSize bytes, terminator included).
 // Returns false and sets errno when it cannot: ENAMETOOLONG when the result does not fit,

@@ -712,12 +712,13 @@ private slots:
     void OverlongOutputNameIsReported() {
         QFETCH(bool, csvMode);
         QFETCH(QString, extension);
-        PrepareFixed(m_dir->Write("in.txt", "abc\n"), std::string(300, 'o') + extension.toStdString(), "5");
+        const std::string name = std::string(5000, 'o') + extension.toStdString();  // beyond any path limit
+        PrepareFixed(m_dir->Write("in.txt", "abc\n"), name, "5");
         Radio("radioCSVFile")->setChecked(csvMode);
         Edit("EbDDFile")->setText("unused.dd");
         Form().PBOKClick();
         QCOMPARE(m_prompter.boxes,
-                 Boxes({{"Could not get full path name -- File name too long", "Error"}}));
+                 Boxes({{Q("Could not get full path name of \"" + name + (csvMode ? ".csv" : "") + "\" -- File name too long"), "Error"}}));
         QCOMPARE(Focus(), Edit("EbOutputFile"));
         QCOMPARE(Form().Report(), nullptr);
     }
@@ -810,6 +811,8 @@ private slots:
         QTest::addColumn<int>("action");
         QTest::addColumn<QString>("file");
         QTest::newRow("file") << QStringList{"in.csv"} << int(LaunchAction::ShowWindow) << "in.csv";
+        QTest::newRow("from the desktop entry") << QStringList{"/home/a b/Deaths.CSV"}
+                                                << int(LaunchAction::ShowWindow) << "/home/a b/Deaths.CSV";
         QTest::newRow("after --") << QStringList{"--", "-x.csv"} << int(LaunchAction::ShowWindow) << "-x.csv";
         QTest::newRow("two files") << QStringList{"a", "b"} << int(LaunchAction::Refuse) << "";
         QTest::newRow("version wins") << QStringList{"-x", "--version"} << int(LaunchAction::PrintVersion) << "";
@@ -822,7 +825,7 @@ private slots:
         QCOMPARE(int(request.action), action);
         QCOMPARE(request.inputFile, file);
         Form().TakeInputFile(request.inputFile);
-        QCOMPARE(Radio("radioCSVFile")->isChecked(), file.endsWith(".csv"));
+        QCOMPARE(Radio("radioCSVFile")->isChecked(), file.endsWith(".csv", Qt::CaseInsensitive));
     }
 
     void ProgramAnswersWithoutAWindow_data() {

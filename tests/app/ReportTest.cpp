@@ -5,6 +5,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <QPlainTextEdit>
 #include <QtTest>
 
 #include <memory>
@@ -306,6 +307,22 @@ private slots:
         QTimer::singleShot(0, Button(), &QPushButton::click);
         QVERIFY(progress.CancelRequested(10));
         QVERIFY(m_mainWindow->isEnabled());
+    }
+
+    void WarningsAreListedBelowTheResultsOnlyWhenThereAreAny() {
+        m_report->SetWarnings({});
+        m_report->SetResultsLayout();
+        QCOMPARE(m_report->height(), 207);
+        QVERIFY(m_report->findChild<QPlainTextEdit*>("WarningList")->isHidden());
+        m_report->SetWarnings({"in.csv:3: 1 value cut to the length of field 'Name' (the first on this line)"});
+        m_report->SetResultsLayout();
+        auto* list = m_report->findChild<QPlainTextEdit*>("WarningList");
+        QVERIFY(!list->isHidden());
+        QCOMPARE(list->toPlainText(),
+                 QString("in.csv:3: 1 value cut to the length of field 'Name' (the first on this line)"));
+        QVERIFY(list->geometry().top() >= Button()->geometry().bottom());
+        QCOMPARE(m_report->height(), 207 + 128);
+        QCOMPARE(Button()->text(), QString("Close"));
     }
 
     void FailuresAreShownInAnErrorBox() {

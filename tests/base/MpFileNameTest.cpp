@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "MpPlatformPath.h"
 #include "SkipOnWindows.h"
 #include "TempDir.h"
 
@@ -201,15 +202,15 @@ TEST(MpFileName, NullArgumentsAreRefused) {
     }
 }
 
-TEST(MpFileName, FullPathsOf260BytesOrMoreAreRefused) {
+TEST(MpFileName, FullPathsBeyondThePlatformsLimitAreRefusedWithTheirName) {
     LATHWELL_SKIP_ON_WINDOWS("the expected full paths are the Linux build's ('/data/in/'); Windows's own are checked in tests/windows");
-    const std::string longest = "/" + std::string(258, 'a');  // 259 bytes fit with the terminator
+    const std::string longest = "/" + std::string(MP_MAX_PATH - 2, 'a');  // fits with the terminator
     EXPECT_STREQ(MpFileName(longest.c_str()).GetFullPath(), longest.c_str());
 
-    const std::string tooLong = "Could not get full path name -- " + std::string(strerror(ENAMETOOLONG));
+    const std::string tooLong = "Could not get full path name of \"" + longest + "b\" -- " + strerror(ENAMETOOLONG);
     try {
         MpFileName name((longest + "b").c_str());
-        FAIL() << "a 260-byte path must raise";
+        FAIL() << "a path of MP_MAX_PATH bytes must raise";
     } catch (MpException& e) {
         EXPECT_EQ(e.GetErrorMessage(), tooLong);
         EXPECT_STREQ(e.GetClassName(), "MpFileName");

@@ -261,4 +261,35 @@ TEST_F(CliCsv, PiecesConvertedWithTheHeaderFromAFileJoinIntoTheWholeRun) {
     EXPECT_EQ(joined.size(), 30u * 14u);
 }
 
+// Wiring of the checks that keep data from being lost without a word: statuses and streams.
+TEST_F(CliCsv, ValuesAndLayoutsThatWouldLoseDataAreWarnedOrRefused) {
+    Write("q.csv", "name,AGE GROUP\n\"J \"\"B\"\"\",3\n\"Al\"x,4\n");
+    Write("dup.csv", "name,NAME,AGE GROUP\nA,B,1\n");
+    Write("bad.dd", "[FileInfo]\nRecordLength=12\n[Field1]\nFieldName=Name\nLenght=5\nByteOffset=1\n");
+    const struct {
+        std::vector<std::string> arguments;
+        int status;
+        const char* out;
+        const char* err;
+    } rows[] = {
+        {{"csv", "q.csv", "-", "--dd", "t.dd", "-q"}, 0, "J \"B\"03     \r\nAl   04     \r\n", ""},
+        {{"csv", "q.csv", "-", "--dd", "t.dd", "-q", "--strict"}, 1, "J \"B\"03     \r\n",
+         "lathwell-cli: q.csv:3: Text after a closing quote belongs to no column and would be left out.\n"},
+        {{"csv", "dup.csv", "-", "--dd", "t.dd", "-q", "--strict"}, 2, "",
+         "lathwell-cli: dup.csv: columns 'name' and 'NAME' are both matched with field 'Name' (--strict); match "
+         "one of them with --map or leave it out with --ignore\n"},
+        {{"layout", "bad.dd", "--check"}, 1,
+         "bad.dd: [Field1] Lenght: unknown key, not read (did you mean Length?)\n"
+         "bad.dd: [Field1] Name takes no byte (Length 0)\n",
+         ""},
+        {{"layout", "t.dd", "--check"}, 0, "t.dd: no problems found\n", ""},
+    };
+    for (const auto& row : rows) {
+        const CliOutcome outcome = Run(row.arguments);
+        EXPECT_EQ(row.status, outcome.status) << row.arguments[1];
+        EXPECT_EQ(row.out, outcome.out) << row.arguments[1];
+        EXPECT_EQ(row.err, outcome.err) << row.arguments[1];
+    }
+}
+
 }  // namespace lathwell::cli

@@ -196,6 +196,22 @@ TEST_F(CliStream, APipeThatNobodyReadsEndsTheRunQuietly) {
     EXPECT_EQ(Read("stderr"), "");
 }
 
+// As "lathwell-cli pad big.txt out.fifo" while "head -c 100 < out.fifo" reads: the reader leaves.
+TEST_F(CliStream, AFifoWhoseReaderLeavesEndsTheRunQuietly) {
+    Write("in.txt", Repeat("12345\n", 300000));
+    ASSERT_EQ(mkfifo(dir_.File("out.fifo").c_str(), 0600), 0);
+    int reader = Open("out.fifo", O_RDONLY | O_NONBLOCK), in = Open("in.txt", O_RDONLY), out = Open("out", O_WRONLY | O_CREAT);
+    pid_t child = Start({"pad", "in.txt", "out.fifo", "-l", "80"}, in, out);
+    EXPECT_EQ(ReadFrom(reader, 100).substr(0, 5), "12345");
+    for (int fd : {reader, in, out}) close(fd);
+    siginfo_t ended{};  // a run still waiting after a minute missed the broken pipe
+    for (int i = 0; i < 600 && waitid(P_PID, child, &ended, WEXITED | WNOHANG | WNOWAIT) == 0 && !ended.si_pid; ++i)
+        poll(nullptr, 0, 100);
+    if (!ended.si_pid) kill(child, SIGKILL);
+    EXPECT_EQ(WaitForCliProcess(child), 141);
+    EXPECT_EQ(Read("stderr") + Read("out"), "");
+}
+
 TEST_F(CliStream, RefusesAnOutputThatStandardInputOrOutputIsRedirectedFromOrInto) {
     Write("in.txt", "abc\n");
     Write("out.txd", "keep me\n");

@@ -176,3 +176,41 @@ TEST(CsvLineSplitter, FindsTheColumnsOfTheTokenizer) {
 }
 
 }  // namespace lathwell
+
+namespace lathwell {
+
+// Data lines, unlike the tokenizer, read a doubled quote inside a quoted value as one quote.
+TEST(CsvLineSplitter, ReadsDoubledQuotesAndNotesTextAfterQuotes) {
+    const struct {
+        const char* line;
+        const char* columns;  // each followed by "|", or the failure
+        bool textAfterQuote;
+    } rows[] = {
+        {"\"JSC \"\"MASSA-K\"\"\",1", "JSC \"MASSA-K\"|1|", false},
+        {"\"W. H. \"\"Bud\"\" Barron\"", "W. H. \"Bud\" Barron|", false},
+        {"\"\"\"\"\"\",x", "\"\"|x|", false},
+        {"\"\",\"a\"\"\"", "|a\"|", false},
+        {"\"ab\"cd,e", "ab|e|", true},
+        {"\"ab\"  ,e", "ab|e|", false},
+        {"a\"\"b,\"c\"", "a\"\"b|c|", false},  // outside quotes a quote is a byte like any other
+        {"\"ab\"\"", "A group token has no end delimeter.", false},
+        {"\"a\"\"b\"\"\" x,\"y\"\"", "A group token has no end delimeter.", false},
+    };
+    CsvLineSplitter splitter(',');
+    for (const auto& row : rows) {
+        std::string actual;
+        bool textAfterQuote = false;
+        try {
+            splitter.Start(row.line, std::strlen(row.line));
+            CsvLineSplitter::Column column;
+            while (splitter.Next(column)) actual += std::string(column.text, column.length) + "|";
+            textAfterQuote = splitter.HadTextAfterQuote();
+        } catch (MpException& e) {
+            actual = std::string(e.GetErrorMessage()).substr(0, 35);
+        }
+        EXPECT_EQ(row.columns, actual) << row.line;
+        EXPECT_EQ(row.textAfterQuote, textAfterQuote) << row.line;
+    }
+}
+
+}  // namespace lathwell

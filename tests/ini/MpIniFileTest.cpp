@@ -236,4 +236,25 @@ TEST_F(MpIniFileTest, EveryCutOfASampleLoadsOrRaises) {
     }
 }
 
+// Each row edits [A] and [B], looked up once before, and reports what lookups find afterwards.
+TEST(MpIniNameIndex, LookupsFollowRenamedAndCopiedSectionsAndARefusedSectionStaysTheCallers) {
+    static auto index = [](MpIniFile& f, const char* sName) { return std::to_string(f.GetSectionIndex(sName, 0, false)); };
+    static MpIniSection* pRefused = nullptr;  // the caller still owns it after the refusal: deleted below
+    for (auto row : std::initializer_list<std::pair<std::string (*)(MpIniFile&), const char*>>{
+             {[](MpIniFile& f) { f.GetSection(0)->SetName("C"); auto c = index(f, "c"); return c + index(f, "A"); }, "0-1"},
+             {[](MpIniFile& f) { f.GetSection(0)->SetName("[b]"); return index(f, "B"); }, "0"},
+             {[](MpIniFile& f) { f.GetSection(0)->SetName("C"); f.GetSection("C"); return std::to_string(f.GetNumSections()); }, "2"},
+             {[](MpIniFile& f) { f.GetSection(1)->SetName("C"); return std::string(f.AddSection("C")->GetName()); }, "Section already exists."},
+             {[](MpIniFile& f) { f.GetSection(1)->Copy(MpIniSection("Z")); auto z = index(f, "Z"); return z + index(f, "B"); }, "1-1"},
+             {[](MpIniFile& f) { return std::string(f.AddSection(pRefused = new MpIniSection("a"))->GetName()); }, "Section already exists.[a]"}}) {
+        MpIniFile file;
+        file.AddSection("A"), file.AddSection("B");
+        ASSERT_EQ(index(file, "A"), "0");  // indexed before the change
+        std::string outcome;
+        try { outcome = row.first(file); } catch (MpException& e) { outcome = e.GetErrorMessage(); }
+        EXPECT_EQ(outcome + (pRefused ? pRefused->GetName() : ""), row.second);
+        delete std::exchange(pRefused, nullptr);
+    }
+}
+
 }  // namespace

@@ -168,6 +168,19 @@ TEST_P(LockPath, DestroyingAnObjectReleasesItsLocks) {
     EXPECT_TRUE(other.TryLock(IO_LOCK_WRITE, 0, 0));
 }
 
+// A file opened for reading needs reopening for an exclusive lock: a child without /proc or the right asks.
+TEST_P(LockPath, AnExclusiveLockThatCannotHaveWriteAccessIsRefusedClearly) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to take /proc or the right to write away";
+    MpIO file(m_path.c_str(), IO_READ);
+    for (bool bUnprivileged : {false, true}) {
+        EXPECT_EQ(InChildProcess([&] {
+            std::string answer = !bUnprivileged && chroot(m_dir.Path().c_str()) != 0 ? "<no chroot>" : "";
+            answer += MessageOf([&] { answer += file.TryLock(IO_LOCK_WRITE, 0, 0) ? "true" : "false"; });
+            return answer + "|" + MessageOf([&] { file.Lock(IO_LOCK_WRITE, 0, 0); });
+        }, bUnprivileged), "false<no exception>|Could not lock file -- an exclusive lock needs write access, and the file is open for reading only (" + m_path + ")");
+    }
+}
+
 TEST(MpIOLock, OrderAndEqualityUseTheRangeAsUnsignedNumbers) {
     MpOSLock low(-1, IO_LOCK_READ, 5, 10);
     MpOSLock sameRangeOtherType(-1, IO_LOCK_WRITE, 5, 10);

@@ -8,6 +8,9 @@
 #include <sys/stat.h>
 
 #include "IOTestSupport.h"
+#include "MpIODescriptor.h"
+#include "MpIOProxy.h"
+#include "Mpiounbuffered.h"
 #include "TempDir.h"
 
 namespace {
@@ -389,6 +392,47 @@ TEST(MpIO, AFifoIsReadAndWrittenInOrder) {
               static_cast<int32_t>(text.size()));
     EXPECT_EQ(received.substr(0, text.size()), text);
     close(iReadEnd);
+}
+
+// Each row works on a FIFO in a child (blocked: fails after 10 s): what it read or its failure, then what
+// the test's end (peer; "@" is the FIFO) received. That end is open first: reading, or fed 20,000 bytes.
+TEST(MpIO, FilesThatCannotSeekAreReadAndWrittenInOrderThroughEveryClass) {
+    static auto take = [](MpInputStreamInterface& in, int32_t c) { std::string s(c, 0); s.resize(in.Read(s.data(), c, false)); return s; };
+    MpIODescriptor::IgnoreBrokenPipes();
+    for (auto row : std::initializer_list<std::tuple<bool, std::string (*)(const char*, int&), const char*>>{
+             {false, [](const char* p, int&) { MpIO w(p, IO_WRITE); w.Write("A", 1); w.SetBufferSize(16000); w.Write("B", 1); return std::string(); }, "|AB"},
+             {false, [](const char* p, int&) { MpIO w(p, IO_READ | IO_WRITE);  // failures caught; Flush never reads
+                  w.Write("A", 1); MessageOf([&] { w.Seek64FromEnd(0); }); w.Write("A", 1); MessageOf([&] { w.Truncate64(0); });
+                  w.Write("A", 1); MessageOf([&] { w.Seek64Absolute(9); }); w.Flush();
+                  return std::string(); }, "|AAA"},
+             {false, [](const char* p, int& peer) { MpIO w(p, IO_WRITE); close(peer); w.Write("A", 1); w.Flush(); return std::string(); }, "Unable to write 1 bytes at offset 0 of file \"@\" -- Broken pipe|"},
+             {false, [](const char* p, int& peer) { MpIOUnbuffered w(p, IO_WRITE); close(peer); w.Write("A", 1); return std::string(); }, "Could not write 1 bytes to \"@\" -- Broken pipe|"},
+             {false, [](const char* p, int&) { MpIO w(p, IO_WRITE); MpIOProxy x(w); x.Write("AB", 2); x.Seek64Absolute(5); x.Write("C", 1); return std::string(); },
+              "Unable to write 1 bytes at position 5 of file \"@\"Illegal seek|AB"},
+             {true, [](const char* p, int& peer) { MpIO r(p, IO_READ); close(peer); MpIOProxy x(r); return take(x, 40000); }, nullptr},
+             {true, [](const char* p, int& peer) {  // shrinking refused while 19,900 bytes wait, done with 4,900
+                  MpIO r(p, IO_READ); close(peer); r.SetBufferSize(30000); std::string bytes = take(r, 100);
+                  MessageOf([&] { r.SetBufferSize(8000); }); bytes += take(r, 15000); r.SetBufferSize(8000);
+                  return bytes + take(r, 40000); }, nullptr},
+             {true, [](const char* p, int&) { MpIO b(p, IO_READ | IO_WRITE); take(b, 2); b.Write("x", 1); return std::string(); },
+              "Unable to write 1 bytes at offset 2 of file \"@\" -- Illegal seek|"}}) {  // input waits: no write
+        TempDir dir;
+        const std::string path = dir.File("fifo"), input(20000, 'i');
+        ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+        std::string outcome = InChildProcess([&] {
+            alarm(10);
+            int peer = open(path.c_str(), std::get<0>(row) ? O_RDWR : O_RDONLY | O_NONBLOCK);
+            std::string result = std::get<0>(row) && write(peer, input.data(), input.size()) != 20000 ? "<unfed>" : "";
+            std::string failure = MessageOf([&] { result += std::get<1>(row)(path.c_str(), peer); });
+            result = (failure == "<no exception>" ? result : failure) + "|";
+            char block[4096];
+            for (ssize_t n; !std::get<0>(row) && (n = read(peer, block, sizeof block)) > 0;) result.append(block, n);
+            return result;
+        });
+        std::string expected = std::get<2>(row) == nullptr ? input + "|" : std::get<2>(row);
+        for (size_t at; (at = expected.find('@')) != std::string::npos;) expected.replace(at, 1, path);
+        EXPECT_TRUE(outcome == expected) << outcome.substr(0, 200) << "\nexpected " << expected.substr(0, 200);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

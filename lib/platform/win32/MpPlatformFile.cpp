@@ -4,6 +4,8 @@
 // the handle (ReadFile, WriteFile), never through the runtime's text mode.
 #include "MpPlatformFile.h"
 
+#include "MpPlatformBrokenPipe.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -75,7 +77,13 @@ int64_t ReadStep(HANDLE hFile, void* pBuffer, int64_t llCount, OVERLAPPED* pOver
 int64_t WriteStep(HANDLE hFile, const void* pBuffer, int64_t llCount, OVERLAPPED* pOverlapped) {
     DWORD dwDone = 0;
     const DWORD dwCount = static_cast<DWORD>(llCount < (1 << 30) ? llCount : (1 << 30));
-    return WriteFile(hFile, pBuffer, dwCount, &dwDone, pOverlapped) ? dwDone : -1;
+    if (WriteFile(hFile, pBuffer, dwCount, &dwDone, pOverlapped)) return dwDone;
+    const DWORD dwError = GetLastError();
+    if (dwError == ERROR_NO_DATA || dwError == ERROR_BROKEN_PIPE || dwError == ERROR_PIPE_NOT_CONNECTED) {
+        MpPlatformRecordBrokenPipe();
+    }
+    SetLastError(dwError);
+    return -1;
 }
 
 // Runs one transfer step (at a running offset from the start of the buffer) until llCount
@@ -165,16 +173,18 @@ int MpPlatformFileOpen(const char* pPath, unsigned uFlags) {
         SetLastError(pPath == nullptr ? ERROR_INVALID_ADDRESS : ERROR_INVALID_PARAMETER);
         return -1;
     }
+    const bool bRead = (uFlags & kMpOpenRead) != 0;
     const bool bWrite = (uFlags & kMpOpenWrite) != 0;
     // Shared: other openers may read, write, rename and remove the file; only byte-range locks
-    // exclude.
-    HANDLE hFile = CreateFileA(pPath, GENERIC_READ | (bWrite ? GENERIC_WRITE : 0),
+    // exclude. Writing without reading opens write-only, so that a pipe's writer holds no read
+    // end of its own.
+    HANDLE hFile = CreateFileA(pPath, (bRead ? GENERIC_READ : 0) | (bWrite ? GENERIC_WRITE : 0),
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CreationFor(uFlags),
                                FILE_ATTRIBUTE_NORMAL, nullptr);
     // A folder fails here too (ERROR_ACCESS_DENIED without FILE_FLAG_BACKUP_SEMANTICS).
     if (hFile == INVALID_HANDLE_VALUE) return -1;
     const int iDescriptor =
-        _open_osfhandle(reinterpret_cast<intptr_t>(hFile), _O_BINARY | (bWrite ? 0 : _O_RDONLY));
+        _open_osfhandle(reinterpret_cast<intptr_t>(hFile), _O_BINARY | (!bWrite ? _O_RDONLY : !bRead ? _O_WRONLY : 0));
     if (iDescriptor < 0) {
         CloseHandle(hFile);
         SetLastError(ERROR_TOO_MANY_OPEN_FILES);
@@ -196,6 +206,11 @@ int64_t MpPlatformFileRead(int iDescriptor, void* pBuffer, int64_t llCount) {
     return TransferAll(llCount, [&](int64_t llDone, int64_t llLeft) {
         return ReadStep(hFile, pBytes + llDone, llLeft, nullptr);
     });
+}
+
+int64_t MpPlatformFileReadSome(int iDescriptor, void* pBuffer, int64_t llCount) {
+    HANDLE hFile = HandleOf(iDescriptor);
+    return hFile == INVALID_HANDLE_VALUE ? -1 : ReadStep(hFile, pBuffer, llCount, nullptr);
 }
 
 int64_t MpPlatformFileReadAt(int iDescriptor, void* pBuffer, int64_t llCount, int64_t llOffset) {
@@ -261,7 +276,8 @@ bool MpPlatformFileSetEnd(int iDescriptor, int64_t llLength) {
 
 // The system's byte-range locks belong to the handle, as the library's locking model has it:
 // a second handle of the same file, in this process or another, is excluded by them. Their
-// place in the lock space: see LockPlaceOf. Locks of one handle follow the system's own rules,
+// place in the lock space: see LockPlaceOf. Windows grants exclusive locks on handles open for
+// reading only, so NeedsWriteAccess is never the answer here. Locks of one handle follow the system's own rules,
 // which the library's uses keep to (one lock per range and object): an exclusive lock may not
 // overlap another lock of the same handle, and an unlock names exactly a range that was locked.
 MpPlatformLockResult MpPlatformFileLock(int iDescriptor, int64_t llOffset, int64_t llLength,
@@ -370,7 +386,7 @@ bool MpPlatformIsTerminal(int iDescriptor) {
 }
 
 // Windows has no broken-pipe signal: a write to a pipe that nobody reads fails (ERROR_NO_DATA)
-// like any other failed write.
+// like any other failed write (and is recorded, see MpPlatformBrokenPipe.h).
 bool MpPlatformIgnoreBrokenPipes() { return true; }
 
 int MpPlatformOSCapabilities() { return 7; }

@@ -4,6 +4,8 @@
 // program's exit statuses (128 + number) are the same on both systems.
 #include "MpPlatformSignal.h"
 
+#include "MpPlatformBrokenPipe.h"
+
 #include <windows.h>
 
 namespace {
@@ -13,8 +15,9 @@ constexpr int kInterrupt = 2;
 constexpr int kBrokenPipe = 13;
 constexpr int kTerminate = 15;
 
-// Written by the console's handler thread only, once.
+// Written once, by the console's handler thread or by a write into a broken pipe.
 volatile int g_caughtSignal = 0;
+volatile bool g_catching = false;
 
 int SignalFor(DWORD dwEvent) {
     switch (dwEvent) {
@@ -46,7 +49,12 @@ bool MpPlatformCatchStopSignals() {
     // A process started in a new process group begins with Ctrl-C ignored: take it back first.
     // (A process without a console refuses that, and has no Ctrl-C to take back.)
     SetConsoleCtrlHandler(nullptr, FALSE);
-    return SetConsoleCtrlHandler(RecordStopEvent, TRUE) != 0;
+    g_catching = SetConsoleCtrlHandler(RecordStopEvent, TRUE) != 0;
+    return g_catching;
+}
+
+void MpPlatformRecordBrokenPipe() {
+    if (g_catching && g_caughtSignal == 0) g_caughtSignal = kBrokenPipe;
 }
 
 const volatile int* MpPlatformCaughtStopSignalRecord() { return &g_caughtSignal; }
