@@ -2,13 +2,15 @@
 # Whole-run benchmarks of lathwell-cli against hand-written C programs and standard tools, on
 # deterministic data, reported as ratios measured in one run.
 #
-#   bench/engine_bench.sh [--build DIR] [--size MB] [--runs N] [--large]
+#   bench/engine_bench.sh [--build DIR] [--size MB] [--runs N] [--large] [--rows REGEX]
 #
 #   --build DIR  build folder that holds (or gets) lathwell-cli and bench_make_data; build/
 #   --size MB    size of the flat file and of the CSV file; 300. The slow rows (Python's csv,
 #                gzip compression) read a file of a third of that size.
 #   --runs N     rounds; every command runs once per round and the median is reported; 3
 #   --large      also pad a 3000 MB file and compare its throughput with the --size one
+#   --rows REGEX only the rows whose name matches (grep -E), and the targets they make up;
+#                e.g. --rows 'lathwell (csv|check|unpack)$'
 #
 # The yardsticks are C programs in bench/ (pad_reference.c, csv_reference.c), compiled here
 # with cc -O2: 1 MB fread, memchr, fields and lines copied straight into a 1 MB output block.
@@ -27,13 +29,15 @@ build=build
 size=300
 runs=3
 large=0
+rows=
 while [ $# -gt 0 ]; do
     case $1 in
         --build) build=$2; shift 2 ;;
         --size) size=$2; shift 2 ;;
         --runs) runs=$2; shift 2 ;;
         --large) large=1; shift ;;
-        *) echo "usage: $0 [--build DIR] [--size MB] [--runs N] [--large]" >&2; exit 2 ;;
+        --rows) rows=$2; shift 2 ;;
+        *) echo "usage: $0 [--build DIR] [--size MB] [--runs N] [--large] [--rows REGEX]" >&2; exit 2 ;;
     esac
 done
 
@@ -69,6 +73,9 @@ for mb in "$size" "$small"; do
     [ -f "$data/flat-$mb.txt" ] || { echo "making $data/flat-$mb.txt"; "$make_data" flat "$mb" "$data/flat-$mb.txt"; }
     [ -f "$data/table-$mb.csv" ] || { echo "making $data/table-$mb.csv"; "$make_data" csv "$mb" "$data/table-$mb.csv" "$dd"; }
 done
+# The records of the CSV file, for checking and unpacking them.
+txd=$data/table-$size.txd
+[ -f "$txd" ] || { echo "making $txd"; "$cli" csv "$csv" "$txd.part" --dd "$dd" --quiet --force; mv "$txd.part" "$txd"; }
 [ -f "$flat.gz" ] || { echo "making $flat.gz"; gzip -6 -c "$flat" > "$flat.gz.part"; mv "$flat.gz.part" "$flat.gz"; }
 if [ "$large" = 1 ]; then
     large_flat=$data/flat-3000.txt
@@ -108,6 +115,7 @@ flat_bytes=$(bytes_of "$flat")
 csv_bytes=$(bytes_of "$csv")
 small_flat_bytes=$(bytes_of "$small_flat")
 small_csv_bytes=$(bytes_of "$small_csv")
+txd_bytes=$(bytes_of "$txd")
 
 # Whether this lathwell-cli takes --threads (the multi-threaded gzip writer).
 printf 'a\n' > "$out/probe.txt"
@@ -118,6 +126,7 @@ threads_option=0
 names=()
 declare -A row_bytes row_command skipped
 row() {
+    if [ -n "$rows" ] && ! grep -Eq -- "$rows" <<< "$1"; then return; fi
     names+=("$1")
     row_bytes[$1]=$2
     row_command[$1]=$3
@@ -131,6 +140,8 @@ row "lathwell pad 80" "$flat_bytes" "'$cli' pad '$flat' '$out/pad.txd' --length 
 row "python csv" "$small_csv_bytes" "python3 -c '$python_csv' '$small_csv' '$out/python.txd'"
 row "C csv" "$csv_bytes" "'$csv_c' '$csv' '$out/c-csv.txd'"
 row "lathwell csv" "$csv_bytes" "'$cli' csv '$csv' '$out/csv.txd' --dd '$dd' --quiet"
+row "lathwell check" "$txd_bytes" "'$cli' check '$txd' --dd '$dd' --quiet"
+row "lathwell unpack" "$txd_bytes" "'$cli' unpack '$txd' '$out/unpack.csv' --dd '$dd' --quiet --force"
 row "gzip -6" "$small_flat_bytes" "gzip -6 -c '$small_flat' > '$out/flat.gz'"
 row "pigz -6 -p 1" "$small_flat_bytes" "pigz -6 -p 1 -c '$small_flat' > '$out/flat-1.gz'"
 row "pigz -6 -p $cores" "$small_flat_bytes" "pigz -6 -p $cores -c '$small_flat' > '$out/flat-n.gz'"
@@ -200,7 +211,7 @@ for ((round = 0; round < runs; round++)); do
             *"3000 MB"*) warm "$large_flat" ;;
             *) ;;
         esac
-        rm -f "$out"/*.txd "$out"/*.gz "$out"/*.txt
+        rm -f "$out"/*.txd "$out"/*.gz "$out"/*.txt "$out"/*.csv
         # Dirty pages of earlier runs (or other programs) must not be written back on our time.
         sync
         if ! read -r us cpu kb < <(run_once "${row_command[$name]}"); then
@@ -231,26 +242,9 @@ for name in "${!skipped[@]}"; do
     printf '%-42s skipped: %s\n' "$name" "${skipped[$name]}"
 done
 
-# --- Same results as the yardsticks (checked once, outside the timings).
-same() { cmp -s "$1" "$2" && echo yes || echo NO; }
-"$cli" pad "$flat" "$out/pad.txd" --length 80 --quiet --force
-"$pad_c" 80 "$flat" "$out/c-pad.txd"
-pad_same=$(same "$out/pad.txd" "$out/c-pad.txd")
-"$cli" csv "$csv" "$out/csv.txd" --dd "$dd" --quiet --force
-"$csv_c" "$csv" "$out/c-csv.txd"
-csv_same=$(same "$out/csv.txd" "$out/c-csv.txd")
-"$cli" csv "$small_csv" "$out/csv-small.txd" --dd "$dd" --quiet --force
-python3 -c "$python_csv" "$small_csv" "$out/python.txd"
-python_same=$(same "$out/csv-small.txd" "$out/python.txd")
-"$cli" pad "$small_flat" "$out/pad-small.txd" --length 80 --quiet --force
-"$cli" pad "$small_flat" "$out/pad.txd.gz" --length 80 --quiet --force
-gzip -t "$out/pad.txd.gz" && gzip -dc "$out/pad.txd.gz" | cmp -s - "$out/pad-small.txd" && gz_same=yes || gz_same=NO
-"$cli" pad "$flat.gz" "$out/pad-from-gz.txd" --length 80 --quiet --force
-gz_in_same=$(same "$out/pad-from-gz.txd" "$out/pad.txd")
-rm -f "$out"/* "$out/.stderr" "$out/.time"
-
-# --- Targets.
-echo
+# --- Same results as the yardsticks (checked once, outside the timings), and the targets,
+# for the rows that ran.
+has() { [ -n "${mbps[$1]:-}" ]; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 verdict() { awk -v v="$1" -v op="$2" -v limit="$3" \
     'BEGIN { ok = op == ">=" ? v >= limit : op == "<" ? v < limit : v <= limit; print ok ? "met" : "MISSED" }'; }
@@ -258,36 +252,63 @@ target() {
     local what=$1 value=$2 op=$3 limit=$4 note=${5:-}
     printf '%-44s %8s  (%s %s) %-6s %s\n' "$what" "$value" "$op" "$limit" "$(verdict "$value" "$op" "$limit")" "$note"
 }
-has() { [ -n "${mbps[$1]:-}" ]; }
-cpu_ratio() { ratio "$(ratio "${row_bytes[$1]}" "${cpu_seconds[$1]}")" "$(ratio "${row_bytes[$2]}" "${cpu_seconds[$2]}")"; }
-target "pad speed / C pad" "$(ratio "${mbps[lathwell pad 80]}" "${mbps[C pad 80]}")" ">=" 0.9 \
-    "by CPU time $(cpu_ratio "lathwell pad 80" "C pad 80"); same records: $pad_same; / mawk $(ratio "${mbps[lathwell pad 80]}" "${mbps[mawk pad 80]}")"
-target "csv speed / C csv" "$(ratio "${mbps[lathwell csv]}" "${mbps[C csv]}")" ">=" 0.75 \
-    "by CPU time $(cpu_ratio "lathwell csv" "C csv"); same records: $csv_same; / python csv $(ratio "${mbps[lathwell csv]}" "${mbps[python csv]}") (same records: $python_same)"
-if has "lathwell pad 80 to .gz, 1 thread"; then
-    target "gzip output, default / 1 thread" \
-        "$(ratio "${mbps[lathwell pad 80 to .gz]}" "${mbps[lathwell pad 80 to .gz, 1 thread]}")" ">=" \
-        "$(awk -v c="$cores" 'BEGIN { printf "%.1f", 0.8 * c }')" "decompresses to the plain output, gzip -t clean: $gz_same"
-else
-    echo "gzip output, default / 1 thread: skipped (no --threads); decompresses to the plain output: $gz_same"
+if has "lathwell pad 80" && has "C pad 80" && has "lathwell csv" && has "C csv"; then
+    same() { cmp -s "$1" "$2" && echo yes || echo NO; }
+    "$cli" pad "$flat" "$out/pad.txd" --length 80 --quiet --force
+    "$pad_c" 80 "$flat" "$out/c-pad.txd"
+    pad_same=$(same "$out/pad.txd" "$out/c-pad.txd")
+    "$cli" csv "$csv" "$out/csv.txd" --dd "$dd" --quiet --force
+    "$csv_c" "$csv" "$out/c-csv.txd"
+    csv_same=$(same "$out/csv.txd" "$out/c-csv.txd")
+    "$cli" csv "$small_csv" "$out/csv-small.txd" --dd "$dd" --quiet --force
+    python3 -c "$python_csv" "$small_csv" "$out/python.txd"
+    python_same=$(same "$out/csv-small.txd" "$out/python.txd")
+    "$cli" pad "$small_flat" "$out/pad-small.txd" --length 80 --quiet --force
+    "$cli" pad "$small_flat" "$out/pad.txd.gz" --length 80 --quiet --force
+    gzip -t "$out/pad.txd.gz" && gzip -dc "$out/pad.txd.gz" | cmp -s - "$out/pad-small.txd" && gz_same=yes || gz_same=NO
+    "$cli" pad "$flat.gz" "$out/pad-from-gz.txd" --length 80 --quiet --force
+    gz_in_same=$(same "$out/pad-from-gz.txd" "$out/pad.txd")
+    rm -f "$out"/* "$out/.stderr" "$out/.time"
+
+    # --- Targets.
+    echo
+    cpu_ratio() { ratio "$(ratio "${row_bytes[$1]}" "${cpu_seconds[$1]}")" "$(ratio "${row_bytes[$2]}" "${cpu_seconds[$2]}")"; }
+    target "pad speed / C pad" "$(ratio "${mbps[lathwell pad 80]}" "${mbps[C pad 80]}")" ">=" 0.9 \
+        "by CPU time $(cpu_ratio "lathwell pad 80" "C pad 80"); same records: $pad_same; / mawk $(ratio "${mbps[lathwell pad 80]}" "${mbps[mawk pad 80]}")"
+    target "csv speed / C csv" "$(ratio "${mbps[lathwell csv]}" "${mbps[C csv]}")" ">=" 0.75 \
+        "by CPU time $(cpu_ratio "lathwell csv" "C csv"); same records: $csv_same; / python csv $(ratio "${mbps[lathwell csv]}" "${mbps[python csv]}") (same records: $python_same)"
+    if has "lathwell pad 80 to .gz, 1 thread"; then
+        target "gzip output, default / 1 thread" \
+            "$(ratio "${mbps[lathwell pad 80 to .gz]}" "${mbps[lathwell pad 80 to .gz, 1 thread]}")" ">=" \
+            "$(awk -v c="$cores" 'BEGIN { printf "%.1f", 0.8 * c }')" "decompresses to the plain output, gzip -t clean: $gz_same"
+    else
+        echo "gzip output, default / 1 thread: skipped (no --threads); decompresses to the plain output: $gz_same"
+    fi
+    if has "pigz -6 -p $cores"; then
+        target "gzip output / pigz -6 -p $cores" "$(ratio "${mbps[lathwell pad 80 to .gz]}" "${mbps[pigz -6 -p $cores]}")" ">=" 1 \
+            "/ lathwell | gzip -6: $(ratio "${mbps[lathwell pad 80 to .gz]}" "${mbps[lathwell pad 80 | gzip -6]}")"
+    fi
+    target "gzip input / gzip -dc | lathwell" \
+        "$(ratio "${mbps[lathwell pad 80 from .gz]}" "${mbps[gzip -dc | lathwell pad 80]}")" ">=" 2.5 \
+        "same records as the plain input: $gz_in_same"
+    plain_peak=0
+    for name in "lathwell pad 80" "lathwell csv" "lathwell pad 80 (3000 MB)"; do
+        has "$name" || continue
+        plain_peak=$(awk -v a="$plain_peak" -v b="${rss[$name]}" 'BEGIN { print (b > a ? b : a) }')
+    done
+    target "lathwell plain peak memory (MiB)" "$plain_peak" "<" 16
+    if [ "$large" = 1 ]; then
+        target "3000 MB speed / $size MB speed, to a file" \
+            "$(ratio "${mbps[lathwell pad 80 (3000 MB)]}" "${mbps[lathwell pad 80]}")" ">=" 0.9 \
+            "cat: $(ratio "${mbps[cat (3000 MB)]}" "${mbps[cat]}")"
+        target "3000 MB speed / $size MB speed, to /dev/null" \
+            "$(ratio "${mbps[lathwell pad 80 (3000 MB) to /dev/null]}" "${mbps[lathwell pad 80 to /dev/null]}")" ">=" 0.9
+    fi
 fi
-if has "pigz -6 -p $cores"; then
-    target "gzip output / pigz -6 -p $cores" "$(ratio "${mbps[lathwell pad 80 to .gz]}" "${mbps[pigz -6 -p $cores]}")" ">=" 1 \
-        "/ lathwell | gzip -6: $(ratio "${mbps[lathwell pad 80 to .gz]}" "${mbps[lathwell pad 80 | gzip -6]}")"
+if has "lathwell check" && has "lathwell csv"; then
+    target "check time / csv time" "$(ratio "${seconds[lathwell check]}" "${seconds[lathwell csv]}")" "<=" 1 \
+        "check of the csv output, clean"
 fi
-target "gzip input / gzip -dc | lathwell" \
-    "$(ratio "${mbps[lathwell pad 80 from .gz]}" "${mbps[gzip -dc | lathwell pad 80]}")" ">=" 2.5 \
-    "same records as the plain input: $gz_in_same"
-plain_peak=0
-for name in "lathwell pad 80" "lathwell csv" "lathwell pad 80 (3000 MB)"; do
-    has "$name" || continue
-    plain_peak=$(awk -v a="$plain_peak" -v b="${rss[$name]}" 'BEGIN { print (b > a ? b : a) }')
-done
-target "lathwell plain peak memory (MiB)" "$plain_peak" "<" 16
-if [ "$large" = 1 ]; then
-    target "3000 MB speed / $size MB speed, to a file" \
-        "$(ratio "${mbps[lathwell pad 80 (3000 MB)]}" "${mbps[lathwell pad 80]}")" ">=" 0.9 \
-        "cat: $(ratio "${mbps[cat (3000 MB)]}" "${mbps[cat]}")"
-    target "3000 MB speed / $size MB speed, to /dev/null" \
-        "$(ratio "${mbps[lathwell pad 80 (3000 MB) to /dev/null]}" "${mbps[lathwell pad 80 to /dev/null]}")" ">=" 0.9
+if has "lathwell unpack" && has "lathwell csv"; then
+    target "unpack time / csv time" "$(ratio "${seconds[lathwell unpack]}" "${seconds[lathwell csv]}")" "<=" 1.5
 fi

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "CheckCommand.h"
 #include "CliArguments.h"
 #include "ConvertCommand.h"
 #include "FieldsCommand.h"
@@ -11,6 +12,7 @@
 #include "MpSignal.h"
 #include "Utf8Text.h"
 #include "ProgressObserver.h"
+#include "UnpackCommand.h"
 
 namespace lathwell::cli {
 
@@ -38,6 +40,10 @@ int RunCommand(const CliArguments& arguments, const CliStreams& streams) {
             return RunFieldsCommand(arguments, streams);
         case CliCommand::Layout:
             return RunLayoutCommand(arguments, streams);
+        case CliCommand::Check:
+            return RunCheckCommand(arguments, streams);
+        case CliCommand::Unpack:
+            return RunUnpackCommand(arguments, streams);
         case CliCommand::Pad:
         case CliCommand::Csv:
             break;

@@ -11,7 +11,7 @@ namespace {
 // More compression threads than this would only cost memory.
 constexpr int kMostThreads = 256;
 
-enum CommandBit : unsigned { kPad = 1, kCsv = 2, kFields = 4, kLayout = 8 };
+enum CommandBit : unsigned { kPad = 1, kCsv = 2, kFields = 4, kLayout = 8, kCheck = 16, kUnpack = 32 };
 
 struct CommandSyntax {
     const char* word;
@@ -50,6 +50,23 @@ const CommandSyntax kCommands[] = {
      "Prints every field the DD file offers with its start, end and length in the\n"
      "record, numeric or text, and its section, then a ruler of the record with the\n"
      "fields marked. Overlapping fields and fields past the record length are flagged.\n"},
+    {"check", CliCommand::Check, kCheck, "check FILE --dd DDFILE | --length N [options]",
+     "check a fixed-length file against its layout",
+     "Reads every record of FILE and reports what is not as the DD file (or --length N)\n"
+     "lays it out: a record of the wrong length, a missing or wrong record end, an\n"
+     "unprintable byte, and a byte other than a digit in a numeric field that is not\n"
+     "blank (or not the sign, digit or fill where a declared field form puts it).\n"
+     "One line per finding, FILE:RECORD:FIELD: what (the first 20 of each kind), then\n"
+     "the counts. Exit status 0 when every record is clean, 1 when not.\n"},
+    {"unpack", CliCommand::Unpack, kUnpack, "unpack FILE OUTPUT --dd DDFILE [options]",
+     "turn fixed-length records back into CSV",
+     "Writes the records of FILE to OUTPUT as CSV: a header of the field names (as\n"
+     "'fields' shows them), then one line per record, one column per field in record\n"
+     "order. Values lose the fill a conversion adds: blanks on the right of text,\n"
+     "zeros on the left of numbers, or a declared form's fill, sign and decimals\n"
+     "(--keep-fill keeps them). A value with the\n"
+     "delimiter, a quote or a leading blank is quoted, quotes doubled (RFC 4180);\n"
+     "lines end in CR LF. A record of the wrong length or end stops the run.\n"},
     {"help", CliCommand::Help, 0, nullptr, nullptr, nullptr},
     {"--help", CliCommand::Help, 0, nullptr, nullptr, nullptr},
     {"-h", CliCommand::Help, 0, nullptr, nullptr, nullptr},
@@ -135,6 +152,13 @@ ColumnOverride ParseMap(const std::string& text) {
     return ColumnOverride{text.substr(0, equals), text.substr(equals + 1), false};
 }
 
+RecordEnd ParseRecordEnd(const std::string& text) {
+    if (text == "crlf") return RecordEnd::CrLf;
+    if (text == "lf") return RecordEnd::Lf;
+    if (text == "none") return RecordEnd::None;
+    throw CliUsageError("--record-end expects crlf, lf or none, not '" + text + "'");
+}
+
 // One byte, or "\t" / "tab" for the tab; never a quote (it groups values) or a line end.
 char ParseDelimiter(const std::string& text) {
     if (text == "\\t" || text == "tab") return '\t';
@@ -154,11 +178,11 @@ struct OptionSyntax {
 };
 
 const OptionSyntax kOptions[] = {
-    {"--length", "-l", "N", kPad, "record length in bytes (1 to 2147483647)",
+    {"--length", "-l", "N", kPad | kCheck, "record length in bytes (1 to 2147483647)",
      [](CliArguments& a, const std::string& v) {
          a.recordLength = static_cast<int32_t>(ParseCount("--length", v, INT32_MAX));
      }},
-    {"--dd", nullptr, "DDFILE", kCsv, "the data definition file",
+    {"--dd", nullptr, "DDFILE", kCsv | kCheck | kUnpack, "the data definition file",
      [](CliArguments& a, const std::string& v) { a.ddFile = v; }},
     {"--csv", nullptr, "INPUT", kFields, "show how the columns of INPUT are matched",
      [](CliArguments& a, const std::string& v) { a.csvInput = v; }},
@@ -171,7 +195,7 @@ const OptionSyntax kOptions[] = {
      [](CliArguments& a, const std::string& v) { a.scanLines = ParseCount("--scan", v, INT64_MAX); }},
     {"--header-from", nullptr, "FILE", kCsv | kFields, "take the header from FILE; every line of INPUT is data",
      [](CliArguments& a, const std::string& v) { a.headerFrom = v; }},
-    {"--delimiter", nullptr, "C", kCsv | kFields, "column separator: , ; | or \\t (tab); default ,",
+    {"--delimiter", nullptr, "C", kCsv | kFields | kUnpack, "column separator: , ; | or \\t (tab); default ,",
      [](CliArguments& a, const std::string& v) { a.delimiter = ParseDelimiter(v); }},
     {"--map", nullptr, "COL=FIELD", kCsv, "match a column (header or #N) with a field (name or @J)",
      [](CliArguments& a, const std::string& v) { a.overrides.push_back(ParseMap(v)); }},
@@ -179,7 +203,8 @@ const OptionSyntax kOptions[] = {
      [](CliArguments& a, const std::string& v) {
          a.overrides.push_back(ColumnOverride{v, "", true});
      }},
-    {"--population", nullptr, nullptr, kCsv | kFields | kLayout, "use the population fields and offsets",
+    {"--population", nullptr, nullptr, kCsv | kFields | kLayout | kCheck | kUnpack,
+     "use the population fields and offsets",
      [](CliArguments& a, const std::string&) { a.population = true; }},
     {"--strict", nullptr, nullptr, kCsv, "refuse unmatched columns; stop at the first cut value",
      [](CliArguments& a, const std::string&) { a.strict = true; }},
@@ -194,13 +219,19 @@ const OptionSyntax kOptions[] = {
     {"--blank-unprintable", nullptr, nullptr, kPad | kCsv,
      "Convert Unprintable Non-ASCII Characters to Blanks",
      [](CliArguments& a, const std::string&) { a.blankUnprintable = true; }},
-    {"--force", "-f", nullptr, kPad | kCsv, "overwrite an existing OUTPUT",
+    {"--force", "-f", nullptr, kPad | kCsv | kUnpack, "overwrite an existing OUTPUT",
      [](CliArguments& a, const std::string&) { a.force = true; }},
-    {"--quiet", "-q", nullptr, kPad | kCsv, "print no progress, statistics or warnings",
+    {"--quiet", "-q", nullptr, kPad | kCsv | kCheck | kUnpack, "print no progress, statistics or warnings",
      [](CliArguments& a, const std::string&) { a.quiet = true; }},
-    {"--threads", nullptr, "N", kPad | kCsv, "threads that compress gzip OUTPUT (default 0: all cores)",
+    {"--threads", nullptr, "N", kPad | kCsv | kUnpack,
+     "threads that compress gzip OUTPUT (default 0: all cores)",
      [](CliArguments& a, const std::string& v) { a.threads = ParseThreads(v); }},
-    {"--json", nullptr, nullptr, kPad | kCsv | kFields | kLayout,
+    {"--record-end", nullptr, "END", kPad | kCsv | kCheck | kUnpack,
+     "what ends each record: crlf (default), lf, none",
+     [](CliArguments& a, const std::string& v) { a.recordEnd = ParseRecordEnd(v); }},
+    {"--keep-fill", nullptr, nullptr, kUnpack, "keep the blanks and zeros that fill the values",
+     [](CliArguments& a, const std::string&) { a.keepFill = true; }},
+    {"--json", nullptr, nullptr, kPad | kCsv | kFields | kLayout | kCheck | kUnpack,
      "the results as JSON (stderr when records go to stdout)",
      [](CliArguments& a, const std::string&) { a.json = true; }},
 };
@@ -252,14 +283,19 @@ int ApplyOption(CliArguments& arguments, const std::string& word, const char* ne
 void AssignOperands(CliArguments& arguments, const std::vector<std::string>& operands) {
     const bool takesDDFile =
         arguments.command == CliCommand::Fields || arguments.command == CliCommand::Layout;
-    std::size_t wanted = takesDDFile ? (arguments.initLayout ? 0 : 1) : 2;
+    const bool check = arguments.command == CliCommand::Check;
+    std::size_t wanted = takesDDFile ? (arguments.initLayout ? 0 : 1) : check ? 1 : 2;
     if (operands.size() < wanted) {
         throw CliUsageError(std::string(SyntaxOf(arguments.command).word) +
-                            (wanted == 1 ? " needs a DD file" : " needs an input and an output file"));
+                            (check         ? " needs a file to check"
+                             : wanted == 1 ? " needs a DD file"
+                                           : " needs an input and an output file"));
     }
     if (operands.size() > wanted) throw CliUsageError("unexpected operand '" + operands[wanted] + "'");
     if (takesDDFile) {
         if (wanted == 1) arguments.ddFile = operands[0];
+    } else if (check) {
+        arguments.input = operands[0];
     } else {
         arguments.input = operands[0];
         arguments.output = operands[1];
@@ -270,8 +306,15 @@ void CheckRequiredOptions(const CliArguments& arguments) {
     if (arguments.command == CliCommand::Pad && arguments.recordLength == 0) {
         throw CliUsageError("pad needs --length N");
     }
-    if (arguments.command == CliCommand::Csv && arguments.ddFile.empty()) {
-        throw CliUsageError("csv needs --dd DDFILE");
+    if ((arguments.command == CliCommand::Csv || arguments.command == CliCommand::Unpack) &&
+        arguments.ddFile.empty()) {
+        throw CliUsageError(std::string(SyntaxOf(arguments.command).word) + " needs --dd DDFILE");
+    }
+    if (arguments.command == CliCommand::Check && arguments.ddFile.empty() == (arguments.recordLength == 0)) {
+        throw CliUsageError("check needs either --dd DDFILE or --length N");
+    }
+    if (arguments.command == CliCommand::Check && arguments.population && arguments.ddFile.empty()) {
+        throw CliUsageError("--population needs --dd DDFILE");
     }
     if (arguments.scanLines != 0 && !arguments.initLayout) throw CliUsageError("--scan needs --init CSV");
     if (arguments.command == CliCommand::Fields && !arguments.headerFrom.empty() && !arguments.initLayout)
@@ -354,7 +397,7 @@ std::string CliHelpText(CliCommand topic) {
     return "Usage: lathwell-cli COMMAND [options]\n"
            "\n"
            "Rewrites a flat text file so that every record has one fixed length, followed\n"
-           "by CR LF.\n"
+           "by CR LF (or --record-end lf or none); checks such files and reads them back.\n"
            "\n"
            "Commands:\n" +
            commands +

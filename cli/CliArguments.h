@@ -13,10 +13,11 @@
 #include <vector>
 
 #include "CliErrors.h"
+#include "RecordEnd.h"
 
 namespace lathwell::cli {
 
-enum class CliCommand { Help, Version, Pad, Csv, Fields, Layout };
+enum class CliCommand { Help, Version, Pad, Csv, Fields, Layout, Check, Unpack };
 
 // One --map or --ignore, kept in command-line order so that a later one wins.
 struct ColumnOverride {
@@ -30,15 +31,17 @@ struct CliArguments {
     // Help: the command whose help is asked for ("COMMAND --help", "help COMMAND"); Help
     // itself for the general help.
     CliCommand helpTopic = CliCommand::Help;
-    std::string input;         // pad, csv: the input file, "-" for standard input
-    std::string output;        // pad, csv: the output file, "-" for standard output
-    std::string ddFile;        // csv: --dd; fields, layout: the operand
+    std::string input;         // pad, csv, check, unpack: the input file, "-" for standard input
+    std::string output;        // pad, csv, unpack: the output file, "-" for standard output
+    std::string ddFile;        // csv, check, unpack: --dd; fields, layout: the operand
     std::string csvInput;      // fields: --csv or --init, empty when neither is given
     bool initLayout = false;   // fields: --init, write a DD file for csvInput
     int64_t scanLines = 0;     // fields --init: data lines measured, 0 for all
     std::string headerFrom;    // csv: --header-from, the file whose first line is the header
-    int32_t recordLength = 0;  // pad: --length
-    char delimiter = ',';      // csv, fields: --delimiter
+    int32_t recordLength = 0;  // pad, check: --length
+    char delimiter = ',';      // csv, fields, unpack: --delimiter
+    RecordEnd recordEnd = RecordEnd::CrLf;  // pad, csv, check, unpack: --record-end
+    bool keepFill = false;                  // unpack: --keep-fill
     int64_t headLines = 0;     // pad, csv: --head, 0 for no limit
     bool dryRun = false;
     bool strict = false;
@@ -49,7 +52,7 @@ struct CliArguments {
     bool force = false;
     bool quiet = false;
     bool json = false;
-    int threads = 0;           // pad, csv: --threads, gzip output's compression threads (0: cores)
+    int threads = 0;  // pad, csv, unpack: --threads, gzip output's compression threads (0: cores)
     std::vector<ColumnOverride> overrides;
 };
 

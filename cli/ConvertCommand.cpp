@@ -26,6 +26,8 @@ namespace {
 
 bool IsStandardStream(const std::string& name) { return IsStandardStreamName(name.c_str()); }
 
+}  // namespace
+
 // An input (INPUT or --header-from) must be an existing file that is not a folder.
 void CheckInputName(const std::string& name) {
     if (IsStandardStream(name)) return;
@@ -79,6 +81,8 @@ int32_t DDRecordLength(DDFile& ddFile, const CliArguments& arguments) {
     if (length <= 0) throw CliRefusal(arguments.ddFile + ": Invalid DD File");
     return length;
 }
+
+namespace {
 
 // A column that feeds no field although the user did not leave it out with --ignore.
 bool IsSilentlyUnmatched(const CliArguments& arguments, const ColumnHeader& header, int16_t entry,
@@ -245,6 +249,7 @@ int RunConvertCommand(const CliArguments& arguments, const CliStreams& streams) 
     settings.lineLimit = arguments.headLines;
     settings.dryRun = arguments.dryRun;
     settings.threads = arguments.threads;
+    settings.recordEnd = arguments.recordEnd;
     // Without --force the output must still not exist when the run creates it.
     settings.createNew = !arguments.force;
     // Standard input and output are handed to the run already open: standard input is read

@@ -8,12 +8,27 @@
 // leaving no output.
 #pragma once
 
+#include <cstdint>
+#include <string>
+
 #include "Cli.h"
 #include "CliArguments.h"
+#include "DDFile.h"
 
 namespace lathwell::cli {
 
 // REQUIRES: arguments.command is CliCommand::Pad or CliCommand::Csv.
 int RunConvertCommand(const CliArguments& arguments, const CliStreams& streams);
+
+// The refusals before a run, shared by the commands that read an input or write an output.
+// An input must be "-" or an existing file that is not a folder.
+void CheckInputName(const std::string& name);
+// The input (and --header-from) as above; the output must not be the input or the DD file
+// under any name, and an existing output needs --force (unless it is a device or a pipe).
+void CheckNames(const CliArguments& arguments, const CliStreams& streams);
+// Whether the run will be able to create or write the output.
+void CheckOutputCanBeWritten(const std::string& output);
+// The record length of the DD file for the chosen layout; refuses a DD file without one.
+int32_t DDRecordLength(DDFile& ddFile, const CliArguments& arguments);
 
 }  // namespace lathwell::cli

@@ -141,6 +141,7 @@ void ConvertLines(const ConversionSettings& settings, OpenedFiles& opened, Conve
                                                                    settings.cutOnCharacters});
     }
     std::unique_ptr<RecordWriter> writer = OpenOutput(settings, *reader, inputHandedOver, std::move(opened.output));
+    writer->SetRecordEnd(settings.recordEnd);
 
     // Kept in locals, which the loop keeps in registers, and handed to state on the way out.
     int64_t linesLeft = settings.lineLimit > 0 ? settings.lineLimit : -1;

@@ -1,5 +1,5 @@
 // The conversion run: reads an input file line by line and writes one fixed-length record,
-// followed by CR LF, for every non-empty line.
+// followed by the record end of the settings (CR LF by default), for every non-empty line.
 //
 // Two modes, chosen by the DD file name in the settings:
 //   - pad/truncate (empty DD file name): each line is blank-padded on the right or cut to the
@@ -67,6 +67,8 @@ struct ConversionSettings {
     // The output must not exist: it is created exclusively (the check and the creation one
     // step), or the run fails with "Output File \"<name>\" already exists".
     bool createNew = false;
+    // What follows every record written.
+    RecordEnd recordEnd = RecordEnd::CrLf;
 };
 
 // The eight counters shown in the results; all start at 0.

@@ -2,26 +2,15 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 
 #include "DDFile.h"
 #include "FieldFormReader.h"
+#include "FieldPlace.h"
 #include "MpIniSection.h"
 
 namespace lathwell {
 
 namespace {
-
-bool FitsInt16(int32_t value) {
-    return value >= std::numeric_limits<int16_t>::min() && value <= std::numeric_limits<int16_t>::max();
-}
-
-// Refuses a field that would place bytes outside the record, naming it by FieldName and section.
-[[noreturn]] void RefuseField(const char* fieldName, const char* sectionName, const char* key, int32_t value,
-                              const char* problem) {
-    MpException::RaiseFormatted("Field \"%s\" %s cannot be placed in the record: its %s, %d, %s.",
-                                "CsvRecordBuilder", fieldName, sectionName, key, value, problem);
-}
 
 // Whether cutting value to length bytes leaves part of a UTF-8 character behind: the first byte
 // cut off continues a character.
@@ -77,43 +66,23 @@ CsvRecordBuilder::MappedColumn CsvRecordBuilder::ReadColumnLayout(DDFile& ddFile
                                                                   bool usePopulationFields,
                                                                   std::string& title) {
     MpIniSection& section = *ddFile.GetSection(sectionIndex);
-    const int32_t length = section.GetInt("Length", 0);
-    const int32_t byteOffset = section.GetInt("ByteOffset", 0);
-    const int32_t popByteOffset = section.GetInt("PopByteOffset", 0);
+    const FieldPlace place = ReadFieldPlace(section, usePopulationFields);
     const MpString fieldName(section.GetString("FieldName", ""));
     const char* name = fieldName.GetCString();
-    const char* sectionName = section.GetName();
-    title = "\"" + std::string(name) + "\" " + sectionName;
-
-    const struct {
-        const char* key;
-        int32_t value;
-    } values[] = {{"Length", length}, {"ByteOffset", byteOffset}, {"PopByteOffset", popByteOffset}};
-    for (const auto& entry : values) {
-        if (!FitsInt16(entry.value)) {
-            RefuseField(name, sectionName, entry.key, entry.value, "lies outside -32768..32767");
-        }
-    }
-    if (length < 0) RefuseField(name, sectionName, "Length", length, "is negative");
-    const bool usesPopulationOffset = usePopulationFields && popByteOffset != 0;
-    const int32_t position = usesPopulationOffset ? popByteOffset : byteOffset;
-    if (position < 1) {
-        RefuseField(name, sectionName, usesPopulationOffset ? "PopByteOffset" : "ByteOffset", position,
-                    "is below 1");
-    }
+    title = "\"" + std::string(name) + "\" " + section.GetName();
 
     MappedColumn layout;
     layout.column = column;
-    layout.length = length;
-    layout.offset = position - 1;
+    layout.length = place.length;
+    layout.offset = place.offset;
     layout.numeric = ddFile.IsNumericField(name);
     const FieldForm form = ReadFieldForm(section).form;
     layout.formatter = nullptr;
     if (!form.IsPlain()) {
-        m_formatters.push_back(std::make_unique<FieldFormatter>(form, layout.numeric, length));
+        m_formatters.push_back(std::make_unique<FieldFormatter>(form, layout.numeric, place.length));
         layout.formatter = m_formatters.back().get();
     }
-    layout.fitsRecord = static_cast<int64_t>(position) + length - 1 <= m_recordLength;
+    layout.fitsRecord = static_cast<int64_t>(place.offset) + place.length <= m_recordLength;
     layout.sectionIndex = static_cast<int16_t>(sectionIndex);
     layout.cuts = 0;
     layout.firstCutLine = 0;

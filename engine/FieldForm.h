@@ -58,6 +58,28 @@ struct FieldForm {
     }
 };
 
+// What a form comes to for one field: its kind, justification and fill settled from the keys
+// given, the format section's rule and the field's length. Writing and reading back a field
+// both start from it, so the two always agree.
+struct ResolvedFieldForm {
+    ResolvedFieldForm(const FieldForm& form, bool numericByFormatSection, int32_t length)
+        : number(form.type == FieldType::Number ||
+                 (form.type == FieldType::ByFormatSection && numericByFormatSection)),
+          sign(form.sign),
+          decimals(form.decimals),
+          right(form.justification == Justification::Right ||
+                (form.justification == Justification::ByType && number)),
+          fill(form.fill != '\0' ? form.fill : (number && right ? '0' : ' ')),
+          length(static_cast<size_t>(length)) {}
+
+    bool number;
+    SignPlacement sign;
+    int32_t decimals;
+    bool right;
+    char fill;
+    size_t length;
+};
+
 // A FieldForm with the problems found while reading it, each a whole sentence naming the key.
 struct ReadFieldFormResult {
     FieldForm form;

@@ -30,7 +30,7 @@ public:
     // REQUIRES: length >= 0.
     FieldFormatter(const FieldForm& form, bool numericByFormatSection, int32_t length);
 
-    bool IsNumber() const { return m_number; }
+    bool IsNumber() const { return m_form.number; }
 
     // Writes value (width bytes) into place, the field's Length bytes, unless it does not fit.
     // REQUIRES: place has room for the field's Length.
@@ -56,12 +56,7 @@ private:
     FormFit Arrange(char leadingSign, size_t bodyLength, WriteBody writeBody, char trailingSign,
                     char* place) const;
 
-    bool m_number;
-    SignPlacement m_sign;
-    int32_t m_decimals;
-    bool m_right;
-    char m_fill;
-    size_t m_length;
+    ResolvedFieldForm m_form;
 };
 
 }  // namespace lathwell

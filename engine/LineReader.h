@@ -67,6 +67,12 @@ public:
         return true;
     }
 
+    // For a caller that finds the records of the input itself (fixed-length records, which
+    // may hold any byte): up to capacity of the input's next bytes as they are; 0 at its end.
+    // Raises MpException when reading fails. Not to be mixed with ReadLine on one reader.
+    // REQUIRES: capacity >= 8193.
+    int32_t ReadBytes(char* destination, int32_t capacity) { return ReadBlock(destination, capacity); }
+
     // How far the input has been consumed, for progress: by default the bytes of the lines
     // delivered so far, ends of line included. Compressed inputs report compressed bytes.
     virtual int64_t InputPosition() const { return m_movedOut + static_cast<int64_t>(m_begin); }

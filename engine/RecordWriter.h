@@ -1,4 +1,5 @@
-// RecordWriter: writes fixed-length records, each followed by CR LF, to an output file.
+// RecordWriter: writes fixed-length records, each followed by its record end (CR LF unless
+// told otherwise, see SetRecordEnd), to an output file.
 //
 // Records are gathered in one buffer owned by the writer and handed to the subclass (plain
 // file through MpIO, gzip file through zlib, a fake in the tests) in large blocks. Every
@@ -15,6 +16,8 @@
 #include <cstring>
 #include <memory>
 
+#include "RecordEnd.h"
+
 namespace lathwell {
 
 class RecordWriter {
@@ -26,7 +29,7 @@ public:
     int32_t GetRecordLength() const { return m_recordLength; }
 
     // Writes one record: the first min(length, record length) bytes of text, blanks up to the
-    // record length, then CR LF.
+    // record length, then the record end.
     // REQUIRES: length >= 0.
     // Inline and in 16-byte moves of fixed size, which compile to single vector instructions:
     // this runs once per line, and two library calls of a few dozen bytes each cost more than
@@ -59,8 +62,21 @@ public:
         if (m_used >= kBlockSize) FlushWholeBlocks();
         return m_buffer.get() + m_used;
     }
-    // Ends the record that NextRecord placed with CR LF; it then counts as written.
+    // Ends the record that NextRecord placed with the record end; it then counts as written.
     void CommitRecord() { EndRecord(m_buffer.get() + m_used, m_recordSize); }
+
+    // For lines of text rather than records (a CSV file): the first count bytes at
+    // NextRecord's place count as written, as they are, with no record end added; the record
+    // length is then the room for the longest line, its end included.
+    // REQUIRES: count <= record length + 2.
+    void CommitBytes(size_t count) { m_used += count; }
+
+    // What follows each record from now on; CR LF until told otherwise.
+    void SetRecordEnd(RecordEnd end) {
+        m_endLength = RecordEndLength(end);
+        m_endBytes[0] = RecordEndBytes(end)[0];
+        m_endBytes[1] = RecordEndBytes(end)[1];
+    }
 
     // Stores every buffered record and closes the file; raises MpException when that fails.
     void Close();
@@ -93,11 +109,13 @@ private:
     // last record.
     static constexpr size_t kMove = 16;
 
-    // Adds CR LF after the size bytes of the record at record, the next place in the block.
+    // Adds the record end after the size bytes of the record at record, the next place in the
+    // block. Both bytes are always stored (the buffer has room after every record) and only
+    // the end's own count is kept, so that no record end costs a branch.
     void EndRecord(char* record, size_t size) {
-        record[size] = '\r';
-        record[size + 1] = '\n';
-        m_used += size + 2;
+        record[size] = m_endBytes[0];
+        record[size + 1] = m_endBytes[1];
+        m_used += size + m_endLength;
     }
     void Flush();
     // Hands over every whole block and moves what follows them to the front.
@@ -108,6 +126,8 @@ private:
     std::unique_ptr<char[]> m_buffer;  // not zeroed: its pages are touched only as records fill them
     size_t m_used = 0;
     bool m_closed = false;
+    char m_endBytes[2] = {'\r', '\n'};
+    size_t m_endLength = 2;
 };
 
 }  // namespace lathwell

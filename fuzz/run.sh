@@ -2,7 +2,7 @@
 # Fuzzes every target (or the ones named) for SECONDS each, one after the other, with clang's
 # libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer.
 #
-#   fuzz/run.sh SECONDS [TARGET...]        TARGET: tokenizer, dd_file, gzip_reader, csv_record
+#   fuzz/run.sh SECONDS [TARGET...]        TARGET: tokenizer, dd_file, gzip_reader, csv_record, round_trip
 #
 # Builds in build-fuzz/. Each target starts from its seed corpus fuzz/corpus/<target>/ and
 # grows a working corpus in fuzz/corpus-work/<target>/; inputs that crash, hang or break a

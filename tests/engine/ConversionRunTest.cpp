@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -50,6 +51,16 @@ TEST_F(ConversionRunTest, PadsAndTruncatesEveryLineAndCountsIt) {
     EXPECT_EQ("abcde\r\nab   \r\nabcde\r\nlast \r\n", Output());
     EXPECT_EQ(Counts(4, 2, 8, 3, 1, 2, 1, 0), result.statistics);
     EXPECT_TRUE(observer.failures.empty());
+}
+
+TEST_F(ConversionRunTest, EndsRecordsAsTheSettingsSay) {
+    settings.recordLength = 3;
+    for (auto [end, output] :
+         {std::pair{RecordEnd::Lf, "ab \nabc\n"}, std::pair{RecordEnd::None, "ab abc"}}) {
+        settings.recordEnd = end;
+        Run("ab\nabcd\n");
+        EXPECT_EQ(Output(), output);
+    }
 }
 
 TEST_F(ConversionRunTest, InputWithoutTextWritesEmptyOutput) {

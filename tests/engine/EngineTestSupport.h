@@ -10,7 +10,9 @@
 #define O_CLOEXEC (_O_NOINHERIT | _O_BINARY)
 #endif
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <ostream>
 #include <stdexcept>
 #include <string>
@@ -19,6 +21,7 @@
 #include <zlib.h>
 
 #include "ConversionObserver.h"
+#include "LineReader.h"
 #include "MpString.h"
 
 namespace lathwell {
@@ -50,6 +53,26 @@ public:
 
 private:
     int m_cancelAtLine;
+};
+
+// Hands out the input in blocks of a fixed size, so every way of cutting it can be tried.
+class BlockLineReader : public LineReader {
+public:
+    BlockLineReader(std::string bytes, size_t blockSize, LoneCarriageReturn loneCr, bool blank = false)
+        : LineReader(loneCr, blank), m_bytes(std::move(bytes)), m_blockSize(blockSize) {}
+
+protected:
+    int32_t ReadBlock(char* destination, int32_t capacity) override {
+        size_t count = std::min({m_blockSize, static_cast<size_t>(capacity), m_bytes.size() - m_next});
+        std::memcpy(destination, m_bytes.data() + m_next, count);
+        m_next += count;
+        return static_cast<int32_t>(count);
+    }
+
+private:
+    std::string m_bytes;
+    size_t m_blockSize;
+    size_t m_next = 0;
 };
 
 inline void WriteGzip(const std::string& path, const std::string& bytes) {

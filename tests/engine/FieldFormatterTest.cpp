@@ -12,6 +12,7 @@
 #include "CsvRecordBuilder.h"
 #include "EngineTestSupport.h"
 #include "FieldFormReader.h"
+#include "FieldValueReader.h"
 #include "MpIniFile.h"
 #include "TempDir.h"
 
@@ -72,6 +73,36 @@ TEST(FieldFormatter, WritesValuesInTheirDeclaredForm) {
         std::string place(static_cast<size_t>(row.length), '#');
         const FormFit fit = formatter.Write(row.value, std::strlen(row.value), &place[0]);
         EXPECT_EQ(row.written, fit == FormFit::Mismatch ? "?" : place) << row.keys << " value " << row.value;
+    }
+}
+
+// The inverse: the value read out of a field, or "!N" for the first byte not of its form.
+TEST(FieldValueReader, ReadsValuesBackOutOfTheirForm) {
+    const struct { const char* keys; bool numericByFormat; const char* field; const char* read; } rows[] = {
+        {"", true, "0012", "12"},
+        {"", true, " 012", "!0"},
+        {"Sign=Leading\n", true, "-004", "-4"},
+        {"Sign=Leading\n", true, "00-4", "!2"},
+        {"Sign=Trailing\n", true, "004-", "-4"},
+        {"Sign=Trailing\n", true, "0004", "!3"},
+        {"Sign=Separate\n", true, "+004", "4"},
+        {"Sign=Separate\n", true, "0004", "!0"},
+        {"Sign=Leading\nJustify=Left\n", true, "-4  ", "-4"},
+        {"Decimals=2\n", true, "001250", "12.50"},
+        {"Decimals=2\nSign=Leading\n", true, "-000482", "-4.82"},
+        {"Decimals=2\nFill=\" \"\n", true, "   5", "0.05"},
+        {"Type=Number\n", false, "4.82", "4.82"},
+        {"Type=Number\n", false, "4.8.", "!3"},
+        {"Type=Text\nJustify=Right\n", true, "  ab", "ab"},
+    };
+    for (const auto& row : rows) {
+        const size_t length = std::strlen(row.field);
+        FieldValueReader reader(FormOf(row.keys), row.numericByFormat, static_cast<int32_t>(length));
+        std::string value(reader.LongestValue(), '#');
+        const size_t fault = reader.FirstFault(row.field);
+        const std::string read = fault < length ? "!" + std::to_string(fault)
+                                                : value.substr(0, reader.Read(row.field, &value[0]));
+        EXPECT_EQ(row.read, read) << row.keys << " field " << row.field;
     }
 }
 

@@ -7,32 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include "EngineTestSupport.h"
 #include "MpException.h"
 #include "StopIndex.h"
 
 namespace lathwell {
 
 namespace {
-
-// Hands out the input in blocks of a fixed size, so every way of cutting it can be tried.
-class BlockLineReader : public LineReader {
-public:
-    BlockLineReader(std::string bytes, size_t blockSize, LoneCarriageReturn loneCr, bool blank = false)
-        : LineReader(loneCr, blank), m_bytes(std::move(bytes)), m_blockSize(blockSize) {}
-
-protected:
-    int32_t ReadBlock(char* destination, int32_t capacity) override {
-        size_t count = std::min({m_blockSize, static_cast<size_t>(capacity), m_bytes.size() - m_next});
-        std::memcpy(destination, m_bytes.data() + m_next, count);
-        m_next += count;
-        return static_cast<int32_t>(count);
-    }
-
-private:
-    std::string m_bytes;
-    size_t m_blockSize;
-    size_t m_next = 0;
-};
 
 std::vector<std::string> ReadAll(LineReader& reader) {
     std::vector<std::string> lines;

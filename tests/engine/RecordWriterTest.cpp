@@ -1,5 +1,6 @@
 #include "RecordWriter.h"
 
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -66,6 +67,32 @@ TEST(RecordWriter, RecordsCrossBlockEndsAndBlocksAreWholePages) {
         writer.Close();
         EXPECT_EQ(expected, writer.bytes) << length;
         for (size_t i = 0; i + 1 < writer.blockSizes.size(); ++i) EXPECT_EQ(0, writer.blockSizes[i] % 4096) << i;
+    }
+}
+
+}  // namespace lathwell
+
+namespace lathwell {
+
+TEST(RecordWriter, EndsEachRecordAsToldAndTakesLinesOfText) {
+    const struct {
+        RecordEnd end;
+        const char* bytes;
+    } cases[] = {
+        {RecordEnd::CrLf, "ab \r\nabc\r\nx,y\n"},
+        {RecordEnd::Lf, "ab \nabc\nx,y\n"},
+        {RecordEnd::None, "ab abcx,y\n"},
+    };
+    for (const auto& c : cases) {
+        MemoryRecordWriter writer(3);
+        writer.SetRecordEnd(c.end);
+        writer.WriteRecord("ab", 2);
+        std::memcpy(writer.NextRecord(), "abc", 3);
+        writer.CommitRecord();
+        std::memcpy(writer.NextRecord(), "x,y\n", 4);
+        writer.CommitBytes(4);
+        writer.Close();
+        EXPECT_EQ(writer.bytes, c.bytes) << static_cast<int>(c.end);
     }
 }
 

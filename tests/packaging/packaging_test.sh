@@ -63,7 +63,11 @@ install)
     while IFS='|' read -r line expected; do
         check_completion "$line" "$expected"
     done <<'TABLE'
-lathwell-cli |--help --version csv fields help layout pad
+lathwell-cli |--help --version check csv fields help layout pad unpack
+lathwell-cli unpack --k|--keep-fill
+lathwell-cli check --record-end |crlf lf none
+lathwell-cli check b|big.csv.gz big.txd
+lathwell-cli unpack big.txd |folder
 lathwell-cli csv --p|--population
 lathwell-cli fields --j|--json
 lathwell-cli csv --st|--strict
