@@ -61,7 +61,7 @@ const SplitCase kSplitCases[] = {
 }  // namespace
 
 TEST(MpFileName, SplitsPathsIntoTheirParts) {
-    LATHWELL_SKIP_ON_WINDOWS("the expected full paths are the Linux build's ('/data/in/'); Windows's own are checked in tests/windows");
+    LATHWELL_SKIP_ON_WINDOWS("the expected full paths are the Linux build's ('/data/in/'); Windows's own are checked in tests/platform");
     for (const SplitCase& c : kSplitCases) {
         const MpFileName name(c.path);
         EXPECT_EQ(Drive(name), c.drive) << c.path;
@@ -74,7 +74,7 @@ TEST(MpFileName, SplitsPathsIntoTheirParts) {
 }
 
 TEST(MpFileName, RelativeNamesTakeTheCurrentDirectory) {
-    LATHWELL_SKIP_ON_WINDOWS("the expected full paths are the Linux build's ('/data/in/'); Windows's own are checked in tests/windows");
+    LATHWELL_SKIP_ON_WINDOWS("the expected full paths are the Linux build's ('/data/in/'); Windows's own are checked in tests/platform");
     InTempDirectory here;
     MpFileName name("out.txd");
     EXPECT_STREQ(name.GetLocation(), (here.Cwd() + "/").c_str());
@@ -203,7 +203,7 @@ TEST(MpFileName, NullArgumentsAreRefused) {
 }
 
 TEST(MpFileName, FullPathsBeyondThePlatformsLimitAreRefusedWithTheirName) {
-    LATHWELL_SKIP_ON_WINDOWS("the expected full paths are the Linux build's ('/data/in/'); Windows's own are checked in tests/windows");
+    LATHWELL_SKIP_ON_WINDOWS("the expected full paths are the Linux build's ('/data/in/'); Windows's own are checked in tests/platform");
     const std::string longest = "/" + std::string(MP_MAX_PATH - 2, 'a');  // fits with the terminator
     EXPECT_STREQ(MpFileName(longest.c_str()).GetFullPath(), longest.c_str());
 

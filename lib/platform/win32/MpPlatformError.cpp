@@ -9,6 +9,10 @@ int MpPlatformLastError() { return static_cast<int>(GetLastError()); }
 
 void MpPlatformSetLastError(int iCode) { SetLastError(static_cast<DWORD>(iCode)); }
 
+// What WriteFile says for a handle without write access, and SetFilePointerEx for a pipe.
+int MpPlatformNotOpenForWritingError() { return ERROR_ACCESS_DENIED; }
+int MpPlatformCannotSeekError() { return ERROR_SEEK_ON_DEVICE; }
+
 bool MpPlatformErrorText(int iCode, char* pBuffer, std::size_t ulBufferSize) {
     if (pBuffer == nullptr || ulBufferSize == 0) return false;
     pBuffer[0] = '\0';

@@ -5,20 +5,16 @@
 #include <windows.h>
 
 MpPlatformPathKind MpPlatformGetPathKind(const char* pPath) {
-    const DWORD dwAttributes = GetFileAttributesA(pPath);
-    if (dwAttributes != INVALID_FILE_ATTRIBUTES) {
-        if (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) return MpPlatformPathKind::Directory;
-        if (dwAttributes & FILE_ATTRIBUTE_DEVICE) return MpPlatformPathKind::Stream;
-        return MpPlatformPathKind::RegularFile;
-    }
-    // "NUL", "CON" and "\\.\pipe\..." name no file: open them without access to ask their type.
+    // Devices ("NUL", "CON") may show file attributes too: an open handle's type tells them.
     HANDLE hFile = CreateFileA(pPath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE) return MpPlatformPathKind::Missing;
-    const DWORD dwType = GetFileType(hFile);
-    CloseHandle(hFile);
+    const DWORD dwType = hFile != INVALID_HANDLE_VALUE ? GetFileType(hFile) : FILE_TYPE_DISK;
+    if (hFile != INVALID_HANDLE_VALUE) CloseHandle(hFile);
     if (dwType == FILE_TYPE_CHAR || dwType == FILE_TYPE_PIPE) return MpPlatformPathKind::Stream;
-    return dwType == FILE_TYPE_DISK ? MpPlatformPathKind::RegularFile : MpPlatformPathKind::Other;
+    if (dwType != FILE_TYPE_DISK) return MpPlatformPathKind::Other;
+    const DWORD dwAttributes = GetFileAttributesA(pPath);
+    if (dwAttributes == INVALID_FILE_ATTRIBUTES) return MpPlatformPathKind::Missing;
+    return (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? MpPlatformPathKind::Directory : MpPlatformPathKind::RegularFile;
 }
 
 bool MpPlatformMayWriteInFolder(const char* pFolder) {
