@@ -32,6 +32,7 @@
 #include "MpLibraryStartup.h"
 #include "Prompter.h"
 #include "ReportProgress.h"
+#include "RunPreparation.h"
 #include "SameFile.h"
 #include "fieldsel.h"
 #include "report.h"
@@ -548,10 +549,17 @@ void TForm1::PBOKClick() {
         (!ddFileName.isEmpty() &&
          IsSameFile(Bytes(outputName).constData(), Bytes(ddFileName).constData())))
         return fail("Output File and Input File are the same", m_ui.EbOutputFile);
-    if (!ConfirmAndCreateOutput(outputName)) return;
+    if (!ConfirmOverwrite(outputName)) return;
 
-    ProcessFile(Bytes(inputName).constData(), Bytes(outputName).constData(),
-                Bytes(ddFileName).constData(), recordLength, m_ui.chkPopFields->isChecked());
+    ConversionSettings settings;
+    settings.inputName = Bytes(inputName).constData();
+    settings.outputName = Bytes(outputName).constData();
+    settings.ddFileName = Bytes(ddFileName).constData();
+    settings.recordLength = recordLength;
+    settings.usePopulationFields = m_ui.chkPopFields->isChecked();
+    settings.blankUnprintable = m_ui.chkAsciiOnly->isChecked();
+    settings.fieldPositions = m_fieldPositions;
+    ProcessFile(settings);
 }
 
 bool TForm1::CheckCsvFieldPositions(const QString& inputName) {
@@ -599,37 +607,54 @@ QString TForm1::CompleteOutputName(const QString& inputName) {
     return outputName;
 }
 
-bool TForm1::ConfirmAndCreateOutput(const QString& outputName) {
-    if (MpIOInterface::Exists(Bytes(outputName).constData())) {
-        m_ui.EbOutputFile->setFocus();
-        if (!m_prompter.AskYesNo(this,
-                                 "Output File already exists. If you proceed this file will be "
-                                 "overwritten.\n\nOverwrite?",
-                                 "WARNING"))
+bool TForm1::ConfirmOverwrite(const QString& outputName) {
+    if (!MpIOInterface::Exists(Bytes(outputName).constData())) return true;
+    m_ui.EbOutputFile->setFocus();
+    return m_prompter.AskYesNo(this,
+                               "Output File already exists. If you proceed this file will be "
+                               "overwritten.\n\nOverwrite?",
+                               "WARNING");
+}
+
+bool TForm1::ShowRefusal(const RunRefusal& refusal) {
+    switch (refusal.Check()) {
+        case RunCheck::InputIsFolder:
+            ShowError(Text(refusal.GetErrorMessage()));
+            m_ui.EbInputFile->setFocus();
+            return true;
+        case RunCheck::OutputIsInput:
+        case RunCheck::OutputIsDDFile:
+            ShowError("Output File and Input File are the same");
+            m_ui.EbOutputFile->setFocus();
+            return true;
+        case RunCheck::OutputInUse:
+        case RunCheck::OutputExists:
+            ShowError(Text(refusal.GetErrorMessage()));
+            m_ui.EbOutputFile->setFocus();
+            return true;
+        case RunCheck::OutputNotOpened:
+            ShowError("Invalid File Name for Output File");
+            m_ui.EbOutputFile->setFocus();
+            return true;
+        default:
+            // The run's own failures: shown by its report window, as when they come midway.
             return false;
     }
-    try {
-        MpIOInterface::Create(Bytes(outputName).constData());
-    } catch (...) {
-        ShowError("Invalid File Name for Output File");
-        m_ui.EbOutputFile->setFocus();
-        return false;
-    }
-    return true;
 }
 
 // --- The conversion run.
 
-void TForm1::ProcessFile(const char* inputFile, const char* outputFile, const char* ddFile,
-                         int32_t recordLength, bool usePopulationFields) {
-    ConversionSettings settings;
-    settings.inputName = inputFile;
-    settings.outputName = outputFile;
-    settings.ddFileName = ddFile;
-    settings.recordLength = recordLength;
-    settings.usePopulationFields = usePopulationFields;
-    settings.blankUnprintable = m_ui.chkAsciiOnly->isChecked();
-    settings.fieldPositions = m_fieldPositions;
+void TForm1::ProcessFile(const ConversionSettings& settings) {
+    // The files are opened, and the output locked, before it is created or emptied: a file
+    // another run holds is refused with every byte kept.
+    std::unique_ptr<PreparedRun> run;
+    std::unique_ptr<RunRefusal> refusal;
+    try {
+        run = std::make_unique<PreparedRun>(PrepareRun(settings, OpenedFiles()));
+    } catch (const RunRefusal& refused) {
+        if (ShowRefusal(refused)) return;
+        refusal = std::make_unique<RunRefusal>(refused);
+    }
 
     // Set first: showing the report window and disabling this one move the focus out of
     // the box that had it, which must not count as the user leaving it.
@@ -641,14 +666,15 @@ void TForm1::ProcessFile(const char* inputFile, const char* outputFile, const ch
 
     // The report window is the parent of the run's messages: this window is disabled.
     ReportProgress progress(*m_report, m_prompter, m_report.get());
-    const ConversionResult result = RunConversion(settings, progress);
+    if (refusal) progress.RunStarting(0);
+    const ConversionResult result = run ? RunConversion(std::move(*run), progress) : RefusedRun(*refusal, progress);
     m_running = false;
 
     if (result.outcome == RunOutcome::Cancelled) {
         m_report->hide();
         return;
     }
-    m_report->SetResults(recordLength, result.statistics);
+    m_report->SetResults(settings.recordLength, result.statistics);
     m_report->SetWarnings(ResultWarnings(settings, result));
     m_report->SetResultsLayout();
 }

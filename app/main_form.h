@@ -4,8 +4,8 @@
 // file through a DD file -- names the input and output files, types a record length or takes
 // it from the DD file, matches CSV columns to DD fields in the field selection dialog, and
 // presses Process. Process checks the entries, completes the output name, asks before
-// overwriting, creates the output and hands over to ProcessFile, which runs the engine's
-// conversion on the window thread behind a progress window.
+// overwriting and hands over to ProcessFile, which prepares the engine's run (the output locked
+// before it is created or emptied) and runs it on the window thread behind a progress window.
 //
 // Beyond the designed window: a file dropped onto the input or DD box fills it as if typed,
 // F1 shows the record-length help, and the browse dialogs start in the folders last chosen
@@ -24,6 +24,7 @@
 #include <memory>
 
 #include "BrowseFolders.h"
+#include "ConversionRun.h"
 #include "MpVector.h"
 #include "Prompter.h"
 
@@ -53,10 +54,10 @@ public:
     // been typed and the box left (a file named on the command line or dropped on the box).
     void TakeInputFile(const QString& fileName);
 
-    // Runs one conversion behind a new report window: pad/truncate when ddFile is empty,
-    // otherwise a CSV conversion through the field position map.
-    void ProcessFile(const char* inputFile, const char* outputFile, const char* ddFile,
-                     int32_t recordLength, bool usePopulationFields);
+    // Prepares one conversion and runs it behind a new report window: pad/truncate when the DD
+    // file name is empty, otherwise a CSV conversion. A refused output or a folder as input is
+    // shown in a box with the focus on its file's box, and no report window opens.
+    void ProcessFile(const ConversionSettings& settings);
 
 public slots:
     void PBOKClick();
@@ -127,7 +128,10 @@ private:
     // Parts of PBOKClick after the six checks; the two checks return false when the command
     // must stop, with the message and the focus already given.
     bool CheckCsvFieldPositions(const QString& inputName);
-    bool ConfirmAndCreateOutput(const QString& outputName);
+    bool ConfirmOverwrite(const QString& outputName);
+    // Shows a refusal that belongs to a box, and points to it; false for a failure of the run
+    // itself, which the report window shows.
+    bool ShowRefusal(const RunRefusal& refusal);
     // Completes the output name (extension, input file's folder), shows the result in the
     // output box and returns it.
     QString CompleteOutputName(const QString& inputName);

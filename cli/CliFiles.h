@@ -15,11 +15,6 @@ bool IsFolder(const std::string& name);
 // something written in order, never "overwritten".
 bool IsStreamDevice(const std::string& name);
 
-// Whether the run will be able to open the file for writing. Opens it for writing without
-// changing it; a missing file is created for the test and removed again, so nothing is left
-// behind either way.
-bool CanOpenForWriting(const std::string& name);
-
 // True when the folder a file of that name would go into exists but takes no new files.
 bool FolderRefusesNewFiles(const std::string& name);
 

@@ -43,7 +43,7 @@ int16_t ResolveField(const std::vector<AvailableField>& fields, const std::strin
     const AvailableField* found = nullptr;
     for (const AvailableField& field : fields) {
         bool matches = section >= 0 ? field.sectionIndex == section
-                                    : EqualIgnoringCase(field.shownName.GetCString(), name.c_str());
+                                    : EqualIgnoringCase(field.shownName.c_str(), name.c_str());
         if (!matches) continue;
         if (found != nullptr) {
             throw CliRefusal("More than one DD field is named '" + name + "'; name it by section (@J)");
@@ -78,12 +78,20 @@ private:
 
 }  // namespace
 
+std::string InvalidDDFileRefusal(const std::string& name, std::string message) {
+    if (BeginsWithByteOrderMark(name.c_str())) {
+        const bool stop = !message.empty() && message.back() == '.';
+        message.insert(message.size() - (stop ? 1 : 0), " (it begins with a UTF-8 byte order mark; save it without one)");
+    }
+    return name + ": " + message;
+}
+
 std::unique_ptr<DDFile> OpenDDFile(const std::string& name, std::ostream& notices) {
     // Opening a DD file creates a missing one; a mistyped name must not leave a file behind.
     if (!FileExists(name)) throw CliRefusal(name + ": DD File Does Not Exist");
     NoticeAfterASecond lockWait(notices);
     auto ddFile = std::make_unique<DDFile>(name.c_str(), &lockWait);
-    if (!IsUsableDDFile(*ddFile)) throw CliRefusal(name + ": " + kInvalidDDFileMessage);
+    if (!IsUsableDDFile(*ddFile)) throw CliRefusal(InvalidDDFileRefusal(name, kInvalidDDFileMessage));
     return ddFile;
 }
 

@@ -30,6 +30,11 @@ namespace lathwell::cli {
 // Opens an existing DD file. Refuses a missing file (which is not created) and one with fewer
 // than two sections ("Invalid DD file."). While another program keeps the file locked it
 // waits, saying so on notices after a second; Ctrl-C stops the wait.
+// The refusal of the DD file called name as invalid: "<name>: <message>", with the reason
+// "(it begins with a UTF-8 byte order mark; save it without one)" added before the message's
+// closing full stop when the file has one.
+std::string InvalidDDFileRefusal(const std::string& name, std::string message);
+
 std::unique_ptr<DDFile> OpenDDFile(const std::string& name, std::ostream& notices);
 
 // The fields the DD file offers, in the order the dialog lists them first (by Position).

@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "CliFiles.h"
 #include "ColumnMapping.h"
@@ -11,11 +12,10 @@
 #include "CsvReadiness.h"
 #include "DDCheck.h"
 #include "MpException.h"
-#include "MpIOInterface.h"
 #include "MpSignal.h"
 #include "ProgressObserver.h"
+#include "RunPreparation.h"
 #include "RunReport.h"
-#include "SameFile.h"
 #include "StandardStreams.h"
 #include "Utf8Text.h"
 #include "ValueWarnings.h"
@@ -35,6 +35,12 @@ void CheckInputName(const std::string& name) {
     if (IsFolder(name)) throw CliRefusal(name + ": Input File is a folder, not a file");
 }
 
+// The names besides INPUT and the DD file that the output must not be.
+std::vector<MpString> OtherInputs(const CliArguments& arguments) {
+    if (arguments.headerFrom.empty()) return {};
+    return {MpString(arguments.headerFrom.c_str())};
+}
+
 // Refusals that need nothing but the names: they come before standard input is read. Standard
 // input and output redirected from or into a named file count as that file.
 void CheckNames(const CliArguments& arguments, const CliStreams& streams) {
@@ -44,16 +50,20 @@ void CheckNames(const CliArguments& arguments, const CliStreams& streams) {
     if (IsStandardStream(arguments.output)) {
         if ((fromStandardInput && StandardStreamsAreOneFile(streams)) ||
             (!fromStandardInput && StandardOutputIsFile(streams, arguments.input)) ||
-            (!arguments.ddFile.empty() && StandardOutputIsFile(streams, arguments.ddFile))) {
+            (!arguments.ddFile.empty() && StandardOutputIsFile(streams, arguments.ddFile)) ||
+            (!arguments.headerFrom.empty() && StandardOutputIsFile(streams, arguments.headerFrom))) {
             throw CliRefusal("standard output: Output File and Input File are the same");
         }
         return;
     }
-    const bool sameAsInput = fromStandardInput
-                                 ? StandardInputIsFile(streams, arguments.output)
-                                 : IsSameFile(arguments.output.c_str(), arguments.input.c_str());
-    if (sameAsInput ||
-        (!arguments.ddFile.empty() && IsSameFile(arguments.output.c_str(), arguments.ddFile.c_str()))) {
+    try {
+        // Standard input redirected from the output is the same file under no name at all.
+        if (fromStandardInput && StandardInputIsFile(streams, arguments.output)) {
+            throw RunRefusal(RunCheck::OutputIsInput, RunFile::Output, "Output File and Input File are the same");
+        }
+        CheckOutputIsNoInput(arguments.output.c_str(), fromStandardInput ? nullptr : arguments.input.c_str(),
+                             arguments.ddFile.c_str(), OtherInputs(arguments));
+    } catch (const RunRefusal&) {
         throw CliRefusal(arguments.output + ": Output File and Input File are the same");
     }
     // A device or a pipe is written to, not overwritten, and a dry run writes nothing: neither
@@ -63,14 +73,26 @@ void CheckNames(const CliArguments& arguments, const CliStreams& streams) {
     }
 }
 
-void CheckOutputCanBeWritten(const std::string& output) {
-    // Opening and closing a pipe to try it would hand its reader an end of file before the run.
-    if (IsStreamDevice(output) || CanOpenForWriting(output)) return;
-    if (FolderRefusesNewFiles(output)) {
-        throw CliRefusal(output +
-                         ": Invalid File Name for Output File (no permission to write in its folder)");
+// The words of a refusal of the output (the input's are checked by name before).
+[[noreturn]] void RefuseOutput(const std::string& output, const RunRefusal& refusal) {
+    switch (refusal.Check()) {
+        case RunCheck::OutputIsInput:
+        case RunCheck::OutputIsDDFile:
+            throw CliRefusal(output + ": Output File and Input File are the same");
+        case RunCheck::OutputNotOpened:
+            if (FolderRefusesNewFiles(output)) {
+                throw CliRefusal(output +
+                                 ": Invalid File Name for Output File (no permission to write in its folder)");
+            }
+            throw CliRefusal(output + ": Invalid File Name for Output File");
+        default:
+            throw CliRefusal(refusal.GetErrorMessage());
     }
-    throw CliRefusal(output + ": Invalid File Name for Output File");
+}
+
+bool IsOutputRefusal(RunCheck check) {
+    return check == RunCheck::OutputIsInput || check == RunCheck::OutputIsDDFile || check == RunCheck::OutputExists ||
+           check == RunCheck::OutputInUse || check == RunCheck::OutputNotOpened;
 }
 
 int32_t DDRecordLength(DDFile& ddFile, const CliArguments& arguments) {
@@ -78,7 +100,7 @@ int32_t DDRecordLength(DDFile& ddFile, const CliArguments& arguments) {
     if (arguments.population && length == 0) {
         throw CliRefusal(arguments.ddFile + ": The DD File has no population fields (PopRecordLength is 0)");
     }
-    if (length <= 0) throw CliRefusal(arguments.ddFile + ": Invalid DD File");
+    if (length <= 0) throw CliRefusal(InvalidDDFileRefusal(arguments.ddFile, "Invalid DD File"));
     return length;
 }
 
@@ -120,7 +142,7 @@ void WarnOfSharedFields(const CliArguments& arguments, const std::vector<ColumnH
         if (inserted.second) continue;
         std::string field = "@" + std::to_string(positions[i]);
         for (const AvailableField& offered : fields) {
-            if (offered.sectionIndex == positions[i]) field = offered.shownName.GetCString();
+            if (offered.sectionIndex == positions[i]) field = offered.shownName;
         }
         const std::string both = "columns '" + std::string(columns[inserted.first->second].text.GetCString()) +
                                  "' and '" + columns[i].text.GetCString() + "' are both matched with field '" +
@@ -134,31 +156,28 @@ void WarnOfSharedFields(const CliArguments& arguments, const std::vector<ColumnH
 }
 
 // What a CSV run needs beyond its settings: the offered fields, for naming them in warnings.
+// The DD file, read once, goes on to the run's preparation.
 struct CsvPlan {
     std::vector<AvailableField> fields;
+    std::unique_ptr<DDFile> ddFile;
 };
 
 // The record length and field position map of a CSV run, as the main window and the field
-// selection dialog would leave them. The header comes from --header-from, else from standard
-// input when the input is "-" (the run then goes on just after it), else from the named file,
-// which the run opens again. With --header-from the input is handed over unread, so its first
-// line is data.
+// selection dialog would leave them. The input is opened here, once, and handed to the run: the
+// header comes from --header-from, else from the input itself, which the run then reads on from
+// just after it. With --header-from the input is handed over unread, so its first line is data.
 CsvPlan PrepareCsvRun(const CliArguments& arguments, OpenedFiles& opened, const CliStreams& streams,
                       ConversionSettings& settings, RunNotes& notes) {
     CsvPlan plan;
-    {
-        std::unique_ptr<DDFile> ddFile = OpenDDFile(arguments.ddFile, streams.err);
-        settings.recordLength = DDRecordLength(*ddFile, arguments);
-        plan.fields = OfferedFields(*ddFile, arguments.population);
-        WarnOfDDMistakes(arguments, *ddFile, notes);
-    }
+    plan.ddFile = OpenDDFile(arguments.ddFile, streams.err);
+    settings.recordLength = DDRecordLength(*plan.ddFile, arguments);
+    plan.fields = OfferedFields(*plan.ddFile, arguments.population);
+    WarnOfDDMistakes(arguments, *plan.ddFile, notes);
     std::string headerName = arguments.headerFrom.empty() ? arguments.input : arguments.headerFrom;
-    std::unique_ptr<LineReader> namedHeader;
-    if (!arguments.headerFrom.empty() && opened.input == nullptr) {
-        opened.input = OpenInputReader(arguments.input, streams);
-    }
+    if (opened.input == nullptr) opened.input = OpenInputReader(arguments.input, streams);
     LineReader* headerReader = opened.input.get();
-    if (!arguments.headerFrom.empty() || headerReader == nullptr) {
+    std::unique_ptr<LineReader> namedHeader;
+    if (!arguments.headerFrom.empty()) {
         namedHeader = OpenInputReader(headerName, streams);
         headerReader = namedHeader.get();
     }
@@ -196,7 +215,7 @@ CsvPlan PrepareCsvRun(const CliArguments& arguments, OpenedFiles& opened, const 
 
 std::string FieldName(const CsvPlan& plan, int16_t sectionIndex) {
     for (const AvailableField& field : plan.fields) {
-        if (field.sectionIndex == sectionIndex) return field.shownName.GetCString();
+        if (field.sectionIndex == sectionIndex) return field.shownName;
     }
     return "@" + std::to_string(sectionIndex);
 }
@@ -261,11 +280,21 @@ int RunConvertCommand(const CliArguments& arguments, const CliStreams& streams) 
     if (arguments.command == CliCommand::Csv)
         plan = PrepareCsvRun(arguments, opened, streams, settings, notes);
     const bool toStandardOutput = IsStandardStream(arguments.output);
-    if (toStandardOutput && !arguments.dryRun) {
-        opened.output = OpenStandardOutputWriter(streams, settings.recordLength);
-    } else if (!toStandardOutput && !arguments.dryRun) {
-        CheckOutputCanBeWritten(arguments.output);
+    if (toStandardOutput && !arguments.dryRun) opened.output = OpenStandardOutputWriter(streams, settings.recordLength);
+    // --strict is all or nothing: a failed run leaves no partial output behind.
+    settings.removeOutputOnFailure = arguments.strict;
+    // The run's files are opened and its output locked before anything is shown: a refused
+    // output is refused before a line is read.
+    std::unique_ptr<PreparedRun> prepared;
+    std::unique_ptr<RunRefusal> refusal;
+    try {
+        prepared = std::make_unique<PreparedRun>(
+            PrepareRun(settings, std::move(opened), plan.ddFile.get(), OtherInputs(arguments)));
+    } catch (const RunRefusal& refused) {
+        if (IsOutputRefusal(refused.Check())) RefuseOutput(arguments.output, refused);
+        refusal = std::make_unique<RunRefusal>(refused);
     }
+    plan.ddFile.reset();
     // Warnings known before the run are shown at once, not after a long run.
     const std::size_t warningsShown = arguments.quiet || arguments.json ? 0 : notes.warnings.size();
     for (std::size_t i = 0; i < warningsShown; ++i)
@@ -274,7 +303,9 @@ int RunConvertCommand(const CliArguments& arguments, const CliStreams& streams) 
     std::unique_ptr<ProgressLine> progress;
     if (!arguments.quiet && streams.errIsTerminal) progress = std::make_unique<ProgressLine>(streams.err);
     ProgressObserver observer(progress.get());
-    ConversionResult result = RunConversion(settings, std::move(opened), observer);
+    ConversionResult result =
+        prepared ? RunConversion(std::move(*prepared), observer) : RefusedRun(*refusal, observer);
+    prepared.reset();
     if (progress) progress->Clear();
 
     const MpStopSignal signal = MpSignal::Caught();
@@ -287,14 +318,11 @@ int RunConvertCommand(const CliArguments& arguments, const CliStreams& streams) 
     }
     notes.errorLine = result.outcome == RunOutcome::Failed ? result.failureLine : 0;
     Report(arguments, settings, result, notes, warningsShown, streams);
-    // --strict is all or nothing: a failed run leaves no partial output behind.
-    if (result.outcome == RunOutcome::Failed && arguments.strict && !toStandardOutput && !arguments.dryRun &&
-        FileExists(arguments.output)) {
-        MpIOInterface::Delete(arguments.output.c_str());
-    }
     if (result.outcome == RunOutcome::Cancelled && IsStopRequest(signal))
         return MpSignal::ShellExitStatus(signal);
-    // The records written before a failure are kept, on standard output as in a file.
+    // A run refused before it began wrote nothing (2); the records written before a failure are
+    // kept, on standard output as in a file (1).
+    if (refusal) return 2;
     return result.outcome == RunOutcome::Completed ? 0 : 1;
 }
 

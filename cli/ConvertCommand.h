@@ -14,6 +14,7 @@
 #include "Cli.h"
 #include "CliArguments.h"
 #include "DDFile.h"
+#include "RunRefusal.h"
 
 namespace lathwell::cli {
 
@@ -26,8 +27,8 @@ void CheckInputName(const std::string& name);
 // The input (and --header-from) as above; the output must not be the input or the DD file
 // under any name, and an existing output needs --force (unless it is a device or a pipe).
 void CheckNames(const CliArguments& arguments, const CliStreams& streams);
-// Whether the run will be able to create or write the output.
-void CheckOutputCanBeWritten(const std::string& output);
+// Raises the CliRefusal that tells the user why the output was refused.
+[[noreturn]] void RefuseOutput(const std::string& output, const RunRefusal& refusal);
 // The record length of the DD file for the chosen layout; refuses a DD file without one.
 int32_t DDRecordLength(DDFile& ddFile, const CliArguments& arguments);
 

@@ -27,11 +27,7 @@ int RunUnpackCommand(const CliArguments& arguments, const CliStreams& streams) {
     const auto lineRoom = static_cast<int32_t>(unpacker.LongestLine());
     const bool toStandardOutput = IsStandardStreamName(arguments.output.c_str());
     std::unique_ptr<RecordWriter> handedOver;
-    if (toStandardOutput) {
-        handedOver = OpenStandardOutputWriter(streams, lineRoom);
-    } else {
-        CheckOutputCanBeWritten(arguments.output);
-    }
+    if (toStandardOutput) handedOver = OpenStandardOutputWriter(streams, lineRoom);
 
     UnpackSettings settings;
     settings.outputName = arguments.output.c_str();
@@ -41,8 +37,12 @@ int RunUnpackCommand(const CliArguments& arguments, const CliStreams& streams) {
     std::unique_ptr<ProgressLine> progress;
     if (!arguments.quiet && streams.errIsTerminal) progress = std::make_unique<ProgressLine>(streams.err);
     ProgressObserver observer(progress.get());
-    const UnpackResult result =
-        UnpackRecords(*input.reader, unpacker, checker, settings, std::move(handedOver), observer);
+    UnpackResult result;
+    try {
+        result = UnpackRecords(*input.reader, unpacker, checker, settings, std::move(handedOver), observer);
+    } catch (const RunRefusal& refusal) {
+        RefuseOutput(arguments.output, refusal);
+    }
     if (progress) progress->Clear();
 
     const MpStopSignal signal = MpSignal::Caught();

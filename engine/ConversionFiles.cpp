@@ -13,25 +13,12 @@
 #include "MpPathKind.h"
 #include "PlainLineReader.h"
 #include "PlainRecordWriter.h"
+#include "RunRefusal.h"
 #include "TextCase.h"
 
 namespace lathwell {
 
 namespace {
-
-// A writer that also owns the locked opening of its file, and closes its own opening of the
-// file while the lock is still held (the lock goes with the member, after this destructor).
-template <class Writer>
-class LockedFileWriter : public Writer {
-public:
-    template <class... WriterArguments>
-    explicit LockedFileWriter(std::unique_ptr<MpIO> lockedFile, WriterArguments&&... arguments)
-        : Writer(std::forward<WriterArguments>(arguments)...), m_lockedFile(std::move(lockedFile)) {}
-    ~LockedFileWriter() override { this->CloseQuietly(); }
-
-private:
-    std::unique_ptr<MpIO> m_lockedFile;
-};
 
 // Opens the output without emptying it (creating it, exclusively with createNew), takes an
 // exclusive lock on the whole file, and only then empties it: a file another run is writing is
@@ -43,13 +30,14 @@ std::unique_ptr<MpIO> OpenAndLockOutput(const char* fileName, bool createNew) {
         file = std::make_unique<MpIO>(fileName, flags);
     } catch (MpException&) {
         if (createNew && MpIOInterface::Exists(fileName)) {
-            MpException::RaiseFormatted("Output File \"%s\" already exists", "ConversionFiles", fileName);
+            throw RunRefusal(RunCheck::OutputExists, RunFile::Output,
+                             MpString().printf("Output File \"%s\" already exists", fileName).GetCString());
         }
         throw;
     }
     if (!file->TryLock(IO_LOCK_WRITE, 0, 0)) {
-        MpException::RaiseFormatted("Output File \"%s\" is in use by another program", "ConversionFiles",
-                                    fileName);
+        throw RunRefusal(RunCheck::OutputInUse, RunFile::Output,
+                         MpString().printf("Output File \"%s\" is in use by another program", fileName).GetCString());
     }
     // A file that is empty already (just created) is left as it is: on some file systems
     // (ext4) emptying a file, even an empty one, makes closing it write all its data out at
@@ -58,15 +46,19 @@ std::unique_ptr<MpIO> OpenAndLockOutput(const char* fileName, bool createNew) {
     return file;
 }
 
-template <class Writer, class... WriterOptions>
-std::unique_ptr<RecordWriter> MakeFileWriter(const char* fileName, int32_t recordLength, bool createNew,
-                                             WriterOptions... options) {
+// The output's file, opened once for the writer: a regular file (or a name not yet taken)
+// created or emptied under its lock, which the writer then holds; a device or a pipe as it is.
+struct OutputOpening {
+    std::unique_ptr<MpIO> file;
+    bool madeByRun = false;  // created or emptied here
+};
+
+OutputOpening OpenOutputFile(const char* fileName, bool createNew) {
     const MpPathKind kind = MpPathInfo::Kind(fileName);
     if (kind != MpPathKind::Missing && kind != MpPathKind::RegularFile) {
-        return std::make_unique<Writer>(fileName, recordLength, options...);
+        return {std::make_unique<MpIO>(fileName, IO_WRITE), false};
     }
-    std::unique_ptr<MpIO> lockedFile = OpenAndLockOutput(fileName, createNew);
-    return std::make_unique<LockedFileWriter<Writer>>(std::move(lockedFile), fileName, recordLength, options...);
+    return {OpenAndLockOutput(fileName, createNew), true};
 }
 
 }  // namespace
@@ -94,8 +86,11 @@ std::unique_ptr<LineReader> OpenLineReader(const char* name, bool blankUnprintab
 
 std::unique_ptr<RecordWriter> OpenFileRecordWriter(const char* fileName, int32_t recordLength, bool createNew,
                                                    int threads) {
-    if (IsCompressedName(fileName)) return MakeFileWriter<GzipRecordWriter>(fileName, recordLength, createNew, threads);
-    return MakeFileWriter<PlainRecordWriter>(fileName, recordLength, createNew);
+    OutputOpening output = OpenOutputFile(fileName, createNew);
+    if (IsCompressedName(fileName)) {
+        return std::make_unique<GzipRecordWriter>(std::move(output.file), output.madeByRun, recordLength, threads);
+    }
+    return std::make_unique<PlainRecordWriter>(std::move(output.file), output.madeByRun, recordLength);
 }
 
 std::unique_ptr<RecordWriter> OpenStandardOutput(int32_t recordLength) {

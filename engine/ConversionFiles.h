@@ -27,12 +27,15 @@ std::unique_ptr<LineReader> OpenFileLineReader(const char* fileName, bool blankU
 // Like OpenFileLineReader, except that "-" reads the process's standard input.
 std::unique_ptr<LineReader> OpenLineReader(const char* name, bool blankUnprintable);
 
-// Opens the named output of a run: gzip when IsCompressedName, else plain. A regular file (or
-// a name not yet taken) is held for the writer's whole life by an exclusive lock, taken before
-// the file is emptied, so two runs never write into one file: while another run or program
-// holds it, raises "Output File \"<name>\" is in use by another program" and leaves the file as
-// it was. With createNew the file is created exclusively, and an existing one raises "Output
-// File \"<name>\" already exists". A device or pipe is opened as it is: not locked, not emptied.
+// Opens the named output of a run, once: gzip when IsCompressedName, else plain; the writer
+// keeps that opening and never opens the file again by name. A regular file (or a name not yet
+// taken) is held for the writer's whole life by an exclusive lock, taken before the file is
+// emptied, so two runs never write into one file: while another run or program holds it,
+// raises RunRefusal OutputInUse "Output File \"<name>\" is in use by another program" and
+// leaves the file as it was. With createNew the file is created exclusively, and an existing
+// one raises RunRefusal OutputExists "Output File \"<name>\" already exists". Such a file is
+// the run's own: the writer's Abandon removes it. A device or pipe is opened as it is: not
+// locked, not emptied, never removed. Other failures to open are the library's MpException.
 // A gzip output is compressed on `threads` threads (see GzipRecordWriter).
 // REQUIRES: recordLength > 0.
 std::unique_ptr<RecordWriter> OpenFileRecordWriter(const char* fileName, int32_t recordLength, bool createNew,

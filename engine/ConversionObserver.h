@@ -14,7 +14,7 @@ class ConversionObserver {
 public:
     virtual ~ConversionObserver() = default;
 
-    // Called once, before the input is opened, with the input file's size on disk in bytes
+    // Called once, before the first line is read, with the input file's size on disk in bytes
     // (for a gzip input its compressed size); 0 when the size cannot be read.
     virtual void RunStarting(int64_t inputBytes) = 0;
 
@@ -24,7 +24,8 @@ public:
     // of a cancel, and it comes once per line, so it must be cheap: a window services its event
     // loop here only every few tens of milliseconds.
     // Returns true once the user has asked to stop: the line just read is still converted and
-    // written, then the run stops and deletes its output.
+    // written, then the run stops and deletes its output. Also asked once after a failure: a
+    // stop that made a read fail (a read waiting for input ends at a stop signal) is a stop.
     virtual bool CancelRequested(int64_t bytesConsumed) = 0;
 
     // Called once when the run fails, with the message to show the user (the exception's

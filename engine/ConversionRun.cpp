@@ -2,67 +2,16 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <exception>
 #include <memory>
 
-#include "ConversionFiles.h"
 #include "CsvRecordBuilder.h"
-#include "MpIO.h"
-#include "MpPathKind.h"
-#include "SameFile.h"
+#include "MpIOInterface.h"
+#include "RunPreparation.h"
 
 namespace lathwell {
 
 namespace {
-
-// The input handed over by the caller, or else the named file.
-std::unique_ptr<LineReader> OpenInput(const ConversionSettings& settings, OpenedFiles& opened) {
-    if (!opened.input) return OpenFileLineReader(settings.inputName.GetCString(), settings.blankUnprintable);
-    opened.input->SetBlankUnprintable(settings.blankUnprintable);
-    return std::move(opened.input);
-}
-
-// The output of a dry run: records are built and counted, and then dropped.
-class DiscardingRecordWriter : public RecordWriter {
-public:
-    explicit DiscardingRecordWriter(int32_t recordLength) : RecordWriter(recordLength) {}
-
-protected:
-    void WriteBlock(const char*, int64_t) override {}
-    void CloseFile() override {}
-};
-
-// Whether the output is the file called fileName: a writer handed over knows its own file, a
-// named output is compared by name.
-bool OutputIs(const char* fileName, const ConversionSettings& settings, const RecordWriter* handedOver) {
-    return handedOver ? handedOver->IsFile(fileName) : IsSameFile(settings.outputName.GetCString(), fileName);
-}
-
-// Whether the output is the input. A reader handed over knows its own file; an input and an
-// output that were both handed over have no name to compare.
-bool OutputIsInput(const ConversionSettings& settings, const LineReader& reader, bool inputHandedOver,
-                   const RecordWriter* handedOver) {
-    if (settings.dryRun) return false;
-    if (!inputHandedOver) return OutputIs(settings.inputName.GetCString(), settings, handedOver);
-    return handedOver == nullptr && reader.IsFile(settings.outputName.GetCString());
-}
-
-// Opening the output creates or empties it, so an output that is the input or the DD file
-// under another name is refused first; an output handed over is refused likewise before
-// anything is written to it.
-std::unique_ptr<RecordWriter> OpenOutput(const ConversionSettings& settings, const LineReader& reader,
-                                         bool inputHandedOver, std::unique_ptr<RecordWriter> handedOver) {
-    if (OutputIsInput(settings, reader, inputHandedOver, handedOver.get())) {
-        throw MpException("Output File and Input File are the same");
-    }
-    if (!settings.ddFileName.IsEmpty() && !settings.dryRun &&
-        OutputIs(settings.ddFileName.GetCString(), settings, handedOver.get())) {
-        throw MpException("Output File and DD File are the same");
-    }
-    if (handedOver) return handedOver;
-    if (settings.dryRun) return std::make_unique<DiscardingRecordWriter>(settings.recordLength);
-    return OpenFileRecordWriter(settings.outputName.GetCString(), settings.recordLength, settings.createNew,
-                                settings.threads);
-}
 
 // The loop's own counts, kept apart from the run's statistics so that no call in the loop can
 // reach them (the compiler then need not store them back after every call), in 64 bits so that
@@ -107,41 +56,24 @@ struct LineTally {
     }
 };
 
-// Where a run stands, for the result: whether the user asked to stop, which input line is
-// being read or handled (0 while none is), and the record builder of a CSV run, which counts
-// the cut values.
+// Where a run stands, for the result: whether the user asked to stop and which input line is
+// being read or handled (0 while none is).
 struct RunState {
     bool cancelled = false;
     int64_t line = 0;
-    std::unique_ptr<CsvRecordBuilder> builder;
 };
 
-// Opens the files (or takes those handed over), converts every line and closes them; cancelled
-// is set as soon as the observer asks to stop, so it stays set when the line being handled then
-// fails. Failures leave as exceptions; the files are closed on the way out (the output keeping
-// what was written) because the reader and the writer are locals.
-void ConvertLines(const ConversionSettings& settings, OpenedFiles& opened, ConversionObserver& observer,
-                  RunStatistics& statistics, RunState& state) {
-    if (settings.recordLength < 1) throw MpException("Please specify a record length");
+// Converts every line of the prepared run and closes its output, unless the run was stopped and
+// the output is its own (the caller abandons that); cancelled is set as soon as the observer
+// asks to stop, so it stays set when the line being handled then fails. Failures leave as
+// exceptions, the files still open.
+void ConvertLines(PreparedRun& run, ConversionObserver& observer, RunStatistics& statistics, RunState& state) {
+    const ConversionSettings& settings = run.settings;
     const int32_t recordLength = settings.recordLength;
-    const bool inputHandedOver = opened.input != nullptr;
-    std::unique_ptr<LineReader> reader = OpenInput(settings, opened);
+    LineReader* const reader = run.input.get();
+    RecordWriter* const writer = run.output.get();
+    CsvRecordBuilder* const builder = run.builder.get();
     TextLine line;
-    std::unique_ptr<CsvRecordBuilder>& builder = state.builder;
-    if (!settings.ddFileName.IsEmpty()) {
-        if (!inputHandedOver) {
-            state.line = 1;
-            reader->ReadLine(line);  // the column header line
-            state.line = 0;
-        }
-        builder = std::make_unique<CsvRecordBuilder>(settings.ddFileName.GetCString(), recordLength,
-                                                     settings.fieldPositions, settings.usePopulationFields,
-                                                     settings.delimiter,
-                                                     CsvValueRules{settings.stopAtFirstCut, settings.refuseMisplacedValues,
-                                                                   settings.cutOnCharacters});
-    }
-    std::unique_ptr<RecordWriter> writer = OpenOutput(settings, *reader, inputHandedOver, std::move(opened.output));
-    writer->SetRecordEnd(settings.recordEnd);
 
     // Kept in locals, which the loop keeps in registers, and handed to state on the way out.
     int64_t linesLeft = settings.lineLimit > 0 ? settings.lineLimit : -1;
@@ -182,7 +114,58 @@ void ConvertLines(const ConversionSettings& settings, OpenedFiles& opened, Conve
     }
     tally.AddTo(statistics);
     state.cancelled = cancelled;
-    writer->Close();
+    if (!cancelled || run.outputHandedOver) writer->Close();
+}
+
+ConversionResult RunPrepared(PreparedRun run, ConversionObserver& observer) {
+    ConversionResult result;
+    RunState state;
+    auto fail = [&](const char* message) {
+        result.outcome = RunOutcome::Failed;
+        result.message = message;
+        result.failureLine = state.line;
+        observer.ReportFailure(message);
+    };
+    try {
+        ConvertLines(run, observer, result.statistics, state);
+    } catch (...) {
+        // A stop can end the run by making a read that waits for input fail: that is the stop,
+        // not a failure of the run.
+        if (!state.cancelled && observer.CancelRequested(run.input->InputPosition())) {
+            state.cancelled = true;
+        } else {
+            try {
+                throw;
+            } catch (const MpException& error) {
+                fail(error.GetErrorMessage());
+            } catch (const std::exception& error) {
+                fail(error.what());
+            } catch (...) {
+                fail("Unknown error!");
+            }
+        }
+    }
+    if (run.builder) {
+        result.fieldCuts = run.builder->FieldCuts();
+        result.formMismatches = run.builder->FormMismatches();
+        result.textAfterQuote = run.builder->TextAfterQuote();
+    }
+    if (state.cancelled) result.outcome = RunOutcome::Cancelled;
+    // A stopped run, or a failed one that must leave nothing, removes the output it made before
+    // anything else, while it still holds the file.
+    const bool removeOutput = !run.outputHandedOver && (state.cancelled || (result.outcome == RunOutcome::Failed &&
+                                                                             run.settings.removeOutputOnFailure));
+    if (removeOutput) {
+        try {
+            run.output->Abandon();
+        } catch (const MpException& error) {
+            // Told after the failure that ended the run, if there was one.
+            if (!result.message.IsEmpty()) result.message += "\n";
+            result.message += error.GetErrorMessage();
+            observer.ReportFailure(error.GetErrorMessage());
+        }
+    }
+    return result;
 }
 
 }  // namespace
@@ -192,45 +175,29 @@ ConversionResult RunConversion(const ConversionSettings& settings, ConversionObs
 }
 
 ConversionResult RunConversion(const ConversionSettings& settings, OpenedFiles opened, ConversionObserver& observer) {
-    ConversionResult result;
     observer.RunStarting(opened.input ? opened.input->InputSize()
                                       : MpIOInterface::GetFileSizeByName(settings.inputName.GetCString()));
-    // Only a file the run created or emptied itself may be deleted after a cancel: never a
-    // device or a pipe it was only writing to.
-    const MpPathKind outputKind =
-        opened.output == nullptr ? MpPathInfo::Kind(settings.outputName.GetCString()) : MpPathKind::Other;
-    const bool outputCreated =
-        !settings.dryRun && (outputKind == MpPathKind::Missing || outputKind == MpPathKind::RegularFile);
-    RunState state;
-    auto fail = [&](const char* message) {
-        result.outcome = RunOutcome::Failed;
-        result.message = message;
-        result.failureLine = state.line;
-        observer.ReportFailure(message);
-    };
+    PreparedRun run;
     try {
-        ConvertLines(settings, opened, observer, result.statistics, state);
-    } catch (MpException& error) {
-        fail(error.GetErrorMessage());
-    } catch (...) {
-        fail("Unknown error!");
+        run = PrepareRun(settings, std::move(opened));
+    } catch (const RunRefusal& refusal) {
+        return RefusedRun(refusal, observer);
     }
-    if (state.builder) {
-        result.fieldCuts = state.builder->FieldCuts();
-        result.formMismatches = state.builder->FormMismatches();
-        result.textAfterQuote = state.builder->TextAfterQuote();
-    }
-    if (state.cancelled) {
-        result.outcome = RunOutcome::Cancelled;
-        if (!outputCreated) return result;
-        try {
-            MpIOInterface::Delete(settings.outputName.GetCString());
-        } catch (MpException& error) {
-            result.message = error.GetErrorMessage();
-            observer.ReportFailure(error.GetErrorMessage());
-        }
-    }
+    return RunPrepared(std::move(run), observer);
+}
+
+ConversionResult RefusedRun(const RunRefusal& refusal, ConversionObserver& observer) {
+    ConversionResult result;
+    result.outcome = RunOutcome::Failed;
+    result.message = refusal.GetErrorMessage();
+    result.failureLine = refusal.Check() == RunCheck::HeaderNotRead ? 1 : 0;
+    observer.ReportFailure(refusal.GetErrorMessage());
     return result;
+}
+
+ConversionResult RunConversion(PreparedRun run, ConversionObserver& observer) {
+    observer.RunStarting(run.inputSize);
+    return RunPrepared(std::move(run), observer);
 }
 
 }  // namespace lathwell

@@ -67,6 +67,9 @@ struct ConversionSettings {
     // The output must not exist: it is created exclusively (the check and the creation one
     // step), or the run fails with "Output File \"<name>\" already exists".
     bool createNew = false;
+    // A run that fails removes the output it created or emptied (all or nothing); a stopped run
+    // always does.
+    bool removeOutputOnFailure = false;
     // What follows every record written.
     RecordEnd recordEnd = RecordEnd::CrLf;
 };
@@ -106,7 +109,8 @@ inline void AddCount(int32_t& counter, int64_t count) {
 
 enum class RunOutcome {
     Completed,  // the whole input was converted and both files closed
-    Cancelled,  // the observer asked to stop; an output file the run opened was deleted
+    Cancelled,  // the observer asked to stop; an output file the run created or emptied was
+                // removed, before anything else and while the run still held it
     Failed      // a failure ended the run; the output holds the records written before it
 };
 
@@ -132,6 +136,9 @@ struct LineCount {
     int64_t count = 0;
     int64_t firstLine = 0;
 };
+
+struct PreparedRun;
+class RunRefusal;
 
 struct ConversionResult {
     RunOutcome outcome = RunOutcome::Completed;
@@ -165,14 +172,20 @@ struct OpenedFiles {
     std::unique_ptr<RecordWriter> output;
 };
 
-// Runs one conversion. The observer hears of the input size first, is asked about a cancel
-// once per line and is handed any failure message; see ConversionObserver.
-//
-// The output is opened only after the input and (CSV run) the field layout, and is created or
-// emptied then; a named output file is locked for the whole run (see OpenFileRecordWriter). An output that is the same file as the input or the DD file is refused before
-// it is opened; a reader or writer handed over is asked whether it is such a file, by its
-// IsFile (an input and an output both handed over are not compared).
+// Runs one conversion: prepares it (see PrepareRun in RunPreparation.h: every file opened once,
+// a named output locked before it is created or emptied), then converts every line. The
+// observer hears of the input size first, is asked about a cancel once per line and is handed
+// any failure message, a refusal of the preparation among them; see ConversionObserver.
+// A run that is stopped, or fails with removeOutputOnFailure, removes the output it created or
+// emptied while it still holds it (see RecordWriter::Abandon): never a device, a pipe, a
+// symbolic link, a file it did not open or one another run holds. An output handed over is
+// never removed.
 ConversionResult RunConversion(const ConversionSettings& settings, ConversionObserver& observer);
 ConversionResult RunConversion(const ConversionSettings& settings, OpenedFiles opened, ConversionObserver& observer);
+// Runs a conversion that the caller prepared with PrepareRun.
+ConversionResult RunConversion(PreparedRun run, ConversionObserver& observer);
+// The result of a run whose preparation was refused, handed to the observer as its failure (a
+// refused header line is line 1). The observer has heard RunStarting already.
+ConversionResult RefusedRun(const RunRefusal& refusal, ConversionObserver& observer);
 
 }  // namespace lathwell

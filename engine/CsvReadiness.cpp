@@ -29,6 +29,17 @@ const char* const kTooFewMatchedColumnsForRunMessage =
 
 bool IsUsableDDFile(const DDFile& ddFile) { return ddFile.GetNumSections() >= 2; }
 
+bool BeginsWithByteOrderMark(const char* fileName) noexcept {
+    try {
+        PlainLineReader reader(fileName, false);
+        TextLine line;
+        return reader.ReadLine(line) && std::string(line.text, static_cast<size_t>(line.length))
+                                                .compare(0, kByteOrderMarkLength, kByteOrderMark) == 0;
+    } catch (...) {
+        return false;
+    }
+}
+
 bool IsUsableCsvHeader(const std::vector<ColumnHeader>& columns) { return columns.size() >= 2; }
 
 int32_t CountMatchedColumns(const MpVector<int16_t>& fieldPositions) {

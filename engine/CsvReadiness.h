@@ -27,6 +27,10 @@ extern const char* const kTooFewMatchedColumnsForRunMessage;
 // A DD file that can lay out records has at least two sections.
 bool IsUsableDDFile(const DDFile& ddFile);
 
+// Whether the file begins with a UTF-8 byte order mark, which the INI reader takes as part of
+// the first line: a DD file saved with one reads as invalid. False when it cannot be read.
+bool BeginsWithByteOrderMark(const char* fileName) noexcept;
+
 // A header line that makes a CSV file has at least two columns.
 bool IsUsableCsvHeader(const std::vector<ColumnHeader>& columns);
 

@@ -27,14 +27,13 @@ void BlankSplitCharacter(const CsvLineSplitter::Column& value, size_t length, ch
 
 }  // namespace
 
-CsvRecordBuilder::CsvRecordBuilder(const char* ddFileName, int32_t recordLength,
+CsvRecordBuilder::CsvRecordBuilder(DDFile& ddFile, int32_t recordLength,
                                    const MpVector<int16_t>& fieldPositions, bool usePopulationFields,
                                    char delimiter, CsvValueRules rules)
     : m_recordLength(recordLength),
       m_rules(rules),
       m_record(static_cast<size_t>(recordLength), ' '),
       m_splitter(delimiter) {
-    DDFile ddFile(ddFileName);
     for (size_t column = 0; column < fieldPositions.size(); ++column) {
         if (fieldPositions[column] < 0) continue;
         m_fieldTitles.emplace_back();
@@ -75,7 +74,7 @@ CsvRecordBuilder::MappedColumn CsvRecordBuilder::ReadColumnLayout(DDFile& ddFile
     layout.column = column;
     layout.length = place.length;
     layout.offset = place.offset;
-    layout.numeric = ddFile.IsNumericField(name);
+    layout.numeric = ddFile.IsNumericField(name, DDFile::MissingFormat::AddEmpty);
     const FieldForm form = ReadFieldForm(section).form;
     layout.formatter = nullptr;
     if (!form.IsPlain()) {

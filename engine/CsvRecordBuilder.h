@@ -13,8 +13,8 @@
 // that no field covers are blank. Values cut to their field's Length, values not of their
 // field's form and lines with text after a closing quote are counted, or, when asked, refused.
 //
-// The builder owns its layout and splitter; the DD file is read in the constructor and
-// released before it returns.
+// The builder owns its layout and splitter; it reads the DD file it is given in the constructor
+// only, and keeps nothing of it.
 #pragma once
 
 #include <cstdint>
@@ -46,7 +46,7 @@ public:
     // The DD file's own failures (a map entry beyond its sections, for one) pass through.
     // The rules say which values BuildRecord refuses instead of counting them.
     // REQUIRES: recordLength > 0.
-    CsvRecordBuilder(const char* ddFileName, int32_t recordLength, const MpVector<int16_t>& fieldPositions,
+    CsvRecordBuilder(DDFile& ddFile, int32_t recordLength, const MpVector<int16_t>& fieldPositions,
                      bool usePopulationFields, char delimiter = ',', CsvValueRules rules = CsvValueRules());
 
     // Builds the record for one non-empty line of length bytes into record, record-length

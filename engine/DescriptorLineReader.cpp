@@ -1,6 +1,6 @@
 #include "DescriptorLineReader.h"
 
-#include "MpException.h"
+#include "ReadFailure.h"
 
 namespace lathwell {
 
@@ -17,8 +17,7 @@ bool DescriptorLineReader::IsFile(const char* fileName) const {
 int32_t DescriptorLineReader::ReadBlock(char* destination, int32_t capacity) {
     int32_t got = m_descriptor.Read(destination, capacity);
     if (got < 0) {
-        MpException::RaiseFormattedWithSystemError("Reading %s failed -- ", false, "DescriptorLineReader",
-                                                   m_description.GetCString());
+        RaiseReadFailure(m_description.GetCString());
     }
     return got;
 }

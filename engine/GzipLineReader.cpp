@@ -7,22 +7,18 @@ namespace lathwell {
 
 GzipLineReader::GzipLineReader(const char* fileName, bool blankUnprintable)
     : LineReader(LoneCarriageReturn::EndsLine, blankUnprintable),
-      m_decoder(std::make_unique<ReadAheadDecoder>(std::make_unique<GzipStreamDecoder>(fileName))) {}
+      m_decoder(std::make_unique<ReadAheadDecoder>(std::make_unique<GzipStreamDecoder>(fileName), fileName)) {
+    SetFile(fileName);
+}
 
 GzipLineReader::~GzipLineReader() = default;
 
 int64_t GzipLineReader::InputPosition() const {
-    return m_decoder ? m_decoder->CompressedPosition() : m_closedPosition;
-}
-
-void GzipLineReader::Close() {
-    if (!m_decoder) return;
-    m_closedPosition = m_decoder->CompressedPosition();
-    m_decoder.reset();
+    return m_decoder->CompressedPosition();
 }
 
 int32_t GzipLineReader::ReadBlock(char* destination, int32_t capacity) {
-    return m_decoder ? m_decoder->Read(destination, capacity) : 0;
+    return m_decoder->Read(destination, capacity);
 }
 
 }  // namespace lathwell

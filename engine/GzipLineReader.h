@@ -7,7 +7,7 @@
 // lone CR starts the next line, also across block boundaries. A read failure, an input that
 // cannot be opened, a corrupt member and a compressed stream that ends before its end marker
 // all raise MpException ("Reading compressed file"). The reader owns its file and its thread;
-// both end with Close or with the reader.
+// both end with the reader.
 #pragma once
 
 #include <memory>
@@ -26,15 +26,11 @@ public:
     // Compressed bytes consumed for the lines read so far.
     int64_t InputPosition() const override;
 
-    // Stops the decoding thread and closes the file (both also end on destruction).
-    void Close();
-
 protected:
     int32_t ReadBlock(char* destination, int32_t capacity) override;
 
 private:
     std::unique_ptr<ReadAheadDecoder> m_decoder;
-    int64_t m_closedPosition = 0;
 };
 
 }  // namespace lathwell

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "MpException.h"
+#include "MpIODescriptor.h"
 
 namespace lathwell {
 
@@ -15,15 +16,24 @@ constexpr int64_t kLargestPiece = 1 << 30;
 // The transparent handle's buffer: compressed blocks of about this size go straight to the file.
 constexpr unsigned kTransparentBuffer = 128 * 1024;
 
-// zlib's text for the handle's last error, without the file name it puts in front.
-const char* ZlibReason(gzFile file, const char* fileName) {
+// zlib's text for the handle's last error, without the "<fd:N>: " it puts in front in place of
+// a file name (the handle was made from a descriptor).
+const char* ZlibReason(gzFile file) {
     int error = Z_OK;
     const char* reason = gzerror(file, &error);
-    size_t nameLength = std::strlen(fileName);
-    if (std::strncmp(reason, fileName, nameLength) == 0 && std::strncmp(reason + nameLength, ": ", 2) == 0) {
-        reason += nameLength + 2;
-    }
+    const char* end = std::strstr(reason, ">: ");
+    if (std::strncmp(reason, "<fd:", 4) == 0 && end != nullptr) reason = end + 3;
     return reason;
+}
+
+// The named file, created or emptied, for a writer given a name.
+std::unique_ptr<MpIO> CreateFile(const char* fileName) {
+    try {
+        return std::make_unique<MpIO>(fileName, IO_WRITE | IO_CREATE | IO_TRUNCATE);
+    } catch (const MpException&) {
+        MpException::RaiseFormattedWithSystemError("Could not create compressed file \"%s\" -- ", false,
+                                                    "GzipRecordWriter", fileName);
+    }
 }
 
 int AvailableCores() {
@@ -32,13 +42,15 @@ int AvailableCores() {
 
 }  // namespace
 
-GzipRecordWriter::GzipRecordWriter(const char* fileName, int32_t recordLength, int threads)
-    : RecordWriter(recordLength), m_fileName(fileName) {
+GzipRecordWriter::GzipRecordWriter(std::unique_ptr<MpIO> file, bool ownsFile, int32_t recordLength, int threads)
+    : RecordWriter(recordLength), m_output(std::move(file)), m_ownsFile(ownsFile), m_fileName(m_output->GetFileName()) {
     const int workers = threads > 0 ? threads : AvailableCores();
-    m_file = gzopen(fileName, workers > 1 ? "wbT" : "wb");
+    const int descriptor = m_output->DuplicateDescriptor();
+    m_file = gzdopen(descriptor, workers > 1 ? "wbT" : "wb");
     if (m_file == nullptr) {
-        MpException::RaiseFormattedWithSystemError("Could not create compressed file \"%s\" -- ", false,
-                                                    "GzipRecordWriter", fileName);
+        MpIODescriptor(descriptor).Close();
+        MpException::RaiseFormatted("Could not create compressed file \"%s\" -- out of memory", "GzipRecordWriter",
+                                    m_fileName.GetCString());
     }
     if (workers > 1) {
         gzbuffer(m_file, kTransparentBuffer);
@@ -51,6 +63,9 @@ GzipRecordWriter::GzipRecordWriter(const char* fileName, int32_t recordLength, i
         }
     }
 }
+
+GzipRecordWriter::GzipRecordWriter(const char* fileName, int32_t recordLength, int threads)
+    : GzipRecordWriter(CreateFile(fileName), false, recordLength, threads) {}
 
 GzipRecordWriter::~GzipRecordWriter() {
     CloseQuietly();
@@ -69,7 +84,7 @@ void GzipRecordWriter::Write(const char* bytes, size_t count) {
         size_t piece = std::min(count, static_cast<size_t>(kLargestPiece));
         int written = gzwrite(m_file, bytes, static_cast<unsigned>(piece));
         if (written < 0 || static_cast<size_t>(written) != piece) {
-            RaiseWriteFailure(ZlibReason(m_file, m_fileName.GetCString()));
+            RaiseWriteFailure(ZlibReason(m_file));
         }
         bytes += piece;
         count -= piece;
@@ -107,6 +122,19 @@ void GzipRecordWriter::CloseFile() {
         MpException::RaiseFormatted("Could not finish compressed file \"%s\" -- %s", "GzipRecordWriter",
                                     m_fileName.GetCString(), zError(result));
     }
+    // Closed last: the file's lock holds until everything is stored.
+    m_output->Close();
+}
+
+void GzipRecordWriter::RemoveOwnFile() {
+    if (m_ownsFile) m_output->RemoveOpenFile();
+}
+
+void GzipRecordWriter::AbandonFile() noexcept {
+    // The member is left unfinished: no trailer makes what was written look whole.
+    m_compressor.reset();
+    CloseHandle();
+    m_output.reset();
 }
 
 void GzipRecordWriter::CloseHandle() {

@@ -7,6 +7,7 @@
 
 #include "MpException.h"
 #include "Mpiounbuffered.h"
+#include "ReadFailure.h"
 
 namespace lathwell {
 
@@ -44,7 +45,13 @@ bool GzipStreamDecoder::ReadInput() {
     std::memmove(m_input.data(), state.next_in, state.avail_in);
     state.next_in = m_input.data();
     const int32_t room = static_cast<int32_t>(m_input.size() - state.avail_in);
-    const int32_t got = m_file->Read(m_input.data() + state.avail_in, room, false);
+    int32_t got = 0;
+    try {
+        got = m_file->Read(m_input.data() + state.avail_in, room, false);
+    } catch (const MpException&) {
+        // The system's reason is still the failed read's: the library raised without another call.
+        RaiseReadFailure(("\"" + m_fileName + "\"").c_str());
+    }
     state.avail_in += static_cast<uint32_t>(got);
     m_fileBytesRead += got;
     return got > 0;
@@ -55,7 +62,9 @@ void GzipStreamDecoder::LookForMember() {
     // The two bytes that open a member may lie on both sides of a read.
     while (state.avail_in < 2 && ReadInput()) {
     }
-    if (state.avail_in >= 2 && state.next_in[0] == 0x1f && state.next_in[1] == 0x8b) {
+    const bool first = state.avail_in >= 1 && state.next_in[0] == 0x1f;
+    const bool second = state.avail_in >= 2 && state.next_in[1] == 0x8b;
+    if (first && second) {
         uint8_t* next = state.next_in;
         uint32_t available = state.avail_in;
         isal_inflate_reset(&state);
@@ -64,6 +73,9 @@ void GzipStreamDecoder::LookForMember() {
         state.crc_flag = ISAL_GZIP;
         m_membersSeen = true;
         m_mode = Mode::InMember;
+    } else if (m_membersSeen && (first || second)) {
+        // A member whose opening bytes were damaged: its data would be lost without a word.
+        RaiseDataFailure(m_fileName, "damaged data");
     } else {
         // As with gzread: what follows the last member is ignored; a file without a member is
         // read as it is.
@@ -72,10 +84,20 @@ void GzipStreamDecoder::LookForMember() {
 }
 
 int32_t GzipStreamDecoder::Read(char* destination, int32_t capacity) {
-    inflate_state& state = *m_state;
-    uint8_t* out = reinterpret_cast<uint8_t*>(destination);
+    if (m_failure) std::rethrow_exception(m_failure);
     uint32_t produced = 0;
-    const uint32_t wanted = static_cast<uint32_t>(capacity);
+    try {
+        Fill(reinterpret_cast<uint8_t*>(destination), static_cast<uint32_t>(capacity), produced);
+    } catch (...) {
+        // The bytes decoded before the failure are delivered first; the failure comes next.
+        if (produced == 0) throw;
+        m_failure = std::current_exception();
+    }
+    return static_cast<int32_t>(produced);
+}
+
+void GzipStreamDecoder::Fill(uint8_t* out, uint32_t wanted, uint32_t& produced) {
+    inflate_state& state = *m_state;
     while (produced < wanted && m_mode != Mode::Ended) {
         switch (m_mode) {
             case Mode::BeforeMember:
@@ -109,7 +131,6 @@ int32_t GzipStreamDecoder::Read(char* destination, int32_t capacity) {
                 break;
         }
     }
-    return static_cast<int32_t>(produced);
 }
 
 }  // namespace lathwell

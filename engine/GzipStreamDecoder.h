@@ -7,11 +7,14 @@
 // another member are ignored; a file that does not start with a gzip member is passed through
 // as it is. A file that cannot be opened or read raises the library's file failure (naming the
 // file, with the system's reason); a corrupt member raises "Reading compressed file -- <name>:
-// damaged data", a member cut off before its end "... <name>: unexpected end of file". The
-// decoder owns its file.
+// damaged data" (so do bytes after a member that open another one with a damaged header), a
+// member cut off before its end "... <name>: unexpected end of file". Every byte decoded before
+// a failure is delivered first: the failure is raised by the Read after them. The decoder owns
+// its file.
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,6 +47,9 @@ private:
     bool ReadInput();
     // Decides what the bytes at the current position are: another member, or the end.
     void LookForMember();
+    // Adds decoded bytes at out + produced until wanted are there or the file has ended;
+    // produced counts them also when a failure is raised.
+    void Fill(uint8_t* out, uint32_t wanted, uint32_t& produced);
 
     std::string m_fileName;
     std::unique_ptr<MpIOUnbuffered> m_file;
@@ -52,6 +58,7 @@ private:
     int64_t m_fileBytesRead = 0;
     bool m_membersSeen = false;
     Mode m_mode = Mode::BeforeMember;
+    std::exception_ptr m_failure;  // raised again by every Read after the bytes before it
 };
 
 }  // namespace lathwell

@@ -8,8 +8,19 @@
 #endif
 
 #include "MpException.h"
+#include "MpIOInterface.h"
+#include "SameFile.h"
 
 namespace lathwell {
+
+bool LineReader::IsFile(const char* fileName) const {
+    return !m_fileName.IsEmpty() && IsSameFile(m_fileName.GetCString(), fileName);
+}
+
+void LineReader::SetFile(const char* fileName) {
+    m_fileName = fileName;
+    m_fileSize = MpIOInterface::GetFileSizeByName(fileName);
+}
 
 namespace {
 

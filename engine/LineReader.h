@@ -26,6 +26,7 @@
 #include <cstdint>
 
 #include "MpResizableChunk.h"
+#include "MpString.h"
 #include "StopIndex.h"
 
 namespace lathwell {
@@ -78,12 +79,13 @@ public:
     virtual int64_t InputPosition() const { return m_movedOut + static_cast<int64_t>(m_begin); }
 
     // Size of the input on InputPosition's scale, for a run handed a reader that its caller
-    // opened; 0 when it is unknown. By default unknown: the run asks a file by its name.
-    virtual int64_t InputSize() const { return 0; }
+    // opened; 0 when it is unknown. A reader of a named file (SetFile) knows its file's size.
+    virtual int64_t InputSize() const { return m_fileSize; }
 
     // Whether the input is the file fileName, so that a run handed this reader can refuse an
-    // output that would overwrite it. By default false: the run checks its own files by name.
-    virtual bool IsFile(const char* /*fileName*/) const { return false; }
+    // output that would overwrite it: for a reader of a named file (SetFile), by file identity;
+    // otherwise false.
+    virtual bool IsFile(const char* fileName) const;
 
     // Lines delivered so far, empty ones included: the number of the line last read.
     int64_t LinesRead() const { return m_linesRead; }
@@ -99,6 +101,10 @@ protected:
     // the input has ended. Raises MpException when reading fails.
     // REQUIRES: capacity >= 8193.
     virtual int32_t ReadBlock(char* destination, int32_t capacity) = 0;
+
+    // For a reader of the file called fileName, once it is open: notes its name and its size
+    // on disk for IsFile and InputSize.
+    void SetFile(const char* fileName);
 
 private:
     // Bytes asked of the subclass per read: large enough that reads cost little next to the
@@ -140,6 +146,8 @@ private:
     bool m_inputEnded = false;
     int64_t m_movedOut = 0;     // bytes of delivered lines moved out of the buffer's front
     int64_t m_linesRead = 0;
+    MpString m_fileName;  // empty unless SetFile named the file read
+    int64_t m_fileSize = 0;
 };
 
 inline bool LineReader::ScanLine(char*& textEnd, char*& next) {

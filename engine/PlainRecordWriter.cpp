@@ -7,17 +7,8 @@
 
 namespace lathwell {
 
-namespace {
-
-// Opened for writing only (a pipe's reader that goes away then ends the run with a broken
-// pipe), created when missing, and never emptied here: the caller empties a file once it holds
-// the lock on it.
-constexpr uint32_t kOutputOpenFlags = IO_WRITE | IO_CREATE;
-
-}  // namespace
-
-PlainRecordWriter::PlainRecordWriter(const char* fileName, int32_t recordLength)
-    : RecordWriter(recordLength), m_io(std::make_unique<MpIO>(fileName, kOutputOpenFlags)) {}
+PlainRecordWriter::PlainRecordWriter(std::unique_ptr<MpIO> file, bool ownsFile, int32_t recordLength)
+    : RecordWriter(recordLength), m_io(std::move(file)), m_ownsFile(ownsFile) {}
 
 PlainRecordWriter::~PlainRecordWriter() {
     CloseQuietly();
@@ -38,6 +29,14 @@ void PlainRecordWriter::CloseFile() {
     // A failed Close keeps the descriptor open; destroying the MpIO closes it regardless.
     std::unique_ptr<MpIO> io = std::move(m_io);
     io->Close();
+}
+
+void PlainRecordWriter::RemoveOwnFile() {
+    if (m_ownsFile) m_io->RemoveOpenFile();
+}
+
+void PlainRecordWriter::AbandonFile() noexcept {
+    m_io.reset();
 }
 
 }  // namespace lathwell

@@ -1,7 +1,16 @@
 #include "ReadAheadDecoder.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "MpException.h"
+#include "MpSignal.h"
 
 namespace lathwell {
 
@@ -9,57 +18,94 @@ namespace {
 
 constexpr size_t kRingBlocks = 4;
 constexpr int32_t kBlockSize = 256 * 1024;
+// How often a reader waiting for a block looks for a stop signal.
+constexpr std::chrono::milliseconds kStopPoll(20);
+
+struct Block {
+    std::vector<char> bytes;
+    int32_t size = 0;
+    int64_t compressedPosition = 0;
+    std::exception_ptr failure;
+};
+
+bool IsStopRequest(MpStopSignal signal) {
+    return signal == MpStopSignal::Interrupt || signal == MpStopSignal::Terminate || signal == MpStopSignal::HangUp;
+}
 
 }  // namespace
 
-ReadAheadDecoder::ReadAheadDecoder(std::unique_ptr<GzipStreamDecoder> decoder)
-    : m_decoder(std::move(decoder)), m_ring(kRingBlocks) {
-    for (Block& block : m_ring) block.bytes.resize(kBlockSize);
-    m_thread = std::thread(&ReadAheadDecoder::Decode, this);
-}
+struct ReadAheadDecoder::Shared {
+    std::unique_ptr<GzipStreamDecoder> decoder;
+    std::vector<Block> ring = std::vector<Block>(kRingBlocks);
+    std::mutex mutex;
+    std::condition_variable changed;
+    size_t filled = 0;  // blocks the decoder has filled; guarded by mutex
+    size_t freed = 0;   // blocks the reader has finished with; guarded by mutex
+    bool stopping = false;  // guarded by mutex
+    bool finished = false;  // the thread has returned; guarded by mutex
 
-ReadAheadDecoder::~ReadAheadDecoder() {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_stopping = true;
-    }
-    m_changed.notify_all();
-    m_thread.join();
-}
+    void Decode();
+};
 
-void ReadAheadDecoder::Decode() {
+void ReadAheadDecoder::Shared::Decode() {
     for (size_t index = 0;; ++index) {
         {
-            std::unique_lock<std::mutex> lock(m_mutex);
-            m_changed.wait(lock, [&] { return m_stopping || index - m_freed < kRingBlocks; });
-            if (m_stopping) return;
+            std::unique_lock<std::mutex> lock(mutex);
+            changed.wait(lock, [&] { return stopping || index - freed < kRingBlocks; });
+            if (stopping) return;
         }
-        Block& block = m_ring[index % kRingBlocks];
+        Block& block = ring[index % kRingBlocks];
         block.failure = nullptr;
         try {
-            block.size = m_decoder->Read(block.bytes.data(), kBlockSize);
-            block.compressedPosition = m_decoder->CompressedPosition();
+            block.size = decoder->Read(block.bytes.data(), kBlockSize);
+            block.compressedPosition = decoder->CompressedPosition();
         } catch (...) {
             block.size = 0;
             block.failure = std::current_exception();
         }
         {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_filled = index + 1;
+            std::lock_guard<std::mutex> lock(mutex);
+            filled = index + 1;
         }
-        m_changed.notify_all();
+        changed.notify_all();
         // The stream ends with an empty block, or with its failure.
         if (block.size == 0) return;
     }
 }
 
+ReadAheadDecoder::ReadAheadDecoder(std::unique_ptr<GzipStreamDecoder> decoder, const char* name)
+    : m_shared(std::make_shared<Shared>()), m_name(name) {
+    m_shared->decoder = std::move(decoder);
+    for (Block& block : m_shared->ring) block.bytes.resize(kBlockSize);
+    std::thread([shared = m_shared] {
+        shared->Decode();
+        std::lock_guard<std::mutex> lock(shared->mutex);
+        shared->finished = true;
+        shared->changed.notify_all();
+    }).detach();
+}
+
+ReadAheadDecoder::~ReadAheadDecoder() {
+    std::unique_lock<std::mutex> lock(m_shared->mutex);
+    m_shared->stopping = true;
+    m_shared->changed.notify_all();
+    // A thread between two reads sees the stop at once; one that waits for its input ends when
+    // the input does, keeping what it uses alive until then.
+    m_shared->changed.wait_for(lock, kStopPoll, [&] { return m_shared->finished; });
+}
+
 bool ReadAheadDecoder::TakeNextBlock() {
-    std::unique_lock<std::mutex> lock(m_mutex);
+    Shared& shared = *m_shared;
+    std::unique_lock<std::mutex> lock(shared.mutex);
     // The current block goes back to the decoder.
-    m_freed = m_taken;
-    m_changed.notify_all();
-    m_changed.wait(lock, [&] { return m_filled > m_taken; });
-    const Block& block = m_ring[m_taken % kRingBlocks];
+    shared.freed = m_taken;
+    shared.changed.notify_all();
+    while (!shared.changed.wait_for(lock, kStopPoll, [&] { return shared.filled > m_taken; })) {
+        if (IsStopRequest(MpSignal::Caught())) {
+            MpException::RaiseFormatted("Reading \"%s\" stopped", "ReadAheadDecoder", m_name.c_str());
+        }
+    }
+    const Block& block = shared.ring[m_taken % kRingBlocks];
     ++m_taken;
     m_offset = 0;
     if (block.failure) {
@@ -72,10 +118,11 @@ bool ReadAheadDecoder::TakeNextBlock() {
 
 int32_t ReadAheadDecoder::Read(char* destination, int32_t capacity) {
     if (m_ended) return 0;
-    if (m_taken == 0 || m_offset == m_ring[(m_taken - 1) % kRingBlocks].size) {
+    const std::vector<Block>& ring = m_shared->ring;
+    if (m_taken == 0 || m_offset == ring[(m_taken - 1) % kRingBlocks].size) {
         if (!TakeNextBlock()) return 0;
     }
-    const Block& block = m_ring[(m_taken - 1) % kRingBlocks];
+    const Block& block = ring[(m_taken - 1) % kRingBlocks];
     int32_t piece = std::min(capacity, block.size - m_offset);
     std::memcpy(destination, block.bytes.data() + m_offset, static_cast<size_t>(piece));
     m_offset += piece;

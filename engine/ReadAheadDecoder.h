@@ -4,16 +4,17 @@
 // The decoder thread fills a fixed ring of blocks and waits when they are all full, so memory
 // does not grow with the input. Read hands the blocks' bytes over in order; a failure of the
 // decoder is raised by Read at the point of the stream where it happened, after every byte
-// decoded before it. The destructor stops and joins the thread whatever state it is in.
+// decoded before it.
+//
+// Nobody waits for the input's producer beyond a stop or a failure: while Read waits for a block
+// it notices a stop signal of the process (raising "Reading <name> stopped"), and the
+// destructor lets a decoder thread that is still waiting for input (a FIFO or pipe held open)
+// end on its own, owning what it uses, instead of waiting for it.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
-#include <exception>
 #include <memory>
-#include <mutex>
-#include <thread>
-#include <vector>
+#include <string>
 
 #include "GzipStreamDecoder.h"
 
@@ -21,7 +22,8 @@ namespace lathwell {
 
 class ReadAheadDecoder {
 public:
-    explicit ReadAheadDecoder(std::unique_ptr<GzipStreamDecoder> decoder);
+    // name: the input, for the message of a stop.
+    ReadAheadDecoder(std::unique_ptr<GzipStreamDecoder> decoder, const char* name);
     ~ReadAheadDecoder();
     ReadAheadDecoder(const ReadAheadDecoder&) = delete;
     ReadAheadDecoder& operator=(const ReadAheadDecoder&) = delete;
@@ -35,31 +37,19 @@ public:
     int64_t CompressedPosition() const { return m_position; }
 
 private:
-    struct Block {
-        std::vector<char> bytes;
-        int32_t size = 0;
-        int64_t compressedPosition = 0;
-        std::exception_ptr failure;
-    };
+    struct Shared;
 
-    void Decode();
     // Waits for the next block of the ring; false once the stream has ended.
     bool TakeNextBlock();
 
-    std::unique_ptr<GzipStreamDecoder> m_decoder;
-    std::vector<Block> m_ring;
+    // What the decoder thread uses: it keeps it alive for as long as it runs.
+    std::shared_ptr<Shared> m_shared;
+    const std::string m_name;
     // The consumer's side.
-    size_t m_taken = 0;         // blocks handed to the reader, the current one included
-    int32_t m_offset = 0;       // bytes of the current block handed over
+    size_t m_taken = 0;    // blocks handed to the reader, the current one included
+    int32_t m_offset = 0;  // bytes of the current block handed over
     bool m_ended = false;
     int64_t m_position = 0;
-
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    size_t m_filled = 0;  // blocks the decoder has filled; guarded by m_mutex
-    size_t m_freed = 0;   // blocks the reader has finished with; guarded by m_mutex
-    bool m_stopping = false;
-    std::thread m_thread;
 };
 
 }  // namespace lathwell

@@ -41,6 +41,27 @@ void RecordWriter::Close() {
     CloseFile();
 }
 
+void RecordWriter::Abandon() {
+    if (m_closed) return;
+    m_closed = true;
+    m_used = 0;
+    try {
+        RemoveOwnFile();
+    } catch (...) {
+        AbandonFile();
+        throw;
+    }
+    AbandonFile();
+}
+
+void RecordWriter::AbandonFile() noexcept {
+    try {
+        CloseFile();
+    } catch (...) {
+        // Nothing of the output is kept; a failure to close it changes nothing.
+    }
+}
+
 void RecordWriter::CloseQuietly() noexcept {
     if (m_closed) return;
     m_closed = true;

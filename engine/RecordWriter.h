@@ -7,7 +7,10 @@
 //
 // Close stores what is still buffered and closes the file, and raises when that fails; a
 // writer destroyed without Close (after a failure elsewhere) stores and closes what it can and
-// swallows failures, so the output keeps the records written before the failure.
+// swallows failures, so the output keeps the records written before the failure. Abandon
+// instead removes a file the writer's caller made for this output, before anything else, and
+// closes it without storing or finishing anything: a stopped run leaves nothing behind that
+// looks whole.
 #pragma once
 
 #include <algorithm>
@@ -81,6 +84,13 @@ public:
     // Stores every buffered record and closes the file; raises MpException when that fails.
     void Close();
 
+    // Removes the output file when the caller created or emptied it for this writer and it is
+    // still the regular file under its name (never a device, a pipe, a symbolic link or a file
+    // put in its place), while the writer still holds it (and its lock); then closes it without
+    // storing what is buffered or finishing it. Nothing is written afterwards, and Close does
+    // nothing. Raises MpException when removing the file fails; the file is closed all the same.
+    void Abandon();
+
     // Whether the output is the file fileName, so that a run handed this writer can refuse to
     // write into its input or DD file. By default false: the run checks its own files by name.
     virtual bool IsFile(const char* /*fileName*/) const { return false; }
@@ -97,6 +107,11 @@ protected:
     // Closes the file, releasing its handle even when it raises MpException because closing
     // failed. Called once.
     virtual void CloseFile() = 0;
+    // Abandon's two steps: removing the file the caller made for the writer (by default there
+    // is none), then releasing it without storing or finishing anything (by default CloseFile,
+    // failures swallowed). Each is called at most once, and never after CloseFile.
+    virtual void RemoveOwnFile() {}
+    virtual void AbandonFile() noexcept;
 
 private:
     // Records are handed to the file in blocks of this size, a whole number of pages, so that

@@ -2,9 +2,7 @@
 
 #include <vector>
 
-#include "ConversionFiles.h"
-#include "MpIO.h"
-#include "MpPathKind.h"
+#include "RunPreparation.h"
 
 namespace lathwell {
 
@@ -38,18 +36,16 @@ bool WriteLines(FixedRecordReader& reader, const RecordUnpacker& unpacker, const
 UnpackResult UnpackRecords(FixedRecordReader& reader, const RecordUnpacker& unpacker,
                            const RecordChecker& checker, const UnpackSettings& settings,
                            std::unique_ptr<RecordWriter> handedOver, ConversionObserver& observer) {
+    const bool outputHandedOver = handedOver != nullptr;
+    std::unique_ptr<RecordWriter> writer =
+        outputHandedOver ? std::move(handedOver)
+                         : PrepareOutput(settings.outputName.GetCString(),
+                                         static_cast<int32_t>(unpacker.LongestLine()), settings.createNew,
+                                         settings.threads);
     UnpackResult result;
     observer.RunStarting(settings.inputBytes);
-    const char* outputName = settings.outputName.GetCString();
-    // Only a file the run created or emptied itself is deleted after a cancel.
-    const MpPathKind outputKind = handedOver ? MpPathKind::Other : MpPathInfo::Kind(outputName);
-    const bool outputCreated = outputKind == MpPathKind::Missing || outputKind == MpPathKind::RegularFile;
     bool cancelled = false;
     try {
-        std::unique_ptr<RecordWriter> writer =
-            handedOver ? std::move(handedOver)
-                       : OpenFileRecordWriter(outputName, static_cast<int32_t>(unpacker.LongestLine()),
-                                              settings.createNew, settings.threads);
         cancelled = WriteLines(reader, unpacker, checker, *writer, observer, result);
     } catch (const MpException& error) {
         result.outcome = RunOutcome::Failed;
@@ -58,9 +54,9 @@ UnpackResult UnpackRecords(FixedRecordReader& reader, const RecordUnpacker& unpa
     }
     if (!cancelled) return result;
     result.outcome = RunOutcome::Cancelled;
-    if (!outputCreated) return result;
+    if (outputHandedOver) return result;
     try {
-        MpIOInterface::Delete(outputName);
+        writer->Abandon();
     } catch (const MpException& error) {
         result.message = error.GetErrorMessage();
         observer.ReportFailure(error.GetErrorMessage());

@@ -1,8 +1,9 @@
 // The unpacking of a fixed-length file into CSV: a header line of field names, then one line
 // per record (see RecordUnpacker), written through a RecordWriter with the same care as a
-// conversion's records: a named output is locked while it is written, created exclusively when
-// it must not exist yet, and deleted again when the run is cancelled (see
-// OpenFileRecordWriter). A record that is not where and what the layout expects (wrong length,
+// conversion's records: a named output is opened as a prepared run's is (locked before it is
+// created or emptied, created exclusively when it must not exist yet; see PrepareOutput), and
+// removed again when the run is stopped, only while it is the file this run made (see
+// RecordWriter::Abandon). A record that is not where and what the layout expects (wrong length,
 // wrong record end) fails the run: its fields cannot be read.
 #pragma once
 
@@ -34,9 +35,10 @@ struct UnpackResult {
 };
 
 // Unpacks every record of reader. handedOver, when not null, is written instead of the named
-// output (standard output; never deleted). REQUIRES: the writer's record length is at least
+// output (standard output; never removed). REQUIRES: the writer's record length is at least
 // unpacker.LongestLine(). The observer is asked about a cancel every few thousand records.
-// Failures do not escape: the result tells them, and the lines written before remain.
+// Raises RunRefusal when the named output is refused, before anything is read or created;
+// later failures do not escape: the result tells them, and the lines written before remain.
 UnpackResult UnpackRecords(FixedRecordReader& reader, const RecordUnpacker& unpacker,
                            const RecordChecker& checker, const UnpackSettings& settings,
                            std::unique_ptr<RecordWriter> handedOver, ConversionObserver& observer);

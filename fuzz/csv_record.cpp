@@ -13,6 +13,7 @@
 
 #include "ConversionRun.h"
 #include "CsvRecordBuilder.h"
+#include "DDFile.h"
 #include "FuzzSupport.h"
 #include "MpException.h"
 #include "MpVector.h"
@@ -171,8 +172,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fieldPositions.assign(std::begin(kFieldPositions), std::end(kFieldPositions));
 
     // Both builders live for the whole input, as the run keeps one for the whole file.
-    CsvRecordBuilder ordinary(ddFile.Name(), kRecordLength, fieldPositions, false);
-    CsvRecordBuilder population(ddFile.Name(), kRecordLength, fieldPositions, true);
+    DDFile ordinaryLayout(ddFile.Name());
+    DDFile populationLayout(ddFile.Name());
+    CsvRecordBuilder ordinary(ordinaryLayout, kRecordLength, fieldPositions, false);
+    CsvRecordBuilder population(populationLayout, kRecordLength, fieldPositions, true);
 
     // The run hands the builder non-empty lines without their end of line, cut at a NUL.
     const std::string input(reinterpret_cast<const char*>(data), size);

@@ -103,7 +103,6 @@ void ReadAndCompare(const char* fileName, bool blankUnprintable, const std::vect
     }
     FUZZ_CHECK(expected == nullptr || count == expected->size());
     FUZZ_CHECK(!reader.ReadLine(line));
-    reader.Close();
 }
 
 }  // namespace

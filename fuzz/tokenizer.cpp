@@ -1,7 +1,8 @@
-// Fuzz target: the data-line tokenizer as the conversion run uses it.
+// Fuzz target: the library's string tokenizer, whose splitting rules the run's CSV line
+// splitter (CsvLineSplitter) follows byte for byte.
 //
 // One long-lived tokenizer (text " ", delimiter ",", group delimiter "\"") is handed every
-// line of the input in turn with SetString, the way the run hands it the lines of a CSV file.
+// line of the input in turn with SetString, as a caller splitting many lines would.
 // Each split is compared with a straightforward reference split, and every token is read
 // both by index and through the cursor.
 #include <cstdint>

@@ -37,8 +37,12 @@ int main(int argc, char** argv) {
     PrintingPrompter prompter;
     lathwell::app::TForm1 form(prompter);
     form.show();
+    lathwell::ConversionSettings settings;
+    settings.inputName = argv[1];
+    settings.outputName = argv[2];
+    settings.recordLength = std::atoi(argv[3]);
     const auto start = std::chrono::steady_clock::now();
-    form.ProcessFile(argv[1], argv[2], "", std::atoi(argv[3]), false);
+    form.ProcessFile(settings);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     std::printf("%.3f\n", elapsed.count());
     return 0;

@@ -104,6 +104,33 @@ MpIOLock* MpIO::CreateLock(int iType, nativeint llOffset, nativeint llLength) {
     return new MpOSLock(m_iDescriptor, iType, llOffset, llLength);
 }
 
+int MpIO::DuplicateDescriptor() const {
+    const int iCopy = MpPlatformFileDuplicate(m_iDescriptor);
+    if (iCopy < 0) {
+        MpException::RaiseFormattedWithSystemError("Could not duplicate the descriptor of file \"%s\" -- ", false,
+                                                    "MpIO", GetFileName());
+    }
+    return iCopy;
+}
+
+bool MpIO::RemoveOpenFile() {
+    try {
+        switch (MpPlatformRemoveFileIfOpen(GetFileName(), m_iDescriptor)) {
+            case MpPlatformRemoveResult::Removed:
+                return true;
+            case MpPlatformRemoveResult::Missing:
+                return false;
+            case MpPlatformRemoveResult::NotThisFile:
+            case MpPlatformRemoveResult::Failed:
+                break;
+        }
+        RaiseFileFailure("deleting", GetFileName(), MpPlatformLastError());
+    } catch (MpException& e) {
+        e.AddCallpath("RemoveOpenFile()", "MpIO");
+        throw;
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Open and close
 // ---------------------------------------------------------------------------------------------

@@ -122,6 +122,20 @@ public:
     // A new MpOSLock on this object's descriptor.
     MpIOLock* CreateLock(int iType, nativeint llOffset, nativeint llLength) override;
 
+    // --- The open file itself, for a writer that holds it for its whole life.
+    // A second descriptor of the open file (close-on-exec), owned by the caller, for a library
+    // that writes through a descriptor and closes it when done (zlib's gzdopen): closing it
+    // releases none of this object's locks. Data still in this object's buffer is not seen.
+    // Raises "Could not duplicate the descriptor of file \"%s\" -- " + system text.
+    int DuplicateDescriptor() const;
+    // Removes the name the file was opened under, but only while that name still denotes, without
+    // following a symbolic link, the regular file this object has open: a file put in its place
+    // is never removed. Returns whether the name was removed: false when no file has the name
+    // any more. A failed removal, or another file under the name, raises
+    // MpFileOpenFailedException "Error in deleting file '<name>'.  <reason>" (another file:
+    // "Permission denied."). Call-path entry "RemoveOpenFile()".
+    bool RemoveOpenFile();
+
 protected:
     int32_t GetBufferedInput(const char*& pData) override;
     void SkipBufferedInput(int32_t lCount) override;

@@ -31,3 +31,5 @@ bool MpIODescriptor::IsTerminal() const {
 void MpIODescriptor::IgnoreBrokenPipes() {
     MpPlatformIgnoreBrokenPipes();
 }
+
+bool MpIODescriptor::Close() const { return MpPlatformFileClose(m_iDescriptor); }

@@ -2,7 +2,7 @@
 // process's standard input and output among them), and what can be asked of such a descriptor:
 // whether it is a given file, whether it is a terminal, how much of a file is left to read.
 //
-// The object only names the descriptor: it never opens or closes it. Transfers do not throw;
+// The object only names the descriptor: it never opens it, and closes it only when asked to. Transfers do not throw;
 // a failure returns -1 (Read) or false (Write) with the system's error kept, so the caller
 // raises its own message with MpException::RaiseFormattedWithSystemError, which appends the
 // system's reason.
@@ -33,6 +33,9 @@ public:
     // input redirected from it; false when either cannot be examined.
     bool IsSameFile(const char* sPath) const;
     bool IsTerminal() const;
+    // Closes the descriptor, for a caller that owns it (one made by MpIO::DuplicateDescriptor);
+    // never for the standard streams. False when the system reports a failure.
+    bool Close() const;
 
     // Lets a write to a pipe that nobody reads any more fail like any other write, instead of
     // ending the process. Process-wide, for programs that write to their standard output.

@@ -16,6 +16,8 @@
 #include <sys/utsname.h>
 #include <unistd.h>
 
+#include "MpPlatformSignal.h"
+
 namespace {
 
 // The open(2) flags for the library's flags word. Creation and truncation apply only with
@@ -44,11 +46,17 @@ int OpenRetrying(const char* pPath, int iOpenFlags) {
 
 // Runs one transfer step (read or write of at most the remaining bytes at a running offset)
 // until llCount bytes moved, the step moved nothing (end of file) or it failed. Returns the
-// bytes moved, or -1 when the first step failed.
+// bytes moved, or -1 when the first step failed. An interrupted step is retried, except that
+// with bEndAtStop a stop signal ends the transfer (errno EINTR): before a step, or when it
+// interrupted one.
 template <class Step>
-int64_t TransferAll(int64_t llCount, Step step) {
+int64_t TransferAll(int64_t llCount, Step step, bool bEndAtStop = false) {
     int64_t llDone = 0;
     while (llDone < llCount) {
+        if (bEndAtStop && MpPlatformStopRequested()) {
+            errno = EINTR;
+            return llDone > 0 ? llDone : -1;
+        }
         ssize_t n = step(llDone, llCount - llDone);
         if (n < 0) {
             if (errno == EINTR) continue;
@@ -303,9 +311,10 @@ bool MpPlatformFileClose(int iDescriptor) {
 
 int64_t MpPlatformFileRead(int iDescriptor, void* pBuffer, int64_t llCount) {
     char* pBytes = static_cast<char*>(pBuffer);
-    return TransferAll(llCount, [&](int64_t llDone, int64_t llLeft) {
-        return read(iDescriptor, pBytes + llDone, static_cast<size_t>(llLeft));
-    });
+    // A stop ends the read: a job waiting for input notices it at once.
+    return TransferAll(
+        llCount, [&](int64_t llDone, int64_t llLeft) { return read(iDescriptor, pBytes + llDone, static_cast<size_t>(llLeft)); },
+        true);
 }
 
 int64_t MpPlatformFileReadSome(int iDescriptor, void* pBuffer, int64_t llCount) {
@@ -398,6 +407,20 @@ int64_t MpPlatformFileSizeByName(const char* pPath) {
     struct stat status;
     if (pPath == nullptr || stat(pPath, &status) != 0) return -1;
     return status.st_size;
+}
+
+int MpPlatformFileDuplicate(int iDescriptor) { return fcntl(iDescriptor, F_DUPFD_CLOEXEC, 0); }
+
+MpPlatformRemoveResult MpPlatformRemoveFileIfOpen(const char* pPath, int iDescriptor) {
+    struct stat described;
+    struct stat named;
+    if (pPath == nullptr || lstat(pPath, &named) != 0) return MpPlatformRemoveResult::Missing;
+    if (fstat(iDescriptor, &described) != 0) return MpPlatformRemoveResult::Failed;
+    if (!S_ISREG(named.st_mode) || described.st_dev != named.st_dev || described.st_ino != named.st_ino) {
+        errno = EPERM;
+        return MpPlatformRemoveResult::NotThisFile;
+    }
+    return unlink(pPath) == 0 ? MpPlatformRemoveResult::Removed : MpPlatformRemoveResult::Failed;
 }
 
 bool MpPlatformRemoveFile(const char* pPath) {

@@ -48,6 +48,8 @@ bool MpPlatformFileClose(int iDescriptor);
 
 // Reads up to llCount bytes at the descriptor's position (advancing it), retrying until
 // llCount bytes came or the file ended. Returns the count read (0 at end of file), or -1.
+// Once a stop signal has been caught (MpPlatformStopRequested) the read ends at once, with what
+// came before it or -1 (errno EINTR), also when the signal interrupts a read that waits.
 int64_t MpPlatformFileRead(int iDescriptor, void* pBuffer, int64_t llCount);
 
 // One read of up to llCount bytes at the descriptor's position (an interrupted one is retried):
@@ -128,6 +130,25 @@ int64_t MpPlatformFileSizeByName(const char* pPath);
 
 // Removes the file (not a directory). Returns false on failure.
 bool MpPlatformRemoveFile(const char* pPath);
+
+// A second descriptor (close-on-exec) of the same open file, for a library that takes a
+// descriptor and closes it when done. Byte-range locks belong to the open file, so closing the
+// copy releases none of them. Returns -1 on failure.
+int MpPlatformFileDuplicate(int iDescriptor);
+
+// Outcome of MpPlatformRemoveFileIfOpen.
+enum class MpPlatformRemoveResult {
+    Removed,     // the name was removed
+    Missing,     // no file has the name (any more): nothing was removed
+    NotThisFile, // the name is not a regular file (a symbolic link is not followed) or another
+                 // file than the descriptor's: nothing was removed; errno is EPERM
+    Failed       // the removal failed; errno tells it
+};
+
+// Removes pPath only while it names, without following a symbolic link, the regular file open
+// as iDescriptor (same device and inode): a file a program made and still holds, never one put
+// in its place. Returns Missing or NotThisFile, removing nothing, otherwise.
+MpPlatformRemoveResult MpPlatformRemoveFileIfOpen(const char* pPath, int iDescriptor);
 
 // Moves pFrom to pTo, replacing pTo. Returns false on failure (EXDEV across file systems).
 bool MpPlatformRenameFile(const char* pTo, const char* pFrom);

@@ -28,7 +28,8 @@ void RecordStopSignal(int signalNumber) {
 bool MpPlatformCatchStopSignals() {
     struct sigaction action {};
     action.sa_handler = RecordStopSignal;
-    action.sa_flags = SA_RESTART;
+    // No SA_RESTART: a read that waits for input returns at the first stop.
+    action.sa_flags = 0;
     sigemptyset(&action.sa_mask);
     for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
         if (sigaction(signalNumber, &action, nullptr) != 0) return false;
@@ -37,6 +38,8 @@ bool MpPlatformCatchStopSignals() {
 }
 
 const volatile int* MpPlatformCaughtStopSignalRecord() { return &g_caughtSignal; }
+
+bool MpPlatformStopRequested() { return g_caughtSignal != 0 && g_caughtSignal != SIGPIPE; }
 
 int MpPlatformInterruptSignal() { return SIGINT; }
 int MpPlatformTerminateSignal() { return SIGTERM; }

@@ -4,7 +4,9 @@
 // Catching them records the first one that arrives, so that a long job can notice it between
 // two steps and wind down in good order. A second interrupt, terminate or hang-up ends the
 // process at once with the system's default action, so a job that waits for input can always
-// be stopped. Interrupted system calls are restarted. Nothing here allocates or throws.
+// be stopped. Interrupted system calls are not restarted, so a call that waits (a read of a pipe
+// whose writer pauses) returns at the first stop; the library's reads then end (see
+// MpPlatformFileRead). Nothing here allocates or throws.
 #pragma once
 
 // Installs the recording handler for SIGINT, SIGTERM, SIGHUP and SIGPIPE. A broken pipe then no
@@ -16,6 +18,9 @@ bool MpPlatformCatchStopSignals();
 // come), for a caller that reads it before every step of a long job and cannot afford a call
 // each time. Valid for the life of the process.
 const volatile int* MpPlatformCaughtStopSignalRecord();
+
+// True once an interrupt, terminate or hang-up signal has been caught.
+bool MpPlatformStopRequested();
 
 // The numbers of the four signals, for the caller's exit statuses and tests.
 int MpPlatformInterruptSignal();

@@ -743,6 +743,34 @@ private slots:
         QCOMPARE(TempDir::Read(output), std::string("abc  \r\n"));
     }
 
+    // Yes never empties a file another run holds, and a folder as input is refused before the
+    // output is touched: the refusal is shown on its box and the output keeps every byte.
+    void RefusedRunKeepsEveryByteOfTheOutput() {
+        const std::string output = m_dir->Write("out.txd", "another run's records");
+        std::filesystem::create_directory(m_dir->File("folder"));
+        MpIO anotherRun(output.c_str(), IO_READ | IO_WRITE);
+        QVERIFY(anotherRun.TryLock(IO_LOCK_WRITE, 0, 0));
+        const struct {
+            std::string input;
+            QString message;
+            const char* focus;
+        } cases[] = {
+            {m_dir->Write("in.txt", "abc\n"), "Output File \"" + Q(output) + "\" is in use by another program",
+             "EbOutputFile"},
+            {m_dir->File("folder"), "Input File is a folder, not a file", "EbInputFile"},
+        };
+        for (const auto& c : cases) {
+            m_prompter.boxes.clear();
+            PrepareFixed(c.input, output, "5");
+            m_prompter.yesNoAnswers = {true};
+            Form().PBOKClick();
+            QCOMPARE(m_prompter.boxes, Boxes({{kOverwriteQuestion, "WARNING"}, {c.message, "Error"}}));
+            QCOMPARE(Focus(), Edit(c.focus));
+            QCOMPARE(TempDir::Read(output), std::string("another run's records"));
+            QCOMPARE(Form().Report(), nullptr);
+        }
+    }
+
     void OutputInAMissingFolderIsInvalid() {
         PrepareFixed(m_dir->Write("in.txt", "abc\n"), m_dir->File("nowhere") + "/out.txd", "5");
         Form().PBOKClick();

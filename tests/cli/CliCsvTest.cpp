@@ -99,6 +99,7 @@ TEST_F(CliCsv, BlankHeadersAreReportedAndNeverMatched) {
 TEST_F(CliCsv, RefusalsWriteNothing) {
     Write("one.dd", "[FileInfo]\nRecordLength=12\n");
     Write("zero.dd", "[FileInfo]\nRecordLength=0\n[Field1]\nFieldName=Name\n");
+    Write("bom.dd", "\xEF\xBB\xBF[FileInfo]\nRecordLength=12\n[Field1]\nFieldName=Name\nLength=5\nByteOffset=1\n");
     Write("nopop.dd", "[FileInfo]\nRecordLength=12\n[Field1]\nFieldName=Name\nLength=5\nByteOffset=1\n");
     Write("single.csv", "Name\nBob\n");
     Write("unmatched.csv", "Name,Other\nBob,1\n");
@@ -117,6 +118,7 @@ TEST_F(CliCsv, RefusalsWriteNothing) {
         {{"t.csv", "new.txd", "--dd", "none.dd"}, "none.dd: DD File Does Not Exist"},
         {{"t.csv", "new.txd", "--dd", "one.dd"}, "one.dd: Invalid DD file."},
         {{"t.csv", "new.txd", "--dd", "zero.dd"}, "zero.dd: Invalid DD File"},
+        {{"t.csv", "new.txd", "--dd", "bom.dd"}, "bom.dd: Invalid DD file (it begins with a UTF-8 byte order mark; save it without one)."},
         {{"t.csv", "new.txd", "--dd", "nopop.dd", "--population"},
          "nopop.dd: The DD File has no population fields (PopRecordLength is 0)"},
         {{"single.csv", "new.txd", "--dd", "t.dd"}, "single.csv: The Input File is not a valid CSV file."},

@@ -1,10 +1,12 @@
 #include "CsvRecordBuilder.h"
 
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "DDFile.h"
 #include "EngineTestSupport.h"
 
 #include "MpException.h"
@@ -19,7 +21,7 @@ namespace {
 class CsvRecordBuilderTest : public ::testing::Test {
 protected:
     std::string Build(const MpVector<int16_t>& map, const char* line, bool population = false) {
-        CsvRecordBuilder builder(m_ddName.c_str(), 10, map, population);
+        CsvRecordBuilder builder(FreshDD(), 10, map, population);
         return std::string(builder.BuildRecord(line, statistics), 10);
     }
     std::string Failure(const MpVector<int16_t>& map, const char* line, bool population = false) {
@@ -33,6 +35,12 @@ protected:
 
     TempDir m_dir;
     std::string m_ddName = m_dir.Write("layout.dd", kTenByteDD);
+    std::unique_ptr<DDFile> m_dd;
+    // The DD file read anew for each builder.
+    DDFile& FreshDD() {
+        m_dd = std::make_unique<DDFile>(m_ddName.c_str());
+        return *m_dd;
+    }
     MpVector<int16_t> m_map{1, 2, -1};
     RunStatistics statistics;
 };
@@ -54,7 +62,7 @@ TEST_F(CsvRecordBuilderTest, CutsOrFillsEachFieldAndCountsEditedRecords) {
         {" 12 ,M", "12 M      ", 1, 1},  // blanks in front are skipped, those after kept
         {"1,,x,y,z", "001       ", 1, 1},
     };
-    CsvRecordBuilder builder(m_ddName.c_str(), 10, m_map, false);
+    CsvRecordBuilder builder(FreshDD(), 10, m_map, false);
     for (const auto& c : cases) {
         RunStatistics counts;
         EXPECT_EQ(c.record, std::string(builder.BuildRecord(c.line, counts), 10)) << c.line;
@@ -112,7 +120,7 @@ TEST_F(CsvRecordBuilderTest, RefusesFieldsOutsideTheRecordBeforeAnyLine) {
     };
     for (const auto& c : cases) {
         try {
-            CsvRecordBuilder builder(m_ddName.c_str(), 10, MpVector<int16_t>{1, c.section}, c.population);
+            CsvRecordBuilder builder(FreshDD(), 10, MpVector<int16_t>{1, c.section}, c.population);
             ADD_FAILURE() << "no failure for section " << c.section;
         } catch (MpException& e) {
             EXPECT_STREQ(c.message, e.GetErrorMessage());
@@ -126,7 +134,7 @@ TEST_F(CsvRecordBuilderTest, BadPopulationOffsetDoesNotMatterWithoutPopulationFi
 
 TEST_F(CsvRecordBuilderTest, MapEntryBeyondTheSectionsFailsAtOnce) {
     try {
-        CsvRecordBuilder builder(m_ddName.c_str(), 10, MpVector<int16_t>{1, 99}, false);
+        CsvRecordBuilder builder(FreshDD(), 10, MpVector<int16_t>{1, 99}, false);
         FAIL() << "no failure";
     } catch (MpException& e) {
         // Looking up column 0's format section added one section in memory.

@@ -10,6 +10,7 @@
 
 #include "ConversionRun.h"
 #include "CsvRecordBuilder.h"
+#include "DDFile.h"
 #include "EngineTestSupport.h"
 #include "FieldFormReader.h"
 #include "FieldValueReader.h"
@@ -138,7 +139,8 @@ TEST(FieldFormatter, RecordsReadBackToTheirValues) {
                                      "[Field3]\nFieldName=Code\nLength=5\nByteOffset=12\nType=Text\nJustify=Right\n"
                                      "[Field4]\nFieldName=Rate\nLength=4\nByteOffset=17\nType=Number\nDecimals=3\n");
     const char* const lines[] = {"-12.5,-3,7,0.25", "4.82,12,ab,1", "0,+0,x1,.005"};
-    CsvRecordBuilder builder(dd.c_str(), 20, MpVector<int16_t>{1, 2, 3, 4}, false);
+    DDFile ddFile(dd.c_str());
+    CsvRecordBuilder builder(ddFile, 20, MpVector<int16_t>{1, 2, 3, 4}, false);
     for (const char* line : lines) {
         RunStatistics statistics;
         const std::string record(builder.BuildRecord(line, statistics), 20);
@@ -183,7 +185,8 @@ TEST(FieldFormatter, BuilderCountsOrRefusesValuesNotPlacedAsWritten) {
         {{true, false, false}, "abcde,1", "Value \"abcde\" is longer than the 4 bytes of field \"Name\" [Field1]."},
     };
     for (const auto& row : rows) {
-        CsvRecordBuilder builder(dd.c_str(), 8, MpVector<int16_t>{1, 2}, false, ',', row.rules);
+        DDFile ddFile(dd.c_str());
+        CsvRecordBuilder builder(ddFile, 8, MpVector<int16_t>{1, 2}, false, ',', row.rules);
         std::string result;
         try {
             RunStatistics statistics;

@@ -173,6 +173,49 @@ TEST(GzipLineReader, MissingOrCutOffFileFailsToRead) {
     EXPECT_EQ("Reading compressed file -- " + dir.File("crc.gz") + ": damaged data", FailureOf(+readAll, dir.File("crc.gz")));
 }
 
+// A damaged or cut gzip input: every whole line decoded before the damage is converted (as
+// many as zlib's gzread decodes), and then the run fails.
+TEST(GzipLineReader, EveryLineDecodedBeforeTheDamageIsConverted) {
+    TempDir dir;
+    std::string text;
+    for (int64_t i = 0; i < 400000; ++i) text += "line " + std::to_string(i * 7919) + "\n";
+    WriteGzip(dir.File("whole.gz"), text);
+    const std::string whole = TempDir::Read(dir.File("whole.gz"));
+    WriteGzip(dir.File("small.gz"), "first\nmember\n");
+    std::string damagedHeader = whole;
+    damagedHeader[0] = 0x1e;
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* reason;
+    } cases[] = {
+        {"cut.gz", whole.substr(0, whole.size() - 100), "unexpected end of file"},
+        {"second.gz", TempDir::Read(dir.File("small.gz")) + damagedHeader, "damaged data"},
+    };
+    for (const auto& c : cases) {
+        const std::string input = dir.Write(c.name, c.bytes);
+        // What zlib decodes of the same file, up to its last whole line.
+        gzFile file = gzopen(input.c_str(), "rb");
+        std::string decoded(text.size(), '\0');
+        const int got = gzread(file, decoded.data(), static_cast<unsigned>(decoded.size()));
+        gzclose(file);
+        decoded.resize(static_cast<size_t>(std::max(got, 0)));
+        const int64_t wholeLines = std::count(decoded.begin(), decoded.end(), '\n');
+
+        ConversionSettings settings;
+        settings.inputName = input.c_str();
+        settings.outputName = dir.File("out.txd").c_str();
+        settings.recordLength = 12;
+        RecordingObserver observer;
+        const ConversionResult result = RunConversion(settings, observer);
+        EXPECT_EQ(RunOutcome::Failed, result.outcome) << c.name;
+        EXPECT_EQ("Reading compressed file -- " + input + ": " + c.reason, result.message.GetCString()) << c.name;
+        EXPECT_EQ(wholeLines, result.statistics.LinesProcessed) << c.name;
+        EXPECT_GT(wholeLines, 1) << c.name;
+        std::filesystem::remove(dir.File("out.txd"));
+    }
+}
+
 TEST(GzipRecordWriter, WritesExactlyRecordLengthPlusCrLfPerRecord) {
     TempDir dir;
     {

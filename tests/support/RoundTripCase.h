@@ -134,8 +134,8 @@ RoundTripCase MakeRoundTripCase(Draw&& draw) {
 // Converts the case's lines with the DD file at ddPath (holding c.ddText), checks and unpacks
 // every record; returns what went wrong, or an empty text.
 inline std::string RoundTripFault(const RoundTripCase& c, const char* ddPath) {
-    CsvRecordBuilder builder(ddPath, c.recordLength, c.fieldPositions, false, c.delimiter);
     DDFile ddFile(ddPath);
+    CsvRecordBuilder builder(ddFile, c.recordLength, c.fieldPositions, false, c.delimiter);
     const RecordLayout layout = ReadRecordLayout(ddFile, false, c.recordLength);
     const RecordChecker checker(layout);
     const RecordUnpacker unpacker(layout, c.delimiter, false);
