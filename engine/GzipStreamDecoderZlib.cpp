@@ -66,10 +66,15 @@ void GzipStreamDecoder::LookForMember() {
     // The two bytes that open a member may lie on both sides of a read.
     while (stream.avail_in < 2 && ReadInput()) {
     }
-    if (stream.avail_in >= 2 && stream.next_in[0] == 0x1f && stream.next_in[1] == 0x8b) {
+    const bool first = stream.avail_in >= 1 && stream.next_in[0] == 0x1f;
+    const bool second = stream.avail_in >= 2 && stream.next_in[1] == 0x8b;
+    if (first && second) {
         inflateReset(&stream);
         m_membersSeen = true;
         m_mode = Mode::InMember;
+    } else if (m_membersSeen && (first || second)) {
+        // A member whose opening bytes were damaged: its data would be lost without a word.
+        RaiseDataFailure(m_fileName, "damaged data");
     } else {
         // As with gzread: what follows the last member is ignored; a file without a member is
         // read as it is.
@@ -78,10 +83,20 @@ void GzipStreamDecoder::LookForMember() {
 }
 
 int32_t GzipStreamDecoder::Read(char* destination, int32_t capacity) {
+    if (m_failure) std::rethrow_exception(m_failure);
+    uint32_t produced = 0;
+    try {
+        Fill(reinterpret_cast<uint8_t*>(destination), static_cast<uint32_t>(capacity), produced);
+    } catch (...) {
+        // The bytes decoded before the failure are delivered first; the failure comes next.
+        if (produced == 0) throw;
+        m_failure = std::current_exception();
+    }
+    return static_cast<int32_t>(produced);
+}
+
+void GzipStreamDecoder::Fill(uint8_t* out, uint32_t wanted, uint32_t& produced) {
     z_stream& stream = m_state->stream;
-    Bytef* out = reinterpret_cast<Bytef*>(destination);
-    uInt produced = 0;
-    const uInt wanted = static_cast<uInt>(capacity);
     while (produced < wanted && m_mode != Mode::Ended) {
         switch (m_mode) {
             case Mode::BeforeMember:
@@ -91,10 +106,10 @@ int32_t GzipStreamDecoder::Read(char* destination, int32_t capacity) {
                 stream.next_out = out + produced;
                 stream.avail_out = wanted - produced;
                 const int result = inflate(&stream, Z_NO_FLUSH);
+                produced = wanted - stream.avail_out;
                 if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR) {
                     RaiseDataFailure(m_fileName, "damaged data");
                 }
-                produced = wanted - stream.avail_out;
                 if (result == Z_STREAM_END) {
                     m_mode = Mode::BeforeMember;
                 } else if (stream.avail_out > 0 && !ReadInput()) {
@@ -118,7 +133,6 @@ int32_t GzipStreamDecoder::Read(char* destination, int32_t capacity) {
                 break;
         }
     }
-    return static_cast<int32_t>(produced);
 }
 
 }  // namespace lathwell

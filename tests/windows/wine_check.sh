@@ -60,7 +60,7 @@ start_held_run held.txd
 second=$(set +e; "$wine" "$windows_cli" pad "$examples/flat.txt" held.txd --length 4 --force 2>&1; echo "status $?")
 finish_held_run 'abcd\n'
 [ "$(head -1 <<<"$second")" = 'lathwell-cli: Output File "held.txd" is in use by another program' ] &&
-    [ "$(tail -1 <<<"$second")" = "status 1" ] || fail "a second run on a held output was not refused: $second"
+    [ "$(tail -1 <<<"$second")" = "status 2" ] || fail "a second run on a held output was not refused: $second"
 [ "$status" = 0 ] && [ "$(cat held.txd)" = $'abcd\r' ] || fail "the first run failed: $(cat held.txd.messages)"
 
 # Ctrl-C in a terminal reaches the program as the console's control event.

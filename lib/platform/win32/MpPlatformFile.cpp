@@ -5,6 +5,7 @@
 #include "MpPlatformFile.h"
 
 #include "MpPlatformBrokenPipe.h"
+#include "MpPlatformSignal.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -88,11 +89,16 @@ int64_t WriteStep(HANDLE hFile, const void* pBuffer, int64_t llCount, OVERLAPPED
 
 // Runs one transfer step (at a running offset from the start of the buffer) until llCount
 // bytes moved, the step moved nothing (end of file) or it failed. Returns the bytes moved, or
-// -1 when the first step failed.
+// -1 when the first step failed. With bEndAtStop a caught stop ends the transfer before its
+// next step (ERROR_OPERATION_ABORTED).
 template <class Step>
-int64_t TransferAll(int64_t llCount, Step step) {
+int64_t TransferAll(int64_t llCount, Step step, bool bEndAtStop = false) {
     int64_t llDone = 0;
     while (llDone < llCount) {
+        if (bEndAtStop && MpPlatformStopRequested()) {
+            SetLastError(ERROR_OPERATION_ABORTED);
+            return llDone > 0 ? llDone : -1;
+        }
         const int64_t llMoved = step(llDone, llCount - llDone);
         if (llMoved < 0) return llDone > 0 ? llDone : -1;
         if (llMoved == 0) break;
@@ -135,6 +141,17 @@ bool IdentityByName(const char* pPath, BY_HANDLE_FILE_INFORMATION& information) 
 bool SameIdentity(const BY_HANDLE_FILE_INFORMATION& first, const BY_HANDLE_FILE_INFORMATION& second) {
     return first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
            first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
+}
+
+// The C runtime's descriptor for a handle, which it then owns; -1 (the handle closed) when its
+// table is full.
+int DescriptorFor(HANDLE hFile, int iModeFlags) {
+    const int iDescriptor = _open_osfhandle(reinterpret_cast<intptr_t>(hFile), _O_BINARY | iModeFlags);
+    if (iDescriptor < 0) {
+        CloseHandle(hFile);
+        SetLastError(ERROR_TOO_MANY_OPEN_FILES);
+    }
+    return iDescriptor;
 }
 
 bool ValidRange(int64_t llOffset, int64_t llLength) {
@@ -183,14 +200,7 @@ int MpPlatformFileOpen(const char* pPath, unsigned uFlags) {
                                FILE_ATTRIBUTE_NORMAL, nullptr);
     // A folder fails here too (ERROR_ACCESS_DENIED without FILE_FLAG_BACKUP_SEMANTICS).
     if (hFile == INVALID_HANDLE_VALUE) return -1;
-    const int iDescriptor =
-        _open_osfhandle(reinterpret_cast<intptr_t>(hFile), _O_BINARY | (!bWrite ? _O_RDONLY : !bRead ? _O_WRONLY : 0));
-    if (iDescriptor < 0) {
-        CloseHandle(hFile);
-        SetLastError(ERROR_TOO_MANY_OPEN_FILES);
-        return -1;
-    }
-    return iDescriptor;
+    return DescriptorFor(hFile, !bWrite ? _O_RDONLY : !bRead ? _O_WRONLY : 0);
 }
 
 bool MpPlatformFileClose(int iDescriptor) {
@@ -203,9 +213,10 @@ int64_t MpPlatformFileRead(int iDescriptor, void* pBuffer, int64_t llCount) {
     HANDLE hFile = HandleOf(iDescriptor);
     if (hFile == INVALID_HANDLE_VALUE) return -1;
     char* pBytes = static_cast<char*>(pBuffer);
-    return TransferAll(llCount, [&](int64_t llDone, int64_t llLeft) {
-        return ReadStep(hFile, pBytes + llDone, llLeft, nullptr);
-    });
+    // A stop ends the read: a job reading its input notices it after the current step.
+    return TransferAll(
+        llCount, [&](int64_t llDone, int64_t llLeft) { return ReadStep(hFile, pBytes + llDone, llLeft, nullptr); },
+        true);
 }
 
 int64_t MpPlatformFileReadSome(int iDescriptor, void* pBuffer, int64_t llCount) {
@@ -353,6 +364,49 @@ bool MpPlatformRemoveFile(const char* pPath) {
         return false;
     }
     return DeleteFileA(pPath) != 0;
+}
+
+// A second handle of the same open file object: the byte-range locks stay with the file object
+// until its last handle closes, so closing the copy releases none of them.
+int MpPlatformFileDuplicate(int iDescriptor) {
+    HANDLE hFile = HandleOf(iDescriptor);
+    HANDLE hCopy = nullptr;
+    if (hFile == INVALID_HANDLE_VALUE ||
+        !DuplicateHandle(GetCurrentProcess(), hFile, GetCurrentProcess(), &hCopy, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+        return -1;
+    }
+    return DescriptorFor(hCopy, 0);
+}
+
+// The name is opened without following a reparse point, compared with the open file by volume
+// and file index, and removed through that same handle: no other file can take the name between
+// the check and the removal. The system removes the name when the file's last handle closes.
+MpPlatformRemoveResult MpPlatformRemoveFileIfOpen(const char* pPath, int iDescriptor) {
+    if (pPath == nullptr) return MpPlatformRemoveResult::Missing;
+    HANDLE hNamed = CreateFileA(pPath, DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (hNamed == INVALID_HANDLE_VALUE) {
+        const DWORD dwError = GetLastError();
+        return dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND ? MpPlatformRemoveResult::Missing
+                                                                                   : MpPlatformRemoveResult::Failed;
+    }
+    BY_HANDLE_FILE_INFORMATION described;
+    BY_HANDLE_FILE_INFORMATION named;
+    MpPlatformRemoveResult result = MpPlatformRemoveResult::Failed;
+    if (IdentityOf(HandleOf(iDescriptor), described) && IdentityOf(hNamed, named)) {
+        FILE_DISPOSITION_INFO disposition{TRUE};
+        if ((named.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
+            !SameIdentity(described, named)) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            result = MpPlatformRemoveResult::NotThisFile;
+        } else if (SetFileInformationByHandle(hNamed, FileDispositionInfo, &disposition, sizeof disposition)) {
+            result = MpPlatformRemoveResult::Removed;
+        }
+    }
+    const DWORD dwError = GetLastError();
+    CloseHandle(hNamed);
+    SetLastError(dwError);
+    return result;
 }
 
 bool MpPlatformRenameFile(const char* pTo, const char* pFrom) {

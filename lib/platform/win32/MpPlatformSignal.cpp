@@ -59,6 +59,8 @@ void MpPlatformRecordBrokenPipe() {
 
 const volatile int* MpPlatformCaughtStopSignalRecord() { return &g_caughtSignal; }
 
+bool MpPlatformStopRequested() { return g_caughtSignal != 0 && g_caughtSignal != kBrokenPipe; }
+
 int MpPlatformInterruptSignal() { return kInterrupt; }
 int MpPlatformTerminateSignal() { return kTerminate; }
 int MpPlatformHangUpSignal() { return kHangUp; }
