@@ -1,6 +1,6 @@
 // The compression levels of a gzip output, from the fastest to the one with the smallest
-// output. The levels below kFirstZlibLevel are deflated with ISA-L's igzip, the others with
-// zlib; the default is zlib's own.
+// output. The levels below kFirstZlibLevel are deflated with ISA-L's igzip where the build has
+// it, the others with zlib; the default is zlib's own.
 #pragma once
 
 namespace lathwell {

@@ -1,6 +1,8 @@
 #include "ParallelGzipCompressor.h"
 
+#if LATHWELL_WITH_ISAL
 #include <isa-l/igzip_lib.h>
+#endif
 #include <zlib.h>
 
 #include <algorithm>
@@ -114,6 +116,7 @@ private:
     int m_initResult;
 };
 
+#if LATHWELL_WITH_ISAL
 // ISA-L's streaming deflate at its levels 1 to 3, which are this compressor's.
 class IsalBlockDeflater : public BlockDeflater {
 public:
@@ -170,9 +173,12 @@ private:
     isal_zstream m_stream{};
     std::vector<unsigned char> m_levelBuffer;
 };
+#endif
 
 std::unique_ptr<BlockDeflater> MakeBlockDeflater(int level) {
+#if LATHWELL_WITH_ISAL
     if (level < kFirstZlibLevel) return std::make_unique<IsalBlockDeflater>(level);
+#endif
     return std::make_unique<ZlibBlockDeflater>(level);
 }
 

@@ -13,6 +13,7 @@
 #include "GzipRecordWriter.h"
 #include "MpException.h"
 #include "TempDir.h"
+#include "SkipOnWindows.h"
 
 namespace lathwell {
 
@@ -276,6 +277,7 @@ TEST(GzipRecordWriter, EveryThreadCountWritesOneMemberOfThePlainRecords) {
 }
 
 TEST(GzipRecordWriter, ReportsEveryFailureOfZlib) {
+    LATHWELL_SKIP_ON_WINDOWS("there is no full device (/dev/full), and the system's texts differ");
     TempDir dir;
     for (int threads : {1, 3}) {
         auto fewRecords = [threads](const std::string& path) {
@@ -302,6 +304,7 @@ TEST(GzipRecordWriter, ReportsEveryFailureOfZlib) {
 // A run cancelled or failing midway while blocks are being compressed on several threads
 // behaves as a single-threaded one and leaves no thread behind.
 TEST(GzipRecordWriter, RunStoppedMidwayOnSeveralThreadsLeavesNoThread) {
+    LATHWELL_SKIP_ON_WINDOWS("there is no full device (/dev/full), nor /proc/self/task to count threads");
     TempDir dir;
     std::filesystem::create_symlink("/dev/full", dir.File("full.gz"));
     const std::string input = Incompressible(4000000);  // some 4000 lines
