@@ -114,7 +114,9 @@ void ConvertLines(PreparedRun& run, ConversionObserver& observer, RunStatistics&
     }
     tally.AddTo(statistics);
     state.cancelled = cancelled;
-    if (!cancelled || run.outputHandedOver) writer->Close();
+    if (cancelled && !run.outputHandedOver) return;
+    if (run.outputWithheld) OpenWithheldOutput(run);
+    run.output->Close();
 }
 
 ConversionResult RunPrepared(PreparedRun run, ConversionObserver& observer) {

@@ -44,6 +44,10 @@ CsvRecordBuilder::CsvRecordBuilder(DDFile& ddFile, int32_t recordLength,
     FindGaps();
 }
 
+bool CsvRecordBuilder::EveryFieldFitsRecord() const {
+    return std::all_of(m_columns.begin(), m_columns.end(), [](const MappedColumn& field) { return field.fitsRecord; });
+}
+
 void CsvRecordBuilder::FindGaps() {
     std::vector<bool> covered(static_cast<size_t>(m_recordLength), false);
     for (const MappedColumn& field : m_columns) {

@@ -67,6 +67,10 @@ public:
     // valid until the next call.
     const char* BuildRecord(const char* line, RunStatistics& statistics, int64_t lineNumber = 0);
 
+    // Whether every mapped field ends within the record. When one does not, every non-empty
+    // line fails ("Field length extends beyond record length."): no record can be built.
+    bool EveryFieldFitsRecord() const;
+
     // The fields that had values cut so far, one entry per DD section, in section order.
     std::vector<FieldCut> FieldCuts() const;
     // The fields that had values not of their declared form so far, in section order.

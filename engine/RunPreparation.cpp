@@ -106,6 +106,14 @@ std::unique_ptr<RecordWriter> PrepareOutput(const char* outputName, int32_t reco
     }
 }
 
+void OpenWithheldOutput(PreparedRun& run) {
+    const ConversionSettings& settings = run.settings;
+    run.output = PrepareOutput(settings.outputName.GetCString(), settings.recordLength, settings.createNew,
+                               settings.threads);
+    run.output->SetRecordEnd(settings.recordEnd);
+    run.outputWithheld = false;
+}
+
 PreparedRun::PreparedRun() = default;
 PreparedRun::PreparedRun(PreparedRun&&) noexcept = default;
 PreparedRun& PreparedRun::operator=(PreparedRun&&) noexcept = default;
@@ -145,6 +153,9 @@ PreparedRun PrepareRun(const ConversionSettings& settings, OpenedFiles opened, D
     if (opened.output) {
         run.output = std::move(opened.output);
     } else if (settings.dryRun) {
+        run.output = std::make_unique<DiscardingRecordWriter>(settings.recordLength);
+    } else if (run.builder && !run.builder->EveryFieldFitsRecord()) {
+        run.outputWithheld = true;
         run.output = std::make_unique<DiscardingRecordWriter>(settings.recordLength);
     } else {
         run.output = PrepareOutput(settings.outputName.GetCString(), settings.recordLength, settings.createNew,
