@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <new>
 
+#include "MpException.h"
+#include "RunStop.h"
+
 namespace lathwell {
 
 namespace {
@@ -36,6 +39,7 @@ struct ParallelGzipCompressor::Block {
     size_t compressedLength = 0;
     uint32_t crc = 0;
     int zlibResult = Z_OK;
+    bool skipped = false;  // left uncompressed because the run stopped
 
     size_t OwnLength() const { return bytes.size() - dictionaryLength; }
 };
@@ -123,6 +127,11 @@ ParallelGzipCompressor::~ParallelGzipCompressor() {
     Stop();
 }
 
+void ParallelGzipCompressor::ShareStop(std::shared_ptr<const RunStop> stop) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_runStop = std::move(stop);
+}
+
 void ParallelGzipCompressor::Stop() noexcept {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -185,6 +194,7 @@ void ParallelGzipCompressor::Submit(bool last) {
     next->dictionaryLength = dictionaryLength;
     next->last = false;
     next->state = Block::State::Filling;
+    next->skipped = false;
 
     WriteFinishedBlocks(m_inFlight.size() >= m_mostInFlight);
     m_filling->last = last;
@@ -217,6 +227,7 @@ void ParallelGzipCompressor::WriteFinishedBlocks(bool wait) {
 }
 
 void ParallelGzipCompressor::Emit(Block& block) {
+    if (block.skipped) throw MpException("Compressing the output stopped");
     if (block.zlibResult != Z_OK) m_output.RaiseCompressionFailure(zError(block.zlibResult));
     if (!m_headerWritten) {
         m_output.Write(reinterpret_cast<const char*>(kGzipHeader), sizeof kGzipHeader);
@@ -246,9 +257,11 @@ void ParallelGzipCompressor::Work() {
         });
         if (m_stopping) return;
         block->state = Block::State::Compressing;
+        const bool skip = m_runStop && m_runStop->Requested();
         lock.unlock();
-        int result = deflater.Compress(*block);
+        const int result = skip ? Z_OK : deflater.Compress(*block);
         lock.lock();
+        block->skipped = skip;
         block->zlibResult = result;
         block->state = Block::State::Finished;
         m_blockFinished.notify_all();

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "MpException.h"
-#include "MpSignal.h"
+#include "RunStop.h"
 
 namespace lathwell {
 
@@ -28,10 +28,6 @@ struct Block {
     std::exception_ptr failure;
 };
 
-bool IsStopRequest(MpStopSignal signal) {
-    return signal == MpStopSignal::Interrupt || signal == MpStopSignal::Terminate || signal == MpStopSignal::HangUp;
-}
-
 }  // namespace
 
 struct ReadAheadDecoder::Shared {
@@ -42,6 +38,7 @@ struct ReadAheadDecoder::Shared {
     size_t filled = 0;  // blocks the decoder has filled; guarded by mutex
     size_t freed = 0;   // blocks the reader has finished with; guarded by mutex
     bool stopping = false;  // guarded by mutex
+    std::shared_ptr<const RunStop> stop = std::make_shared<RunStop>();  // guarded by mutex
     bool finished = false;  // the thread has returned; guarded by mutex
 
     void Decode();
@@ -52,7 +49,7 @@ void ReadAheadDecoder::Shared::Decode() {
         {
             std::unique_lock<std::mutex> lock(mutex);
             changed.wait(lock, [&] { return stopping || index - freed < kRingBlocks; });
-            if (stopping) return;
+            if (stopping || stop->Requested()) return;
         }
         Block& block = ring[index % kRingBlocks];
         block.failure = nullptr;
@@ -94,6 +91,11 @@ ReadAheadDecoder::~ReadAheadDecoder() {
     m_shared->changed.wait_for(lock, kStopPoll, [&] { return m_shared->finished; });
 }
 
+void ReadAheadDecoder::ShareStop(std::shared_ptr<const RunStop> stop) {
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
+    m_shared->stop = std::move(stop);
+}
+
 bool ReadAheadDecoder::TakeNextBlock() {
     Shared& shared = *m_shared;
     std::unique_lock<std::mutex> lock(shared.mutex);
@@ -101,7 +103,7 @@ bool ReadAheadDecoder::TakeNextBlock() {
     shared.freed = m_taken;
     shared.changed.notify_all();
     while (!shared.changed.wait_for(lock, kStopPoll, [&] { return shared.filled > m_taken; })) {
-        if (IsStopRequest(MpSignal::Caught())) {
+        if (shared.stop->Requested()) {
             MpException::RaiseFormatted("Reading \"%s\" stopped", "ReadAheadDecoder", m_name.c_str());
         }
     }

@@ -111,6 +111,7 @@ void OpenWithheldOutput(PreparedRun& run) {
     run.output = PrepareOutput(settings.outputName.GetCString(), settings.recordLength, settings.createNew,
                                settings.threads);
     run.output->SetRecordEnd(settings.recordEnd);
+    run.output->ShareStop(run.stop);
     run.outputWithheld = false;
 }
 
@@ -162,6 +163,9 @@ PreparedRun PrepareRun(const ConversionSettings& settings, OpenedFiles opened, D
                                    settings.threads);
     }
     run.output->SetRecordEnd(settings.recordEnd);
+    run.stop = std::make_shared<RunStop>();
+    run.input->ShareStop(run.stop);
+    run.output->ShareStop(run.stop);
     return run;
 }
 

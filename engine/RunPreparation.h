@@ -28,6 +28,7 @@
 #include "ConversionRun.h"
 #include "MpString.h"
 #include "RunRefusal.h"
+#include "RunStop.h"
 
 namespace lathwell {
 
@@ -50,6 +51,8 @@ struct PreparedRun {
     std::unique_ptr<LineReader> input;
     std::unique_ptr<CsvRecordBuilder> builder;  // CSV run only
     std::unique_ptr<RecordWriter> output;
+    // The run's stop, shared with the input and the output (see RunStop).
+    std::shared_ptr<RunStop> stop;
 
     PreparedRun();
     PreparedRun(PreparedRun&&) noexcept;
