@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "CliErrors.h"
 #include "CliFiles.h"
 #include "ColumnMapping.h"
 #include "ConversionFiles.h"
@@ -193,18 +194,30 @@ int RunFieldsCommand(const CliArguments& arguments, const CliStreams& streams) {
     }
     const std::string displayName = InputDisplayName(arguments.csvInput);
     if (arguments.initLayout) {
-        streams.out << InitialLayout(*reader, arguments, displayName, streams) << std::flush;
+        const std::string layout = InitialLayout(*reader, arguments, displayName, streams);
+        StopIfAsked();
+        streams.out << layout << std::flush;
         return 0;
     }
     std::vector<AvailableField> fields = OfferedFields(*OpenDDFile(arguments.ddFile, streams.err), arguments.population);
+    StopIfAsked();
     std::vector<ColumnMatch> columns;
     const bool withColumns = reader != nullptr;
     if (withColumns) {
-        columns = MatchColumns(ReadCsvHeader(*reader, arguments.delimiter, displayName, streams.err).columns,
-                               fields);
+        // A stop while the header is awaited (an idle pipe) ends the read; the stop wins.
+        std::vector<ColumnHeader> headers;
+        try {
+            headers = ReadCsvHeader(*reader, arguments.delimiter, displayName, streams.err).columns;
+        } catch (...) {
+            StopIfAsked();
+            throw;
+        }
+        StopIfAsked();
+        columns = MatchColumns(headers, fields);
     }
-    streams.out << (arguments.json ? FieldsJson(fields, columns) : FieldsText(fields, columns, withColumns))
-                << std::flush;
+    const std::string list = arguments.json ? FieldsJson(fields, columns) : FieldsText(fields, columns, withColumns);
+    StopIfAsked();
+    streams.out << list << std::flush;
     return 0;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "CliErrors.h"
 #include "ColumnMapping.h"
 #include "CsvReadiness.h"
 #include "DDCheck.h"
@@ -38,6 +39,7 @@ std::vector<PlacedField> ReadPlacedFields(DDFile& ddFile, bool population, int32
                                           FieldOverlaps& overlaps) {
     std::vector<PlacedField> placed;
     for (const AvailableField& field : OfferedFields(ddFile, population)) {
+        StopIfAsked();
         MpIniSection& section = *ddFile.GetSection(field.sectionIndex);
         PlacedField entry;
         entry.name = field.shownName.GetCString();
@@ -49,8 +51,10 @@ std::vector<PlacedField> ReadPlacedFields(DDFile& ddFile, bool population, int32
         placed.push_back(entry);
     }
     // Looking a Format section up may add one in memory, so it comes after the sections.
-    for (PlacedField& entry : placed)
+    for (PlacedField& entry : placed) {
+        StopIfAsked();
         entry.numeric = ddFile.IsNumericField(ddFile.GetFieldName(entry.section).GetCString());
+    }
     for (PlacedField& entry : placed) {
         if (entry.start < 1 || entry.length < 1)
             entry.flags.push_back("not placed");
@@ -60,7 +64,9 @@ std::vector<PlacedField> ReadPlacedFields(DDFile& ddFile, bool population, int32
     std::vector<FieldSpan> spans;
     spans.reserve(placed.size());
     for (const PlacedField& entry : placed) spans.push_back({entry.start, entry.length});
+    StopIfAsked();
     overlaps = FindFieldOverlaps(spans, kMostOverlapsFlagged);
+    StopIfAsked();
     // Each field's partners in file order, as a reader looks them up.
     std::vector<std::vector<std::size_t>> partners(placed.size());
     for (const auto& pair : overlaps.pairs) {
@@ -161,7 +167,9 @@ std::string LayoutJson(const std::vector<PlacedField>& fields, const FieldOverla
 
 // --check: the findings, one a line, and whether there were any.
 int ReportCheck(const CliArguments& arguments, DDFile& ddFile, const CliStreams& streams) {
+    StopIfAsked();
     const DDCheckResult check = CheckDDFile(ddFile, arguments.population);
+    StopIfAsked();
     if (arguments.json) {
         JsonArray problems;
         for (const std::string& finding : check.findings) problems.Add(JsonQuoted(finding));
@@ -185,9 +193,10 @@ int RunLayoutCommand(const CliArguments& arguments, const CliStreams& streams) {
     const int32_t recordLength = ReadDDRecordLengths(*ddFile).ForMode(arguments.population);
     FieldOverlaps overlaps;
     const std::vector<PlacedField> fields = ReadPlacedFields(*ddFile, arguments.population, recordLength, overlaps);
-    streams.out << (arguments.json ? LayoutJson(fields, overlaps, recordLength)
-                                   : LayoutText(fields, overlaps, recordLength))
-                << std::flush;
+    const std::string layout =
+        arguments.json ? LayoutJson(fields, overlaps, recordLength) : LayoutText(fields, overlaps, recordLength);
+    StopIfAsked();
+    streams.out << layout << std::flush;
     return 0;
 }
 
