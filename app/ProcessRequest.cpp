@@ -1,7 +1,6 @@
 #include "ProcessRequest.h"
 
 #include <QByteArray>
-
 #include <algorithm>
 #include <cstdlib>
 #include <exception>
@@ -57,8 +56,9 @@ std::optional<ProcessRefusal> CheckCsvFieldPositions(const ProcessBoxes& boxes) 
         return ProcessRefusal{FailureText(std::current_exception()), ProcessFocus::InputFile};
     }
     if (columns != boxes.fieldPositions.size()) {
-        return ProcessRefusal{"Field positions not set.  You must set field positions based on the selected DD file.",
-                              ProcessFocus::FieldPositions};
+        return ProcessRefusal{
+            "Field positions not set.  You must set field positions based on the selected DD file.",
+            ProcessFocus::FieldPositions};
     }
     if (!HasEnoughMatchedColumns(boxes.fieldPositions)) {
         return ProcessRefusal{kTooFewMatchedColumnsForRunMessage, ProcessFocus::FieldPositions};
@@ -92,8 +92,10 @@ std::variant<ProcessRun, ProcessRefusal> MakeProcessRequest(const ProcessBoxes& 
     const QString& inputName = boxes.inputName;
     const int32_t recordLength = DecimalValue(boxes.recordLength);
     if (inputName.isEmpty()) return ProcessRefusal{"Input File Not Selected", ProcessFocus::InputFile};
-    if (boxes.outputName.isEmpty()) return ProcessRefusal{"Output File Not Selected", ProcessFocus::OutputFile};
-    if (boxes.csvMode && boxes.ddFileName.isEmpty()) return ProcessRefusal{"DD File Not Selected", ProcessFocus::DDFile};
+    if (boxes.outputName.isEmpty())
+        return ProcessRefusal{"Output File Not Selected", ProcessFocus::OutputFile};
+    if (boxes.csvMode && boxes.ddFileName.isEmpty())
+        return ProcessRefusal{"DD File Not Selected", ProcessFocus::DDFile};
     if (!MpIOInterface::Exists(Bytes(inputName).constData()))
         return ProcessRefusal{"Input File Does Not Exist", ProcessFocus::InputFile};
     const ProcessRefusal sameFile{"Output File and Input File are the same", ProcessFocus::OutputFile};

@@ -15,7 +15,6 @@
 #pragma once
 
 #include <QString>
-
 #include <cstdint>
 #include <optional>
 #include <variant>

@@ -15,7 +15,8 @@ namespace lathwell {
 // Whether a caught signal asks the program to stop (a broken pipe is noticed by the failed
 // write instead).
 inline bool IsStopRequest(MpStopSignal signal) {
-    return signal == MpStopSignal::Interrupt || signal == MpStopSignal::Terminate || signal == MpStopSignal::HangUp;
+    return signal == MpStopSignal::Interrupt || signal == MpStopSignal::Terminate ||
+           signal == MpStopSignal::HangUp;
 }
 
 class RunStop {
