@@ -317,6 +317,8 @@ int RunConvertCommand(const CliArguments& arguments, const CliStreams& streams) 
          DescribeValueWarnings(result, [&](int16_t section) { return FieldName(plan, section); })) {
         notes.warnings.push_back(PlaceOf(arguments, warning.line) + warning.text);
     }
+    if (result.inputWasPlainText)
+        notes.warnings.push_back(arguments.input + ": the data is not gzip-compressed; it was read as plain text");
     notes.errorLine = result.outcome == RunOutcome::Failed ? result.failureLine : 0;
     Report(arguments, settings, result, notes, warningsShown, streams);
     if (result.outcome == RunOutcome::Cancelled && IsStopRequest(signal))

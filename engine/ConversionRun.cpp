@@ -156,6 +156,7 @@ ConversionResult RunPrepared(PreparedRun run, ConversionObserver& observer) {
         result.formMismatches = run.builder->FormMismatches();
         result.textAfterQuote = run.builder->TextAfterQuote();
     }
+    result.inputWasPlainText = run.input->IsPlainTextUnderCompressedName();
     if (state.cancelled) result.outcome = RunOutcome::Cancelled;
     // A stopped run, or a failed one that must leave nothing, removes the output it made before
     // anything else, while it still holds the file.

@@ -23,6 +23,10 @@ void GzipLineReader::ShareStop(std::shared_ptr<const RunStop> stop) {
     m_decoder->ShareStop(std::move(stop));
 }
 
+bool GzipLineReader::IsPlainTextUnderCompressedName() const {
+    return m_decoder->IsPlainText();
+}
+
 int32_t GzipLineReader::ReadBlock(char* destination, int32_t capacity) {
     return m_decoder->Read(destination, capacity);
 }

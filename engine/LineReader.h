@@ -90,6 +90,9 @@ public:
     // otherwise false.
     virtual bool IsFile(const char* fileName) const;
 
+    // Whether a compressed input turned out to hold plain text, read as it is.
+    virtual bool IsPlainTextUnderCompressedName() const { return false; }
+
     // The run's stop, for a reader with a thread of its own that waits for input (gzip); the
     // others are stopped by the run's loop between two lines.
     virtual void ShareStop(std::shared_ptr<const RunStop> /*stop*/) {}

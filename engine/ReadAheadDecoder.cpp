@@ -25,6 +25,7 @@ struct Block {
     std::vector<char> bytes;
     int32_t size = 0;
     int64_t compressedPosition = 0;
+    bool plainText = false;
     std::exception_ptr failure;
 };
 
@@ -56,6 +57,7 @@ void ReadAheadDecoder::Shared::Decode() {
         try {
             block.size = decoder->Read(block.bytes.data(), kBlockSize);
             block.compressedPosition = decoder->CompressedPosition();
+            block.plainText = decoder->IsPlainText();
         } catch (...) {
             block.size = 0;
             block.failure = std::current_exception();
@@ -129,6 +131,7 @@ int32_t ReadAheadDecoder::Read(char* destination, int32_t capacity) {
     std::memcpy(destination, block.bytes.data() + m_offset, static_cast<size_t>(piece));
     m_offset += piece;
     m_position = block.compressedPosition;
+    m_plainText = block.plainText;
     return piece;
 }
 

@@ -42,6 +42,9 @@ public:
     // Compressed bytes consumed for the bytes handed over so far.
     int64_t CompressedPosition() const { return m_position; }
 
+    // Whether the bytes handed over so far were not compressed (see GzipStreamDecoder).
+    bool IsPlainText() const { return m_plainText; }
+
 private:
     struct Shared;
 
@@ -56,6 +59,7 @@ private:
     int32_t m_offset = 0;  // bytes of the current block handed over
     bool m_ended = false;
     int64_t m_position = 0;
+    bool m_plainText = false;
 };
 
 }  // namespace lathwell

@@ -122,6 +122,23 @@ TEST(GzipLineReader, ReadsEveryMemberAndWhatGzreadReads) {
     }
 }
 
+// A file named as compressed that holds plain text says so once its lines were read.
+TEST(GzipLineReader, TellsWhetherItsDataWasPlainText) {
+    TempDir dir;
+    WriteGzip(dir.File("real.gz"), "one\n");
+    const struct {
+        std::string file;
+        bool plainText;
+    } cases[] = {{TempDir::Read(dir.File("real.gz")), false}, {"not compressed\n", true}, {"", false}};
+    for (const auto& c : cases) {
+        GzipLineReader reader(dir.Write("in.gz", c.file).c_str(), false);
+        TextLine line;
+        while (reader.ReadLine(line)) {
+        }
+        EXPECT_EQ(c.plainText, reader.IsPlainTextUnderCompressedName()) << c.file.size();
+    }
+}
+
 TEST(GzipLineReader, LastLineWithoutLineEndReadsLikeOneWithIt) {
     TempDir dir;
     WriteGzip(dir.File("with.gz"), "one\ntwo\n");
