@@ -209,12 +209,19 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_ui.EbInputFile || watched == m_ui.EbDDFile) {
         auto* box = static_cast<QLineEdit*>(watched);
         if (HandleFileDrop(box, event)) return true;
+        // The DD box counts as entered when the user (or the program) put the focus there, not
+        // when the window system hands it back as the window becomes active again.
+        if (box == m_ui.EbDDFile && event->type() == QEvent::FocusIn &&
+            static_cast<const QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason)
+            m_ddBoxEntered = true;
         // Disabling the window at the start of a run moves the focus out of the box.
         if (IsExit(event) && AcceptsUserInput()) {
-            if (box == m_ui.EbInputFile)
+            if (box == m_ui.EbInputFile) {
                 EbInputFileExit();
-            else
+            } else if (m_ddBoxEntered) {
+                m_ddBoxEntered = false;
                 EbDDFileExit();
+            }
         }
     } else if (watched == m_ui.Label1 && event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);

@@ -138,6 +138,8 @@ private:
     std::unique_ptr<TFormReport> m_report;
     // True while ProcessFile runs the conversion.
     bool m_running = false;
+    // The DD box had the focus since its exit handler last ran (see eventFilter).
+    bool m_ddBoxEntered = false;
 };
 
 }  // namespace lathwell::app

@@ -363,6 +363,21 @@ private slots:
         QCOMPARE(Edit("ebLength")->text(), QString("70"));
     }
 
+    // Leaving the DD box reads its file once. The focus the window system hands back to the box
+    // when the window is active again (after the message), and takes away when a mode switch
+    // disables it, is not the user's: the file is not read again.
+    void TheDDBoxIsReadOnlyWhenTheUserLeavesIt() {
+        Radio("radioCSVFile")->click();
+        Edit("EbDDFile")->setText(Q(m_dir->File("bad.dd")));
+        Edit("EbDDFile")->setFocus();
+        Edit("EbOutputFile")->setFocus();
+        QFocusEvent handedBack(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+        QApplication::sendEvent(Edit("EbDDFile"), &handedBack);
+        QFocusEvent movedOn(QEvent::FocusOut, Qt::TabFocusReason);
+        QApplication::sendEvent(Edit("EbDDFile"), &movedOn);
+        QCOMPARE(m_prompter.boxes, Boxes({{"Invalid DD File", "Error"}}));
+    }
+
     void RecordLengthLongerThanTheBoxIsShownWhole() {
         SetInput("/data/x.csv");
         SetDD(m_dir->Write("a.dd", "[FileInfo]\r\nRecordLength=123456\r\n"));
