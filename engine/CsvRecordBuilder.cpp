@@ -77,7 +77,7 @@ CsvRecordBuilder::MappedColumn CsvRecordBuilder::ReadColumnLayout(DDFile& ddFile
     layout.column = column;
     layout.length = place.length;
     layout.offset = place.offset;
-    layout.numeric = ddFile.IsNumericField(name);
+    layout.numeric = ddFile.IsNumericField(name, DDFile::MissingFormat::AddEmpty);
     const FieldForm form = ReadFieldForm(section).form;
     layout.formatter = nullptr;
     if (!form.IsPlain()) {

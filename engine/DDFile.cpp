@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <thread>
+#include <utility>
 
 #include "MpException.h"
 #include "MpIniLine.h"
@@ -161,10 +162,10 @@ std::vector<AvailableField> DDFile::GetAvailableFields(bool populationMode) {
                                             : ShownNameInOrdinaryMode(kind, section);
         if (shownName.IsEmpty()) continue;
         AvailableField field;
-        field.shownName = shownName;
+        field.shownName = shownName.GetCString();
         field.position = section.GetString("ByteOffset", "N/A");
         field.sectionIndex = index;
-        fields.push_back(field);
+        fields.push_back(std::move(field));
     }
     return fields;
 }
@@ -173,10 +174,15 @@ MpString DDFile::GetFieldName(int32_t sectionIndex) {
     return MpString(m_ini.GetSection(sectionIndex)->GetString("FieldName", ""));
 }
 
-bool DDFile::IsNumericField(const char* fieldName) {
+bool DDFile::IsNumericField(const char* fieldName, MissingFormat missing) {
     MpString formatName("Format=");
     formatName.Append(fieldName);
-    MpIniSection& format = *m_ini.GetSection(formatName.GetCString());
+    const int32_t index = m_ini.GetSectionIndex(formatName.GetCString(), 0, false);
+    if (index < 0) {
+        if (missing == MissingFormat::AddEmpty) m_ini.AddSection(formatName.GetCString());
+        return true;
+    }
+    MpIniSection& format = *m_ini.GetSection(index);
     for (int32_t line = 0; line < format.GetNumLines(); ++line) {
         const char* code = format.GetLine(line)->GetKey();
         if (code[std::strspn(code, "0123456789-,")] != '\0') return false;
