@@ -121,6 +121,9 @@ txd_bytes=$(bytes_of "$txd")
 printf 'a\n' > "$out/probe.txt"
 threads_option=0
 "$cli" pad "$out/probe.txt" "$out/probe.txd.gz" --length 4 --quiet --force --threads 1 >/dev/null 2>&1 && threads_option=1
+# Whether it takes --level (the gzip output's compression level).
+level_option=0
+"$cli" pad "$out/probe.txt" "$out/probe.txd.gz" --length 4 --quiet --force --level 1 >/dev/null 2>&1 && level_option=1
 
 # --- The rows: name, input bytes, command (a bash command line).
 names=()
@@ -154,6 +157,14 @@ if [ "$threads_option" = 1 ]; then
 else
     skip "lathwell pad 80 to .gz, 1 thread" "this lathwell-cli has no --threads"
 fi
+if [ "$level_option" = 1 ]; then
+    row "lathwell pad 80 to .gz, level 1" "$small_flat_bytes" \
+        "'$cli' pad '$small_flat' '$out/pad-l1.txd.gz' --length 80 --quiet --level 1"
+else
+    skip "lathwell pad 80 to .gz, level 1" "this lathwell-cli has no --level"
+fi
+row "lathwell pad 80 | pigz -1 -p $cores" "$small_flat_bytes" \
+    "'$cli' pad '$small_flat' - --length 80 --quiet | pigz -1 -p $cores > '$out/pipe-1.gz'"
 row "gzip -dc" "$flat_bytes" "gzip -dc '$flat.gz' > '$out/flat.txt'"
 if command -v pigz >/dev/null; then
     row "pigz -dc" "$flat_bytes" "pigz -dc '$flat.gz' > '$out/flat-pigz.txt'"
@@ -171,7 +182,7 @@ if [ "$large" = 1 ]; then
         "'$cli' pad '$large_flat' - --length 80 --quiet > /dev/null"
 fi
 if ! command -v pigz >/dev/null; then
-    for name in "pigz -6 -p 1" "pigz -6 -p $cores"; do
+    for name in "pigz -6 -p 1" "pigz -6 -p $cores" "lathwell pad 80 | pigz -1 -p $cores"; do
         skip "$name" "pigz is not installed"
     done
 fi
@@ -268,6 +279,13 @@ if has "lathwell pad 80" && has "C pad 80" && has "lathwell csv" && has "C csv";
     gzip -t "$out/pad.txd.gz" && gzip -dc "$out/pad.txd.gz" | cmp -s - "$out/pad-small.txd" && gz_same=yes || gz_same=NO
     "$cli" pad "$flat.gz" "$out/pad-from-gz.txd" --length 80 --quiet --force
     gz_in_same=$(same "$out/pad-from-gz.txd" "$out/pad.txd")
+    if has "lathwell pad 80 to .gz, level 1" && has "lathwell pad 80 | pigz -1 -p $cores"; then
+        "$cli" pad "$small_flat" "$out/pad-l1.txd.gz" --length 80 --quiet --force --level 1
+        "$cli" pad "$small_flat" - --length 80 --quiet | pigz -1 -p "$cores" > "$out/pipe-1.gz"
+        gzip -t "$out/pad-l1.txd.gz" && gzip -dc "$out/pad-l1.txd.gz" | cmp -s - "$out/pad-small.txd" &&
+            l1_same=yes || l1_same=NO
+        l1_size=$(ratio "$(bytes_of "$out/pad-l1.txd.gz")" "$(bytes_of "$out/pipe-1.gz")")
+    fi
     rm -f "$out"/* "$out/.stderr" "$out/.time"
 
     # --- Targets.
@@ -287,6 +305,12 @@ if has "lathwell pad 80" && has "C pad 80" && has "lathwell csv" && has "C csv";
     if has "pigz -6 -p $cores"; then
         target "gzip output / pigz -6 -p $cores" "$(ratio "${mbps[lathwell pad 80 to .gz]}" "${mbps[pigz -6 -p $cores]}")" ">=" 1 \
             "/ lathwell | gzip -6: $(ratio "${mbps[lathwell pad 80 to .gz]}" "${mbps[lathwell pad 80 | gzip -6]}")"
+    fi
+    if [ -n "${l1_size:-}" ]; then
+        target "gzip output --level 1 / pad | pigz -1 -p $cores" \
+            "$(ratio "${mbps[lathwell pad 80 to .gz, level 1]}" "${mbps[lathwell pad 80 | pigz -1 -p $cores]}")" ">=" 2 \
+            "decompresses to the plain output, gzip -t clean: $l1_same"
+        target "gzip output --level 1 size / pigz -1's" "$l1_size" "<=" 1.05
     fi
     target "gzip input / gzip -dc | lathwell" \
         "$(ratio "${mbps[lathwell pad 80 from .gz]}" "${mbps[gzip -dc | lathwell pad 80]}")" ">=" 2.5 \

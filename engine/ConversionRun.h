@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "ConversionObserver.h"
+#include "GzipLevel.h"
 #include "LineReader.h"
 #include "MpString.h"
 #include "MpVector.h"
@@ -64,6 +65,8 @@ struct ConversionSettings {
     // gzip output: compression threads; 0 = the available cores; 1 = single-threaded,
     // byte-identical to zlib's gzwrite.
     int threads = 0;
+    // gzip output: compression level, kFastestGzipLevel to kSmallestGzipLevel.
+    int level = kDefaultGzipLevel;
     // The output must not exist: it is created exclusively (the check and the creation one
     // step), or the run fails with "Output File \"<name>\" already exists".
     bool createNew = false;

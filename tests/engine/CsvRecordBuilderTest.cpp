@@ -155,9 +155,13 @@ TEST(CsvLineSplitter, FindsTheColumnsOfTheTokenizer) {
                            // Longer than a block of sixteen bytes, many times over.
                            "first,\"a quoted, long value that runs on, and on\" tail,;x\t;y, z,\"q\",\"\",,"
                            "\"still open after eighty bytes, \"closed\" ,a;b\t\"c\" d,\"end"};
+    std::vector<std::pair<char, CsvLineSplitter::Method>> ways;  // every delimiter by every method
     for (char delimiter : {',', ';', '\t', ' ', '"'}) {
+        for (CsvLineSplitter::Method method : CsvLineSplitter::Methods()) ways.emplace_back(delimiter, method);
+    }
+    for (auto [delimiter, method] : ways) {
         const char delimiterText[] = {delimiter, '\0'};
-        CsvLineSplitter splitter(delimiter);
+        CsvLineSplitter splitter(delimiter, method);
         for (const char* line : lines) {
             std::string expected, actual;
             try {
@@ -179,7 +183,8 @@ TEST(CsvLineSplitter, FindsTheColumnsOfTheTokenizer) {
             } catch (MpException& e) {
                 actual += e.GetErrorMessage();
             }
-            EXPECT_EQ(expected, actual) << "line \"" << line << "\", delimiter '" << delimiter << "'";
+            EXPECT_EQ(expected, actual) << "line \"" << line << "\", delimiter '" << delimiter << "', method "
+                                        << static_cast<int>(method);
         }
     }
 }
@@ -191,8 +196,8 @@ namespace lathwell {
 // Data lines, unlike the tokenizer, read a doubled quote inside a quoted value as one quote.
 TEST(CsvLineSplitter, ReadsDoubledQuotesAndNotesTextAfterQuotes) {
     const struct {
-        const char* line;
-        const char* columns;  // each followed by "|", or the failure
+        std::string line;
+        std::string columns;  // each followed by "|", or the failure
         bool textAfterQuote;
     } rows[] = {
         {"\"JSC \"\"MASSA-K\"\"\",1", "JSC \"MASSA-K\"|1|", false},
@@ -204,21 +209,31 @@ TEST(CsvLineSplitter, ReadsDoubledQuotesAndNotesTextAfterQuotes) {
         {"a\"\"b,\"c\"", "a\"\"b|c|", false},  // outside quotes a quote is a byte like any other
         {"\"ab\"\"", "A group token has no end delimeter.", false},
         {"\"a\"\"b\"\"\" x,\"y\"\"", "A group token has no end delimeter.", false},
+        // Past 64 bytes: a doubled quote, a closing quote and its delimiter across 64-byte marks.
+        {"\"" + std::string(62, 'a') + "\"\"b\",c", std::string(62, 'a') + "\"b|c|", false},
+        {"\"" + std::string(63, 'a') + "\"\"\"x,\"y\"\"\"", std::string(63, 'a') + "\"|y\"|", true},
+        {std::string(70, 'a') + ",\"" + std::string(60, 'b') + "\"\"", "A group token has no end delimeter.", false},
+        {std::string(64, '"') + ",x", std::string(31, '"') + "|x|", false},
+        // Plain columns: quotes only around whole values, a column start at byte 64.
+        {"\"" + std::string(70, 'a') + "\",b,\"c, d\",", std::string(70, 'a') + "|b|c, d||", false},
+        {std::string(63, 'x') + ",\"y\"", std::string(63, 'x') + "|y|", false},
     };
-    CsvLineSplitter splitter(',');
     for (const auto& row : rows) {
-        std::string actual;
-        bool textAfterQuote = false;
-        try {
-            splitter.Start(row.line, std::strlen(row.line));
-            CsvLineSplitter::Column column;
-            while (splitter.Next(column)) actual += std::string(column.text, column.length) + "|";
-            textAfterQuote = splitter.HadTextAfterQuote();
-        } catch (MpException& e) {
-            actual = std::string(e.GetErrorMessage()).substr(0, 35);
+        for (CsvLineSplitter::Method method : CsvLineSplitter::Methods()) {
+            CsvLineSplitter splitter(',', method);
+            std::string actual;
+            bool textAfterQuote = false;
+            try {
+                splitter.Start(row.line.data(), row.line.size());
+                CsvLineSplitter::Column column;
+                while (splitter.Next(column)) actual += std::string(column.text, column.length) + "|";
+                textAfterQuote = splitter.HadTextAfterQuote();
+            } catch (MpException& e) {
+                actual = std::string(e.GetErrorMessage()).substr(0, 35);
+            }
+            EXPECT_EQ(row.columns, actual) << row.line << ", method " << static_cast<int>(method);
+            EXPECT_EQ(row.textAfterQuote, textAfterQuote) << row.line << ", method " << static_cast<int>(method);
         }
-        EXPECT_EQ(row.columns, actual) << row.line;
-        EXPECT_EQ(row.textAfterQuote, textAfterQuote) << row.line;
     }
 }
 
