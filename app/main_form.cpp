@@ -19,7 +19,6 @@
 #include <QUrl>
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "ConversionRun.h"
 #include "CsvReadiness.h"
@@ -27,13 +26,12 @@
 #include "DesignLayout.h"
 #include "FieldMatcher.h"
 #include "MpException.h"
-#include "MpFileName.h"
 #include "MpIOInterface.h"
 #include "MpLibraryStartup.h"
+#include "ProcessRequest.h"
 #include "Prompter.h"
 #include "ReportProgress.h"
 #include "RunPreparation.h"
-#include "SameFile.h"
 #include "fieldsel.h"
 #include "report.h"
 #include "ResultWarnings.h"
@@ -71,22 +69,6 @@ QByteArray Bytes(const QString& text) { return text.toLocal8Bit(); }
 QString Text(const char* bytes) { return QString::fromLocal8Bit(bytes); }
 
 bool EndsWithCsv(const QString& name) { return name.toUpper().endsWith(".CSV"); }
-
-// The standard decimal conversion: leading white space, an optional sign, digits up to the
-// first other character ("12.5" gives 12, an empty text 0).
-int32_t DecimalValue(const QString& text) {
-    const long long value = std::strtoll(Bytes(text).constData(), nullptr, 10);
-    return static_cast<int32_t>(
-        std::min<long long>(std::max<long long>(value, INT32_MIN), INT32_MAX));
-}
-
-// The full name of a file name, made absolute against the current folder.
-QString FullName(const QString& name) { return Text(MpFileName(Bytes(name).constData()).GetFullPath()); }
-
-bool HasFolderSeparator(const QString& name) {
-    return name.contains('/') || name.contains('\\');
-}
-
 
 // A character a key types, as opposed to the control codes of editing keys and shortcuts.
 bool IsTypedCharacter(QChar c) { return c.isPrint(); }
@@ -227,12 +209,19 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_ui.EbInputFile || watched == m_ui.EbDDFile) {
         auto* box = static_cast<QLineEdit*>(watched);
         if (HandleFileDrop(box, event)) return true;
+        // The DD box counts as entered when the user (or the program) put the focus there, not
+        // when the window system hands it back as the window becomes active again.
+        if (box == m_ui.EbDDFile && event->type() == QEvent::FocusIn &&
+            static_cast<const QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason)
+            m_ddBoxEntered = true;
         // Disabling the window at the start of a run moves the focus out of the box.
         if (IsExit(event) && AcceptsUserInput()) {
-            if (box == m_ui.EbInputFile)
+            if (box == m_ui.EbInputFile) {
                 EbInputFileExit();
-            else
+            } else if (m_ddBoxEntered) {
+                m_ddBoxEntered = false;
                 EbDDFileExit();
+            }
         }
     } else if (watched == m_ui.Label1 && event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
@@ -505,110 +494,25 @@ void TForm1::PBFieldPositionsClick() {
 void TForm1::PBOKClick() {
     // The Cancel button enables this window while its run is still winding down.
     if (m_running) return;
-    const int32_t recordLength = DecimalValue(m_ui.ebLength->text());
-    const QString inputName = m_ui.EbInputFile->text();
-    auto fail = [this](const char* message, QWidget* focus) {
-        ShowError(message);
-        focus->setFocus();
-    };
-
-    if (inputName.isEmpty()) return fail("Input File Not Selected", m_ui.EbInputFile);
-    if (m_ui.EbOutputFile->text().isEmpty()) return fail("Output File Not Selected", m_ui.EbOutputFile);
-    if (m_ui.radioCSVFile->isChecked() && m_ui.EbDDFile->text().isEmpty())
-        return fail("DD File Not Selected", m_ui.EbDDFile);
-    if (!MpIOInterface::Exists(Bytes(inputName).constData()))
-        return fail("Input File Does Not Exist", m_ui.EbInputFile);
-    if (inputName.compare(m_ui.EbOutputFile->text(), Qt::CaseInsensitive) == 0)
-        return fail("Output File and Input File are the same", m_ui.EbOutputFile);
-    if (recordLength <= 0) return fail("Please specify a record length", m_ui.EbOutputFile);
-
-    QString ddFileName;
-    // In CSV mode an input not named ".csv" means its name was typed and Process pressed with
-    // Enter before the mode could follow it; the run that follows is a pad/truncate run.
-    const bool csvInput = m_ui.radioCSVFile->isChecked() && EndsWithCsv(inputName);
-    const bool csvModeOtherInput = m_ui.radioCSVFile->isChecked() && !csvInput;
-    if (csvInput) {
-        ddFileName = m_ui.EbDDFile->text();
-        if (!CheckCsvFieldPositions(inputName)) return;
-    }
-
-    QString outputName;
-    try {
-        if (csvModeOtherInput && !m_ui.EbOutputFile->text().contains('.'))
-            m_ui.EbOutputFile->setText(FullName(m_ui.EbOutputFile->text() + ".csv"));
-        outputName = CompleteOutputName(inputName);
-    } catch (...) {
-        // A name the file name rules refuse, such as one longer than a path may be.
-        ShowFailure(std::current_exception());
-        m_ui.EbOutputFile->setFocus();
-        return;
-    }
-    // However the names are spelt, the output must not be the input or the DD file: the
-    // output is emptied below, before the run ever reads them.
-    if (IsSameFile(Bytes(outputName).constData(), Bytes(inputName).constData()) ||
-        (!ddFileName.isEmpty() &&
-         IsSameFile(Bytes(outputName).constData(), Bytes(ddFileName).constData())))
-        return fail("Output File and Input File are the same", m_ui.EbOutputFile);
-    if (!ConfirmOverwrite(outputName)) return;
-
-    ConversionSettings settings;
-    settings.inputName = Bytes(inputName).constData();
-    settings.outputName = Bytes(outputName).constData();
-    settings.ddFileName = Bytes(ddFileName).constData();
-    settings.recordLength = recordLength;
-    settings.usePopulationFields = m_ui.chkPopFields->isChecked();
-    settings.blankUnprintable = m_ui.chkAsciiOnly->isChecked();
-    settings.fieldPositions = m_fieldPositions;
-    ProcessFile(settings);
+    ProcessBoxes boxes;
+    boxes.inputName = m_ui.EbInputFile->text();
+    boxes.outputName = m_ui.EbOutputFile->text();
+    boxes.ddFileName = m_ui.EbDDFile->text();
+    boxes.recordLength = m_ui.ebLength->text();
+    boxes.csvMode = m_ui.radioCSVFile->isChecked();
+    boxes.populationFields = m_ui.chkPopFields->isChecked();
+    boxes.asciiOnly = m_ui.chkAsciiOnly->isChecked();
+    boxes.fieldPositions = m_fieldPositions;
+    const std::variant<ProcessRun, ProcessRefusal> request = MakeProcessRequest(boxes);
+    if (const ProcessRefusal* refusal = std::get_if<ProcessRefusal>(&request)) return ShowRefusal(*refusal);
+    const ProcessRun& run = std::get<ProcessRun>(request);
+    if (m_ui.EbOutputFile->text() != run.outputBox) m_ui.EbOutputFile->setText(run.outputBox);
+    if (!ConfirmOverwrite(run.settings.outputName.GetCString())) return;
+    ProcessFile(run.settings);
 }
 
-bool TForm1::CheckCsvFieldPositions(const QString& inputName) {
-    if (m_fieldPositions.empty()) {
-        ShowError("You must first set field positions based on the selected DD file");
-        m_ui.PBFieldPositions->setFocus();
-        return false;
-    }
-    size_t columns = 0;
-    try {
-        columns = ReadCsvHeader(Bytes(inputName).constData()).columns.size();
-    } catch (...) {
-        ShowFailure(std::current_exception());
-        m_ui.EbInputFile->setFocus();
-        return false;
-    }
-    if (columns != m_fieldPositions.size()) {
-        ShowError("Field positions not set.  You must set field positions based on the selected "
-                  "DD file.");
-        m_ui.PBFieldPositions->setFocus();
-        return false;
-    }
-    if (!HasEnoughMatchedColumns(m_fieldPositions)) {
-        ShowError(kTooFewMatchedColumnsForRunMessage);
-        m_ui.PBFieldPositions->setFocus();
-        return false;
-    }
-    return true;
-}
-
-QString TForm1::CompleteOutputName(const QString& inputName) {
-    QString outputName = m_ui.EbOutputFile->text();
-    // A dot anywhere counts, also one in a folder name.
-    if (!outputName.contains('.')) {
-        outputName += ".txd";
-        m_ui.EbOutputFile->setText(FullName(outputName));
-    }
-    // A bare file name goes into the input file's folder.
-    if (!HasFolderSeparator(outputName)) {
-        const MpFileName input(Bytes(inputName).constData());
-        const MpFileName output(Bytes(outputName).constData());
-        outputName = Text(input.GetLocation()) + Text(output.GetCompleteFileName());
-        m_ui.EbOutputFile->setText(outputName);
-    }
-    return outputName;
-}
-
-bool TForm1::ConfirmOverwrite(const QString& outputName) {
-    if (!MpIOInterface::Exists(Bytes(outputName).constData())) return true;
+bool TForm1::ConfirmOverwrite(const char* outputName) {
+    if (!MpIOInterface::Exists(outputName)) return true;
     m_ui.EbOutputFile->setFocus();
     return m_prompter.AskYesNo(this,
                                "Output File already exists. If you proceed this file will be "
@@ -616,29 +520,22 @@ bool TForm1::ConfirmOverwrite(const QString& outputName) {
                                "WARNING");
 }
 
-bool TForm1::ShowRefusal(const RunRefusal& refusal) {
-    switch (refusal.Check()) {
-        case RunCheck::InputIsFolder:
-            ShowError(Text(refusal.GetErrorMessage()));
+void TForm1::ShowRefusal(const ProcessRefusal& refusal) {
+    if (!refusal.outputBox.isEmpty()) m_ui.EbOutputFile->setText(refusal.outputBox);
+    ShowError(refusal.message);
+    switch (refusal.focus) {
+        case ProcessFocus::InputFile:
             m_ui.EbInputFile->setFocus();
-            return true;
-        case RunCheck::OutputIsInput:
-        case RunCheck::OutputIsDDFile:
-            ShowError("Output File and Input File are the same");
+            break;
+        case ProcessFocus::OutputFile:
             m_ui.EbOutputFile->setFocus();
-            return true;
-        case RunCheck::OutputInUse:
-        case RunCheck::OutputExists:
-            ShowError(Text(refusal.GetErrorMessage()));
-            m_ui.EbOutputFile->setFocus();
-            return true;
-        case RunCheck::OutputNotOpened:
-            ShowError("Invalid File Name for Output File");
-            m_ui.EbOutputFile->setFocus();
-            return true;
-        default:
-            // The run's own failures: shown by its report window, as when they come midway.
-            return false;
+            break;
+        case ProcessFocus::DDFile:
+            m_ui.EbDDFile->setFocus();
+            break;
+        case ProcessFocus::FieldPositions:
+            m_ui.PBFieldPositions->setFocus();
+            break;
     }
 }
 
@@ -652,7 +549,7 @@ void TForm1::ProcessFile(const ConversionSettings& settings) {
     try {
         run = std::make_unique<PreparedRun>(PrepareRun(settings, OpenedFiles()));
     } catch (const RunRefusal& refused) {
-        if (ShowRefusal(refused)) return;
+        if (const std::optional<ProcessRefusal> boxRefusal = WindowRefusal(refused)) return ShowRefusal(*boxRefusal);
         refusal = std::make_unique<RunRefusal>(refused);
     }
 

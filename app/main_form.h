@@ -38,6 +38,7 @@ class QRadioButton;
 namespace lathwell::app {
 
 class TFormReport;
+struct ProcessRefusal;
 
 class TForm1 : public QDialog {
     Q_OBJECT
@@ -125,16 +126,10 @@ private:
     void ShowError(const QString& text);
     // An MpException's message, or "Unknown error!" for anything else, in an "Error" box.
     void ShowFailure(std::exception_ptr failure);
-    // Parts of PBOKClick after the six checks; the two checks return false when the command
-    // must stop, with the message and the focus already given.
-    bool CheckCsvFieldPositions(const QString& inputName);
-    bool ConfirmOverwrite(const QString& outputName);
-    // Shows a refusal that belongs to a box, and points to it; false for a failure of the run
-    // itself, which the report window shows.
-    bool ShowRefusal(const RunRefusal& refusal);
-    // Completes the output name (extension, input file's folder), shows the result in the
-    // output box and returns it.
-    QString CompleteOutputName(const QString& inputName);
+    // Asks before an existing output is overwritten; false when the user answers No.
+    bool ConfirmOverwrite(const char* outputName);
+    // Shows a refusal of the Process command and sends the user to its control.
+    void ShowRefusal(const ProcessRefusal& refusal);
 
     Prompter& m_prompter;
     Controls m_ui;
@@ -143,6 +138,8 @@ private:
     std::unique_ptr<TFormReport> m_report;
     // True while ProcessFile runs the conversion.
     bool m_running = false;
+    // The DD box had the focus since its exit handler last ran (see eventFilter).
+    bool m_ddBoxEntered = false;
 };
 
 }  // namespace lathwell::app

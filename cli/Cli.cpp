@@ -64,6 +64,8 @@ int RunCli(int argc, const char* const* argv, const CliStreams& streams) {
         if (MpSignal::Caught() == MpStopSignal::BrokenPipe)
             return MpSignal::ShellExitStatus(MpStopSignal::BrokenPipe);
         return status;
+    } catch (const CliStopped&) {
+        // Nothing more to say: the status tells.
     } catch (const CliUsageError& error) {
         streams.err << "lathwell-cli: " << TerminalSafe(error.what()) << " (see lathwell-cli --help)\n";
     } catch (const CliRefusal& error) {
@@ -78,6 +80,10 @@ int RunCli(int argc, const char* const* argv, const CliStreams& streams) {
     // Stopped by the user before the run began (while waiting for a locked DD file).
     const MpStopSignal signal = MpSignal::Caught();
     return IsStopRequest(signal) ? MpSignal::ShellExitStatus(signal) : kRefused;
+}
+
+void StopIfAsked() {
+    if (IsStopRequest(MpSignal::Caught())) throw CliStopped();
 }
 
 }  // namespace lathwell::cli

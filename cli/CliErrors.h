@@ -1,5 +1,5 @@
-// The two ways lathwell-cli refuses to start a run; both end it with exit status 2 before
-// anything is written.
+// The two ways lathwell-cli refuses to start a run, both ending it with exit status 2 before
+// anything is written; and the stop of a command that is not a run.
 #pragma once
 
 #include <stdexcept>
@@ -17,5 +17,16 @@ class CliRefusal : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// A stop signal caught while a command other than a run (layout, fields) was at work: nothing
+// more is printed, and the exit status is the signal's (128 + its number).
+class CliStopped : public std::runtime_error {
+public:
+    CliStopped() : std::runtime_error("stopped by a signal") {}
+};
+
+// Raises CliStopped once an interrupt, terminate or hang-up signal has been caught: cheap
+// enough for every step of a loop.
+void StopIfAsked();
 
 }  // namespace lathwell::cli

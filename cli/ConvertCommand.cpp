@@ -296,6 +296,7 @@ int RunConvertCommand(const CliArguments& arguments, const CliStreams& streams) 
         refusal = std::make_unique<RunRefusal>(refused);
     }
     plan.ddFile.reset();
+    const bool outputWithheld = prepared && prepared->outputWithheld;
     // Warnings known before the run are shown at once, not after a long run.
     const std::size_t warningsShown = arguments.quiet || arguments.json ? 0 : notes.warnings.size();
     for (std::size_t i = 0; i < warningsShown; ++i)
@@ -317,13 +318,16 @@ int RunConvertCommand(const CliArguments& arguments, const CliStreams& streams) 
          DescribeValueWarnings(result, [&](int16_t section) { return FieldName(plan, section); })) {
         notes.warnings.push_back(PlaceOf(arguments, warning.line) + warning.text);
     }
+    if (result.inputWasPlainText)
+        notes.warnings.push_back(arguments.input + ": the data is not gzip-compressed; it was read as plain text");
     notes.errorLine = result.outcome == RunOutcome::Failed ? result.failureLine : 0;
     Report(arguments, settings, result, notes, warningsShown, streams);
     if (result.outcome == RunOutcome::Cancelled && IsStopRequest(signal))
         return MpSignal::ShellExitStatus(signal);
-    // A run refused before it began wrote nothing (2); the records written before a failure are
-    // kept, on standard output as in a file (1).
-    if (refusal) return 2;
+    // A run refused before it began, or one that could build no record and so never opened its
+    // output, wrote nothing (2); the records written before a failure are kept, on standard
+    // output as in a file (1).
+    if (refusal || (outputWithheld && result.outcome == RunOutcome::Failed)) return 2;
     return result.outcome == RunOutcome::Completed ? 0 : 1;
 }
 

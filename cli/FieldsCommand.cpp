@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "CliErrors.h"
 #include "CliFiles.h"
 #include "ColumnMapping.h"
 #include "ConversionFiles.h"
@@ -41,6 +42,7 @@ std::vector<ColumnMatch> MatchColumns(const std::vector<ColumnHeader>& headers,
 void WriteFieldsText(std::ostream& out, const std::vector<AvailableField>& fields,
                      const std::vector<ColumnMatch>& columns, bool withColumns) {
     WriteTextTable(out, fields.size() + 1, [&](std::size_t row) -> TableRow {
+        StopIfAsked();
         if (row == 0) return {"Available DD Fields", "Position", "Section"};
         const AvailableField& field = fields[row - 1];
         return {field.shownName, field.position, std::to_string(field.sectionIndex)};
@@ -56,6 +58,7 @@ void WriteFieldsText(std::ostream& out, const std::vector<AvailableField>& field
 std::string FieldsJson(const std::vector<AvailableField>& fields, const std::vector<ColumnMatch>& columns) {
     JsonArray fieldArray;
     for (const AvailableField& field : fields) {
+        StopIfAsked();
         fieldArray.Add(JsonObject()
                            .AddString("name", field.shownName)
                            .AddString("position", field.position)
@@ -193,15 +196,26 @@ int RunFieldsCommand(const CliArguments& arguments, const CliStreams& streams) {
     }
     const std::string displayName = InputDisplayName(arguments.csvInput);
     if (arguments.initLayout) {
-        streams.out << InitialLayout(*reader, arguments, displayName, streams) << std::flush;
+        const std::string layout = InitialLayout(*reader, arguments, displayName, streams);
+        StopIfAsked();
+        streams.out << layout << std::flush;
         return 0;
     }
     std::vector<AvailableField> fields = OfferedFields(*OpenDDFile(arguments.ddFile, streams.err), arguments.population);
+    StopIfAsked();
     std::vector<ColumnMatch> columns;
     const bool withColumns = reader != nullptr;
     if (withColumns) {
-        columns = MatchColumns(ReadCsvHeader(*reader, arguments.delimiter, displayName, streams.err).columns,
-                               fields);
+        // A stop while the header is awaited (an idle pipe) ends the read; the stop wins.
+        std::vector<ColumnHeader> headers;
+        try {
+            headers = ReadCsvHeader(*reader, arguments.delimiter, displayName, streams.err).columns;
+        } catch (...) {
+            StopIfAsked();
+            throw;
+        }
+        StopIfAsked();
+        columns = MatchColumns(headers, fields);
     }
     if (arguments.json) {
         streams.out << FieldsJson(fields, columns);

@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "CliErrors.h"
 #include "ColumnMapping.h"
 #include "CsvReadiness.h"
 #include "DDCheck.h"
@@ -53,6 +54,7 @@ PlacedLayout ReadPlacedLayout(DDFile& ddFile, bool population, int32_t recordLen
     layout.recordLength = recordLength;
     layout.fields.reserve(layout.offered.size());
     for (const AvailableField& field : layout.offered) {
+        StopIfAsked();
         MpIniSection& section = *ddFile.GetSection(field.sectionIndex);
         PlacedField entry;
         entry.length = section.GetInt("Length", 0);
@@ -64,7 +66,9 @@ PlacedLayout ReadPlacedLayout(DDFile& ddFile, bool population, int32_t recordLen
     std::vector<FieldSpan> spans;
     spans.reserve(layout.fields.size());
     for (const PlacedField& entry : layout.fields) spans.push_back({entry.start, entry.length});
+    StopIfAsked();
     layout.overlaps = FindFieldOverlaps(spans, kMostOverlapsFlagged);
+    StopIfAsked();
     for (const auto& pair : layout.overlaps.pairs) {
         layout.partners[pair.first].push_back(pair.second);
         layout.partners[pair.second].push_back(pair.first);
@@ -139,6 +143,7 @@ std::string Ruler(const PlacedLayout& layout) {
 
 void WriteLayoutText(std::ostream& out, DDFile& ddFile, const PlacedLayout& layout) {
     WriteTextTable(out, layout.fields.size() + 1, [&](std::size_t row) -> TableRow {
+        StopIfAsked();
         if (row == 0) return {"Field", "Start", "End", "Length", "Type", "Section", "Flags"};
         const std::size_t i = row - 1;
         const PlacedField& field = layout.fields[i];
@@ -158,6 +163,7 @@ void WriteLayoutText(std::ostream& out, DDFile& ddFile, const PlacedLayout& layo
 void WriteLayoutJson(std::ostream& out, DDFile& ddFile, const PlacedLayout& layout) {
     out << "{" << JsonQuoted("recordLength") << ":" << layout.recordLength << "," << JsonQuoted("fields") << ":[";
     for (std::size_t i = 0; i < layout.fields.size(); ++i) {
+        StopIfAsked();
         const PlacedField& field = layout.fields[i];
         const int32_t section = layout.offered[i].sectionIndex;
         JsonArray flags;
@@ -182,7 +188,9 @@ void WriteLayoutJson(std::ostream& out, DDFile& ddFile, const PlacedLayout& layo
 
 // --check: the findings, one a line, and whether there were any.
 int ReportCheck(const CliArguments& arguments, DDFile& ddFile, const CliStreams& streams) {
+    StopIfAsked();
     const DDCheckResult check = CheckDDFile(ddFile, arguments.population);
+    StopIfAsked();
     if (arguments.json) {
         JsonArray problems;
         for (const std::string& finding : check.findings) problems.Add(JsonQuoted(finding));

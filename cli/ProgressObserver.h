@@ -7,14 +7,9 @@
 #include "ConversionObserver.h"
 #include "MpSignal.h"
 #include "ProgressLine.h"
+#include "RunStop.h"
 
 namespace lathwell::cli {
-
-// Whether the signal asks the program to stop (a broken pipe is noticed by the failed write).
-inline bool IsStopRequest(MpStopSignal signal) {
-    return signal == MpStopSignal::Interrupt || signal == MpStopSignal::Terminate ||
-           signal == MpStopSignal::HangUp;
-}
 
 class ProgressObserver : public ConversionObserver {
 public:

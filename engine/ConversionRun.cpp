@@ -64,8 +64,9 @@ struct RunState {
 };
 
 // Converts every line of the prepared run and closes its output, unless the run was stopped and
-// the output is its own (the caller abandons that); cancelled is set as soon as the observer
-// asks to stop, so it stays set when the line being handled then fails. Failures leave as
+// the output is its own (the caller abandons that); the run's stop is set as soon as the
+// observer asks to stop, and cancelled as soon as the stop is set (by the observer or by a stop
+// signal), so it stays set when the line being handled then fails. Failures leave as
 // exceptions, the files still open.
 void ConvertLines(PreparedRun& run, ConversionObserver& observer, RunStatistics& statistics, RunState& state) {
     const ConversionSettings& settings = run.settings;
@@ -73,6 +74,7 @@ void ConvertLines(PreparedRun& run, ConversionObserver& observer, RunStatistics&
     LineReader* const reader = run.input.get();
     RecordWriter* const writer = run.output.get();
     CsvRecordBuilder* const builder = run.builder.get();
+    RunStop& stop = *run.stop;
     TextLine line;
 
     // Kept in locals, which the loop keeps in registers, and handed to state on the way out.
@@ -86,7 +88,8 @@ void ConvertLines(PreparedRun& run, ConversionObserver& observer, RunStatistics&
             failingLine = reader->LinesRead() + 1;
             if (!reader->ReadLine(line)) break;
             --linesLeft;
-            cancelled = observer.CancelRequested(reader->InputPosition());
+            if (observer.CancelRequested(reader->InputPosition())) stop.Request();
+            cancelled = stop.Requested();
             if (line.length == 0) {
                 ++tally.empty;
                 continue;
@@ -114,7 +117,9 @@ void ConvertLines(PreparedRun& run, ConversionObserver& observer, RunStatistics&
     }
     tally.AddTo(statistics);
     state.cancelled = cancelled;
-    if (!cancelled || run.outputHandedOver) writer->Close();
+    if (cancelled && !run.outputHandedOver) return;
+    if (run.outputWithheld) OpenWithheldOutput(run);
+    run.output->Close();
 }
 
 ConversionResult RunPrepared(PreparedRun run, ConversionObserver& observer) {
@@ -129,9 +134,10 @@ ConversionResult RunPrepared(PreparedRun run, ConversionObserver& observer) {
     try {
         ConvertLines(run, observer, result.statistics, state);
     } catch (...) {
-        // A stop can end the run by making a read that waits for input fail: that is the stop,
-        // not a failure of the run.
-        if (!state.cancelled && observer.CancelRequested(run.input->InputPosition())) {
+        // A stop can end the run by making a read that waits for input fail, or the compressor
+        // that left its blocks: that is the stop, not a failure of the run.
+        if (!state.cancelled && (run.stop->Requested() || observer.CancelRequested(run.input->InputPosition()))) {
+            run.stop->Request();
             state.cancelled = true;
         } else {
             try {
@@ -150,6 +156,7 @@ ConversionResult RunPrepared(PreparedRun run, ConversionObserver& observer) {
         result.formMismatches = run.builder->FormMismatches();
         result.textAfterQuote = run.builder->TextAfterQuote();
     }
+    result.inputWasPlainText = run.input->IsPlainTextUnderCompressedName();
     if (state.cancelled) result.outcome = RunOutcome::Cancelled;
     // A stopped run, or a failed one that must leave nothing, removes the output it made before
     // anything else, while it still holds the file.

@@ -160,6 +160,8 @@ struct ConversionResult {
     std::vector<FormMismatch> formMismatches;
     // CSV run: the lines with text after a closing quote, which belongs to no column.
     LineCount textAfterQuote;
+    // The input, named as compressed, held plain text and was read as it is.
+    bool inputWasPlainText = false;
 };
 
 // An input or output that the caller opened and hands over to the run, which owns it from then

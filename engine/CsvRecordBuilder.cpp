@@ -32,7 +32,6 @@ CsvRecordBuilder::CsvRecordBuilder(DDFile& ddFile, int32_t recordLength,
                                    char delimiter, CsvValueRules rules)
     : m_recordLength(recordLength),
       m_rules(rules),
-      m_record(static_cast<size_t>(recordLength), ' '),
       m_splitter(delimiter) {
     for (size_t column = 0; column < fieldPositions.size(); ++column) {
         if (fieldPositions[column] < 0) continue;
@@ -42,6 +41,10 @@ CsvRecordBuilder::CsvRecordBuilder(DDFile& ddFile, int32_t recordLength,
     }
     m_firstMismatches.resize(m_columns.size());
     FindGaps();
+}
+
+bool CsvRecordBuilder::EveryFieldFitsRecord() const {
+    return std::all_of(m_columns.begin(), m_columns.end(), [](const MappedColumn& field) { return field.fitsRecord; });
 }
 
 void CsvRecordBuilder::FindGaps() {
@@ -233,11 +236,6 @@ void CsvRecordBuilder::RaiseRefusal(size_t column) const {
     }
     MpException::RaiseFormatted("Value \"%s\" is longer than the %d bytes of field %s.", "CsvRecordBuilder",
                                 value.c_str(), field.length, m_fieldTitles[column].c_str());
-}
-
-const char* CsvRecordBuilder::BuildRecord(const char* line, RunStatistics& statistics, int64_t lineNumber) {
-    BuildRecord(line, std::strlen(line), m_record.data(), lineNumber, statistics);
-    return m_record.data();
 }
 
 std::vector<FieldCut> CsvRecordBuilder::FieldCuts() const {

@@ -95,30 +95,21 @@ public:
     }
 };
 
-// Waits until the file can be read, polling the shared lock the INI reader is about to take
-// (the INI reader itself would wait without end and without a word), and gives the lock back
-// at once: where shared locks are not available it would exclude the INI reader too. A file
-// that cannot be opened is left to the INI reader, which reports it or creates a missing one.
-// Returns the file name, for the member initialiser that runs it.
-const char* WaitUntilReadable(const char* fileName, DDFileLockWait* lockWait) {
-    std::unique_ptr<MpIO> gate;
-    try {
-        gate = std::make_unique<MpIO>(fileName, IO_READ);
-    } catch (MpException&) {
-        return fileName;
-    }
+// Waits until the file the INI reader opened can be read, polling the shared lock the reader is
+// about to take (the reader itself would wait without end and without a word), and gives the
+// lock back at once: where shared locks are not available it would exclude the reader too.
+void WaitUntilReadable(MpIO& file, const char* fileName, DDFileLockWait* lockWait) {
     BoundedLockWait boundedWait;
     DDFileLockWait& wait = lockWait != nullptr ? *lockWait : boundedWait;
     const auto start = std::chrono::steady_clock::now();
-    while (!gate->TryLock(IO_LOCK_READ, 0, 0)) {
+    while (!file.TryLock(IO_LOCK_READ, 0, 0)) {
         std::this_thread::sleep_for(kLockPollInterval);
         const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
         if (!wait.KeepWaiting(fileName, waited.count())) {
             throw DDFileLockedException(fileName);
         }
     }
-    gate->UnLock(IO_LOCK_READ, 0, 0);
-    return fileName;
+    file.UnLock(IO_LOCK_READ, 0, 0);
 }
 
 }  // namespace
@@ -133,8 +124,12 @@ FieldSectionKind GetFieldSectionKind(const char* bracketedName) {
     return FieldSectionKind::NotAField;
 }
 
-DDFile::DDFile(const char* fileName, DDFileLockWait* lockWait)
-    : m_fileName(WaitUntilReadable(fileName, lockWait)), m_ini(fileName, true, true, kDDOpenFlags) {}
+DDFile::DDFile(const char* fileName, DDFileLockWait* lockWait) : m_fileName(fileName) {
+    // One opening of the file: waited for, then read.
+    m_ini.SetName(fileName, true, kDDOpenFlags);
+    WaitUntilReadable(m_ini.GetIO(), fileName, lockWait);
+    m_ini.LoadSectionNames(true);
+}
 
 void DDFile::CheckRecordLengthsInRange() {
     MpIniSection& fileInfo = *m_ini.GetSection("FileInfo");

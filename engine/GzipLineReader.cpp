@@ -3,6 +3,8 @@
 #include "GzipStreamDecoder.h"
 #include "ReadAheadDecoder.h"
 
+#include <utility>
+
 namespace lathwell {
 
 GzipLineReader::GzipLineReader(const char* fileName, bool blankUnprintable)
@@ -15,6 +17,14 @@ GzipLineReader::~GzipLineReader() = default;
 
 int64_t GzipLineReader::InputPosition() const {
     return m_decoder->CompressedPosition();
+}
+
+void GzipLineReader::ShareStop(std::shared_ptr<const RunStop> stop) {
+    m_decoder->ShareStop(std::move(stop));
+}
+
+bool GzipLineReader::IsPlainTextUnderCompressedName() const {
+    return m_decoder->IsPlainText();
 }
 
 int32_t GzipLineReader::ReadBlock(char* destination, int32_t capacity) {

@@ -25,6 +25,8 @@ public:
 
     // Compressed bytes consumed for the lines read so far.
     int64_t InputPosition() const override;
+    void ShareStop(std::shared_ptr<const RunStop> stop) override;
+    bool IsPlainTextUnderCompressedName() const override;
 
 protected:
     int32_t ReadBlock(char* destination, int32_t capacity) override;

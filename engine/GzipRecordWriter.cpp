@@ -74,6 +74,10 @@ GzipRecordWriter::~GzipRecordWriter() {
     CloseQuietly();
 }
 
+void GzipRecordWriter::ShareStop(std::shared_ptr<const RunStop> stop) {
+    if (m_compressor) m_compressor->ShareStop(std::move(stop));
+}
+
 void GzipRecordWriter::WriteBlock(const char* bytes, int64_t count) {
     if (m_compressor) {
         m_compressor->Add(bytes, static_cast<size_t>(count));

@@ -43,6 +43,8 @@ public:
     GzipRecordWriter(const char* fileName, int32_t recordLength, int threads = 1, int level = kDefaultGzipLevel);
     ~GzipRecordWriter() override;
 
+    void ShareStop(std::shared_ptr<const RunStop> stop) override;
+
 protected:
     void WriteBlock(const char* bytes, int64_t count) override;
     void CloseFile() override;

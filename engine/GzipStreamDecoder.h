@@ -38,6 +38,10 @@ public:
     // Bytes of the file consumed so far.
     int64_t CompressedPosition() const;
 
+    // Whether the file turned out to hold bytes that do not start a gzip member, passed through
+    // as they are (an empty file holds none). Known once Read has delivered something.
+    bool IsPlainText() const { return m_plainText; }
+
 private:
     enum class Mode { BeforeMember, InMember, PassThrough, Ended };
     // The inflater's state, as the library that inflates keeps it.
@@ -57,6 +61,7 @@ private:
     std::vector<uint8_t> m_input;
     int64_t m_fileBytesRead = 0;
     bool m_membersSeen = false;
+    bool m_plainText = false;  // the file opens with no member: passed through
     Mode m_mode = Mode::BeforeMember;
     std::exception_ptr m_failure;  // raised again by every Read after the bytes before it
 };

@@ -24,12 +24,15 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "MpResizableChunk.h"
 #include "MpString.h"
 #include "StopIndex.h"
 
 namespace lathwell {
+
+class RunStop;
 
 // What a CR that is not followed by LF means.
 enum class LoneCarriageReturn {
@@ -86,6 +89,13 @@ public:
     // output that would overwrite it: for a reader of a named file (SetFile), by file identity;
     // otherwise false.
     virtual bool IsFile(const char* fileName) const;
+
+    // Whether a compressed input turned out to hold plain text, read as it is.
+    virtual bool IsPlainTextUnderCompressedName() const { return false; }
+
+    // The run's stop, for a reader with a thread of its own that waits for input (gzip); the
+    // others are stopped by the run's loop between two lines.
+    virtual void ShareStop(std::shared_ptr<const RunStop> /*stop*/) {}
 
     // Lines delivered so far, empty ones included: the number of the line last read.
     int64_t LinesRead() const { return m_linesRead; }

@@ -8,6 +8,10 @@
 #include <algorithm>
 #include <new>
 
+#include "MpException.h"
+#include "MpSignal.h"
+#include "RunStop.h"
+
 namespace lathwell {
 
 namespace {
@@ -39,6 +43,7 @@ struct ParallelGzipCompressor::Block {
     size_t compressedLength = 0;
     uint32_t crc = 0;
     int zlibResult = Z_OK;
+    bool skipped = false;  // left uncompressed because the run stopped
 
     size_t OwnLength() const { return bytes.size() - dictionaryLength; }
 };
@@ -191,6 +196,7 @@ ParallelGzipCompressor::ParallelGzipCompressor(int threads, CompressedOutput& ou
       m_crc(static_cast<uint32_t>(crc32(0, nullptr, 0))) {
     m_filling->bytes.reserve(kDictionarySize + kBlockSize);
     try {
+        const MpSignal::WorkersStarting workersStarting;
         for (int i = 0; i < threads; ++i) m_workers.emplace_back(&ParallelGzipCompressor::Work, this, level);
     } catch (...) {
         Stop();
@@ -200,6 +206,11 @@ ParallelGzipCompressor::ParallelGzipCompressor(int threads, CompressedOutput& ou
 
 ParallelGzipCompressor::~ParallelGzipCompressor() {
     Stop();
+}
+
+void ParallelGzipCompressor::ShareStop(std::shared_ptr<const RunStop> stop) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_runStop = std::move(stop);
 }
 
 void ParallelGzipCompressor::Stop() noexcept {
@@ -264,6 +275,7 @@ void ParallelGzipCompressor::Submit(bool last) {
     next->dictionaryLength = dictionaryLength;
     next->last = false;
     next->state = Block::State::Filling;
+    next->skipped = false;
 
     WriteFinishedBlocks(m_inFlight.size() >= m_mostInFlight);
     m_filling->last = last;
@@ -296,6 +308,7 @@ void ParallelGzipCompressor::WriteFinishedBlocks(bool wait) {
 }
 
 void ParallelGzipCompressor::Emit(Block& block) {
+    if (block.skipped) throw MpException("Compressing the output stopped");
     if (block.zlibResult != Z_OK) m_output.RaiseCompressionFailure(zError(block.zlibResult));
     if (!m_headerWritten) {
         m_output.Write(reinterpret_cast<const char*>(kGzipHeader), sizeof kGzipHeader);
@@ -330,14 +343,19 @@ void ParallelGzipCompressor::Work(int level) {
         });
         if (m_stopping) return;
         block->state = Block::State::Compressing;
+        const bool skip = m_runStop && m_runStop->Requested();
         lock.unlock();
-        const unsigned char* bytes = reinterpret_cast<const unsigned char*>(block->bytes.data());
-        block->crc = static_cast<uint32_t>(crc32(crc32(0, nullptr, 0), bytes + block->dictionaryLength,
-                                                 static_cast<uInt>(block->OwnLength())));
-        int result = deflater == nullptr ? Z_MEM_ERROR
+        int result = Z_OK;
+        if (!skip) {
+            const unsigned char* bytes = reinterpret_cast<const unsigned char*>(block->bytes.data());
+            block->crc = static_cast<uint32_t>(crc32(crc32(0, nullptr, 0), bytes + block->dictionaryLength,
+                                                     static_cast<uInt>(block->OwnLength())));
+            result = deflater == nullptr ? Z_MEM_ERROR
                                          : deflater->Deflate(bytes, block->dictionaryLength, block->OwnLength(),
                                                              block->last, block->compressed, block->compressedLength);
+        }
         lock.lock();
+        block->skipped = skip;
         block->zlibResult = result;
         block->state = Block::State::Finished;
         m_blockFinished.notify_all();

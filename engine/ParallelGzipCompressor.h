@@ -12,6 +12,10 @@
 // exception. At most two blocks per thread are in flight: Add waits for the oldest one when
 // they are all taken, so memory does not grow with the input.
 //
+// Once the run's stop is set (ShareStop) the workers leave the blocks they have not begun, and
+// the Add or Finish that would write one raises "Compressing the output stopped": a stopped run wastes
+// no time on a member it abandons.
+//
 // After a failure (of the output or of zlib) every later Add and Finish raises the same
 // exception again. The destructor stops and joins every worker, whatever state the compressor
 // is in; a member not finished by Finish is left incomplete.
@@ -31,6 +35,8 @@
 
 namespace lathwell {
 
+class RunStop;
+
 // Where the compressed member goes. Called on the thread that calls Add and Finish.
 class CompressedOutput {
 public:
@@ -49,6 +55,9 @@ public:
     ~ParallelGzipCompressor();
     ParallelGzipCompressor(const ParallelGzipCompressor&) = delete;
     ParallelGzipCompressor& operator=(const ParallelGzipCompressor&) = delete;
+
+    // The run's stop: seen by the workers from now on.
+    void ShareStop(std::shared_ptr<const RunStop> stop);
 
     // Adds count bytes to the stream.
     // REQUIRES: Finish has not been called.
@@ -87,6 +96,7 @@ private:
     std::condition_variable m_blockFinished;
     std::deque<std::unique_ptr<Block>> m_inFlight;  // in stream order; guarded by m_mutex
     bool m_stopping = false;                        // guarded by m_mutex
+    std::shared_ptr<const RunStop> m_runStop;       // guarded by m_mutex
     std::vector<std::thread> m_workers;
 };
 

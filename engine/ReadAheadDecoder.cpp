@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "MpException.h"
-#include "MpSignal.h"
+#include "RunStop.h"
 
 namespace lathwell {
 
@@ -25,12 +25,9 @@ struct Block {
     std::vector<char> bytes;
     int32_t size = 0;
     int64_t compressedPosition = 0;
+    bool plainText = false;
     std::exception_ptr failure;
 };
-
-bool IsStopRequest(MpStopSignal signal) {
-    return signal == MpStopSignal::Interrupt || signal == MpStopSignal::Terminate || signal == MpStopSignal::HangUp;
-}
 
 }  // namespace
 
@@ -42,6 +39,7 @@ struct ReadAheadDecoder::Shared {
     size_t filled = 0;  // blocks the decoder has filled; guarded by mutex
     size_t freed = 0;   // blocks the reader has finished with; guarded by mutex
     bool stopping = false;  // guarded by mutex
+    std::shared_ptr<const RunStop> stop = std::make_shared<RunStop>();  // guarded by mutex
     bool finished = false;  // the thread has returned; guarded by mutex
 
     void Decode();
@@ -52,13 +50,14 @@ void ReadAheadDecoder::Shared::Decode() {
         {
             std::unique_lock<std::mutex> lock(mutex);
             changed.wait(lock, [&] { return stopping || index - freed < kRingBlocks; });
-            if (stopping) return;
+            if (stopping || stop->Requested()) return;
         }
         Block& block = ring[index % kRingBlocks];
         block.failure = nullptr;
         try {
             block.size = decoder->Read(block.bytes.data(), kBlockSize);
             block.compressedPosition = decoder->CompressedPosition();
+            block.plainText = decoder->IsPlainText();
         } catch (...) {
             block.size = 0;
             block.failure = std::current_exception();
@@ -77,8 +76,12 @@ ReadAheadDecoder::ReadAheadDecoder(std::unique_ptr<GzipStreamDecoder> decoder, c
     : m_shared(std::make_shared<Shared>()), m_name(name) {
     m_shared->decoder = std::move(decoder);
     for (Block& block : m_shared->ring) block.bytes.resize(kBlockSize);
+    const MpSignal::WorkersStarting workersStarting;
     std::thread([shared = m_shared] {
         shared->Decode();
+        // The file is closed before the thread counts as finished, so a reader that saw it
+        // finish leaves nothing of the input behind (not even at the program's exit).
+        shared->decoder.reset();
         std::lock_guard<std::mutex> lock(shared->mutex);
         shared->finished = true;
         shared->changed.notify_all();
@@ -92,6 +95,16 @@ ReadAheadDecoder::~ReadAheadDecoder() {
     // A thread between two reads sees the stop at once; one that waits for its input ends when
     // the input does, keeping what it uses alive until then.
     m_shared->changed.wait_for(lock, kStopPoll, [&] { return m_shared->finished; });
+    // A failure the reader raised may still be in flight on this thread: its last holder lets
+    // it go here, not the decoder's thread.
+    if (m_shared->finished) {
+        for (Block& block : m_shared->ring) block.failure = nullptr;
+    }
+}
+
+void ReadAheadDecoder::ShareStop(std::shared_ptr<const RunStop> stop) {
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
+    m_shared->stop = std::move(stop);
 }
 
 bool ReadAheadDecoder::TakeNextBlock() {
@@ -101,7 +114,7 @@ bool ReadAheadDecoder::TakeNextBlock() {
     shared.freed = m_taken;
     shared.changed.notify_all();
     while (!shared.changed.wait_for(lock, kStopPoll, [&] { return shared.filled > m_taken; })) {
-        if (IsStopRequest(MpSignal::Caught())) {
+        if (shared.stop->Requested()) {
             MpException::RaiseFormatted("Reading \"%s\" stopped", "ReadAheadDecoder", m_name.c_str());
         }
     }
@@ -127,6 +140,7 @@ int32_t ReadAheadDecoder::Read(char* destination, int32_t capacity) {
     std::memcpy(destination, block.bytes.data() + m_offset, static_cast<size_t>(piece));
     m_offset += piece;
     m_position = block.compressedPosition;
+    m_plainText = block.plainText;
     return piece;
 }
 

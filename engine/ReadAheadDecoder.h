@@ -7,7 +7,8 @@
 // decoded before it.
 //
 // Nobody waits for the input's producer beyond a stop or a failure: while Read waits for a block
-// it notices a stop signal of the process (raising "Reading <name> stopped"), and the
+// it notices the run's stop (raising "Reading <name> stopped"), the decoder's thread reads no
+// further block once the stop is set, and the
 // destructor lets a decoder thread that is still waiting for input (a FIFO or pipe held open)
 // end on its own, owning what it uses, instead of waiting for it.
 #pragma once
@@ -19,6 +20,8 @@
 #include "GzipStreamDecoder.h"
 
 namespace lathwell {
+
+class RunStop;
 
 class ReadAheadDecoder {
 public:
@@ -33,8 +36,14 @@ public:
     // REQUIRES: capacity > 0.
     int32_t Read(char* destination, int32_t capacity);
 
+    // The run's stop, seen from now on instead of the process's stop signals alone.
+    void ShareStop(std::shared_ptr<const RunStop> stop);
+
     // Compressed bytes consumed for the bytes handed over so far.
     int64_t CompressedPosition() const { return m_position; }
+
+    // Whether the bytes handed over so far were not compressed (see GzipStreamDecoder).
+    bool IsPlainText() const { return m_plainText; }
 
 private:
     struct Shared;
@@ -50,6 +59,7 @@ private:
     int32_t m_offset = 0;  // bytes of the current block handed over
     bool m_ended = false;
     int64_t m_position = 0;
+    bool m_plainText = false;
 };
 
 }  // namespace lathwell

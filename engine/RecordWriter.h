@@ -23,6 +23,8 @@
 
 namespace lathwell {
 
+class RunStop;
+
 class RecordWriter {
 public:
     virtual ~RecordWriter() = default;
@@ -94,6 +96,10 @@ public:
     // Whether the output is the file fileName, so that a run handed this writer can refuse to
     // write into its input or DD file. By default false: the run checks its own files by name.
     virtual bool IsFile(const char* /*fileName*/) const { return false; }
+
+    // The run's stop, for a writer with threads of its own (gzip); the others are stopped by
+    // the run's loop between two records.
+    virtual void ShareStop(std::shared_ptr<const RunStop> /*stop*/) {}
 
 protected:
     // REQUIRES: recordLength > 0.

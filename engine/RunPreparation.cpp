@@ -106,6 +106,15 @@ std::unique_ptr<RecordWriter> PrepareOutput(const char* outputName, int32_t reco
     }
 }
 
+void OpenWithheldOutput(PreparedRun& run) {
+    const ConversionSettings& settings = run.settings;
+    run.output = PrepareOutput(settings.outputName.GetCString(), settings.recordLength, settings.createNew,
+                               settings.threads, settings.level);
+    run.output->SetRecordEnd(settings.recordEnd);
+    run.output->ShareStop(run.stop);
+    run.outputWithheld = false;
+}
+
 PreparedRun::PreparedRun() = default;
 PreparedRun::PreparedRun(PreparedRun&&) noexcept = default;
 PreparedRun& PreparedRun::operator=(PreparedRun&&) noexcept = default;
@@ -146,11 +155,17 @@ PreparedRun PrepareRun(const ConversionSettings& settings, OpenedFiles opened, D
         run.output = std::move(opened.output);
     } else if (settings.dryRun) {
         run.output = std::make_unique<DiscardingRecordWriter>(settings.recordLength);
+    } else if (run.builder && !run.builder->EveryFieldFitsRecord()) {
+        run.outputWithheld = true;
+        run.output = std::make_unique<DiscardingRecordWriter>(settings.recordLength);
     } else {
         run.output = PrepareOutput(settings.outputName.GetCString(), settings.recordLength, settings.createNew,
                                    settings.threads, settings.level);
     }
     run.output->SetRecordEnd(settings.recordEnd);
+    run.stop = std::make_shared<RunStop>();
+    run.input->ShareStop(run.stop);
+    run.output->ShareStop(run.stop);
     return run;
 }
 

@@ -13,7 +13,9 @@
 //   5. the output (unless handed over, or in a dry run) is opened: a regular file is locked
 //      before it is created or emptied (see OpenFileRecordWriter), so a file another run holds
 //      keeps every byte. The writer keeps that one opening: the file is never opened again by
-//      name.
+//      name. A layout with a field past the record length withholds the output instead (see
+//      PreparedRun::outputWithheld): a run that cannot build a record neither creates nor
+//      empties a file.
 // A refusal is a RunRefusal, which names the check and the file; a front end turns it into its
 // own words and points the user to the file's box. Nothing has been created or emptied when
 // PrepareRun raises.
@@ -26,6 +28,7 @@
 #include "ConversionRun.h"
 #include "MpString.h"
 #include "RunRefusal.h"
+#include "RunStop.h"
 
 namespace lathwell {
 
@@ -41,9 +44,15 @@ struct PreparedRun {
     bool inputHandedOver = false;
     // Whether the output was handed over: it is closed even after a stop, and never removed.
     bool outputHandedOver = false;
+    // A CSV run whose layout has a field past the record length builds no record: its first
+    // non-empty line fails the run. Its output is not opened (output discards) until the loop
+    // ends without such a line; then it is opened, and closed empty.
+    bool outputWithheld = false;
     std::unique_ptr<LineReader> input;
     std::unique_ptr<CsvRecordBuilder> builder;  // CSV run only
     std::unique_ptr<RecordWriter> output;
+    // The run's stop, shared with the input and the output (see RunStop).
+    std::shared_ptr<RunStop> stop;
 
     PreparedRun();
     PreparedRun(PreparedRun&&) noexcept;
@@ -62,6 +71,10 @@ void CheckOutputIsNoInput(const char* outputName, const char* inputName, const c
 // recordLength bytes, or RunRefusal OutputExists, OutputInUse or OutputNotOpened.
 std::unique_ptr<RecordWriter> PrepareOutput(const char* outputName, int32_t recordLength, bool createNew,
                                             int threads, int level);
+
+// Opens the output a run withheld (see PreparedRun::outputWithheld) as step 5 would have.
+// Raises RunRefusal.
+void OpenWithheldOutput(PreparedRun& run);
 
 // Prepares the run the settings describe (see above), taking over what opened hands over.
 // ddFile, when given, is the settings' DD file as the caller has read it already; it is read

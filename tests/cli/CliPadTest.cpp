@@ -84,6 +84,15 @@ TEST_F(CliPad, GzipOutputAndInputRoundTrip) {
     EXPECT_EQ(unpacked.err, StatisticsJson(5, Counts(5, 5, 5, 0, 0, 0, 0, 0), nullptr));
 }
 
+TEST_F(CliPad, APlainInputNamedAsGzipIsReadWithAWarning) {
+    Write("plain.gz", "abc\n");
+    CliOutcome outcome = Run({"pad", "plain.gz", "-", "--length", "3"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, "abc\r\n");
+    EXPECT_EQ(outcome.err.substr(0, outcome.err.find('\n')),
+              "lathwell-cli: warning: plain.gz: the data is not gzip-compressed; it was read as plain text");
+}
+
 TEST_F(CliPad, ForceReplacesAnExistingOutput) {
     Write("in.txt", "abc\n");
     Write("out.txd", "old contents that are longer\r\n");

@@ -308,4 +308,20 @@ TEST_F(CliStream, AStopSignalEndsTheWaitForALockedDDFile) {
     EXPECT_FALSE(Exists("out.txd"));
 }
 
+// fields waiting for a CSV header from a silent pipe: a stop signal ends it at once, with the
+// signal's status and nothing printed.
+TEST_F(CliStream, AStopSignalEndsACommandThatIsNoRun) {
+    Write("t.dd", kTwelveByteDD);
+    Pipe in;
+    int out = Open("stdout", O_WRONLY | O_CREAT | O_TRUNC);
+    pid_t child = Start({"fields", "t.dd", "--csv", "-"}, in.readEnd, out);
+    close(out);
+    in.CloseReadEnd();
+    usleep(200000);
+    kill(child, SIGTERM);
+    EXPECT_EQ(WaitForCliProcess(child), 143);
+    in.CloseWriteEnd();
+    EXPECT_EQ(Read("stdout") + Read("stderr"), "");
+}
+
 }  // namespace lathwell::cli

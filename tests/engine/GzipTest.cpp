@@ -12,6 +12,7 @@
 #include "GzipLineReader.h"
 #include "GzipRecordWriter.h"
 #include "MpException.h"
+#include "RunStop.h"
 #include "TempDir.h"
 #include "SkipOnWindows.h"
 
@@ -119,6 +120,23 @@ TEST(GzipLineReader, ReadsEveryMemberAndWhatGzreadReads) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.lines, ReadGzipLines(dir.Write("in.gz", c.file))) << c.file.size();
+    }
+}
+
+// A file named as compressed that holds plain text says so once its lines were read.
+TEST(GzipLineReader, TellsWhetherItsDataWasPlainText) {
+    TempDir dir;
+    WriteGzip(dir.File("real.gz"), "one\n");
+    const struct {
+        std::string file;
+        bool plainText;
+    } cases[] = {{TempDir::Read(dir.File("real.gz")), false}, {"not compressed\n", true}, {"", false}};
+    for (const auto& c : cases) {
+        GzipLineReader reader(dir.Write("in.gz", c.file).c_str(), false);
+        TextLine line;
+        while (reader.ReadLine(line)) {
+        }
+        EXPECT_EQ(c.plainText, reader.IsPlainTextUnderCompressedName()) << c.file.size();
     }
 }
 
@@ -335,6 +353,31 @@ TEST(GzipRecordWriter, RunStoppedMidwayOnSeveralThreadsLeavesNoThread) {
         EXPECT_EQ(threadsBefore, RunningThreads()) << c.output;
     }
     EXPECT_FALSE(std::filesystem::exists(dir.File("out.txd.gz")));
+}
+
+// Once the run's stop is set, the decoder's thread reads no further block and the compressor's
+// workers leave theirs: reading and writing end with the stop.
+TEST(GzipRecordWriter, TheRunsStopEndsTheDecoderAndTheCompressor) {
+    TempDir dir;
+    const std::string noise = Incompressible(1000000);
+    WriteGzip(dir.File("in.gz"), noise);
+    auto stop = std::make_shared<RunStop>();
+    stop->Request();
+    auto read = [&](const std::string& path) {
+        GzipLineReader reader(path.c_str(), false);
+        reader.ShareStop(stop);
+        TextLine line;
+        while (reader.ReadLine(line)) {
+        }
+    };
+    auto write = [&](const std::string& path) {
+        GzipRecordWriter writer(path.c_str(), 1000, 3);
+        writer.ShareStop(stop);
+        for (size_t i = 0; i < 1000; ++i) writer.WriteRecord(noise.c_str() + i * 1000, 1000);
+        writer.Close();
+    };
+    EXPECT_EQ("Reading \"" + dir.File("in.gz") + "\" stopped", FailureOf(read, dir.File("in.gz")));
+    EXPECT_EQ("Compressing the output stopped", FailureOf(write, dir.File("out.gz")));
 }
 
 }  // namespace lathwell

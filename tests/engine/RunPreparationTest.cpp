@@ -13,6 +13,7 @@
 #include "EngineTestSupport.h"
 #include "MpIO.h"
 #include "RecordWriter.h"
+#include "SampleDDFiles.h"
 #include "SkipOnWindows.h"
 #include "TempDir.h"
 
@@ -158,6 +159,41 @@ TEST(RunPreparation, RefusalsNameTheirCheckAndLeaveTheOutputAlone) {
     EXPECT_FALSE(std::filesystem::exists(dir.File("out.txd")));
     EXPECT_EQ("kept", TempDir::Read(dir.File("held.txd")));
     EXPECT_EQ("kept", TempDir::Read(dir.File("exists.txd")));
+}
+
+// A layout with a field past the record length builds no record: the run fails on the first
+// non-empty line without creating or emptying the output; without one it writes the output empty.
+TEST(RunPreparation, ALayoutPastTheRecordLeavesTheOutputAlone) {
+    TempDir dir;
+    const std::string beyond = "Field length extends beyond record length.";
+    const struct {
+        const char* input;
+        const char* output;
+        RunOutcome outcome;
+        std::string message;
+        bool outputLeft;
+        std::string bytesLeft;
+    } cases[] = {
+        {"a,b\n1,2\n", "new.txd", RunOutcome::Failed, beyond, false, ""},
+        {"a,b\n1,2\n", "old.txd", RunOutcome::Failed, beyond, true, "kept"},
+        {"a,b\n\n", "new.txd", RunOutcome::Completed, "", true, ""},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(dir.File("new.txd"));
+        dir.Write("old.txd", "kept");
+        ConversionSettings settings;
+        settings.inputName = dir.Write("in.csv", c.input).c_str();
+        settings.outputName = dir.File(c.output).c_str();
+        settings.ddFileName = dir.Write("layout.dd", kTenByteDD).c_str();
+        settings.fieldPositions = MpVector<int16_t>{1, 4};
+        settings.recordLength = 10;
+        RecordingObserver observer;
+        const ConversionResult result = RunConversion(settings, observer);
+        EXPECT_EQ(c.outcome, result.outcome) << c.input << c.output;
+        EXPECT_EQ(c.message, result.message.GetCString()) << c.input << c.output;
+        EXPECT_EQ(c.outputLeft, std::filesystem::exists(dir.File(c.output))) << c.input << c.output;
+        EXPECT_EQ(c.bytesLeft, TempDir::Read(dir.File(c.output))) << c.input << c.output;
+    }
 }
 
 // A read that fails names the input and the system's reason, whatever reads it.

@@ -5,8 +5,12 @@
 #include "MpPlatformSignal.h"
 
 #include "MpPlatformBrokenPipe.h"
+#include "MpPlatformFile.h"
 
 #include <windows.h>
+
+#include <atomic>
+#include <cstring>
 
 namespace {
 
@@ -18,6 +22,11 @@ constexpr int kTerminate = 15;
 // Written once, by the console's handler thread or by a write into a broken pipe.
 volatile int g_caughtSignal = 0;
 volatile bool g_catching = false;
+
+// The file a forced end removes: its descriptor (-1 for none) guards the name, which is written
+// only while the descriptor is -1.
+std::atomic<int> g_forcedEndDescriptor{-1};
+char g_forcedEndPath[MAX_PATH];
 
 int SignalFor(DWORD dwEvent) {
     switch (dwEvent) {
@@ -33,8 +42,13 @@ int SignalFor(DWORD dwEvent) {
 
 BOOL WINAPI RecordStopEvent(DWORD dwEvent) {
     // The user asked twice: the job did not stop in time (it may be waiting for input), so the
-    // system's default handler ends the process.
-    if (g_caughtSignal != 0) return FALSE;
+    // system's default handler ends the process. The output the job made goes first, as the job
+    // would have removed it. (The handler runs on a thread of its own, so it may do that.)
+    if (g_caughtSignal != 0) {
+        const int iDescriptor = g_forcedEndDescriptor.load();
+        if (iDescriptor >= 0) MpPlatformRemoveFileIfOpen(g_forcedEndPath, iDescriptor);
+        return FALSE;
+    }
     g_caughtSignal = SignalFor(dwEvent);
     // The system ends the process as soon as the handler of a close, log-off or shut-down event
     // returns; waiting here gives the job the system's grace time to wind down, and the job's
@@ -60,6 +74,22 @@ void MpPlatformRecordBrokenPipe() {
 const volatile int* MpPlatformCaughtStopSignalRecord() { return &g_caughtSignal; }
 
 bool MpPlatformStopRequested() { return g_caughtSignal != 0 && g_caughtSignal != kBrokenPipe; }
+
+// Console events arrive on a thread of their own and end no thread's wait: nothing to hold back.
+void MpPlatformHoldBackStopSignals(bool) {}
+
+bool MpPlatformRemoveOnForcedEnd(const char* pPath, int iDescriptor) {
+    g_forcedEndDescriptor.store(-1);
+    if (pPath == nullptr || std::strlen(pPath) >= sizeof g_forcedEndPath) return false;
+    std::strcpy(g_forcedEndPath, pPath);
+    g_forcedEndDescriptor.store(iDescriptor);
+    return true;
+}
+
+void MpPlatformKeepOnForcedEnd(int iDescriptor) {
+    int expected = iDescriptor;
+    g_forcedEndDescriptor.compare_exchange_strong(expected, -1);
+}
 
 int MpPlatformInterruptSignal() { return kInterrupt; }
 int MpPlatformTerminateSignal() { return kTerminate; }
