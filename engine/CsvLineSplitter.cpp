@@ -178,6 +178,33 @@ std::vector<CsvLineSplitter::Method> CsvLineSplitter::Methods() {
 CsvLineSplitter::CsvLineSplitter(char delimiter, Method method)
     : m_delimiter(delimiter), m_markLine(MarkerOf(method)) {}
 
+bool CsvLineSplitter::NextSearched(Column& column) {
+    const char* here = m_here;
+    if (here == nullptr) return false;
+    while (here < m_end && *here == ' ') ++here;
+    const char* next;
+    if (here < m_end && *here == '"') {
+        const char* closing = FindQuote(here + 1);
+        if (closing == nullptr) RaiseNoClosingQuote();
+        column.text = here + 1;
+        column.length = static_cast<size_t>(closing - here - 1);
+        // Mostly the delimiter or the end of the line follows the closing quote.
+        if (closing + 1 == m_end) {
+            next = nullptr;
+        } else if (closing[1] == m_delimiter) {
+            next = closing + 1;
+        } else {
+            next = AfterClosingQuote(closing, column);
+        }
+    } else {
+        next = FindDelimiter(here);
+        column.text = here;
+        column.length = static_cast<size_t>((next != nullptr ? next : m_end) - here);
+    }
+    m_here = next != nullptr ? next + 1 : nullptr;
+    return true;
+}
+
 void CsvLineSplitter::RaiseNoClosingQuote() {
     throw MpStringTokenizerException(
         "A group token has no end delimeter.\nCannot retrieve token as specified.\nPlease correct.\n\n", kTokenizer);

@@ -56,45 +56,26 @@ public:
         m_here = line;
         m_textAfterQuote = false;
         m_plainColumns = m_markLine != nullptr && m_markLine(line, length, m_delimiter, Marks(length));
+        if (m_plainColumns) {
+            m_endWord = 0;
+            m_endBits = length > 0 ? m_marks[0].ends : 0;
+        }
     }
 
     // Sets column to the line's next column and returns true, or returns false when the line
     // has no more (a line has at least one column). Raises MpStringTokenizerException with the
     // tokenizer's message when a quoted column has no closing quote.
     bool Next(Column& column) {
+        if (!m_plainColumns) return NextSearched(column);
         const char* here = m_here;
         if (here == nullptr) return false;
-        if (m_plainColumns) {
-            // The column runs to its end mark; when it starts with a quote, it ends with one.
-            const char* end = FindMarked(here, &Marks64::ends);
-            const char* stop = end != nullptr ? end : m_end;
-            const size_t quoted = here < stop && *here == '"';
-            column.text = here + quoted;
-            column.length = static_cast<size_t>(stop - here) - 2 * quoted;
-            m_here = end != nullptr ? end + 1 : nullptr;
-            return true;
-        }
-        while (here < m_end && *here == ' ') ++here;
-        const char* next;
-        if (here < m_end && *here == '"') {
-            const char* closing = FindQuote(here + 1);
-            if (closing == nullptr) RaiseNoClosingQuote();
-            column.text = here + 1;
-            column.length = static_cast<size_t>(closing - here - 1);
-            // Mostly the delimiter or the end of the line follows the closing quote.
-            if (closing + 1 == m_end) {
-                next = nullptr;
-            } else if (closing[1] == m_delimiter) {
-                next = closing + 1;
-            } else {
-                next = AfterClosingQuote(closing, column);
-            }
-        } else {
-            next = FindDelimiter(here);
-            column.text = here;
-            column.length = static_cast<size_t>((next != nullptr ? next : m_end) - here);
-        }
-        m_here = next != nullptr ? next + 1 : nullptr;
+        // The column runs to its end mark; when it starts with a quote, it ends with one.
+        const char* end = NextEnd();
+        const char* stop = end != nullptr ? end : m_end;
+        const size_t quoted = here < stop && *here == '"';
+        column.text = here + quoted;
+        column.length = static_cast<size_t>(stop - here) - 2 * quoted;
+        m_here = end != nullptr ? end + 1 : nullptr;
         return true;
     }
 
@@ -120,6 +101,18 @@ public:
     using LineMarker = bool (*)(const char* line, size_t length, char delimiter, Marks64* marks);
 
 private:
+    // Next on a line whose columns are not plain, or that is searched byte by byte.
+    bool NextSearched(Column& column);
+    // On a line of plain columns: the next end mark, or null after the last one.
+    const char* NextEnd() {
+        while (m_endBits == 0) {
+            if (++m_endWord * 64 >= static_cast<size_t>(m_end - m_line)) return nullptr;
+            m_endBits = m_marks[m_endWord].ends;
+        }
+        const char* end = m_line + m_endWord * 64 + static_cast<size_t>(__builtin_ctzll(m_endBits));
+        m_endBits &= m_endBits - 1;
+        return end;
+    }
     // The first byte equal to wanted from from to the end of the line, or null.
     const char* Find(const char* from, char wanted) const {
         return static_cast<const char*>(std::memchr(from, wanted, static_cast<size_t>(m_end - from)));
@@ -170,6 +163,8 @@ private:
     const char* m_here = nullptr;  // where the next column starts; null after the last one
     bool m_textAfterQuote = false;
     bool m_plainColumns = false;  // the line being split has plain columns (see LineMarker)
+    size_t m_endWord = 0;          // on such a line, the word of m_marks that holds the next end mark
+    uint64_t m_endBits = 0;        // and its end marks not yet handed over
     std::string m_unquoted;
 };
 

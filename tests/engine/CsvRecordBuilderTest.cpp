@@ -83,6 +83,50 @@ TEST_F(CsvRecordBuilderTest, LaterColumnWinsWhereFieldsOverlap) {
     EXPECT_EQ("001z      ", Build(MpVector<int16_t>{10, 1}, "xyz,1"));
 }
 
+// Values of every size a field copies in pieces, into a record that starts blank: a text field
+// of 40 bytes, a number of 5 and a text field of 3 over the number's last 2 bytes.
+TEST(CsvRecordBuilder, CopiesValuesOfEverySizeCutOrFilled) {
+    TempDir dir;
+    const std::string dd = dir.Write("wide.dd",
+                                     "[FileInfo]\nRecordLength=48\n"
+                                     "[Field1]\nFieldName=Text\nLength=40\nByteOffset=1\n[Format=Text]\nA=x\n"
+                                     "[Field2]\nFieldName=Number\nLength=5\nByteOffset=41\n"
+                                     "[Field3]\nFieldName=Over\nLength=3\nByteOffset=44\n[Format=Over]\nA=x\n");
+    const std::string a40(40, 'a');
+    const struct {
+        std::string line;
+        std::string record;
+        const char* cuts;  // values cut / of them inside a character
+    } rows[] = {
+        {",,", std::string(48, ' '), "0/0"},
+        {"a,1,x", "a" + std::string(39, ' ') + "000x    ", "0/0"},
+        {"aaa,12,xy", "aaa" + std::string(37, ' ') + "000xy   ", "0/0"},
+        {std::string(9, 'a') + ",1234,x", std::string(9, 'a') + std::string(31, ' ') + "012x    ", "0/0"},
+        {std::string(17, 'a') + ",123456,", std::string(17, 'a') + std::string(23, ' ') + "123     ", "1/0"},
+        {std::string(33, 'a') + ",7,xyzw", std::string(33, 'a') + std::string(7, ' ') + "000xyz  ", "1/0"},
+        {a40 + ",,", a40 + std::string(8, ' '), "0/0"},
+        {a40 + "b,1,x", a40 + "000x    ", "1/0"},
+        // A cut inside a character blanks the character's first bytes.
+        {std::string(39, 'a') + "\xC3\xB6,1,x", std::string(39, 'a') + " 000x    ", "1/1"},
+        {std::string(38, 'a') + "\xE2\x82\xAC,1,x", std::string(38, 'a') + "  000x    ", "1/1"},
+        {std::string(38, 'a') + "\xC3\xB6,1,x", std::string(38, 'a') + "\xC3\xB6" "000x    ", "0/0"},
+    };
+    for (const auto& row : rows) {
+        DDFile ddFile(dd.c_str());
+        CsvRecordBuilder builder(ddFile, 48, MpVector<int16_t>{1, 3, 4}, false, ',', CsvValueRules{false, false, true});
+        RunStatistics statistics;
+        std::string result = BuiltRecord(builder, row.line, statistics, 1);
+        int64_t cuts = 0;
+        int64_t characterCuts = 0;
+        for (const FieldCut& cut : builder.FieldCuts()) {
+            cuts += cut.count;
+            characterCuts += cut.characterCuts;
+        }
+        result += " " + std::to_string(cuts) + "/" + std::to_string(characterCuts);
+        EXPECT_EQ(row.record + " " + row.cuts, result) << row.line;
+    }
+}
+
 TEST_F(CsvRecordBuilderTest, RefusesLinesItCannotConvert) {
     const char* const kNoClosingQuote =
         "A group token has no end delimeter.\nCannot retrieve token as specified.\nPlease correct.\n\n";
