@@ -78,6 +78,7 @@ void GzipStreamDecoder::LookForMember() {
     } else {
         // As with gzread: what follows the last member is ignored; a file without a member is
         // read as it is.
+        m_plainText = !m_membersSeen && stream.avail_in > 0;
         m_mode = m_membersSeen ? Mode::Ended : Mode::PassThrough;
     }
 }
