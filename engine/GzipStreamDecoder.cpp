@@ -16,10 +16,6 @@ namespace {
 // Compressed bytes read from the file at a time.
 constexpr size_t kInputBlock = 256 * 1024;
 
-[[noreturn]] void RaiseDataFailure(const std::string& fileName, const char* reason) {
-    MpException::RaiseFormatted("Reading compressed file -- %s: %s", "GzipStreamDecoder", fileName.c_str(), reason);
-}
-
 }  // namespace
 
 struct GzipStreamDecoder::State : inflate_state {};
@@ -75,26 +71,13 @@ void GzipStreamDecoder::LookForMember() {
         m_mode = Mode::InMember;
     } else if (m_membersSeen && (first || second)) {
         // A member whose opening bytes were damaged: its data would be lost without a word.
-        RaiseDataFailure(m_fileName, "damaged data");
+        RaiseDataFailure("damaged data");
     } else {
         // As with gzread: what follows the last member is ignored; a file without a member is
         // read as it is.
         m_plainText = !m_membersSeen && state.avail_in > 0;
         m_mode = m_membersSeen ? Mode::Ended : Mode::PassThrough;
     }
-}
-
-int32_t GzipStreamDecoder::Read(char* destination, int32_t capacity) {
-    if (m_failure) std::rethrow_exception(m_failure);
-    uint32_t produced = 0;
-    try {
-        Fill(reinterpret_cast<uint8_t*>(destination), static_cast<uint32_t>(capacity), produced);
-    } catch (...) {
-        // The bytes decoded before the failure are delivered first; the failure comes next.
-        if (produced == 0) throw;
-        m_failure = std::current_exception();
-    }
-    return static_cast<int32_t>(produced);
 }
 
 void GzipStreamDecoder::Fill(uint8_t* out, uint32_t wanted, uint32_t& produced) {
@@ -107,12 +90,12 @@ void GzipStreamDecoder::Fill(uint8_t* out, uint32_t wanted, uint32_t& produced) 
             case Mode::InMember: {
                 state.next_out = out + produced;
                 state.avail_out = wanted - produced;
-                if (isal_inflate(&state) < 0) RaiseDataFailure(m_fileName, "damaged data");
+                if (isal_inflate(&state) < 0) RaiseDataFailure("damaged data");
                 produced = wanted - state.avail_out;
                 if (state.block_state == ISAL_BLOCK_FINISH) {
                     m_mode = Mode::BeforeMember;
                 } else if (state.avail_out > 0 && !ReadInput()) {
-                    RaiseDataFailure(m_fileName, "unexpected end of file");
+                    RaiseDataFailure("unexpected end of file");
                 }
                 break;
             }

@@ -54,6 +54,8 @@ private:
     // Adds decoded bytes at out + produced until wanted are there or the file has ended;
     // produced counts them also when a failure is raised.
     void Fill(uint8_t* out, uint32_t wanted, uint32_t& produced);
+    // Raises the failure of damaged or cut-off data, naming the file.
+    [[noreturn]] void RaiseDataFailure(const char* reason) const;
 
     std::string m_fileName;
     std::unique_ptr<MpIOUnbuffered> m_file;

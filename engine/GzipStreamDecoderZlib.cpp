@@ -19,10 +19,6 @@ constexpr size_t kInputBlock = 256 * 1024;
 // zlib's window size with 16 added: a gzip member, header and CRC-32 checked.
 constexpr int kGzipWindowBits = 16 + MAX_WBITS;
 
-[[noreturn]] void RaiseDataFailure(const std::string& fileName, const char* reason) {
-    MpException::RaiseFormatted("Reading compressed file -- %s: %s", "GzipStreamDecoder", fileName.c_str(), reason);
-}
-
 }  // namespace
 
 struct GzipStreamDecoder::State {
@@ -74,26 +70,13 @@ void GzipStreamDecoder::LookForMember() {
         m_mode = Mode::InMember;
     } else if (m_membersSeen && (first || second)) {
         // A member whose opening bytes were damaged: its data would be lost without a word.
-        RaiseDataFailure(m_fileName, "damaged data");
+        RaiseDataFailure("damaged data");
     } else {
         // As with gzread: what follows the last member is ignored; a file without a member is
         // read as it is.
         m_plainText = !m_membersSeen && stream.avail_in > 0;
         m_mode = m_membersSeen ? Mode::Ended : Mode::PassThrough;
     }
-}
-
-int32_t GzipStreamDecoder::Read(char* destination, int32_t capacity) {
-    if (m_failure) std::rethrow_exception(m_failure);
-    uint32_t produced = 0;
-    try {
-        Fill(reinterpret_cast<uint8_t*>(destination), static_cast<uint32_t>(capacity), produced);
-    } catch (...) {
-        // The bytes decoded before the failure are delivered first; the failure comes next.
-        if (produced == 0) throw;
-        m_failure = std::current_exception();
-    }
-    return static_cast<int32_t>(produced);
 }
 
 void GzipStreamDecoder::Fill(uint8_t* out, uint32_t wanted, uint32_t& produced) {
@@ -109,12 +92,12 @@ void GzipStreamDecoder::Fill(uint8_t* out, uint32_t wanted, uint32_t& produced) 
                 const int result = inflate(&stream, Z_NO_FLUSH);
                 produced = wanted - stream.avail_out;
                 if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR) {
-                    RaiseDataFailure(m_fileName, "damaged data");
+                    RaiseDataFailure("damaged data");
                 }
                 if (result == Z_STREAM_END) {
                     m_mode = Mode::BeforeMember;
                 } else if (stream.avail_out > 0 && !ReadInput()) {
-                    RaiseDataFailure(m_fileName, "unexpected end of file");
+                    RaiseDataFailure("unexpected end of file");
                 }
                 break;
             }
