@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <thread>
 
 #include "MpException.h"
 #include "MpIODescriptor.h"
+#include "ThreadCount.h"
 
 namespace lathwell {
 
@@ -36,15 +36,11 @@ std::unique_ptr<MpIO> CreateFile(const char* fileName) {
     }
 }
 
-int AvailableCores() {
-    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-}
-
 }  // namespace
 
 GzipRecordWriter::GzipRecordWriter(std::unique_ptr<MpIO> file, bool ownsFile, int32_t recordLength, int threads)
     : RecordWriter(recordLength), m_output(std::move(file)), m_ownsFile(ownsFile), m_fileName(m_output->GetFileName()) {
-    const int workers = threads > 0 ? threads : AvailableCores();
+    const int workers = ThreadCount(threads);
     const int descriptor = m_output->DuplicateDescriptor();
     m_file = gzdopen(descriptor, workers > 1 ? "wbT" : "wb");
     if (m_file == nullptr) {

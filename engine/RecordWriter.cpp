@@ -1,5 +1,6 @@
 #include "RecordWriter.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "MpException.h"
@@ -19,6 +20,17 @@ void RecordWriter::FlushWholeBlocks() {
     WriteBlock(m_buffer.get(), static_cast<int64_t>(whole));
     std::memmove(m_buffer.get(), m_buffer.get() + whole, rest);
     m_used = rest;
+}
+
+void RecordWriter::WriteRecords(const char* bytes, size_t count) {
+    while (count > 0) {
+        if (m_used >= kBlockSize) FlushWholeBlocks();
+        const size_t part = std::min(count, kBlockSize - m_used);
+        std::memcpy(m_buffer.get() + m_used, bytes, part);
+        m_used += part;
+        bytes += part;
+        count -= part;
+    }
 }
 
 void RecordWriter::Flush() {
