@@ -189,7 +189,7 @@ public:
     ~BlockPipeline() { Stop(); }
 
     // A block to read into; while as many blocks as allowed are read and not written, the
-    // oldest is first written (see Write).
+    // oldest is first written (see WriteOldest).
     std::unique_ptr<Block> FreeBlock(RunStatistics& statistics, RunState& state, int64_t& linesBefore) {
         while (Pending() + 1 > m_mostBlocks) WriteOldest(statistics, state, linesBefore);
         std::lock_guard<std::mutex> lock(m_mutex);

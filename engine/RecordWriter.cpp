@@ -25,6 +25,14 @@ void RecordWriter::FlushWholeBlocks() {
 void RecordWriter::WriteRecords(const char* bytes, size_t count) {
     while (count > 0) {
         if (m_used >= kBlockSize) FlushWholeBlocks();
+        if (m_used == 0 && count >= kBlockSize) {
+            // Whole blocks go to the file from where they are, without a copy.
+            const size_t whole = count / kBlockSize * kBlockSize;
+            WriteBlock(bytes, static_cast<int64_t>(whole));
+            bytes += whole;
+            count -= whole;
+            continue;
+        }
         const size_t part = std::min(count, kBlockSize - m_used);
         std::memcpy(m_buffer.get() + m_used, bytes, part);
         m_used += part;
