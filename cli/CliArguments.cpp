@@ -224,7 +224,7 @@ const OptionSyntax kOptions[] = {
     {"--quiet", "-q", nullptr, kPad | kCsv | kCheck | kUnpack, "print no progress, statistics or warnings",
      [](CliArguments& a, const std::string&) { a.quiet = true; }},
     {"--threads", nullptr, "N", kPad | kCsv | kUnpack,
-     "threads that convert (pad, csv) and compress gzip OUTPUT (default 0: all cores)",
+     "threads that convert and compress (default 0: all cores)",
      [](CliArguments& a, const std::string& v) { a.threads = ParseThreads(v); }},
     {"--record-end", nullptr, "END", kPad | kCsv | kCheck | kUnpack,
      "what ends each record: crlf (default), lf, none",
