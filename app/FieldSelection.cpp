@@ -27,7 +27,7 @@ void FieldSelection::SetColumns(const std::vector<ColumnHeader>& headers, DDFile
             m_outputFields[i] = ddFile.GetFieldName(m_fieldPositions[i]);
         } else {
             const int32_t listed = ListedFieldOf(i);
-            if (listed >= 0) m_outputFields[i] = m_offered[listed].shownName;
+            if (listed >= 0) m_outputFields[i] = m_offered[listed].shownName.c_str();
         }
     }
 }
@@ -49,7 +49,7 @@ bool FieldSelection::Update(size_t column, size_t listedField) {
     if (std::strcmp(m_columns[column].text.GetCString(), kBlankColumnHeader) == 0) return false;
     const AvailableField& field = m_offered[listedField];
     m_fieldPositions[column] = static_cast<int16_t>(field.sectionIndex);
-    m_outputFields[column] = field.shownName;
+    m_outputFields[column] = field.shownName.c_str();
     return true;
 }
 

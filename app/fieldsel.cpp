@@ -170,8 +170,8 @@ void TFormFieldSelect::ShowOfferedFields() {
     m_ui.lvDDFields->clear();
     for (const AvailableField& field : m_selection.OfferedFields()) {
         auto* item = new QTreeWidgetItem(m_ui.lvDDFields);
-        item->setText(kDDName, Text(field.shownName.GetCString()));
-        item->setText(kDDPosition, Text(field.position.GetCString()));
+        item->setText(kDDName, Text(field.shownName.c_str()));
+        item->setText(kDDPosition, Text(field.position.c_str()));
         item->setText(kDDSection, QString::number(field.sectionIndex));
     }
 }

@@ -3,6 +3,9 @@
 //   bench_make_data flat MEGABYTES FILE       printable lines of 0 to 160 bytes, a few empty
 //   bench_make_data csv MEGABYTES FILE DDFILE a header and six columns, some of them quoted
 //                                             fields with commas, and the DD file for it
+//   bench_make_data dd FIELDS DDFILE CSVFILE  a DD file of FIELDS one-byte fields over a
+//                                             100-byte record (overlapping every 100), and a
+//                                             CSV file of three records for it
 //
 // The same arguments always give the same bytes (fixed seed), so timings can be compared
 // from one machine or commit to the next. Files grow to at least MEGABYTES x 10^6 bytes.
@@ -162,9 +165,40 @@ void WriteCsv(uint64_t bytes, const char* fileName, const char* ddFileName) {
     }
 }
 
+// A layout far larger than any written by hand: FieldName=F<n>, Length=1, ByteOffset cycling
+// over 1 to 100, so every position holds many fields; the CSV header names them all.
+void WriteLargeLayout(uint64_t fields, const char* ddFileName, const char* csvFileName) {
+    Output dd(ddFileName);
+    Output csv(csvFileName);
+    dd.Write("[FileInfo]\nRecordLength=100\n");
+    std::string chunk;
+    std::string header;
+    for (uint64_t field = 1; field <= fields; ++field) {
+        const std::string name = "F" + std::to_string(field);
+        chunk += "[Field" + std::to_string(field) + "]\nFieldName=" + name + "\nLength=1\nByteOffset=" +
+                 std::to_string(1 + (field - 1) % 100) + "\n";
+        header += (field == 1 ? "" : ",") + name;
+        if (chunk.size() >= (1 << 16)) {
+            dd.Write(chunk);
+            chunk.clear();
+        }
+    }
+    dd.Write(chunk);
+    csv.Write(header + "\n");
+    for (char digit = '1'; digit <= '3'; ++digit) {
+        std::string record;
+        for (uint64_t field = 1; field <= fields; ++field) {
+            record += (field == 1 ? "" : ",");
+            record += digit;
+        }
+        csv.Write(record + "\n");
+    }
+}
+
 [[noreturn]] void Usage() {
     std::fprintf(stderr, "usage: bench_make_data flat MEGABYTES FILE\n"
-                         "       bench_make_data csv MEGABYTES FILE DDFILE\n");
+                         "       bench_make_data csv MEGABYTES FILE DDFILE\n"
+                         "       bench_make_data dd FIELDS DDFILE CSVFILE\n");
     std::exit(2);
 }
 
@@ -173,10 +207,12 @@ void WriteCsv(uint64_t bytes, const char* fileName, const char* ddFileName) {
 int main(int argc, char** argv) {
     if (argc < 4) Usage();
     const std::string kind = argv[1];
-    const uint64_t megabytes = std::strtoull(argv[2], nullptr, 10);
-    if (megabytes == 0) Usage();
-    const uint64_t bytes = megabytes * 1000000;
-    if (kind == "flat" && argc == 4) {
+    const uint64_t number = std::strtoull(argv[2], nullptr, 10);  // megabytes, or fields for dd
+    if (number == 0) Usage();
+    const uint64_t bytes = number * 1000000;
+    if (kind == "dd" && argc == 5) {
+        WriteLargeLayout(number, argv[3], argv[4]);
+    } else if (kind == "flat" && argc == 4) {
         WriteFlat(bytes, argv[3]);
     } else if (kind == "csv" && argc == 5) {
         WriteCsv(bytes, argv[3], argv[4]);

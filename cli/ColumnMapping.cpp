@@ -43,7 +43,7 @@ int16_t ResolveField(const std::vector<AvailableField>& fields, const std::strin
     const AvailableField* found = nullptr;
     for (const AvailableField& field : fields) {
         bool matches = section >= 0 ? field.sectionIndex == section
-                                    : EqualIgnoringCase(field.shownName.GetCString(), name.c_str());
+                                    : EqualIgnoringCase(field.shownName.c_str(), name.c_str());
         if (!matches) continue;
         if (found != nullptr) {
             throw CliRefusal("More than one DD field is named '" + name + "'; name it by section (@J)");

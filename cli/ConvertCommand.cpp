@@ -142,7 +142,7 @@ void WarnOfSharedFields(const CliArguments& arguments, const std::vector<ColumnH
         if (inserted.second) continue;
         std::string field = "@" + std::to_string(positions[i]);
         for (const AvailableField& offered : fields) {
-            if (offered.sectionIndex == positions[i]) field = offered.shownName.GetCString();
+            if (offered.sectionIndex == positions[i]) field = offered.shownName;
         }
         const std::string both = "columns '" + std::string(columns[inserted.first->second].text.GetCString()) +
                                  "' and '" + columns[i].text.GetCString() + "' are both matched with field '" +
@@ -215,7 +215,7 @@ CsvPlan PrepareCsvRun(const CliArguments& arguments, OpenedFiles& opened, const 
 
 std::string FieldName(const CsvPlan& plan, int16_t sectionIndex) {
     for (const AvailableField& field : plan.fields) {
-        if (field.sectionIndex == sectionIndex) return field.shownName.GetCString();
+        if (field.sectionIndex == sectionIndex) return field.shownName;
     }
     return "@" + std::to_string(sectionIndex);
 }

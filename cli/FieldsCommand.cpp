@@ -38,34 +38,36 @@ std::vector<ColumnMatch> MatchColumns(const std::vector<ColumnHeader>& headers,
     return matches;
 }
 
-std::string FieldsText(const std::vector<AvailableField>& fields, const std::vector<ColumnMatch>& columns,
-                       bool withColumns) {
-    std::vector<TableRow> fieldRows{{"Available DD Fields", "Position", "Section"}};
-    for (const AvailableField& field : fields) {
-        fieldRows.push_back(
-            {field.shownName.GetCString(), field.position.GetCString(), std::to_string(field.sectionIndex)});
-    }
-    std::string text = TextTable(fieldRows);
-    if (!withColumns) return text;
+// The fields' table is written row by row: a DD file may offer millions of fields.
+void WriteFieldsText(std::ostream& out, const std::vector<AvailableField>& fields,
+                     const std::vector<ColumnMatch>& columns, bool withColumns) {
+    WriteTextTable(out, fields.size() + 1, [&](std::size_t row) -> TableRow {
+        StopIfAsked();
+        if (row == 0) return {"Available DD Fields", "Position", "Section"};
+        const AvailableField& field = fields[row - 1];
+        return {field.shownName, field.position, std::to_string(field.sectionIndex)};
+    });
+    if (!withColumns) return;
     std::vector<TableRow> columnRows{{"Input Field", "Output Field"}};
     for (const ColumnMatch& column : columns) {
-        columnRows.push_back({column.header, column.field ? column.field->shownName.GetCString() : ""});
+        columnRows.push_back({column.header, column.field ? column.field->shownName : ""});
     }
-    return text + "\n" + TextTable(columnRows);
+    out << "\n" << TextTable(columnRows);
 }
 
 std::string FieldsJson(const std::vector<AvailableField>& fields, const std::vector<ColumnMatch>& columns) {
     JsonArray fieldArray;
     for (const AvailableField& field : fields) {
+        StopIfAsked();
         fieldArray.Add(JsonObject()
-                           .AddString("name", field.shownName.GetCString())
-                           .AddString("position", field.position.GetCString())
+                           .AddString("name", field.shownName)
+                           .AddString("position", field.position)
                            .AddNumber("section", field.sectionIndex)
                            .Text());
     }
     JsonArray columnArray;
     for (const ColumnMatch& column : columns) {
-        std::string fieldName = column.field ? column.field->shownName.GetCString() : "";
+        std::string fieldName = column.field ? column.field->shownName : "";
         columnArray.Add(JsonObject()
                             .AddString("header", column.header)
                             .AddStringOrNull("field", column.field ? &fieldName : nullptr)
@@ -215,9 +217,12 @@ int RunFieldsCommand(const CliArguments& arguments, const CliStreams& streams) {
         StopIfAsked();
         columns = MatchColumns(headers, fields);
     }
-    const std::string list = arguments.json ? FieldsJson(fields, columns) : FieldsText(fields, columns, withColumns);
-    StopIfAsked();
-    streams.out << list << std::flush;
+    if (arguments.json) {
+        streams.out << FieldsJson(fields, columns);
+    } else {
+        WriteFieldsText(streams.out, fields, columns, withColumns);
+    }
+    streams.out << std::flush;
     return 0;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "CliErrors.h"
@@ -19,65 +20,75 @@ namespace lathwell::cli {
 
 namespace {
 
+// A field where its DD file places it; its name and section are those of the offered field of
+// the same index.
 struct PlacedField {
-    std::string name;
-    int32_t section = 0;
-    std::string sectionName;
     int64_t start = 0;  // 1-based, as ByteOffset
     int64_t length = 0;
     bool numeric = true;
-    std::vector<std::string> flags;
 
+    bool IsPlaced() const { return start >= 1 && length >= 1; }
     int64_t End() const { return start + length - 1; }
+};
+
+// The fields of a layout as the report shows them, each kept once: a DD file of a million
+// fields is reported in memory a small multiple of its own size.
+struct PlacedLayout {
+    std::vector<AvailableField> offered;
+    std::vector<PlacedField> fields;
+    int32_t recordLength = 0;
+    FieldOverlaps overlaps;
+    // The flagged partners of each field that has any, in file order, as a reader looks them up.
+    std::unordered_map<std::size_t, std::vector<std::size_t>> partners;
+
+    const std::string& Name(std::size_t i) const { return offered[i].shownName; }
 };
 
 // Flagging every pair of a layout whose fields pile up over a few bytes would be a report
 // quadratic in its fields; beyond this many pairs only their count is told.
 constexpr std::size_t kMostOverlapsFlagged = 1000;
 
-std::vector<PlacedField> ReadPlacedFields(DDFile& ddFile, bool population, int32_t recordLength,
-                                          FieldOverlaps& overlaps) {
-    std::vector<PlacedField> placed;
-    for (const AvailableField& field : OfferedFields(ddFile, population)) {
+PlacedLayout ReadPlacedLayout(DDFile& ddFile, bool population, int32_t recordLength) {
+    PlacedLayout layout;
+    layout.offered = OfferedFields(ddFile, population);
+    layout.recordLength = recordLength;
+    layout.fields.reserve(layout.offered.size());
+    for (const AvailableField& field : layout.offered) {
         StopIfAsked();
         MpIniSection& section = *ddFile.GetSection(field.sectionIndex);
         PlacedField entry;
-        entry.name = field.shownName.GetCString();
-        entry.section = field.sectionIndex;
-        entry.sectionName = section.GetName();
         entry.length = section.GetInt("Length", 0);
         const int32_t popByteOffset = section.GetInt("PopByteOffset", 0);
         entry.start = population && popByteOffset != 0 ? popByteOffset : section.GetInt("ByteOffset", 0);
-        placed.push_back(entry);
-    }
-    // Looking a Format section up may add one in memory, so it comes after the sections.
-    for (PlacedField& entry : placed) {
-        StopIfAsked();
-        entry.numeric = ddFile.IsNumericField(ddFile.GetFieldName(entry.section).GetCString());
-    }
-    for (PlacedField& entry : placed) {
-        if (entry.start < 1 || entry.length < 1)
-            entry.flags.push_back("not placed");
-        else if (entry.End() > recordLength)
-            entry.flags.push_back("ends past the record length");
+        entry.numeric = ddFile.IsNumericField(ddFile.GetFieldName(field.sectionIndex).GetCString());
+        layout.fields.push_back(entry);
     }
     std::vector<FieldSpan> spans;
-    spans.reserve(placed.size());
-    for (const PlacedField& entry : placed) spans.push_back({entry.start, entry.length});
+    spans.reserve(layout.fields.size());
+    for (const PlacedField& entry : layout.fields) spans.push_back({entry.start, entry.length});
     StopIfAsked();
-    overlaps = FindFieldOverlaps(spans, kMostOverlapsFlagged);
+    layout.overlaps = FindFieldOverlaps(spans, kMostOverlapsFlagged);
     StopIfAsked();
-    // Each field's partners in file order, as a reader looks them up.
-    std::vector<std::vector<std::size_t>> partners(placed.size());
-    for (const auto& pair : overlaps.pairs) {
-        partners[pair.first].push_back(pair.second);
-        partners[pair.second].push_back(pair.first);
+    for (const auto& pair : layout.overlaps.pairs) {
+        layout.partners[pair.first].push_back(pair.second);
+        layout.partners[pair.second].push_back(pair.first);
     }
-    for (std::size_t i = 0; i < placed.size(); ++i) {
-        std::sort(partners[i].begin(), partners[i].end());
-        for (std::size_t other : partners[i]) placed[i].flags.push_back("overlaps " + placed[other].name);
+    for (auto& entry : layout.partners) std::sort(entry.second.begin(), entry.second.end());
+    return layout;
+}
+
+std::vector<std::string> Flags(const PlacedLayout& layout, std::size_t i) {
+    std::vector<std::string> flags;
+    const PlacedField& field = layout.fields[i];
+    if (!field.IsPlaced())
+        flags.push_back("not placed");
+    else if (field.End() > layout.recordLength)
+        flags.push_back("ends past the record length");
+    const auto found = layout.partners.find(i);
+    if (found != layout.partners.end()) {
+        for (std::size_t other : found->second) flags.push_back("overlaps " + layout.Name(other));
     }
-    return placed;
+    return flags;
 }
 
 // A line saying how many overlapping pairs were left unflagged, or nothing.
@@ -95,20 +106,22 @@ std::string Joined(const std::vector<std::string>& texts) {
 
 // Two lines per 100 bytes of the record: the byte positions ("....+....1"), then each byte
 // marked with the name of the field that covers it ('*' where fields overlap, '.' for none).
-std::string Ruler(const std::vector<PlacedField>& fields, int64_t recordLength) {
+std::string Ruler(const PlacedLayout& layout) {
     constexpr int64_t kWidest = 100000;  // beyond this a ruler tells nothing
     constexpr int64_t kPerRow = 100;
-    int64_t width = recordLength;
-    for (const PlacedField& field : fields) {
-        if (field.start >= 1 && field.length >= 1) width = std::max(width, field.End());
+    int64_t width = layout.recordLength;
+    for (const PlacedField& field : layout.fields) {
+        if (field.IsPlaced()) width = std::max(width, field.End());
     }
     width = std::min(width, kWidest);
     std::string marks(static_cast<std::size_t>(width), '.');
-    for (const PlacedField& field : fields) {
+    for (std::size_t f = 0; f < layout.fields.size(); ++f) {
+        const PlacedField& field = layout.fields[f];
+        const std::string& name = layout.Name(f);
         for (int64_t i = 0; i < field.length && field.start >= 1 && field.start + i <= width; ++i) {
             char& mark = marks[static_cast<std::size_t>(field.start - 1 + i)];
             // One byte a position: a byte of a longer character, or a control byte, shows as '?'.
-            const char byte = i < static_cast<int64_t>(field.name.size()) ? field.name[static_cast<std::size_t>(i)] : '-';
+            const char byte = i < static_cast<int64_t>(name.size()) ? name[static_cast<std::size_t>(i)] : '-';
             const char own = byte >= 0x20 && byte < 0x7f ? byte : '?';
             mark = mark == '.' ? own : '*';
         }
@@ -128,41 +141,49 @@ std::string Ruler(const std::vector<PlacedField>& fields, int64_t recordLength) 
     return ruler;
 }
 
-std::string LayoutText(const std::vector<PlacedField>& fields, const FieldOverlaps& overlaps,
-                       int32_t recordLength) {
-    std::vector<TableRow> rows{{"Field", "Start", "End", "Length", "Type", "Section", "Flags"}};
-    for (const PlacedField& field : fields) {
-        rows.push_back({field.name, std::to_string(field.start), std::to_string(field.End()),
-                        std::to_string(field.length), field.numeric ? "numeric" : "text",
-                        std::to_string(field.section) + " " + field.sectionName, Joined(field.flags)});
-    }
-    return TextTable(rows) + UnflaggedOverlaps(overlaps) + "\nRecord length " + std::to_string(recordLength) +
-           "\n" + Ruler(fields, recordLength);
+void WriteLayoutText(std::ostream& out, DDFile& ddFile, const PlacedLayout& layout) {
+    WriteTextTable(out, layout.fields.size() + 1, [&](std::size_t row) -> TableRow {
+        StopIfAsked();
+        if (row == 0) return {"Field", "Start", "End", "Length", "Type", "Section", "Flags"};
+        const std::size_t i = row - 1;
+        const PlacedField& field = layout.fields[i];
+        const int32_t section = layout.offered[i].sectionIndex;
+        return {layout.Name(i),
+                std::to_string(field.start),
+                std::to_string(field.End()),
+                std::to_string(field.length),
+                field.numeric ? "numeric" : "text",
+                std::to_string(section) + " " + ddFile.GetSection(section)->GetName(),
+                Joined(Flags(layout, i))};
+    });
+    out << UnflaggedOverlaps(layout.overlaps) << "\nRecord length " << layout.recordLength << "\n" << Ruler(layout);
 }
 
-std::string LayoutJson(const std::vector<PlacedField>& fields, const FieldOverlaps& overlaps,
-                       int32_t recordLength) {
-    JsonArray fieldArray;
-    for (const PlacedField& field : fields) {
+// The object {"recordLength":..,"fields":[..],"unflaggedOverlaps":..} written field by field.
+void WriteLayoutJson(std::ostream& out, DDFile& ddFile, const PlacedLayout& layout) {
+    out << "{" << JsonQuoted("recordLength") << ":" << layout.recordLength << "," << JsonQuoted("fields") << ":[";
+    for (std::size_t i = 0; i < layout.fields.size(); ++i) {
+        StopIfAsked();
+        const PlacedField& field = layout.fields[i];
+        const int32_t section = layout.offered[i].sectionIndex;
         JsonArray flags;
-        for (const std::string& flag : field.flags) flags.Add(JsonQuoted(flag));
-        fieldArray.Add(JsonObject()
-                           .AddString("name", field.name)
-                           .AddNumber("start", field.start)
-                           .AddNumber("end", field.End())
-                           .AddNumber("length", field.length)
-                           .AddString("type", field.numeric ? "numeric" : "text")
-                           .AddNumber("section", field.section)
-                           .AddString("sectionName", field.sectionName)
-                           .AddJson("flags", flags.Text())
-                           .Text());
+        for (const std::string& flag : Flags(layout, i)) flags.Add(JsonQuoted(flag));
+        out << (i == 0 ? "" : ",")
+            << JsonObject()
+                   .AddString("name", layout.Name(i))
+                   .AddNumber("start", field.start)
+                   .AddNumber("end", field.End())
+                   .AddNumber("length", field.length)
+                   .AddString("type", field.numeric ? "numeric" : "text")
+                   .AddNumber("section", section)
+                   .AddString("sectionName", ddFile.GetSection(section)->GetName())
+                   .AddJson("flags", flags.Text())
+                   .Text();
     }
-    JsonObject object;
-    object.AddNumber("recordLength", recordLength).AddJson("fields", fieldArray.Text());
-    if (overlaps.total > static_cast<int64_t>(overlaps.pairs.size())) {
-        object.AddNumber("unflaggedOverlaps", overlaps.total - static_cast<int64_t>(overlaps.pairs.size()));
-    }
-    return object.Text() + "\n";
+    out << "]";
+    const int64_t unflagged = layout.overlaps.total - static_cast<int64_t>(layout.overlaps.pairs.size());
+    if (unflagged > 0) out << "," << JsonQuoted("unflaggedOverlaps") << ":" << unflagged;
+    out << "}\n";
 }
 
 // --check: the findings, one a line, and whether there were any.
@@ -191,12 +212,13 @@ int RunLayoutCommand(const CliArguments& arguments, const CliStreams& streams) {
     std::unique_ptr<DDFile> ddFile = OpenDDFile(arguments.ddFile, streams.err);
     if (arguments.checkLayout) return ReportCheck(arguments, *ddFile, streams);
     const int32_t recordLength = ReadDDRecordLengths(*ddFile).ForMode(arguments.population);
-    FieldOverlaps overlaps;
-    const std::vector<PlacedField> fields = ReadPlacedFields(*ddFile, arguments.population, recordLength, overlaps);
-    const std::string layout =
-        arguments.json ? LayoutJson(fields, overlaps, recordLength) : LayoutText(fields, overlaps, recordLength);
-    StopIfAsked();
-    streams.out << layout << std::flush;
+    const PlacedLayout layout = ReadPlacedLayout(*ddFile, arguments.population, recordLength);
+    if (arguments.json) {
+        WriteLayoutJson(streams.out, *ddFile, layout);
+    } else {
+        WriteLayoutText(streams.out, *ddFile, layout);
+    }
+    streams.out << std::flush;
     return 0;
 }
 

@@ -14,6 +14,7 @@
 
 #include "CsvRecordBuilder.h"
 #include "LineReader.h"
+#include "MpSignal.h"
 #include "RecordWriter.h"
 #include "RunPreparation.h"
 #include "RunStop.h"
@@ -180,6 +181,7 @@ public:
             builders.push_back(run.builder ? std::make_unique<CsvRecordBuilder>(*run.builder) : nullptr);
         }
         try {
+            const MpSignal::WorkersStarting workersStarting;
             for (auto& builder : builders) m_workers.emplace_back(&BlockPipeline::Work, this, std::move(builder));
         } catch (...) {
             Stop();

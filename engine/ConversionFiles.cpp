@@ -43,6 +43,9 @@ std::unique_ptr<MpIO> OpenAndLockOutput(const char* fileName, bool createNew) {
     // (ext4) emptying a file, even an empty one, makes closing it write all its data out at
     // once, on the run's time.
     if (file->GetFileSize64() > 0) file->Truncate64(0);
+    // A second stop signal ends the process before the run can remove its output: the file
+    // goes then too.
+    file->RemoveOnForcedEnd();
     return file;
 }
 

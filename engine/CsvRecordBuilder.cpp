@@ -32,7 +32,6 @@ CsvRecordBuilder::CsvRecordBuilder(DDFile& ddFile, int32_t recordLength,
                                    char delimiter, CsvValueRules rules)
     : m_recordLength(recordLength),
       m_rules(rules),
-      m_record(static_cast<size_t>(recordLength), ' '),
       m_splitter(delimiter) {
     for (size_t column = 0; column < fieldPositions.size(); ++column) {
         if (fieldPositions[column] < 0) continue;
@@ -78,7 +77,7 @@ CsvRecordBuilder::MappedColumn CsvRecordBuilder::ReadColumnLayout(DDFile& ddFile
     layout.column = column;
     layout.length = place.length;
     layout.offset = place.offset;
-    layout.numeric = ddFile.IsNumericField(name);
+    layout.numeric = ddFile.IsNumericField(name, DDFile::MissingFormat::AddEmpty);
     const FieldForm form = ReadFieldForm(section).form;
     layout.formatter = nullptr;
     if (!form.IsPlain()) {
@@ -233,11 +232,6 @@ void CsvRecordBuilder::RaiseRefusal(size_t column) const {
     }
     MpException::RaiseFormatted("Value \"%s\" is longer than the %d bytes of field %s.", "CsvRecordBuilder",
                                 value.c_str(), field.length, m_fieldTitles[column].c_str());
-}
-
-const char* CsvRecordBuilder::BuildRecord(const char* line, RunStatistics& statistics, int64_t lineNumber) {
-    BuildRecord(line, std::strlen(line), m_record.data(), lineNumber, statistics);
-    return m_record.data();
 }
 
 CsvValueCounts CsvRecordBuilder::TakeCounts() {

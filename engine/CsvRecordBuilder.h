@@ -79,9 +79,7 @@ public:
     void BuildRecord(const char* line, size_t length, char* record, int64_t lineNumber,
                      RunStatistics& statistics);
 
-    // The same for a NUL-terminated line, into a record the builder owns, which it returns:
-    // valid until the next call.
-    const char* BuildRecord(const char* line, RunStatistics& statistics, int64_t lineNumber = 0);
+    int32_t RecordLength() const { return m_recordLength; }
 
     // Whether every mapped field ends within the record. When one does not, every non-empty
     // line fails ("Field length extends beyond record length."): no record can be built.
@@ -153,7 +151,6 @@ private:
     std::vector<Gap> m_gaps;
     // FieldName and section name of each mapped column, for the refusal of a cut value.
     std::vector<std::string> m_fieldTitles;
-    std::vector<char> m_record;  // for the form that builds into a record of its own
     CsvLineSplitter m_splitter;
     std::vector<std::shared_ptr<const FieldFormatter>> m_formatters;
     std::vector<LineEvent> m_lineEvents;  // of the line being built

@@ -138,24 +138,26 @@ void CheckKeys(MpIniSection& section, bool numeric, Findings& findings) {
 void CheckPlacement(DDFile& ddFile, bool populationLayout, Findings& findings) {
     const int32_t recordLength = populationLayout ? ddFile.GetPopRecordLength() : ddFile.GetRecordLength();
     const std::vector<AvailableField> fields = ddFile.GetAvailableFields(populationLayout);
+    // Titles are made for the fields a finding names, not kept for them all.
+    auto title = [&](size_t i) {
+        return std::string(ddFile.GetSection(fields[i].sectionIndex)->GetName()) + " " +
+               fields[i].shownName.c_str();
+    };
     std::vector<FieldSpan> spans;
     spans.reserve(fields.size());
-    std::vector<std::string> titles;
-    titles.reserve(fields.size());
-    for (const AvailableField& field : fields) {
-        MpIniSection& section = *ddFile.GetSection(field.sectionIndex);
+    for (size_t i = 0; i < fields.size(); ++i) {
+        MpIniSection& section = *ddFile.GetSection(fields[i].sectionIndex);
         const int32_t popByteOffset = section.GetInt("PopByteOffset", 0);
         const int64_t start =
             populationLayout && popByteOffset != 0 ? popByteOffset : section.GetInt("ByteOffset", 0);
         const int64_t length = section.GetInt("Length", 0);
-        titles.push_back(std::string(section.GetName()) + " " + field.shownName.GetCString());
         spans.push_back({start, length});
         if (start < 1) {
-            findings.Add(titles.back() + " starts before byte 1 (at " + std::to_string(start) + ")");
+            findings.Add(title(i) + " starts before byte 1 (at " + std::to_string(start) + ")");
         } else if (length < 1) {
-            findings.Add(titles.back() + " takes no byte (Length " + std::to_string(length) + ")");
+            findings.Add(title(i) + " takes no byte (Length " + std::to_string(length) + ")");
         } else if (start + length - 1 > recordLength) {
-            findings.Add(titles.back() + " ends at byte " + std::to_string(start + length - 1) +
+            findings.Add(title(i) + " ends at byte " + std::to_string(start + length - 1) +
                          ", past the record length " + std::to_string(recordLength));
         }
     }
@@ -165,7 +167,7 @@ void CheckPlacement(DDFile& ddFile, bool populationLayout, Findings& findings) {
         const FieldSpan& b = spans[pair.second];
         const int64_t from = std::max(a.start, b.start);
         const int64_t to = std::min(a.start + a.length, b.start + b.length) - 1;
-        findings.Add(titles[pair.first] + " overlaps " + titles[pair.second] + " at bytes " + std::to_string(from) +
+        findings.Add(title(pair.first) + " overlaps " + title(pair.second) + " at bytes " + std::to_string(from) +
                      "-" + std::to_string(to));
     }
     findings.AddUnlisted(overlaps.total - static_cast<int64_t>(overlaps.pairs.size()));
@@ -180,26 +182,26 @@ std::string DDCheckResult::MoreText() const {
 
 DDCheckResult CheckDDFile(DDFile& ddFile, bool populationLayout, size_t maxFindings) {
     Findings findings(maxFindings);
-    std::unordered_map<std::string, std::string> firstWithName;  // folded FieldName -> section
-    std::vector<std::pair<int32_t, std::string>> fieldSections;  // index, FieldName
+    std::unordered_map<std::string, int32_t> firstWithName;  // folded FieldName -> section index
+    std::vector<int32_t> fieldSections;
     const int32_t count = ddFile.GetNumSections();
     for (int32_t index = 0; index < count; ++index) {
         MpIniSection& section = *ddFile.GetSection(index);
         CheckSectionName(section.GetName(), findings);
         if (GetFieldSectionKind(section.GetName()) == FieldSectionKind::NotAField) continue;
         const std::string fieldName = section.GetString("FieldName", "");
-        fieldSections.emplace_back(index, fieldName);
+        fieldSections.push_back(index);
         if (fieldName.empty()) continue;
-        auto inserted = firstWithName.emplace(Folded(fieldName), section.GetName());
+        auto inserted = firstWithName.emplace(Folded(fieldName), index);
         if (!inserted.second) {
             findings.Add(std::string(section.GetName()) + " has the FieldName " + fieldName + " of " +
-                         inserted.first->second);
+                         ddFile.GetSection(inserted.first->second)->GetName());
         }
     }
-    // Looking format sections up may add them in memory, so the keys come after the walk above.
-    for (const auto& entry : fieldSections) {
-        const bool numeric = ddFile.IsNumericField(entry.second.c_str());
-        CheckKeys(*ddFile.GetSection(entry.first), numeric, findings);
+    // The keys after the walk above, so that the names' findings come first.
+    for (const int32_t index : fieldSections) {
+        MpIniSection& section = *ddFile.GetSection(index);
+        CheckKeys(section, ddFile.IsNumericField(section.GetString("FieldName", "")), findings);
     }
     CheckPlacement(ddFile, populationLayout, findings);
     return findings.Take();

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <thread>
+#include <utility>
 
 #include "MpException.h"
 #include "MpIniLine.h"
@@ -94,30 +95,21 @@ public:
     }
 };
 
-// Waits until the file can be read, polling the shared lock the INI reader is about to take
-// (the INI reader itself would wait without end and without a word), and gives the lock back
-// at once: where shared locks are not available it would exclude the INI reader too. A file
-// that cannot be opened is left to the INI reader, which reports it or creates a missing one.
-// Returns the file name, for the member initialiser that runs it.
-const char* WaitUntilReadable(const char* fileName, DDFileLockWait* lockWait) {
-    std::unique_ptr<MpIO> gate;
-    try {
-        gate = std::make_unique<MpIO>(fileName, IO_READ);
-    } catch (MpException&) {
-        return fileName;
-    }
+// Waits until the file the INI reader opened can be read, polling the shared lock the reader is
+// about to take (the reader itself would wait without end and without a word), and gives the
+// lock back at once: where shared locks are not available it would exclude the reader too.
+void WaitUntilReadable(MpIO& file, const char* fileName, DDFileLockWait* lockWait) {
     BoundedLockWait boundedWait;
     DDFileLockWait& wait = lockWait != nullptr ? *lockWait : boundedWait;
     const auto start = std::chrono::steady_clock::now();
-    while (!gate->TryLock(IO_LOCK_READ, 0, 0)) {
+    while (!file.TryLock(IO_LOCK_READ, 0, 0)) {
         std::this_thread::sleep_for(kLockPollInterval);
         const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
         if (!wait.KeepWaiting(fileName, waited.count())) {
             throw DDFileLockedException(fileName);
         }
     }
-    gate->UnLock(IO_LOCK_READ, 0, 0);
-    return fileName;
+    file.UnLock(IO_LOCK_READ, 0, 0);
 }
 
 }  // namespace
@@ -132,8 +124,12 @@ FieldSectionKind GetFieldSectionKind(const char* bracketedName) {
     return FieldSectionKind::NotAField;
 }
 
-DDFile::DDFile(const char* fileName, DDFileLockWait* lockWait)
-    : m_fileName(WaitUntilReadable(fileName, lockWait)), m_ini(fileName, true, true, kDDOpenFlags) {}
+DDFile::DDFile(const char* fileName, DDFileLockWait* lockWait) : m_fileName(fileName) {
+    // One opening of the file: waited for, then read.
+    m_ini.SetName(fileName, true, kDDOpenFlags);
+    WaitUntilReadable(m_ini.GetIO(), fileName, lockWait);
+    m_ini.LoadSectionNames(true);
+}
 
 void DDFile::CheckRecordLengthsInRange() {
     MpIniSection& fileInfo = *m_ini.GetSection("FileInfo");
@@ -166,10 +162,10 @@ std::vector<AvailableField> DDFile::GetAvailableFields(bool populationMode) {
                                             : ShownNameInOrdinaryMode(kind, section);
         if (shownName.IsEmpty()) continue;
         AvailableField field;
-        field.shownName = shownName;
+        field.shownName = shownName.GetCString();
         field.position = section.GetString("ByteOffset", "N/A");
         field.sectionIndex = index;
-        fields.push_back(field);
+        fields.push_back(std::move(field));
     }
     return fields;
 }
@@ -178,10 +174,15 @@ MpString DDFile::GetFieldName(int32_t sectionIndex) {
     return MpString(m_ini.GetSection(sectionIndex)->GetString("FieldName", ""));
 }
 
-bool DDFile::IsNumericField(const char* fieldName) {
+bool DDFile::IsNumericField(const char* fieldName, MissingFormat missing) {
     MpString formatName("Format=");
     formatName.Append(fieldName);
-    MpIniSection& format = *m_ini.GetSection(formatName.GetCString());
+    const int32_t index = m_ini.GetSectionIndex(formatName.GetCString(), 0, false);
+    if (index < 0) {
+        if (missing == MissingFormat::AddEmpty) m_ini.AddSection(formatName.GetCString());
+        return true;
+    }
+    MpIniSection& format = *m_ini.GetSection(index);
     for (int32_t line = 0; line < format.GetNumLines(); ++line) {
         const char* code = format.GetLine(line)->GetKey();
         if (code[std::strspn(code, "0123456789-,")] != '\0') return false;

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "MpException.h"
@@ -36,13 +37,14 @@ enum class FieldSectionKind {
 // "[Field12]" and "[FieldA]" are fields, "[fieldA]" and "[ Field1]" are not.
 FieldSectionKind GetFieldSectionKind(const char* bracketedName);
 
-// A field that the field selection dialog offers for matching.
+// A field that the field selection dialog offers for matching. Its texts are standard strings,
+// which hold a short name without a heap block: a DD file offers up to millions of fields.
 struct AvailableField {
     // FieldName, followed by " (Cases)" for count fields in ordinary mode or " (Populations)"
     // for population count fields.
-    MpString shownName;
+    std::string shownName;
     // The ByteOffset value as written in the file, or "N/A" when the key is missing.
-    MpString position;
+    std::string position;
     int32_t sectionIndex = 0;
 };
 
@@ -93,8 +95,11 @@ public:
 
     // A field is numeric unless its "Format=<fieldName>" section has a key with a byte other
     // than the digits, "-" and ","; without such a section, or with an empty one, it is
-    // numeric. Looking the section up adds an empty one in memory when the file has none.
-    bool IsNumericField(const char* fieldName);
+    // numeric. A conversion's reading of its layout adds a missing section empty in memory
+    // (MissingFormat::AddEmpty), which later section counts show; other readers leave the file
+    // as it was read, so a file of a million fields does not gain a million sections.
+    enum class MissingFormat { Ignore, AddEmpty };
+    bool IsNumericField(const char* fieldName, MissingFormat missing = MissingFormat::Ignore);
 
 private:
     // Raises the message of GetRecordLength when a record length is out of range.

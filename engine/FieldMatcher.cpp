@@ -19,9 +19,9 @@ namespace {
 constexpr int32_t kLargestMapEntry = std::numeric_limits<int16_t>::max();
 
 // Byte-wise comparison ignoring the case of letters, as the list's name column sorts.
-bool NameLess(const MpString& a, const MpString& b) {
-    const unsigned char* left = reinterpret_cast<const unsigned char*>(a.GetCString());
-    const unsigned char* right = reinterpret_cast<const unsigned char*>(b.GetCString());
+bool NameLess(const std::string& a, const std::string& b) {
+    const unsigned char* left = reinterpret_cast<const unsigned char*>(a.c_str());
+    const unsigned char* right = reinterpret_cast<const unsigned char*>(b.c_str());
     while (*left != '\0' && std::toupper(*left) == std::toupper(*right)) {
         ++left;
         ++right;
@@ -40,7 +40,7 @@ public:
         m_firstByKey.reserve(fields.size());
         for (size_t i = 0; i < fields.size(); ++i) {
             if (!FitsMapEntry(fields[i])) continue;
-            m_firstByKey.emplace(MatchKey(fields[i].shownName.GetCString()).GetCString(), static_cast<int32_t>(i));
+            m_firstByKey.emplace(MatchKey(fields[i].shownName.c_str()).GetCString(), static_cast<int32_t>(i));
         }
     }
 
@@ -115,7 +115,7 @@ void SortAvailableFields(std::vector<AvailableField>& fields, FieldListColumn co
         break;
     case FieldListColumn::Position:
         std::stable_sort(fields.begin(), fields.end(), [](const AvailableField& a, const AvailableField& b) {
-            return SortNumber(a.position.GetCString()) < SortNumber(b.position.GetCString());
+            return SortNumber(a.position.c_str()) < SortNumber(b.position.c_str());
         });
         break;
     case FieldListColumn::Section:

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "MpException.h"
+#include "MpSignal.h"
 #include "RunStop.h"
 
 namespace lathwell {
@@ -116,6 +117,7 @@ ParallelGzipCompressor::ParallelGzipCompressor(int threads, CompressedOutput& ou
       m_crc(static_cast<uint32_t>(crc32(0, nullptr, 0))) {
     m_filling->bytes.reserve(kDictionarySize + kBlockSize);
     try {
+        const MpSignal::WorkersStarting workersStarting;
         for (int i = 0; i < threads; ++i) m_workers.emplace_back(&ParallelGzipCompressor::Work, this);
     } catch (...) {
         Stop();

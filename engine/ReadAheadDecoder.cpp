@@ -76,6 +76,7 @@ ReadAheadDecoder::ReadAheadDecoder(std::unique_ptr<GzipStreamDecoder> decoder, c
     : m_shared(std::make_shared<Shared>()), m_name(name) {
     m_shared->decoder = std::move(decoder);
     for (Block& block : m_shared->ring) block.bytes.resize(kBlockSize);
+    const MpSignal::WorkersStarting workersStarting;
     std::thread([shared = m_shared] {
         shared->Decode();
         std::lock_guard<std::mutex> lock(shared->mutex);

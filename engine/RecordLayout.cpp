@@ -24,15 +24,11 @@ RecordLayout ReadRecordLayout(DDFile& ddFile, bool usePopulationFields, int32_t 
                 "RecordLayout", fieldName.GetCString(), section.GetName(), static_cast<long long>(end),
                 recordLength);
         }
-        layout.fields.push_back(LayoutField{offered.shownName.GetCString(), offered.sectionIndex,
-                                            place.offset, place.length, true, ReadFieldForm(section).form});
-    }
-    // Looking a Format section up may add one in memory, which would move no section index
-    // already read, but it comes after the sections all the same.
-    for (LayoutField& field : layout.fields) {
-        const bool numericByFormat =
-            ddFile.IsNumericField(ddFile.GetFieldName(field.sectionIndex).GetCString());
-        field.numeric = FieldValueReader(field.form, numericByFormat, field.length).IsNumber();
+        const FieldForm form = ReadFieldForm(section).form;
+        const bool numericByFormat = ddFile.IsNumericField(section.GetString("FieldName", ""));
+        layout.fields.push_back(LayoutField{offered.shownName, offered.sectionIndex, place.offset,
+                                            place.length, FieldValueReader(form, numericByFormat, place.length).IsNumber(),
+                                            form});
     }
     std::stable_sort(layout.fields.begin(), layout.fields.end(),
                      [](const LayoutField& a, const LayoutField& b) {

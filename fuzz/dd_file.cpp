@@ -96,10 +96,9 @@ void QueryDDFile(const char* fileName) {
             FUZZ_CHECK(field.sectionIndex >= 0 && field.sectionIndex < dd.GetNumSections());
             FUZZ_CHECK(GetFieldSectionKind(dd.GetSection(field.sectionIndex)->GetName()) !=
                        FieldSectionKind::NotAField);
-            FUZZ_CHECK(!field.shownName.IsEmpty());
+            FUZZ_CHECK(!field.shownName.empty());
         }
     }
-    // IsNumericField may add format sections, so the count is taken first.
     const int32_t count = dd.GetNumSections();
     for (int32_t index = 0; index < count; ++index) {
         const MpString fieldName = dd.GetFieldName(index);

@@ -43,6 +43,9 @@ public:
     void SetName(const char* sFileName, bool bCreateIfMissing, uint32_t ulOpenFlags);
     // The absolute path (empty for a file object made without a name).
     const char* GetFileName() const { return m_sFileName.GetCString(); }
+    // The file SetName opened, for a reader that waits for its lock in its own way before
+    // LoadSectionNames (which would wait without end).
+    MpIO& GetIO() { return m_io; }
 
     // Scans the file from the start and appends one section per header, in file order (no test
     // for duplicate names); with bLoad each section's lines are read at once, otherwise on

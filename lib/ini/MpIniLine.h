@@ -1,12 +1,16 @@
 // MpIniLine: one key line of an INI section, a key and its value.
 //
-// The line owns copies of both texts. The key is always stored trimmed (bytes with codes 1 to
-// 32 removed at both ends); the value is stored exactly as given. An MpIniSection owns its
-// lines through an MpPointerVector, which copies them with Clone().
+// The line owns copies of both texts, kept together in one heap block (key, zero byte, value,
+// zero byte) so that files of millions of lines stay small in memory. The key is always stored
+// trimmed (bytes with codes 1 to 32 removed at both ends); the value is stored exactly as given.
+// An MpIniSection owns its lines through an MpPointerVector, which copies them with Clone().
 //
 // Failures raise MpException; each operation that passes one on adds its call-path entry of
 // class "MpIniLine".
 #pragma once
+
+#include <cstddef>
+#include <memory>
 
 #include "MpString.h"
 
@@ -26,8 +30,8 @@ public:
     // Takes over the other line's key and value. Call-path entry "Copy()".
     void Copy(const MpIniLine& rhs);
 
-    const char* GetKey() const { return m_sKey.GetCString(); }
-    const char* GetValue() const { return m_sValue.GetCString(); }
+    const char* GetKey() const { return m_pText.get(); }
+    const char* GetValue() const { return m_pText.get() + m_ulValueAt; }
 
     // Stores a trimmed copy of sKey (null: empty). Call-path entry "SetKey()".
     void SetKey(const char* sKey);
@@ -39,6 +43,10 @@ public:
     void SetLine(const char* sLine);
 
 private:
-    MpString m_sKey;
-    MpString m_sValue;
+    // Replaces both texts, in one allocation: ulKeyLength bytes of pKey, then sValue (null:
+    // empty). Either may point into the texts replaced.
+    void Store(const char* pKey, size_t ulKeyLength, const char* sValue);
+
+    std::unique_ptr<char[]> m_pText;  // the key, a zero byte, the value, a zero byte
+    size_t m_ulValueAt = 0;           // where the value begins
 };

@@ -83,7 +83,6 @@ int HexDigitValue(char c) {
 
 MpIniSection::MpIniSection(const char* sName) : m_bModified(false), m_bLoaded(false) {
     try {
-        AppendEmptyCommentBlock();
         SetName(sName);
         m_bModified = false;
     } catch (MpException& e) {
@@ -109,7 +108,7 @@ MpIniSection* MpIniSection::Clone() const { return new MpIniSection(*this); }
 
 void MpIniSection::Copy(const MpIniSection& rhs) {
     try {
-        m_sName.Copy(rhs.GetName());
+        m_sName = rhs.m_sName;
         NameChanged();
         m_bModified = rhs.m_bModified;
         m_bLoaded = rhs.m_bLoaded;
@@ -123,11 +122,9 @@ void MpIniSection::SetName(const char* sName) {
     if (sName == nullptr) return;
     try {
         if (sName[0] == '[') {
-            m_sName.Copy(sName);
+            m_sName = sName;
         } else {
-            MpString sBracketed("[");
-            sBracketed << sName << "]";
-            m_sName = sBracketed;
+            m_sName = std::string("[") + sName + "]";
         }
         NameChanged();
         m_bModified = true;
@@ -159,19 +156,30 @@ int32_t MpIniSection::FindKey(const char* sKey) const {
 }
 
 const MpVector<MpString>& MpIniSection::GetCommentBlock(int32_t lIndex) const {
-    return m_commentBlocks.At(lIndex);
+    if (lIndex < 0 || lIndex > GetNumLines()) {
+        MpException::RaiseFormatted("Index %d out of range; array is from %d to %d", "MpVector", lIndex, 0,
+                                    GetNumLines());
+    }
+    static const MpVector<MpString> kNoComments;
+    auto block = std::lower_bound(m_commentBlocks.begin(), m_commentBlocks.end(), lIndex,
+                                  [](const CommentBlock& b, int32_t lLine) { return b.first < lLine; });
+    return block != m_commentBlocks.end() && block->first == lIndex ? block->second : kNoComments;
 }
 
 void MpIniSection::AddComment(const char* sComment) {
-    m_commentBlocks.back().emplace_back(sComment);
+    if (m_commentBlocks.empty() || m_commentBlocks.back().first != GetNumLines()) {
+        m_commentBlocks.emplace_back(GetNumLines(), MpVector<MpString>());
+    }
+    m_commentBlocks.back().second.emplace_back(sComment);
     m_bModified = true;
 }
 
 const char* MpIniSection::GetString(const char* sKeyName, const char* sDefault) {
     try {
         int32_t lIndex = FindKey(sKeyName);
-        m_sResult.Copy(lIndex >= 0 ? m_lines[lIndex]->GetValue() : sDefault);
-        return m_sResult.GetCString();
+        const char* sResult = lIndex >= 0 ? m_lines[lIndex]->GetValue() : sDefault;
+        m_sResult.assign(sResult == nullptr ? "" : sResult);
+        return m_sResult.c_str();
     } catch (MpException& e) {
         e.AddCallpath("GetString(char *sKeyName, char *sDefault)", kClass);
         throw;
@@ -333,14 +341,14 @@ void MpIniSection::GetBinaryString(const char* sKeyName, void* pBuffer, uint16_t
 
 void MpIniSection::Write(MpOutputStreamInterface& out) {
     try {
-        if (m_sName.IsEmpty()) {
+        if (m_sName.empty()) {
             MpException::Raise("Cannot write a section which does not have a name.", kClass);
         }
         if (GetNumLines() == 0) return;
         out.WriteLine(GetName());
         MpString sText;
         for (int32_t lIndex = 0; lIndex < GetNumLines(); ++lIndex) {
-            WriteComments(out, m_commentBlocks[lIndex]);
+            WriteComments(out, GetCommentBlock(lIndex));
             // Keys are stored trimmed, so the reader gives them back as they are.
             const char* sValue = m_lines[lIndex]->GetValue();
             sText << EmptyString << m_lines[lIndex]->GetKey() << "=";
@@ -351,7 +359,7 @@ void MpIniSection::Write(MpOutputStreamInterface& out) {
             }
             out.WriteLine(sText.GetCString());
         }
-        WriteComments(out, m_commentBlocks.back());
+        WriteComments(out, GetCommentBlock(GetNumLines()));
         out.WriteLine("");
         m_bModified = false;
     } catch (MpException& e) {
@@ -418,26 +426,26 @@ void MpIniSection::ReadLines(MpIOInterface& io) {
 }
 
 void MpIniSection::AppendLine(MpIniLine* pLine) {
+    // The comments after the last line now stand before the new one, under the same index; the
+    // new last block is empty.
     std::unique_ptr<MpIniLine> owned(pLine);
-    AppendEmptyCommentBlock();
-    try {
-        m_lines.push_back(owned.get());
-    } catch (...) {
-        m_commentBlocks.pop_back();
-        throw;
-    }
+    m_lines.push_back(owned.get());
     owned.release();
     m_bModified = true;
 }
 
-void MpIniSection::AppendEmptyCommentBlock() { m_commentBlocks.emplace_back(); }
-
 void MpIniSection::RemoveLine(int32_t lIndex) {
     // The block that stood before the removed line joins the front of the next block, so the
     // comments keep their order and there is still one block more than there are lines.
-    MpVector<MpString>& removedBlock = m_commentBlocks[lIndex];
-    MpVector<MpString>& nextBlock = m_commentBlocks[lIndex + 1];
-    nextBlock.insert(nextBlock.begin(), removedBlock.begin(), removedBlock.end());
-    m_commentBlocks.erase(m_commentBlocks.begin() + lIndex);
+    for (CommentBlock& block : m_commentBlocks) {
+        if (block.first > lIndex) --block.first;
+    }
+    auto removed = std::lower_bound(m_commentBlocks.begin(), m_commentBlocks.end(), lIndex,
+                                    [](const CommentBlock& b, int32_t lLine) { return b.first < lLine; });
+    auto next = removed == m_commentBlocks.end() ? removed : removed + 1;
+    if (next != m_commentBlocks.end() && next->first == lIndex) {
+        removed->second.insert(removed->second.end(), next->second.begin(), next->second.end());
+        m_commentBlocks.erase(next);
+    }
     m_lines.erase(m_lines.begin() + lIndex);
 }

@@ -3,7 +3,8 @@
 //
 // The section owns its lines (an MpPointerVector of MpIniLine) and its comments. Comments are
 // kept in blocks: block i holds the comments that stood before line i, and one extra last block
-// holds those after the last line, so there is always one block more than there are lines.
+// holds those after the last line, so there is always one block more than there are lines (only
+// the blocks that hold comments take memory).
 // The name is always stored in brackets ("[FileInfo]"). Key lookups ignore case (a to z only);
 // the first line with a matching key wins.
 //
@@ -16,6 +17,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "MpIniLine.h"
 #include "MpString.h"
@@ -48,7 +52,7 @@ public:
     // "SetName()".
     void SetName(const char* sName);
     // The bracketed name (empty for a section constructed without one).
-    const char* GetName() const { return m_sName.GetCString(); }
+    const char* GetName() const { return m_sName.c_str(); }
 
     // Set by the file that takes the section: the index that its name changes are reported
     // to. REQUIRES: pIndex (or null) outlives the section.
@@ -149,14 +153,17 @@ public:
 private:
     void NameChanged();
     void AppendLine(MpIniLine* pLine);
-    void AppendEmptyCommentBlock();
     void RemoveLine(int32_t lIndex);
     static void WriteComments(MpOutputStreamInterface& out, const MpVector<MpString>& block);
 
+    // Only the blocks that hold comments, by the line they stand before, in that order: most
+    // sections of a large file have none, and an empty block per line would outweigh the lines.
+    using CommentBlock = std::pair<int32_t, MpVector<MpString>>;
+
     MpPointerVector<MpIniLine> m_lines;
-    MpVector<MpVector<MpString>> m_commentBlocks;
-    MpString m_sName;
-    MpString m_sResult;
+    std::vector<CommentBlock> m_commentBlocks;
+    std::string m_sName;
+    std::string m_sResult;
     bool m_bModified;
     bool m_bLoaded;
     MpIniNameIndex* m_pNameIndex = nullptr;  // not owned

@@ -9,6 +9,7 @@
 #include "MpException.h"
 #include "MpPlatformError.h"
 #include "MpPlatformFile.h"
+#include "MpPlatformSignal.h"
 
 static_assert(IO_READ == kMpOpenRead && IO_WRITE == kMpOpenWrite && IO_TEXT == kMpOpenText &&
                   IO_CREATE == kMpOpenCreate && IO_TRUNCATE == kMpOpenTruncate &&
@@ -132,6 +133,11 @@ bool MpIO::RemoveOpenFile() {
     }
 }
 
+void MpIO::RemoveOnForcedEnd() {
+    // A name too long to be kept is longer than any path the file could have been opened by.
+    MpPlatformRemoveOnForcedEnd(GetFileName(), m_iDescriptor);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Open and close
 // ---------------------------------------------------------------------------------------------
@@ -176,6 +182,7 @@ void MpIO::Close() {
         DeleteLocks();
         if (m_iDescriptor != -1) {
             FlushBuffer(false);
+            MpPlatformKeepOnForcedEnd(m_iDescriptor);
             MpPlatformFileClose(m_iDescriptor);
             m_iDescriptor = -1;
         }

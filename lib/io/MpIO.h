@@ -135,6 +135,10 @@ public:
     // MpFileOpenFailedException "Error in deleting file '<name>'.  <reason>" (another file:
     // "Permission denied."). Call-path entry "RemoveOpenFile()".
     bool RemoveOpenFile();
+    // Until Close: an end of the process forced by a second stop signal removes this file while
+    // its name still denotes it (see MpPlatformRemoveOnForcedEnd), for the one output a job made
+    // and removes itself when stopped.
+    void RemoveOnForcedEnd();
 
 protected:
     int32_t GetBufferedInput(const char*& pData) override;

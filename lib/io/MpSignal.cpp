@@ -40,4 +40,7 @@ MpStopSignal MpSignal::FromNumber(int iSignal) {
     return MpStopSignal::None;
 }
 
+MpSignal::WorkersStarting::WorkersStarting() { MpPlatformHoldBackStopSignals(true); }
+MpSignal::WorkersStarting::~WorkersStarting() { MpPlatformHoldBackStopSignals(false); }
+
 int MpSignal::ShellExitStatus(MpStopSignal signal) { return 128 + SignalNumber(signal); }

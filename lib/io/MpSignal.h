@@ -22,6 +22,16 @@ public:
     // REQUIRES: signal != None.
     static int ShellExitStatus(MpStopSignal signal);
 
+    // While alive, the stop signals are held back from the calling thread, so the threads it
+    // starts meanwhile never take them: they reach the thread that may wait for input.
+    class WorkersStarting {
+    public:
+        WorkersStarting();
+        ~WorkersStarting();
+        WorkersStarting(const WorkersStarting&) = delete;
+        WorkersStarting& operator=(const WorkersStarting&) = delete;
+    };
+
 private:
     static MpStopSignal FromNumber(int iSignal);
 

@@ -22,6 +22,21 @@ const volatile int* MpPlatformCaughtStopSignalRecord();
 // True once an interrupt, terminate or hang-up signal has been caught.
 bool MpPlatformStopRequested();
 
+// Holds the four stop signals back from the calling thread (true), or lets them reach it again
+// (false). A thread started while they are held back inherits that, so a process's stop signals
+// reach the thread that may be waiting for input, whose wait they end, and not a worker.
+void MpPlatformHoldBackStopSignals(bool bHoldBack);
+
+// Names the one file an end forced by a second stop signal removes before the process ends:
+// the output a job made, which it would have removed itself after the first. It is removed
+// only while pPath still names the regular file open as iDescriptor (MpPlatformRemoveFileIfOpen),
+// so a file put in its place is left alone. One file per process: naming another replaces it.
+// pPath is copied; a longer one than a path may be is not taken (returns false).
+bool MpPlatformRemoveOnForcedEnd(const char* pPath, int iDescriptor);
+
+// Forgets the file named for a forced end, when it is the one open as iDescriptor (closing it).
+void MpPlatformKeepOnForcedEnd(int iDescriptor);
+
 // The numbers of the four signals, for the caller's exit statuses and tests.
 int MpPlatformInterruptSignal();
 int MpPlatformTerminateSignal();

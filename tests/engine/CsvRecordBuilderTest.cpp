@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "BuiltRecord.h"
 #include "DDFile.h"
 #include "EngineTestSupport.h"
 
@@ -22,7 +23,7 @@ class CsvRecordBuilderTest : public ::testing::Test {
 protected:
     std::string Build(const MpVector<int16_t>& map, const char* line, bool population = false) {
         CsvRecordBuilder builder(FreshDD(), 10, map, population);
-        return std::string(builder.BuildRecord(line, statistics), 10);
+        return BuiltRecord(builder, line, statistics);
     }
     std::string Failure(const MpVector<int16_t>& map, const char* line, bool population = false) {
         try {
@@ -65,7 +66,7 @@ TEST_F(CsvRecordBuilderTest, CutsOrFillsEachFieldAndCountsEditedRecords) {
     CsvRecordBuilder builder(FreshDD(), 10, m_map, false);
     for (const auto& c : cases) {
         RunStatistics counts;
-        EXPECT_EQ(c.record, std::string(builder.BuildRecord(c.line, counts), 10)) << c.line;
+        EXPECT_EQ(c.record, BuiltRecord(builder, c.line, counts)) << c.line;
         EXPECT_EQ(c.edited, counts.RecordsEdited) << c.line;
         EXPECT_EQ(c.padded, counts.LinesPadded) << c.line;
         EXPECT_EQ(0, counts.LinesTruncated + counts.LinesAsciiFixed + counts.LinesProcessed) << c.line;

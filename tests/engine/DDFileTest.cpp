@@ -79,7 +79,7 @@ std::ostream& operator<<(std::ostream& out, const Offered& o) {
 std::vector<Offered> Offers(DDFile& dd, bool population) {
     std::vector<Offered> result;
     for (const AvailableField& f : dd.GetAvailableFields(population)) {
-        result.push_back({f.shownName.GetCString(), f.position.GetCString(), f.sectionIndex});
+        result.push_back({f.shownName.c_str(), f.position.c_str(), f.sectionIndex});
     }
     return result;
 }
@@ -226,7 +226,12 @@ TEST(DDFile, FieldIsNumericUnlessAFormatCodeHasOtherBytes) {
         {"Digits", true}, {"Sex", false}, {"Age", true}, {"Decimal", false},
         {"Empty", true},  {"NoFormat", true}, {"sex", false},
     };
+    const int32_t sections = dd.GetNumSections();
     for (const auto& c : cases) EXPECT_EQ(c.numeric, dd.IsNumericField(c.field)) << c.field;
+    // Only a conversion's reading adds the missing Format section, empty.
+    EXPECT_EQ(sections, dd.GetNumSections());
+    EXPECT_TRUE(dd.IsNumericField("NoFormat", DDFile::MissingFormat::AddEmpty));
+    EXPECT_EQ(sections + 1, dd.GetNumSections());
 }
 
 }  // namespace lathwell

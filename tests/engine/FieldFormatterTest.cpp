@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "BuiltRecord.h"
 #include "ConversionRun.h"
 #include "CsvRecordBuilder.h"
 #include "DDFile.h"
@@ -143,7 +144,7 @@ TEST(FieldFormatter, RecordsReadBackToTheirValues) {
     CsvRecordBuilder builder(ddFile, 20, MpVector<int16_t>{1, 2, 3, 4}, false);
     for (const char* line : lines) {
         RunStatistics statistics;
-        const std::string record(builder.BuildRecord(line, statistics), 20);
+        const std::string record = BuiltRecord(builder, line, statistics);
         // Reader: implied decimals and signs, as a consumer of the layout reads them.
         const double amount = std::atof(record.substr(1, 6).c_str()) / 100 * (record[0] == '-' ? -1 : 1);
         const int delta = std::atoi(record.substr(7, 3).c_str()) * (record[10] == '-' ? -1 : 1);
@@ -190,7 +191,7 @@ TEST(FieldFormatter, BuilderCountsOrRefusesValuesNotPlacedAsWritten) {
         std::string result;
         try {
             RunStatistics statistics;
-            result = std::string(builder.BuildRecord(row.line, statistics, 2), 8);
+            result = BuiltRecord(builder, row.line, statistics, 2);
             const std::vector<FieldCut> cuts = builder.FieldCuts();
             const std::vector<FormMismatch> mismatches = builder.FormMismatches();
             result += " " + std::to_string(cuts.empty() ? 0 : cuts[0].count) + "/" +

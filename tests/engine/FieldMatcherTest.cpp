@@ -21,7 +21,7 @@ AvailableField Field(const char* shown, const char* position, int32_t section) {
 
 std::vector<std::string> ShownNames(const std::vector<AvailableField>& fields) {
     std::vector<std::string> names;
-    for (const AvailableField& f : fields) names.emplace_back(f.shownName.GetCString());
+    for (const AvailableField& f : fields) names.emplace_back(f.shownName.c_str());
     return names;
 }
 

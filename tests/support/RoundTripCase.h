@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "CsvLineSplitter.h"
+#include "BuiltRecord.h"
 #include "CsvRecordBuilder.h"
 #include "DDFile.h"
 #include "FixedRecordReader.h"
@@ -152,8 +153,9 @@ inline std::string RoundTripFault(const RoundTripCase& c, const char* ddPath) {
     for (size_t l = 0; l < c.lines.size(); ++l) {
         if (c.lines[l].empty()) continue;  // a conversion skips empty lines
         RunStatistics statistics;
+        const std::string built = BuiltRecord(builder, c.lines[l], statistics);
         FixedRecord record;
-        record.bytes = builder.BuildRecord(c.lines[l].c_str(), statistics);
+        record.bytes = built.data();
         record.length = static_cast<size_t>(c.recordLength);
         std::vector<Finding> findings;
         if (!checker.Check(record, findings)) return c.lines[l] + ": " + findings.front().what;
