@@ -121,6 +121,9 @@ txd_bytes=$(bytes_of "$txd")
 printf 'a\n' > "$out/probe.txt"
 threads_option=0
 "$cli" pad "$out/probe.txt" "$out/probe.txd.gz" --length 4 --quiet --force --threads 1 >/dev/null 2>&1 && threads_option=1
+# Whether it takes --level (the gzip output's compression level).
+level_option=0
+"$cli" pad "$out/probe.txt" "$out/probe.txd.gz" --length 4 --quiet --force --level 1 >/dev/null 2>&1 && level_option=1
 
 # --- The rows: name, input bytes, command (a bash command line).
 names=()
@@ -168,6 +171,14 @@ if [ "$threads_option" = 1 ]; then
 else
     skip "lathwell pad 80 to .gz, 1 thread" "this lathwell-cli has no --threads"
 fi
+if [ "$level_option" = 1 ]; then
+    row "lathwell pad 80 to .gz, level 1" "$small_flat_bytes" \
+        "'$cli' pad '$small_flat' '$out/pad-l1.txd.gz' --length 80 --quiet --level 1"
+else
+    skip "lathwell pad 80 to .gz, level 1" "this lathwell-cli has no --level"
+fi
+row "lathwell pad 80 | pigz -1 -p $cores" "$small_flat_bytes" \
+    "'$cli' pad '$small_flat' - --length 80 --quiet | pigz -1 -p $cores > '$out/pipe-1.gz'"
 row "gzip -dc" "$flat_bytes" "gzip -dc '$flat.gz' > '$out/flat.txt'"
 if command -v pigz >/dev/null; then
     row "pigz -dc" "$flat_bytes" "pigz -dc '$flat.gz' > '$out/flat-pigz.txt'"
@@ -185,7 +196,7 @@ if [ "$large" = 1 ]; then
         "'$cli' pad '$large_flat' - --length 80 --quiet > /dev/null"
 fi
 if ! command -v pigz >/dev/null; then
-    for name in "pigz -6 -p 1" "pigz -6 -p $cores"; do
+    for name in "pigz -6 -p 1" "pigz -6 -p $cores" "lathwell pad 80 | pigz -1 -p $cores"; do
         skip "$name" "pigz is not installed"
     done
 fi
@@ -266,40 +277,42 @@ target() {
     local what=$1 value=$2 op=$3 limit=$4 note=${5:-}
     printf '%-44s %8s  (%s %s) %-6s %s\n' "$what" "$value" "$op" "$limit" "$(verdict "$value" "$op" "$limit")" "$note"
 }
-if has "lathwell pad 80" && has "C pad 80" && has "lathwell csv" && has "C csv"; then
-    same() { cmp -s "$1" "$2" && echo yes || echo NO; }
+same() { cmp -s "$1" "$2" && echo yes || echo NO; }
+# "by CPU time" ratio of two rows.
+cpu_ratio() { ratio "$(ratio "${row_bytes[$1]}" "${cpu_seconds[$1]}")" "$(ratio "${row_bytes[$2]}" "${cpu_seconds[$2]}")"; }
+echo
+if has "lathwell pad 80" && has "C pad 80"; then
     "$cli" pad "$flat" "$out/pad.txd" --length 80 --quiet --force
     "$pad_c" 80 "$flat" "$out/c-pad.txd"
-    pad_same=$(same "$out/pad.txd" "$out/c-pad.txd")
+    note="by CPU time $(cpu_ratio "lathwell pad 80" "C pad 80"); same records: $(same "$out/pad.txd" "$out/c-pad.txd")"
+    has "mawk pad 80" && note="$note; / mawk $(ratio "${mbps[lathwell pad 80]}" "${mbps[mawk pad 80]}")"
+    target "pad speed / C pad" "$(ratio "${mbps[lathwell pad 80]}" "${mbps[C pad 80]}")" ">=" 0.9 "$note"
+fi
+if has "lathwell csv" && has "C csv"; then
     "$cli" csv "$csv" "$out/csv.txd" --dd "$dd" --quiet --force
     "$csv_c" "$csv" "$out/c-csv.txd"
-    csv_same=$(same "$out/csv.txd" "$out/c-csv.txd")
-    "$cli" csv "$small_csv" "$out/csv-small.txd" --dd "$dd" --quiet --force
-    python3 -c "$python_csv" "$small_csv" "$out/python.txd"
-    python_same=$(same "$out/csv-small.txd" "$out/python.txd")
+    note="by CPU time $(cpu_ratio "lathwell csv" "C csv"); same records: $(same "$out/csv.txd" "$out/c-csv.txd")"
+    if has "python csv"; then
+        "$cli" csv "$small_csv" "$out/csv-small.txd" --dd "$dd" --quiet --force
+        python3 -c "$python_csv" "$small_csv" "$out/python.txd"
+        note="$note; / python csv $(ratio "${mbps[lathwell csv]}" "${mbps[python csv]}")"
+        note="$note (same records: $(same "$out/csv-small.txd" "$out/python.txd"))"
+    fi
+    target "csv speed / C csv" "$(ratio "${mbps[lathwell csv]}" "${mbps[C csv]}")" ">=" 0.75 "$note"
+fi
+for what in pad csv; do
+    case $what in
+        pad) mine="lathwell pad 80" c_row="C pad 80" limit=1.4 ;;
+        csv) mine="lathwell csv" c_row="C csv" limit=1.6 ;;
+    esac
+    has "$mine, --threads 2" && has "$mine, --threads 1" && has "$c_row" || continue
+    target "$what --threads 2 / C $what" "$(ratio "${mbps[$mine, --threads 2]}" "${mbps[$c_row]}")" ">=" $limit \
+        "--threads 1 / C $what $(ratio "${mbps[$mine, --threads 1]}" "${mbps[$c_row]}"); --threads 2 / --threads 1 $(ratio "${mbps[$mine, --threads 2]}" "${mbps[$mine, --threads 1]}")"
+done
+if has "lathwell pad 80 to .gz"; then
     "$cli" pad "$small_flat" "$out/pad-small.txd" --length 80 --quiet --force
     "$cli" pad "$small_flat" "$out/pad.txd.gz" --length 80 --quiet --force
     gzip -t "$out/pad.txd.gz" && gzip -dc "$out/pad.txd.gz" | cmp -s - "$out/pad-small.txd" && gz_same=yes || gz_same=NO
-    "$cli" pad "$flat.gz" "$out/pad-from-gz.txd" --length 80 --quiet --force
-    gz_in_same=$(same "$out/pad-from-gz.txd" "$out/pad.txd")
-    rm -f "$out"/* "$out/.stderr" "$out/.time"
-
-    # --- Targets.
-    echo
-    cpu_ratio() { ratio "$(ratio "${row_bytes[$1]}" "${cpu_seconds[$1]}")" "$(ratio "${row_bytes[$2]}" "${cpu_seconds[$2]}")"; }
-    target "pad speed / C pad" "$(ratio "${mbps[lathwell pad 80]}" "${mbps[C pad 80]}")" ">=" 0.9 \
-        "by CPU time $(cpu_ratio "lathwell pad 80" "C pad 80"); same records: $pad_same; / mawk $(ratio "${mbps[lathwell pad 80]}" "${mbps[mawk pad 80]}")"
-    target "csv speed / C csv" "$(ratio "${mbps[lathwell csv]}" "${mbps[C csv]}")" ">=" 0.75 \
-        "by CPU time $(cpu_ratio "lathwell csv" "C csv"); same records: $csv_same; / python csv $(ratio "${mbps[lathwell csv]}" "${mbps[python csv]}") (same records: $python_same)"
-    for what in pad csv; do
-        case $what in
-            pad) mine="lathwell pad 80" c_row="C pad 80" limit=1.4 ;;
-            csv) mine="lathwell csv" c_row="C csv" limit=1.6 ;;
-        esac
-        has "$mine, --threads 2" || continue
-        target "$what --threads 2 / C $what" "$(ratio "${mbps[$mine, --threads 2]}" "${mbps[$c_row]}")" ">=" $limit \
-            "--threads 1 / C $what $(ratio "${mbps[$mine, --threads 1]}" "${mbps[$c_row]}"); --threads 2 / --threads 1 $(ratio "${mbps[$mine, --threads 2]}" "${mbps[$mine, --threads 1]}")"
-    done
     if has "lathwell pad 80 to .gz, 1 thread"; then
         target "gzip output, default / 1 thread" \
             "$(ratio "${mbps[lathwell pad 80 to .gz]}" "${mbps[lathwell pad 80 to .gz, 1 thread]}")" ">=" \
@@ -307,27 +320,47 @@ if has "lathwell pad 80" && has "C pad 80" && has "lathwell csv" && has "C csv";
     else
         echo "gzip output, default / 1 thread: skipped (no --threads); decompresses to the plain output: $gz_same"
     fi
-    if has "pigz -6 -p $cores"; then
+    if has "pigz -6 -p $cores" && has "lathwell pad 80 | gzip -6"; then
         target "gzip output / pigz -6 -p $cores" "$(ratio "${mbps[lathwell pad 80 to .gz]}" "${mbps[pigz -6 -p $cores]}")" ">=" 1 \
             "/ lathwell | gzip -6: $(ratio "${mbps[lathwell pad 80 to .gz]}" "${mbps[lathwell pad 80 | gzip -6]}")"
     fi
+fi
+if has "lathwell pad 80 to .gz, level 1" && has "lathwell pad 80 | pigz -1 -p $cores"; then
+    "$cli" pad "$small_flat" "$out/pad-small.txd" --length 80 --quiet --force
+    "$cli" pad "$small_flat" "$out/pad-l1.txd.gz" --length 80 --quiet --force --level 1
+    "$cli" pad "$small_flat" - --length 80 --quiet | pigz -1 -p "$cores" > "$out/pipe-1.gz"
+    gzip -t "$out/pad-l1.txd.gz" && gzip -dc "$out/pad-l1.txd.gz" | cmp -s - "$out/pad-small.txd" &&
+        l1_same=yes || l1_same=NO
+    target "gzip output --level 1 / pad | pigz -1 -p $cores" \
+        "$(ratio "${mbps[lathwell pad 80 to .gz, level 1]}" "${mbps[lathwell pad 80 | pigz -1 -p $cores]}")" ">=" 2 \
+        "decompresses to the plain output, gzip -t clean: $l1_same"
+    target "gzip output --level 1 size / pigz -1's" \
+        "$(ratio "$(bytes_of "$out/pad-l1.txd.gz")" "$(bytes_of "$out/pipe-1.gz")")" "<=" 1.05
+fi
+if has "lathwell pad 80 from .gz" && has "gzip -dc | lathwell pad 80"; then
+    "$cli" pad "$flat" "$out/pad.txd" --length 80 --quiet --force
+    "$cli" pad "$flat.gz" "$out/pad-from-gz.txd" --length 80 --quiet --force
     target "gzip input / gzip -dc | lathwell" \
         "$(ratio "${mbps[lathwell pad 80 from .gz]}" "${mbps[gzip -dc | lathwell pad 80]}")" ">=" 2.5 \
-        "same records as the plain input: $gz_in_same"
-    plain_peak=0
-    for name in "lathwell pad 80" "lathwell csv" "lathwell pad 80, --threads 2" "lathwell csv, --threads 2" \
-        "lathwell pad 80 (3000 MB)"; do
-        has "$name" || continue
-        plain_peak=$(awk -v a="$plain_peak" -v b="${rss[$name]}" 'BEGIN { print (b > a ? b : a) }')
-    done
-    target "lathwell plain peak memory (MiB)" "$plain_peak" "<" 16
-    if [ "$large" = 1 ]; then
-        target "3000 MB speed / $size MB speed, to a file" \
-            "$(ratio "${mbps[lathwell pad 80 (3000 MB)]}" "${mbps[lathwell pad 80]}")" ">=" 0.9 \
-            "cat: $(ratio "${mbps[cat (3000 MB)]}" "${mbps[cat]}")"
-        target "3000 MB speed / $size MB speed, to /dev/null" \
-            "$(ratio "${mbps[lathwell pad 80 (3000 MB) to /dev/null]}" "${mbps[lathwell pad 80 to /dev/null]}")" ">=" 0.9
-    fi
+        "same records as the plain input: $(same "$out/pad-from-gz.txd" "$out/pad.txd")"
+fi
+rm -f "$out"/* "$out/.stderr" "$out/.time"
+plain_peak=0
+for name in "lathwell pad 80" "lathwell csv" "lathwell pad 80, --threads 2" "lathwell csv, --threads 2" \
+    "lathwell pad 80 (3000 MB)"; do
+    has "$name" || continue
+    plain_peak=$(awk -v a="$plain_peak" -v b="${rss[$name]}" 'BEGIN { print (b > a ? b : a) }')
+done
+[ "$plain_peak" = 0 ] || target "lathwell plain peak memory (MiB)" "$plain_peak" "<" 16
+if [ "$large" = 1 ] && has "lathwell pad 80 (3000 MB)" && has "lathwell pad 80"; then
+    note=
+    has "cat (3000 MB)" && has "cat" && note="cat: $(ratio "${mbps[cat (3000 MB)]}" "${mbps[cat]}")"
+    target "3000 MB speed / $size MB speed, to a file" \
+        "$(ratio "${mbps[lathwell pad 80 (3000 MB)]}" "${mbps[lathwell pad 80]}")" ">=" 0.9 "$note"
+fi
+if [ "$large" = 1 ] && has "lathwell pad 80 (3000 MB) to /dev/null" && has "lathwell pad 80 to /dev/null"; then
+    target "3000 MB speed / $size MB speed, to /dev/null" \
+        "$(ratio "${mbps[lathwell pad 80 (3000 MB) to /dev/null]}" "${mbps[lathwell pad 80 to /dev/null]}")" ">=" 0.9
 fi
 if has "lathwell check" && has "lathwell csv"; then
     target "check time / csv time" "$(ratio "${seconds[lathwell check]}" "${seconds[lathwell csv]}")" "<=" 1 \

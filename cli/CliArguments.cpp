@@ -144,6 +144,15 @@ int ParseThreads(const std::string& text) {
     return value;
 }
 
+int ParseLevel(const std::string& text) {
+    const bool oneDigit = text.size() == 1 && text[0] >= '0' + kFastestGzipLevel && text[0] <= '0' + kSmallestGzipLevel;
+    if (!oneDigit) {
+        throw CliUsageError("--level expects a compression level from " + std::to_string(kFastestGzipLevel) +
+                            " (fastest) to " + std::to_string(kSmallestGzipLevel) + " (smallest), not '" + text + "'");
+    }
+    return text[0] - '0';
+}
+
 ColumnOverride ParseMap(const std::string& text) {
     std::string::size_type equals = text.find('=');
     if (equals == std::string::npos || equals == 0 || equals + 1 == text.size()) {
@@ -226,6 +235,9 @@ const OptionSyntax kOptions[] = {
     {"--threads", nullptr, "N", kPad | kCsv | kUnpack,
      "threads that convert and compress (default 0: all cores)",
      [](CliArguments& a, const std::string& v) { a.threads = ParseThreads(v); }},
+    {"--level", nullptr, "N", kPad | kCsv | kUnpack,
+     "gzip OUTPUT's level: 1 fastest to 9 smallest (default 6)",
+     [](CliArguments& a, const std::string& v) { a.level = ParseLevel(v); }},
     {"--record-end", nullptr, "END", kPad | kCsv | kCheck | kUnpack,
      "what ends each record: crlf (default), lf, none",
      [](CliArguments& a, const std::string& v) { a.recordEnd = ParseRecordEnd(v); }},

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "CliErrors.h"
+#include "GzipLevel.h"
 #include "RecordEnd.h"
 
 namespace lathwell::cli {
@@ -53,6 +54,7 @@ struct CliArguments {
     bool quiet = false;
     bool json = false;
     int threads = 0;  // pad, csv, unpack: --threads, converting and gzip-compressing threads (0: cores)
+    int level = kDefaultGzipLevel;  // pad, csv, unpack: --level, gzip output's compression level
     std::vector<ColumnOverride> overrides;
 };
 

@@ -268,6 +268,7 @@ int RunConvertCommand(const CliArguments& arguments, const CliStreams& streams) 
     settings.lineLimit = arguments.headLines;
     settings.dryRun = arguments.dryRun;
     settings.threads = arguments.threads;
+    settings.level = arguments.level;
     settings.recordEnd = arguments.recordEnd;
     // Without --force the output must still not exist when the run creates it.
     settings.createNew = !arguments.force;

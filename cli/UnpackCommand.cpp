@@ -33,6 +33,7 @@ int RunUnpackCommand(const CliArguments& arguments, const CliStreams& streams) {
     settings.outputName = arguments.output.c_str();
     settings.createNew = !arguments.force;
     settings.threads = arguments.threads;
+    settings.level = arguments.level;
     settings.inputBytes = input.inputBytes;
     std::unique_ptr<ProgressLine> progress;
     if (!arguments.quiet && streams.errIsTerminal) progress = std::make_unique<ProgressLine>(streams.err);

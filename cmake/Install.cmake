@@ -9,6 +9,10 @@
 #   libmarlpit-dev  include/marlpit/*.h (the library's public headers, not lib/platform's),
 #                   LIBDIR/libmarlpit_*.a, LIBDIR/cmake/Marlpit/ (find_package(Marlpit) gives
 #                   Marlpit::marlpit), LIBDIR/pkgconfig/marlpit.pc
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/InstallWindows.cmake)
+  return()
+endif()
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 

@@ -88,10 +88,11 @@ std::unique_ptr<LineReader> OpenLineReader(const char* name, bool blankUnprintab
 }
 
 std::unique_ptr<RecordWriter> OpenFileRecordWriter(const char* fileName, int32_t recordLength, bool createNew,
-                                                   int threads) {
+                                                   int threads, int level) {
     OutputOpening output = OpenOutputFile(fileName, createNew);
     if (IsCompressedName(fileName)) {
-        return std::make_unique<GzipRecordWriter>(std::move(output.file), output.madeByRun, recordLength, threads);
+        return std::make_unique<GzipRecordWriter>(std::move(output.file), output.madeByRun, recordLength, threads,
+                                                  level);
     }
     return std::make_unique<PlainRecordWriter>(std::move(output.file), output.madeByRun, recordLength);
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "GzipLevel.h"
 #include "LineReader.h"
 #include "RecordWriter.h"
 
@@ -36,10 +37,10 @@ std::unique_ptr<LineReader> OpenLineReader(const char* name, bool blankUnprintab
 // one raises RunRefusal OutputExists "Output File \"<name>\" already exists". Such a file is
 // the run's own: the writer's Abandon removes it. A device or pipe is opened as it is: not
 // locked, not emptied, never removed. Other failures to open are the library's MpException.
-// A gzip output is compressed on `threads` threads (see GzipRecordWriter).
-// REQUIRES: recordLength > 0.
+// A gzip output is compressed on `threads` threads at `level` (see GzipRecordWriter).
+// REQUIRES: recordLength > 0; level from kFastestGzipLevel to kSmallestGzipLevel.
 std::unique_ptr<RecordWriter> OpenFileRecordWriter(const char* fileName, int32_t recordLength, bool createNew,
-                                                   int threads = 1);
+                                                   int threads = 1, int level = kDefaultGzipLevel);
 
 // Writes records to the process's standard output.
 // REQUIRES: recordLength > 0.

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "ConversionObserver.h"
+#include "GzipLevel.h"
 #include "LineReader.h"
 #include "MpString.h"
 #include "MpVector.h"
@@ -66,6 +67,8 @@ struct ConversionSettings {
     // thread: the lines converted one by one, gzip output byte-identical to zlib's gzwrite.
     // Records, statistics and failures are the same for every count.
     int threads = 0;
+    // gzip output: compression level, kFastestGzipLevel to kSmallestGzipLevel.
+    int level = kDefaultGzipLevel;
     // The output must not exist: it is created exclusively (the check and the creation one
     // step), or the run fails with "Output File \"<name>\" already exists".
     bool createNew = false;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 #include "DDFile.h"
 #include "FieldFormReader.h"
@@ -16,6 +17,41 @@ namespace {
 // cut off continues a character.
 bool SplitsCharacter(const CsvLineSplitter::Column& value, size_t length) {
     return (static_cast<unsigned char>(value.text[length]) & 0xC0) == 0x80;
+}
+
+// Calls piece(at, size) for pieces of a run of count bytes, of 16, 8, 4, 2 or 1 bytes, the
+// last one overlapping the one before where count is no multiple of its size: the few bytes of a
+// field are then moved by a few loads and stores, with no call into the C library. The size is
+// a compile-time constant, so that each piece is one load or store.
+template <typename Piece>
+inline void InPieces(size_t count, Piece piece) {
+    using Size16 = std::integral_constant<size_t, 16>;
+    using Size8 = std::integral_constant<size_t, 8>;
+    using Size4 = std::integral_constant<size_t, 4>;
+    using Size2 = std::integral_constant<size_t, 2>;
+    if (count >= 16) {
+        for (size_t at = 0; at + 16 < count; at += 16) piece(at, Size16());
+        piece(count - 16, Size16());
+    } else if (count >= 8) {
+        piece(0, Size8());
+        piece(count - 8, Size8());
+    } else if (count >= 4) {
+        piece(0, Size4());
+        piece(count - 4, Size4());
+    } else if (count >= 2) {
+        piece(0, Size2());
+        piece(count - 2, Size2());
+    } else if (count == 1) {
+        piece(0, std::integral_constant<size_t, 1>());
+    }
+}
+
+inline void CopyBytes(char* to, const char* from, size_t count) {
+    InPieces(count, [to, from](size_t at, auto size) { std::memcpy(to + at, from + at, size); });
+}
+
+inline void FillBytes(char* to, char byte, size_t count) {
+    InPieces(count, [to, byte](size_t at, auto size) { std::memset(to + at, byte, size); });
 }
 
 // Blanks the part of a character that a cut at length left at the end of place.
@@ -40,26 +76,21 @@ CsvRecordBuilder::CsvRecordBuilder(DDFile& ddFile, int32_t recordLength,
                                              usePopulationFields, m_fieldTitles.back()));
     }
     m_counts.columns.resize(m_columns.size());
-    FindGaps();
+    FindOverlaps();
 }
 
 bool CsvRecordBuilder::EveryFieldFitsRecord() const {
     return std::all_of(m_columns.begin(), m_columns.end(), [](const MappedColumn& field) { return field.fitsRecord; });
 }
 
-void CsvRecordBuilder::FindGaps() {
+void CsvRecordBuilder::FindOverlaps() {
     std::vector<bool> covered(static_cast<size_t>(m_recordLength), false);
-    for (const MappedColumn& field : m_columns) {
+    for (MappedColumn& field : m_columns) {
         if (!field.fitsRecord) continue;  // no record is ever built
-        std::fill_n(covered.begin() + field.offset, field.length, true);
-    }
-    auto at = covered.begin();
-    while (at != covered.end()) {
-        auto gapEnd = std::find(at, covered.end(), true);
-        if (gapEnd != at) {
-            m_gaps.push_back({static_cast<size_t>(at - covered.begin()), static_cast<size_t>(gapEnd - at)});
-        }
-        at = std::find(gapEnd, covered.end(), false);
+        const auto from = covered.begin() + field.offset;
+        const auto to = from + field.length;
+        field.overlapsEarlier = std::find(from, to, true) != to;
+        std::fill(from, to, true);
     }
 }
 
@@ -85,31 +116,28 @@ CsvRecordBuilder::MappedColumn CsvRecordBuilder::ReadColumnLayout(DDFile& ddFile
         layout.formatter = m_formatters.back().get();
     }
     layout.fitsRecord = static_cast<int64_t>(place.offset) + place.length <= m_recordLength;
+    layout.plain = layout.fitsRecord && layout.formatter == nullptr;
+    layout.overlapsEarlier = false;
     layout.sectionIndex = static_cast<int16_t>(sectionIndex);
     return layout;
 }
 
 inline bool CsvRecordBuilder::PlaceField(const MappedColumn& field, const CsvLineSplitter::Column& value,
-                                         char* record, bool& edited) {
+                                         char* record, bool blank) {
     const size_t width = value.length;
     const size_t length = static_cast<size_t>(field.length);
     char* place = record + field.offset;
     if (width >= length) {
-        edited |= width > length;
-        std::memcpy(place, value.text, length);
+        CopyBytes(place, value.text, length);
         return false;
     }
-    edited = true;
-    if (width == 0) {
-        // An empty value is blank, numeric field or not.
-        std::memset(place, ' ', length);
-    } else if (field.numeric) {
-        std::memset(place, '0', length - width);
-        std::memcpy(place + length - width, value.text, width);
-    } else {
-        std::memcpy(place, value.text, width);
-        std::memset(place + width, ' ', length - width);
+    if (blank) FillBytes(place, ' ', length);
+    // An empty value is blank, numeric field or not.
+    if (field.numeric && width > 0) {
+        FillBytes(place, '0', length - width);
+        place += length - width;
     }
+    CopyBytes(place, value.text, width);
     return true;
 }
 
@@ -118,47 +146,46 @@ FormFit CsvRecordBuilder::PlaceFormatted(const MappedColumn& field, const CsvLin
     const FormFit fit = field.formatter->Write(value.text, value.length, record + field.offset);
     mismatch = fit == FormFit::Mismatch;
     if (!mismatch) return fit;
-    bool edited = false;
-    if (PlaceField(field, value, record, edited)) return FormFit::Padded;
-    return edited ? FormFit::Cut : FormFit::Exact;
+    if (PlaceField(field, value, record, true)) return FormFit::Padded;
+    return value.length > static_cast<size_t>(field.length) ? FormFit::Cut : FormFit::Exact;
 }
 
-void CsvRecordBuilder::BuildRecord(const char* line, size_t length, char* record, int64_t lineNumber,
+void CsvRecordBuilder::BuildRecord(const char* line, size_t length, char* __restrict record, int64_t lineNumber,
                                    RunStatistics& statistics) {
     // One pass over the line: each mapped column's value is placed as the splitter reaches it
     // (m_columns is in column order). The line is still split to its end, because a quote
     // without its closing quote fails the line wherever it is and before anything else; so a
     // field that fails, and the values cut before it, are only acted on once the split is done.
+    // The record starts blank, so that a plain field that shares no bytes with an earlier one
+    // needs only its value copied, and a number's zeros.
     m_splitter.Start(line, length);
     m_lineEvents.clear();
+    FillBytes(record, ' ', static_cast<size_t>(m_recordLength));
     const size_t fields = m_columns.size();
     size_t next = 0;  // the next mapped column to place; at a failed one placing stops
     bool failed = false;
     bool edited = false;
     bool padded = false;
     CsvLineSplitter::Column value;
-    for (int64_t column = 0; m_splitter.Next(value); ++column) {
-        if (failed || next == fields || m_columns[next].column != column) continue;
+    for (int64_t column = 0; next < fields && m_splitter.Next(value); ++column) {
         const MappedColumn& field = m_columns[next];
-        if (!field.fitsRecord) {
-            failed = true;
-            continue;
-        }
-        if (field.formatter != nullptr) {
-            if (!PlaceFormattedField(next, value, record, edited, padded)) {
-                failed = true;
-                continue;
-            }
-        } else {
+        if (field.column != column) continue;
+        if (field.plain) {
             const bool cut = value.length > static_cast<size_t>(field.length);
             if (cut && m_rules.refuseCuts) {
                 failed = !Refuse(value, false);
-                continue;
+                break;
             }
-            padded |= PlaceField(field, value, record, edited);
+            padded |= PlaceField(field, value, record, field.overlapsEarlier);
+            edited |= value.length != static_cast<size_t>(field.length);
             if (cut) NoteCut(next, value, record);
+        } else if (!PlaceOtherField(next, value, record, edited, padded)) {
+            failed = true;
+            break;
         }
         ++next;
+    }
+    while (m_splitter.Next(value)) {
     }
     if (!m_lineEvents.empty()) CountLineEvents(lineNumber);
     if (failed) {
@@ -172,13 +199,13 @@ void CsvRecordBuilder::BuildRecord(const char* line, size_t length, char* record
         }
         if (m_counts.textAfterQuote.count++ == 0) m_counts.textAfterQuote.firstLine = lineNumber;
     }
-    for (const Gap& gap : m_gaps) std::memset(record + gap.offset, ' ', gap.length);
     if (edited) CountOne(statistics.RecordsEdited);
     if (padded) CountOne(statistics.LinesPadded);
 }
 
-bool CsvRecordBuilder::PlaceFormattedField(size_t index, const CsvLineSplitter::Column& value, char* record,
-                                           bool& edited, bool& padded) {
+bool CsvRecordBuilder::PlaceOtherField(size_t index, const CsvLineSplitter::Column& value, char* record,
+                                       bool& edited, bool& padded) {
+    if (!m_columns[index].fitsRecord) return false;
     bool mismatch = false;
     const FormFit fit = PlaceFormatted(m_columns[index], value, record, mismatch);
     if (mismatch && m_rules.refuseMisplacedValues) return Refuse(value, true);

@@ -105,6 +105,8 @@ private:
         int32_t offset;      // 0-based effective position in the record
         bool numeric;
         bool fitsRecord;     // offset + length <= record length
+        bool plain;          // fits the record and declares no form: its value is copied as it is
+        bool overlapsEarlier;  // shares bytes with a field of an earlier column
         int16_t sectionIndex;
         const FieldFormatter* formatter;  // null for a field without a declared form
     };
@@ -114,29 +116,26 @@ private:
         bool splitCharacter;
         bool mismatch;
     };
-    // Bytes of the record that no field covers.
-    struct Gap {
-        size_t offset;
-        size_t length;
-    };
 
     // Also sets title to the field's FieldName in quotes and its section name; makes the
     // field's formatter when its section declares a form.
     MappedColumn ReadColumnLayout(DDFile& ddFile, int32_t column, int32_t sectionIndex,
                                   bool usePopulationFields, std::string& title);
-    void FindGaps();
-    // Copies the value into the record at the field's place; returns true when it was padded
-    // and sets edited when it was cut or padded.
+    // Marks the fields that share bytes with the field of an earlier column.
+    void FindOverlaps();
+    // Copies the value into the field's place in the record, cut or filled to the field's
+    // Length; returns true when it was filled. Blanks the place first when blank is set, else
+    // leaves the bytes after a text value as they are.
     static bool PlaceField(const MappedColumn& field, const CsvLineSplitter::Column& value, char* record,
-                           bool& edited);
+                           bool blank);
     // Places a value of a field with a declared form; a value not of that form is placed by
     // PlaceField's rule and reported as a mismatch.
     static FormFit PlaceFormatted(const MappedColumn& field, const CsvLineSplitter::Column& value, char* record,
                                   bool& mismatch);
-    // Places a value of a field with a declared form, kept out of the loop over the columns;
-    // returns false when the rules refuse it.
-    bool PlaceFormattedField(size_t index, const CsvLineSplitter::Column& value, char* record, bool& edited,
-                             bool& padded);
+    // Places a value of a field that is not plain, kept out of the loop over the columns;
+    // returns false when the field lies outside the record or the rules refuse the value.
+    bool PlaceOtherField(size_t index, const CsvLineSplitter::Column& value, char* record, bool& edited,
+                         bool& padded);
     // Notes a value placed cut to its field (and blanks a character it cut in two, when asked).
     void NoteCut(size_t index, const CsvLineSplitter::Column& value, char* record);
     // Keeps the value refused for RaiseRefusal; returns false.
@@ -148,7 +147,6 @@ private:
     const int32_t m_recordLength;
     const CsvValueRules m_rules;
     std::vector<MappedColumn> m_columns;
-    std::vector<Gap> m_gaps;
     // FieldName and section name of each mapped column, for the refusal of a cut value.
     std::vector<std::string> m_fieldTitles;
     CsvLineSplitter m_splitter;

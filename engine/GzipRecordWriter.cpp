@@ -38,21 +38,24 @@ std::unique_ptr<MpIO> CreateFile(const char* fileName) {
 
 }  // namespace
 
-GzipRecordWriter::GzipRecordWriter(std::unique_ptr<MpIO> file, bool ownsFile, int32_t recordLength, int threads)
+GzipRecordWriter::GzipRecordWriter(std::unique_ptr<MpIO> file, bool ownsFile, int32_t recordLength, int threads,
+                                   int level)
     : RecordWriter(recordLength), m_output(std::move(file)), m_ownsFile(ownsFile), m_fileName(m_output->GetFileName()) {
     const int workers = ThreadCount(threads);
+    const bool compressor = workers > 1 || level < kFirstZlibLevel;
+    const char zlibMode[] = {'w', 'b', static_cast<char>('0' + level), '\0'};
     const int descriptor = m_output->DuplicateDescriptor();
-    m_file = gzdopen(descriptor, workers > 1 ? "wbT" : "wb");
+    m_file = gzdopen(descriptor, compressor ? "wbT" : zlibMode);
     if (m_file == nullptr) {
         MpIODescriptor(descriptor).Close();
         MpException::RaiseFormatted("Could not create compressed file \"%s\" -- out of memory", "GzipRecordWriter",
                                     m_fileName.GetCString());
     }
-    if (workers > 1) {
+    if (compressor) {
         gzbuffer(m_file, kTransparentBuffer);
         try {
             CompressedOutput& output = *this;
-            m_compressor = std::make_unique<ParallelGzipCompressor>(workers, output);
+            m_compressor = std::make_unique<ParallelGzipCompressor>(workers, output, level);
         } catch (...) {
             CloseHandle();
             throw;
@@ -60,8 +63,8 @@ GzipRecordWriter::GzipRecordWriter(std::unique_ptr<MpIO> file, bool ownsFile, in
     }
 }
 
-GzipRecordWriter::GzipRecordWriter(const char* fileName, int32_t recordLength, int threads)
-    : GzipRecordWriter(CreateFile(fileName), false, recordLength, threads) {}
+GzipRecordWriter::GzipRecordWriter(const char* fileName, int32_t recordLength, int threads, int level)
+    : GzipRecordWriter(CreateFile(fileName), false, recordLength, threads, level) {}
 
 GzipRecordWriter::~GzipRecordWriter() {
     CloseQuietly();

@@ -1,7 +1,8 @@
-// GzipRecordWriter: writes records to a gzip-compressed file, at zlib's default level and
-// strategy, as one gzip member.
+// GzipRecordWriter: writes records to a gzip-compressed file, at a compression level from 1 to
+// 9 (zlib's default level unless told) and zlib's default strategy, as one gzip member.
 //
-// With one thread the records go through zlib's gzwrite on the caller's thread. With more, a
+// With one thread and a zlib level the records go through zlib's gzwrite on the caller's
+// thread. With more, or at ISA-L's levels (see ParallelGzipCompressor), a
 // ParallelGzipCompressor deflates them on that many worker threads, and the member it builds is
 // written through a transparent zlib handle ("wbT"), so the file is written and closed by the
 // same calls and fails with the same messages either way. zlib writes through a copy of the
@@ -29,15 +30,17 @@ namespace lathwell {
 class GzipRecordWriter : public RecordWriter, private CompressedOutput {
 public:
     // threads: 1 compresses on the caller's thread, byte for byte as zlib's gzwrite always
-    // has; more use that many worker threads; 0 as many as the machine has cores.
-    // REQUIRES: recordLength > 0, threads >= 0.
+    // has (at ISA-L's levels on one worker thread); more use that many worker threads; 0 as
+    // many as the machine has cores.
+    // REQUIRES: recordLength > 0, threads >= 0, level from kFastestGzipLevel to kSmallestGzipLevel.
     // Writes into the open file from its start; the writer owns it and closes it last, so a lock
     // the file holds lasts until everything is stored. ownsFile: the caller created or emptied
     // the file for this writer, so Abandon may remove it.
-    GzipRecordWriter(std::unique_ptr<MpIO> file, bool ownsFile, int32_t recordLength, int threads = 1);
+    GzipRecordWriter(std::unique_ptr<MpIO> file, bool ownsFile, int32_t recordLength, int threads = 1,
+                     int level = kDefaultGzipLevel);
     // Creates or empties the named file and writes into it; a file that cannot be created
     // raises "Could not create compressed file \"<name>\" -- <system reason>".
-    GzipRecordWriter(const char* fileName, int32_t recordLength, int threads = 1);
+    GzipRecordWriter(const char* fileName, int32_t recordLength, int threads = 1, int level = kDefaultGzipLevel);
     ~GzipRecordWriter() override;
 
     void ShareStop(std::shared_ptr<const RunStop> stop) override;

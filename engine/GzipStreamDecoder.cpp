@@ -22,10 +22,12 @@ constexpr size_t kInputBlock = 256 * 1024;
 
 }  // namespace
 
+struct GzipStreamDecoder::State : inflate_state {};
+
 GzipStreamDecoder::GzipStreamDecoder(const char* fileName)
     : m_fileName(fileName),
       m_file(std::make_unique<MpIOUnbuffered>(fileName, IO_READ)),
-      m_state(std::make_unique<inflate_state>()),
+      m_state(std::make_unique<State>()),
       m_input(kInputBlock) {
     isal_inflate_init(m_state.get());
     m_state->next_in = m_input.data();

@@ -1,5 +1,6 @@
 // GzipStreamDecoder: the uncompressed bytes of a gzip file, inflated with ISA-L's igzip, which
-// decodes deflate streams markedly faster than zlib.
+// decodes deflate streams markedly faster than zlib; where ISA-L is not available (the build
+// option LATHWELL_WITH_ISAL off, the Windows build), with zlib, giving the same bytes.
 //
 // It reads what zlib's gzread reads: every gzip member of the file one after another, each
 // checked against its CRC-32 and length; bytes after the last member that do not start
@@ -18,7 +19,6 @@
 #include <string>
 #include <vector>
 
-struct inflate_state;
 class MpIOUnbuffered;
 
 namespace lathwell {
@@ -44,6 +44,8 @@ public:
 
 private:
     enum class Mode { BeforeMember, InMember, PassThrough, Ended };
+    // The inflater's state, as the library that inflates keeps it.
+    struct State;
 
     // Reads more of the file after the unused input; false at the end of the file.
     bool ReadInput();
@@ -55,7 +57,7 @@ private:
 
     std::string m_fileName;
     std::unique_ptr<MpIOUnbuffered> m_file;
-    std::unique_ptr<inflate_state> m_state;
+    std::unique_ptr<State> m_state;
     std::vector<uint8_t> m_input;
     int64_t m_fileBytesRead = 0;
     bool m_membersSeen = false;

@@ -1,5 +1,8 @@
 #include "ParallelGzipCompressor.h"
 
+#if LATHWELL_WITH_ISAL
+#include <isa-l/igzip_lib.h>
+#endif
 #include <zlib.h>
 
 #include <algorithm>
@@ -47,59 +50,69 @@ struct ParallelGzipCompressor::Block {
 
 namespace {
 
-// One worker's raw deflate stream at zlib's default level, reused for every block it takes.
+// One worker's raw deflate stream, reused for every block it takes; an interface, so that
+// zlib and ISA-L deflate the blocks behind one call.
 class BlockDeflater {
 public:
-    BlockDeflater() {
-        // Raw deflate: the compressor writes the gzip header and trailer itself.
-        m_initResult =
-            deflateInit2(&m_stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    virtual ~BlockDeflater() = default;
+    // Deflates the ownLength bytes that follow the dictionaryLength bytes of the dictionary
+    // at bytes into compressed (grown as needed), compressedLength bytes of it; ends them with
+    // a sync flush, or, when last, ends the stream. Returns Z_OK or zlib's code of the failure.
+    virtual int Deflate(const unsigned char* bytes, size_t dictionaryLength, size_t ownLength, bool last,
+                        std::vector<unsigned char>& compressed, size_t& compressedLength) = 0;
+
+protected:
+    // Makes compressed at least size bytes long, or without size twice as long; false when
+    // memory is out.
+    static bool Grow(std::vector<unsigned char>& compressed, size_t size = 0) {
+        try {
+            if (size == 0) size = compressed.size() * 2;
+            if (compressed.size() < size) compressed.resize(size);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        return true;
     }
-    ~BlockDeflater() {
+};
+
+class ZlibBlockDeflater : public BlockDeflater {
+public:
+    explicit ZlibBlockDeflater(int level) {
+        // Raw deflate: the compressor writes the gzip header and trailer itself.
+        m_initResult = deflateInit2(&m_stream, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    }
+    ~ZlibBlockDeflater() override {
         if (m_initResult == Z_OK) deflateEnd(&m_stream);
     }
-    BlockDeflater(const BlockDeflater&) = delete;
-    BlockDeflater& operator=(const BlockDeflater&) = delete;
+    ZlibBlockDeflater(const ZlibBlockDeflater&) = delete;
+    ZlibBlockDeflater& operator=(const ZlibBlockDeflater&) = delete;
 
-    // Returns Z_OK or zlib's failure.
-    template <typename Block>
-    int Compress(Block& block) {
+    int Deflate(const unsigned char* bytes, size_t dictionaryLength, size_t ownLength, bool last,
+                std::vector<unsigned char>& compressed, size_t& compressedLength) override {
         if (m_initResult != Z_OK) return m_initResult;
-        const unsigned char* bytes = reinterpret_cast<const unsigned char*>(block.bytes.data());
-        size_t ownLength = block.OwnLength();
-        block.crc = static_cast<uint32_t>(crc32(crc32(0, nullptr, 0), bytes + block.dictionaryLength,
-                                                static_cast<uInt>(ownLength)));
         int result = deflateReset(&m_stream);
-        if (result == Z_OK && block.dictionaryLength > 0) {
-            result = deflateSetDictionary(&m_stream, bytes, static_cast<uInt>(block.dictionaryLength));
+        if (result == Z_OK && dictionaryLength > 0) {
+            result = deflateSetDictionary(&m_stream, bytes, static_cast<uInt>(dictionaryLength));
         }
         if (result != Z_OK) return result;
-        try {
-            // The bound leaves room for the sync flush's marker; the loop grows it if ever needed.
-            block.compressed.resize(deflateBound(&m_stream, ownLength) + 16);
-        } catch (const std::bad_alloc&) {
-            return Z_MEM_ERROR;
-        }
-        m_stream.next_in = const_cast<unsigned char*>(bytes + block.dictionaryLength);
+        // The bound leaves room for the sync flush's marker; the loop grows it if ever needed.
+        if (!Grow(compressed, deflateBound(&m_stream, ownLength) + 16)) return Z_MEM_ERROR;
+        m_stream.next_in = const_cast<unsigned char*>(bytes + dictionaryLength);
         m_stream.avail_in = static_cast<uInt>(ownLength);
-        m_stream.next_out = block.compressed.data();
-        m_stream.avail_out = static_cast<uInt>(block.compressed.size());
-        const int flush = block.last ? Z_FINISH : Z_SYNC_FLUSH;
+        m_stream.next_out = compressed.data();
+        m_stream.avail_out = static_cast<uInt>(compressed.size());
+        const int flush = last ? Z_FINISH : Z_SYNC_FLUSH;
         for (;;) {
             result = deflate(&m_stream, flush);
             if (result == Z_STREAM_ERROR) return result;
-            bool done = block.last ? result == Z_STREAM_END : m_stream.avail_out > 0;
+            bool done = last ? result == Z_STREAM_END : m_stream.avail_out > 0;
             if (done) break;
-            size_t used = block.compressed.size() - m_stream.avail_out;
-            try {
-                block.compressed.resize(block.compressed.size() * 2);
-            } catch (const std::bad_alloc&) {
-                return Z_MEM_ERROR;
-            }
-            m_stream.next_out = block.compressed.data() + used;
-            m_stream.avail_out = static_cast<uInt>(block.compressed.size() - used);
+            size_t used = compressed.size() - m_stream.avail_out;
+            if (!Grow(compressed)) return Z_MEM_ERROR;
+            m_stream.next_out = compressed.data() + used;
+            m_stream.avail_out = static_cast<uInt>(compressed.size() - used);
         }
-        block.compressedLength = block.compressed.size() - m_stream.avail_out;
+        compressedLength = compressed.size() - m_stream.avail_out;
         return Z_OK;
     }
 
@@ -108,9 +121,75 @@ private:
     int m_initResult;
 };
 
+#if LATHWELL_WITH_ISAL
+// ISA-L's streaming deflate at its levels 1 to 3, which are this compressor's.
+class IsalBlockDeflater : public BlockDeflater {
+public:
+    explicit IsalBlockDeflater(int level) : m_levelBuffer(LevelBufferSize(level)) {
+        isal_deflate_init(&m_stream);
+        m_stream.level = static_cast<uint32_t>(level);
+        m_stream.level_buf = m_levelBuffer.data();
+        m_stream.level_buf_size = static_cast<uint32_t>(m_levelBuffer.size());
+        m_stream.gzip_flag = IGZIP_DEFLATE;  // raw, as with zlib
+    }
+
+    int Deflate(const unsigned char* bytes, size_t dictionaryLength, size_t ownLength, bool last,
+                std::vector<unsigned char>& compressed, size_t& compressedLength) override {
+        isal_deflate_reset(&m_stream);
+        if (dictionaryLength > 0 &&
+            isal_deflate_set_dict(&m_stream, const_cast<unsigned char*>(bytes), static_cast<uint32_t>(dictionaryLength)) !=
+                COMP_OK) {
+            return Z_STREAM_ERROR;
+        }
+        // Stored blocks bound what ISA-L writes for bytes it cannot compress.
+        if (!Grow(compressed, ownLength + ownLength / 64 + 1024)) return Z_MEM_ERROR;
+        m_stream.end_of_stream = last ? 1 : 0;
+        m_stream.flush = last ? NO_FLUSH : SYNC_FLUSH;
+        m_stream.next_in = const_cast<unsigned char*>(bytes + dictionaryLength);
+        m_stream.avail_in = static_cast<uint32_t>(ownLength);
+        m_stream.next_out = compressed.data();
+        m_stream.avail_out = static_cast<uint32_t>(compressed.size());
+        for (;;) {
+            if (isal_deflate(&m_stream) != COMP_OK) return Z_STREAM_ERROR;
+            bool done = last ? m_stream.internal_state.state == ZSTATE_END
+                             : m_stream.avail_in == 0 && m_stream.avail_out > 0;
+            if (done) break;
+            size_t used = compressed.size() - m_stream.avail_out;
+            if (!Grow(compressed)) return Z_MEM_ERROR;
+            m_stream.next_out = compressed.data() + used;
+            m_stream.avail_out = static_cast<uint32_t>(compressed.size() - used);
+        }
+        compressedLength = compressed.size() - m_stream.avail_out;
+        return Z_OK;
+    }
+
+private:
+    static size_t LevelBufferSize(int level) {
+        switch (level) {
+        case 1:
+            return ISAL_DEF_LVL1_DEFAULT;
+        case 2:
+            return ISAL_DEF_LVL2_DEFAULT;
+        default:
+            return ISAL_DEF_LVL3_DEFAULT;
+        }
+    }
+
+    isal_zstream m_stream{};
+    std::vector<unsigned char> m_levelBuffer;
+};
+#endif
+
+std::unique_ptr<BlockDeflater> MakeBlockDeflater(int level) {
+#if LATHWELL_WITH_ISAL
+    if (level < kFirstZlibLevel) return std::make_unique<IsalBlockDeflater>(level);
+#endif
+    return std::make_unique<ZlibBlockDeflater>(level);
+}
+
 }  // namespace
 
-ParallelGzipCompressor::ParallelGzipCompressor(int threads, CompressedOutput& output)
+ParallelGzipCompressor::ParallelGzipCompressor(int threads, CompressedOutput& output, int level)
     : m_output(output),
       m_mostInFlight(kBlocksInFlightPerThread * static_cast<size_t>(threads)),
       m_filling(std::make_unique<Block>()),
@@ -118,7 +197,7 @@ ParallelGzipCompressor::ParallelGzipCompressor(int threads, CompressedOutput& ou
     m_filling->bytes.reserve(kDictionarySize + kBlockSize);
     try {
         const MpSignal::WorkersStarting workersStarting;
-        for (int i = 0; i < threads; ++i) m_workers.emplace_back(&ParallelGzipCompressor::Work, this);
+        for (int i = 0; i < threads; ++i) m_workers.emplace_back(&ParallelGzipCompressor::Work, this, level);
     } catch (...) {
         Stop();
         throw;
@@ -248,8 +327,13 @@ ParallelGzipCompressor::Block* ParallelGzipCompressor::FirstWaitingBlock() const
     return nullptr;
 }
 
-void ParallelGzipCompressor::Work() {
-    BlockDeflater deflater;
+void ParallelGzipCompressor::Work(int level) {
+    std::unique_ptr<BlockDeflater> deflater;
+    try {
+        deflater = MakeBlockDeflater(level);
+    } catch (const std::bad_alloc&) {
+        // Every block this worker takes then fails with zlib's text for it.
+    }
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
         Block* block = nullptr;
@@ -261,7 +345,15 @@ void ParallelGzipCompressor::Work() {
         block->state = Block::State::Compressing;
         const bool skip = m_runStop && m_runStop->Requested();
         lock.unlock();
-        const int result = skip ? Z_OK : deflater.Compress(*block);
+        int result = Z_OK;
+        if (!skip) {
+            const unsigned char* bytes = reinterpret_cast<const unsigned char*>(block->bytes.data());
+            block->crc = static_cast<uint32_t>(crc32(crc32(0, nullptr, 0), bytes + block->dictionaryLength,
+                                                     static_cast<uInt>(block->OwnLength())));
+            result = deflater == nullptr ? Z_MEM_ERROR
+                                         : deflater->Deflate(bytes, block->dictionaryLength, block->OwnLength(),
+                                                             block->last, block->compressed, block->compressedLength);
+        }
         lock.lock();
         block->skipped = skip;
         block->zlibResult = result;

@@ -1,10 +1,11 @@
 // ParallelGzipCompressor: compresses one stream of bytes into one standard gzip member on
 // several threads.
 //
-// The bytes are cut into blocks of 128 KiB. Worker threads deflate the blocks with zlib at its
-// default level, each block primed with the 32 KiB before it as its dictionary and ended on a
-// byte boundary (a sync flush; the last block ends the stream), so that the blocks joined in
-// order form one deflate stream. The member's CRC-32 is combined from the blocks' CRCs.
+// The bytes are cut into blocks of 128 KiB. Worker threads deflate the blocks at the level
+// asked for, 1 to 3 with ISA-L's igzip, 4 to 9 with zlib, each block primed with the 32 KiB
+// before it as its dictionary and ended on a byte boundary (a sync flush; the last block ends
+// the stream), so that the blocks joined in order form one deflate stream. The member's CRC-32
+// is combined from the blocks' CRCs.
 //
 // The compressed bytes reach the CompressedOutput in order and always on the caller's thread,
 // inside Add or Finish, so a failure of the output leaves Add or Finish as the caller's own
@@ -30,6 +31,8 @@
 #include <thread>
 #include <vector>
 
+#include "GzipLevel.h"
+
 namespace lathwell {
 
 class RunStop;
@@ -40,15 +43,15 @@ public:
     virtual ~CompressedOutput() = default;
     // Stores count bytes; raises when it cannot.
     virtual void Write(const char* bytes, size_t count) = 0;
-    // Raises the failure of zlib whose text is reason.
+    // Raises the failure of the deflate library whose text is reason.
     [[noreturn]] virtual void RaiseCompressionFailure(const char* reason) = 0;
 };
 
 class ParallelGzipCompressor {
 public:
     // The output must outlive the compressor.
-    // REQUIRES: threads >= 1.
-    ParallelGzipCompressor(int threads, CompressedOutput& output);
+    // REQUIRES: threads >= 1; level from kFastestGzipLevel to kSmallestGzipLevel.
+    ParallelGzipCompressor(int threads, CompressedOutput& output, int level = kDefaultGzipLevel);
     ~ParallelGzipCompressor();
     ParallelGzipCompressor(const ParallelGzipCompressor&) = delete;
     ParallelGzipCompressor& operator=(const ParallelGzipCompressor&) = delete;
@@ -74,7 +77,7 @@ private:
     // Writes the finished blocks at the front of the queue; with wait, waits for at least one.
     void WriteFinishedBlocks(bool wait);
     void Emit(Block& block);
-    void Work();
+    void Work(int level);
     // REQUIRES: m_mutex is held.
     Block* FirstWaitingBlock() const;
     void Stop() noexcept;

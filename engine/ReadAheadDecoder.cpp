@@ -79,6 +79,9 @@ ReadAheadDecoder::ReadAheadDecoder(std::unique_ptr<GzipStreamDecoder> decoder, c
     const MpSignal::WorkersStarting workersStarting;
     std::thread([shared = m_shared] {
         shared->Decode();
+        // The file is closed before the thread counts as finished, so a reader that saw it
+        // finish leaves nothing of the input behind (not even at the program's exit).
+        shared->decoder.reset();
         std::lock_guard<std::mutex> lock(shared->mutex);
         shared->finished = true;
         shared->changed.notify_all();
@@ -92,6 +95,11 @@ ReadAheadDecoder::~ReadAheadDecoder() {
     // A thread between two reads sees the stop at once; one that waits for its input ends when
     // the input does, keeping what it uses alive until then.
     m_shared->changed.wait_for(lock, kStopPoll, [&] { return m_shared->finished; });
+    // A failure the reader raised may still be in flight on this thread: its last holder lets
+    // it go here, not the decoder's thread.
+    if (m_shared->finished) {
+        for (Block& block : m_shared->ring) block.failure = nullptr;
+    }
 }
 
 void ReadAheadDecoder::ShareStop(std::shared_ptr<const RunStop> stop) {

@@ -96,9 +96,9 @@ void CheckOutputIsNoFile(const PreparedRun& run, const RecordWriter* handedOver,
 }  // namespace
 
 std::unique_ptr<RecordWriter> PrepareOutput(const char* outputName, int32_t recordLength, bool createNew,
-                                            int threads) {
+                                            int threads, int level) {
     try {
-        return OpenFileRecordWriter(outputName, recordLength, createNew, threads);
+        return OpenFileRecordWriter(outputName, recordLength, createNew, threads, level);
     } catch (const RunRefusal&) {
         throw;
     } catch (const MpException& failure) {
@@ -109,7 +109,7 @@ std::unique_ptr<RecordWriter> PrepareOutput(const char* outputName, int32_t reco
 void OpenWithheldOutput(PreparedRun& run) {
     const ConversionSettings& settings = run.settings;
     run.output = PrepareOutput(settings.outputName.GetCString(), settings.recordLength, settings.createNew,
-                               settings.threads);
+                               settings.threads, settings.level);
     run.output->SetRecordEnd(settings.recordEnd);
     run.output->ShareStop(run.stop);
     run.outputWithheld = false;
@@ -160,7 +160,7 @@ PreparedRun PrepareRun(const ConversionSettings& settings, OpenedFiles opened, D
         run.output = std::make_unique<DiscardingRecordWriter>(settings.recordLength);
     } else {
         run.output = PrepareOutput(settings.outputName.GetCString(), settings.recordLength, settings.createNew,
-                                   settings.threads);
+                                   settings.threads, settings.level);
     }
     run.output->SetRecordEnd(settings.recordEnd);
     run.stop = std::make_shared<RunStop>();

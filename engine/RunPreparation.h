@@ -70,7 +70,7 @@ void CheckOutputIsNoInput(const char* outputName, const char* inputName, const c
 // opened (a regular file locked, then created or emptied) for a writer of records of up to
 // recordLength bytes, or RunRefusal OutputExists, OutputInUse or OutputNotOpened.
 std::unique_ptr<RecordWriter> PrepareOutput(const char* outputName, int32_t recordLength, bool createNew,
-                                            int threads);
+                                            int threads, int level);
 
 // Opens the output a run withheld (see PreparedRun::outputWithheld) as step 5 would have.
 // Raises RunRefusal.

@@ -41,7 +41,7 @@ UnpackResult UnpackRecords(FixedRecordReader& reader, const RecordUnpacker& unpa
         outputHandedOver ? std::move(handedOver)
                          : PrepareOutput(settings.outputName.GetCString(),
                                          static_cast<int32_t>(unpacker.LongestLine()), settings.createNew,
-                                         settings.threads);
+                                         settings.threads, settings.level);
     UnpackResult result;
     observer.RunStarting(settings.inputBytes);
     bool cancelled = false;

@@ -13,6 +13,7 @@
 #include "ConversionObserver.h"
 #include "ConversionRun.h"
 #include "FixedRecordReader.h"
+#include "GzipLevel.h"
 #include "MpString.h"
 #include "RecordChecker.h"
 #include "RecordUnpacker.h"
@@ -24,6 +25,7 @@ struct UnpackSettings {
     MpString outputName;  // not used when a writer is handed over
     bool createNew = false;
     int threads = 0;         // gzip output: compression threads, as ConversionSettings::threads
+    int level = kDefaultGzipLevel;  // gzip output: compression level, as ConversionSettings::level
     int64_t inputBytes = 0;  // the input's size for the observer, 0 when unknown
 };
 

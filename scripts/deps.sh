@@ -11,9 +11,12 @@ lathwell_program_packages=(build-essential cmake zlib1g-dev libisal-dev qt6-base
 # Tests, benchmarks and fuzzing only: GoogleTest; clang and its runtime for libFuzzer; mawk,
 # gzip and python3 for the benchmarks; man-db, desktop-file-utils and bash-completion to check
 # the manual pages, the desktop file and the completion; dpkg-dev, debhelper and lintian to build
-# and check the Debian packages, pkgconf to build against the installed library.
+# and check the Debian packages, pkgconf to build against the installed library; the MinGW-w64
+# cross compilers, zlib for them, GoogleTest's sources and Wine for the Windows build and its
+# tests.
 lathwell_test_packages=(libgtest-dev clang libclang-rt-14-dev mawk gzip python3 man-db desktop-file-utils
-                        bash-completion dpkg-dev debhelper lintian pkgconf)
+                        bash-completion dpkg-dev debhelper lintian pkgconf g++-mingw-w64-x86-64-posix
+                        libz-mingw-w64-dev googletest wine64)
 
 # Installs those of the named packages that are missing, after saying what it installs and why
 # it needs root. Expects Debian or Ubuntu (dpkg and apt-get).

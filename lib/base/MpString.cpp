@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "MpAlloc.h"
+#include "MpPlatformMemory.h"
 
 namespace {
 
@@ -314,7 +315,7 @@ int32_t MpString::Find(const char* sString, uint32_t ulStart, bool bReverse) con
         if (ulCount > ulRest) return -1;
         const char* pText = GetCString();
         if (!bReverse) {
-            const void* pMatch = memmem(pText + ulStart, ulRest, sString, ulCount);
+            const void* pMatch = MpPlatformFindBytes(pText + ulStart, ulRest, sString, ulCount);
             return pMatch == nullptr ? -1 : static_cast<int32_t>(static_cast<const char*>(pMatch) - pText);
         }
         // Reverse: the last occurrence that begins at or after lStart (matches may overlap),
@@ -322,7 +323,7 @@ int32_t MpString::Find(const char* sString, uint32_t ulStart, bool bReverse) con
         const char* pFirst = pText + ulStart;
         std::size_t ulCandidates = ulRest - ulCount + 1;  // possible start positions
         while (ulCandidates > 0) {
-            const void* pHit = memrchr(pFirst, static_cast<unsigned char>(sString[0]), ulCandidates);
+            const void* pHit = MpPlatformFindLastByte(pFirst, static_cast<unsigned char>(sString[0]), ulCandidates);
             if (pHit == nullptr) return -1;
             const char* pAt = static_cast<const char*>(pHit);
             if (std::memcmp(pAt, sString, ulCount) == 0) return static_cast<int32_t>(pAt - pText);
@@ -458,7 +459,7 @@ MpString& MpString::Replace(const char* sOriginal, const char* sReplace, bool bA
         if (ulOriginal == 0) return *this;
         const char* pText = GetCString();
         std::size_t ulLength = GetLength();
-        const void* pMatch = memmem(pText, ulLength, sOriginal, ulOriginal);
+        const void* pMatch = MpPlatformFindBytes(pText, ulLength, sOriginal, ulOriginal);
         if (pMatch == nullptr) return *this;  // the library copies the same text back: no change
         // One pass over the text; equal to the library's "remove the matched prefix and search
         // again from 0", and replacement text is never searched again.
@@ -471,7 +472,7 @@ MpString& MpString::Replace(const char* sOriginal, const char* sReplace, bool bA
             result.AppendBytes(sReplace, static_cast<uint32_t>(ulReplace));
             ulDone = ulAt + ulOriginal;
             if (!bAll) break;
-            pMatch = memmem(pText + ulDone, ulLength - ulDone, sOriginal, ulOriginal);
+            pMatch = MpPlatformFindBytes(pText + ulDone, ulLength - ulDone, sOriginal, ulOriginal);
         }
         result.AppendBytes(pText + ulDone, static_cast<uint32_t>(ulLength - ulDone));
         Copy(result.GetCString());

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <memory>
 
+#include "MpPlatformMemory.h"
+
 namespace {
 
 const char* const kClassName = "MpStringTokenizer";
@@ -160,7 +162,7 @@ int32_t MpStringTokenizer::FindInText(const MpString& sNeedle, int32_t lNeedleLe
     // A one-byte needle (the usual comma or quote) goes through the faster memchr.
     const void* pFound = lNeedleLength == 1
                              ? memchr(pText + lFrom, sNeedle.GetCString()[0], ulRemaining)
-                             : memmem(pText + lFrom, ulRemaining, sNeedle.GetCString(), lNeedleLength);
+                             : MpPlatformFindBytes(pText + lFrom, ulRemaining, sNeedle.GetCString(), lNeedleLength);
     return pFound == nullptr ? -1 : static_cast<int32_t>(static_cast<const char*>(pFound) - pText);
 }
 

@@ -1,7 +1,6 @@
 #include "MpIO.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <limits>
 
@@ -353,7 +352,7 @@ void MpIO::BeginSequentialOutput(int32_t lCount) {
     // A pipe's buffer holds either input not yet delivered or output not yet stored: a store
     // of a window that holds input would send that input down the pipe.
     if (m_lPosition < m_lValid) {
-        MpPlatformSetLastError(ESPIPE);
+        MpPlatformSetLastError(MpPlatformCannotSeekError());
         MpException::RaiseFormattedWithSystemError("Unable to write %d bytes at offset %lld of file \"%s\" -- ", false,
                                                    "MpIO", lCount, Whole(Tell64()), GetFileName());
     }
@@ -361,7 +360,7 @@ void MpIO::BeginSequentialOutput(int32_t lCount) {
 }
 
 void MpIO::RaiseIllegalSeek(const char* sFormat, nativeint llOffset, int32_t lCount) const {
-    MpPlatformSetLastError(ESPIPE);
+    MpPlatformSetLastError(MpPlatformCannotSeekError());
     MpException::RaiseFormattedWithSystemError(sFormat, false, "MpIO", lCount, Whole(llOffset), GetFileName());
 }
 

@@ -1,6 +1,5 @@
 #include "Mpiounbuffered.h"
 
-#include <cerrno>
 
 #include "MpException.h"
 #include "MpPlatformError.h"
@@ -213,7 +212,7 @@ void MpIOUnbuffered::WriteTo(nativeint llOffset, const void* pBuffer, int32_t lC
         if ((m_uFlags & IO_WRITE) != 0) {
             llWritten = MpPlatformFileWriteAt(m_iDescriptor, pBuffer, lCount, llOffset);
         } else {
-            MpPlatformSetLastError(EBADF);  // what the system says for a read-only descriptor
+            MpPlatformSetLastError(MpPlatformNotOpenForWritingError());
         }
         if (llWritten < 0) {
             MpException::RaiseFormattedWithSystemError("Could not write %d bytes to %lld in file \"%s\"", false, kClass,

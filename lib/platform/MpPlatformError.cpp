@@ -17,6 +17,9 @@ int MpPlatformLastError() { return errno; }
 
 void MpPlatformSetLastError(int iCode) { errno = iCode; }
 
+int MpPlatformNotOpenForWritingError() { return EBADF; }
+int MpPlatformCannotSeekError() { return ESPIPE; }
+
 bool MpPlatformErrorText(int iCode, char* pBuffer, std::size_t ulBufferSize) {
     if (pBuffer == nullptr || ulBufferSize == 0) return false;
     pBuffer[0] = '\0';

@@ -17,6 +17,11 @@ int MpPlatformLastError();
 // Sets the calling thread's last operating-system error code (tests use it to pick the text).
 void MpPlatformSetLastError(int iCode);
 
+// The system's codes for two failures that the I/O layer finds before asking the system: a
+// write to a file open for reading only (EBADF on Linux) and a seek on a pipe (ESPIPE).
+int MpPlatformNotOpenForWritingError();
+int MpPlatformCannotSeekError();
+
 // Writes the operating system's text for iCode, zero-terminated, into pBuffer of ulBufferSize
 // bytes. Returns false, with pBuffer holding the empty text (when ulBufferSize > 0), when the
 // system has no text for the code or the text does not fit.

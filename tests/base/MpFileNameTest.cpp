@@ -5,9 +5,9 @@
 #include <string>
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "MpPlatformPath.h"
+#include "SkipOnWindows.h"
 #include "TempDir.h"
 
 namespace {
@@ -17,8 +17,7 @@ class InTempDirectory {
 public:
     InTempDirectory() : previous_(std::filesystem::current_path()) {
         std::filesystem::current_path(directory_.Path());
-        char buffer[4096];
-        cwd_ = getcwd(buffer, sizeof buffer);
+        cwd_ = std::filesystem::current_path().string();
     }
     ~InTempDirectory() { std::filesystem::current_path(previous_); }
     const std::string& Cwd() const { return cwd_; }
@@ -62,6 +61,7 @@ const SplitCase kSplitCases[] = {
 }  // namespace
 
 TEST(MpFileName, SplitsPathsIntoTheirParts) {
+    LATHWELL_SKIP_ON_WINDOWS("the expected full paths are the Linux build's ('/data/in/'); Windows's own are checked in tests/platform");
     for (const SplitCase& c : kSplitCases) {
         const MpFileName name(c.path);
         EXPECT_EQ(Drive(name), c.drive) << c.path;
@@ -74,6 +74,7 @@ TEST(MpFileName, SplitsPathsIntoTheirParts) {
 }
 
 TEST(MpFileName, RelativeNamesTakeTheCurrentDirectory) {
+    LATHWELL_SKIP_ON_WINDOWS("the expected full paths are the Linux build's ('/data/in/'); Windows's own are checked in tests/platform");
     InTempDirectory here;
     MpFileName name("out.txd");
     EXPECT_STREQ(name.GetLocation(), (here.Cwd() + "/").c_str());
@@ -202,6 +203,7 @@ TEST(MpFileName, NullArgumentsAreRefused) {
 }
 
 TEST(MpFileName, FullPathsBeyondThePlatformsLimitAreRefusedWithTheirName) {
+    LATHWELL_SKIP_ON_WINDOWS("the expected full paths are the Linux build's ('/data/in/'); Windows's own are checked in tests/platform");
     const std::string longest = "/" + std::string(MP_MAX_PATH - 2, 'a');  // fits with the terminator
     EXPECT_STREQ(MpFileName(longest.c_str()).GetFullPath(), longest.c_str());
 

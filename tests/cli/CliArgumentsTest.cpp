@@ -36,6 +36,8 @@ TEST(CliArguments, PadTakesItsOperandsAndOptionsInAnyOrder) {
     EXPECT_FALSE(a.population);
     EXPECT_EQ(a.threads, 0);
     EXPECT_EQ(Parse({"csv", "a", "b", "--dd", "x.dd", "--threads", "256"}).threads, 256);
+    EXPECT_EQ(a.level, 6);
+    EXPECT_EQ(Parse({"unpack", "a", "b", "--dd", "x.dd", "--level", "1"}).level, 1);
 }
 
 TEST(CliArguments, CsvKeepsOverridesInCommandLineOrder) {
@@ -150,6 +152,12 @@ TEST(CliArguments, MistakesAreNamed) {
         {{"pad", "a", "b", "--length", "5", "--threads=-1"},
          "--threads expects a number of threads from 0 to 256, not '-1'"},
         {{"fields", "x.dd", "--threads", "2"}, "option '--threads' does not apply to fields"},
+        {{"pad", "a", "b", "-l", "5", "--level", "0"},
+         "--level expects a compression level from 1 (fastest) to 9 (smallest), not '0'"},
+        {{"pad", "a", "b", "-l", "5", "--level=10"},
+         "--level expects a compression level from 1 (fastest) to 9 (smallest), not '10'"},
+        {{"csv", "a", "b", "--dd", "x.dd", "--level", "fast"},
+         "--level expects a compression level from 1 (fastest) to 9 (smallest), not 'fast'"},
         {{"cvs"}, "unknown command 'cvs'; did you mean 'csv'?"},
         {{"lay"}, "unknown command 'lay'; did you mean 'layout'?"},
         {{"pad", "a", "b", "--lenght", "5"}, "unknown option '--lenght'; did you mean '--length'?"},

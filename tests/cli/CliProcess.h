@@ -9,10 +9,14 @@
 // the child holds no end of a pipe but the ones it is given.
 #pragma once
 
+#ifdef _WIN32
+#include "WindowsCliChild.h"
+#else
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <string>
 #include <vector>
@@ -26,6 +30,28 @@ struct CliOutcome {
     std::string out;
     std::string err;
 };
+
+#ifdef _WIN32
+// Windows has RunCliProcess only (StartCliProcess's tests use pipes and signals).
+inline CliOutcome RunCliProcess(const std::vector<std::string>& arguments, const std::string& workDir = "",
+                                const std::string& standardInput = "",
+                                const std::string& standardOutputPath = "") {
+    TempDir streams;
+    std::string outPath = standardOutputPath.empty() ? streams.File("stdout") : standardOutputPath;
+    CliOutcome outcome;
+    {
+        WindowsCliChild child(arguments, workDir, outPath, streams.File("stderr"));
+        if (child.Started()) {
+            child.Send(standardInput);
+            outcome.status = child.Finish();
+        }
+    }
+    if (standardOutputPath.empty()) outcome.out = TempDir::Read(outPath);
+    outcome.err = TempDir::Read(streams.File("stderr"));
+    return outcome;
+}
+
+#else
 
 // Starts lathwell-cli with in, out and err as its standard input, output and error, in workDir
 // when it is not empty, and with the test's environment plus extraEnvironment ("NAME=value"
@@ -88,5 +114,7 @@ inline CliOutcome RunCliProcess(const std::vector<std::string>& arguments, const
     outcome.err = TempDir::Read(errPath);
     return outcome;
 }
+
+#endif
 
 }  // namespace lathwell::cli

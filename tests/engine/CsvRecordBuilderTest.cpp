@@ -83,6 +83,50 @@ TEST_F(CsvRecordBuilderTest, LaterColumnWinsWhereFieldsOverlap) {
     EXPECT_EQ("001z      ", Build(MpVector<int16_t>{10, 1}, "xyz,1"));
 }
 
+// Values of every size a field copies in pieces, into a record that starts blank: a text field
+// of 40 bytes, a number of 5 and a text field of 3 over the number's last 2 bytes.
+TEST(CsvRecordBuilder, CopiesValuesOfEverySizeCutOrFilled) {
+    TempDir dir;
+    const std::string dd = dir.Write("wide.dd",
+                                     "[FileInfo]\nRecordLength=48\n"
+                                     "[Field1]\nFieldName=Text\nLength=40\nByteOffset=1\n[Format=Text]\nA=x\n"
+                                     "[Field2]\nFieldName=Number\nLength=5\nByteOffset=41\n"
+                                     "[Field3]\nFieldName=Over\nLength=3\nByteOffset=44\n[Format=Over]\nA=x\n");
+    const std::string a40(40, 'a');
+    const struct {
+        std::string line;
+        std::string record;
+        const char* cuts;  // values cut / of them inside a character
+    } rows[] = {
+        {",,", std::string(48, ' '), "0/0"},
+        {"a,1,x", "a" + std::string(39, ' ') + "000x    ", "0/0"},
+        {"aaa,12,xy", "aaa" + std::string(37, ' ') + "000xy   ", "0/0"},
+        {std::string(9, 'a') + ",1234,x", std::string(9, 'a') + std::string(31, ' ') + "012x    ", "0/0"},
+        {std::string(17, 'a') + ",123456,", std::string(17, 'a') + std::string(23, ' ') + "123     ", "1/0"},
+        {std::string(33, 'a') + ",7,xyzw", std::string(33, 'a') + std::string(7, ' ') + "000xyz  ", "1/0"},
+        {a40 + ",,", a40 + std::string(8, ' '), "0/0"},
+        {a40 + "b,1,x", a40 + "000x    ", "1/0"},
+        // A cut inside a character blanks the character's first bytes.
+        {std::string(39, 'a') + "\xC3\xB6,1,x", std::string(39, 'a') + " 000x    ", "1/1"},
+        {std::string(38, 'a') + "\xE2\x82\xAC,1,x", std::string(38, 'a') + "  000x    ", "1/1"},
+        {std::string(38, 'a') + "\xC3\xB6,1,x", std::string(38, 'a') + "\xC3\xB6" "000x    ", "0/0"},
+    };
+    for (const auto& row : rows) {
+        DDFile ddFile(dd.c_str());
+        CsvRecordBuilder builder(ddFile, 48, MpVector<int16_t>{1, 3, 4}, false, ',', CsvValueRules{false, false, true});
+        RunStatistics statistics;
+        std::string result = BuiltRecord(builder, row.line, statistics, 1);
+        int64_t cuts = 0;
+        int64_t characterCuts = 0;
+        for (const FieldCut& cut : builder.FieldCuts()) {
+            cuts += cut.count;
+            characterCuts += cut.characterCuts;
+        }
+        result += " " + std::to_string(cuts) + "/" + std::to_string(characterCuts);
+        EXPECT_EQ(row.record + " " + row.cuts, result) << row.line;
+    }
+}
+
 TEST_F(CsvRecordBuilderTest, RefusesLinesItCannotConvert) {
     const char* const kNoClosingQuote =
         "A group token has no end delimeter.\nCannot retrieve token as specified.\nPlease correct.\n\n";
@@ -155,9 +199,13 @@ TEST(CsvLineSplitter, FindsTheColumnsOfTheTokenizer) {
                            // Longer than a block of sixteen bytes, many times over.
                            "first,\"a quoted, long value that runs on, and on\" tail,;x\t;y, z,\"q\",\"\",,"
                            "\"still open after eighty bytes, \"closed\" ,a;b\t\"c\" d,\"end"};
+    std::vector<std::pair<char, CsvLineSplitter::Method>> ways;  // every delimiter by every method
     for (char delimiter : {',', ';', '\t', ' ', '"'}) {
+        for (CsvLineSplitter::Method method : CsvLineSplitter::Methods()) ways.emplace_back(delimiter, method);
+    }
+    for (auto [delimiter, method] : ways) {
         const char delimiterText[] = {delimiter, '\0'};
-        CsvLineSplitter splitter(delimiter);
+        CsvLineSplitter splitter(delimiter, method);
         for (const char* line : lines) {
             std::string expected, actual;
             try {
@@ -179,7 +227,8 @@ TEST(CsvLineSplitter, FindsTheColumnsOfTheTokenizer) {
             } catch (MpException& e) {
                 actual += e.GetErrorMessage();
             }
-            EXPECT_EQ(expected, actual) << "line \"" << line << "\", delimiter '" << delimiter << "'";
+            EXPECT_EQ(expected, actual) << "line \"" << line << "\", delimiter '" << delimiter << "', method "
+                                        << static_cast<int>(method);
         }
     }
 }
@@ -191,8 +240,8 @@ namespace lathwell {
 // Data lines, unlike the tokenizer, read a doubled quote inside a quoted value as one quote.
 TEST(CsvLineSplitter, ReadsDoubledQuotesAndNotesTextAfterQuotes) {
     const struct {
-        const char* line;
-        const char* columns;  // each followed by "|", or the failure
+        std::string line;
+        std::string columns;  // each followed by "|", or the failure
         bool textAfterQuote;
     } rows[] = {
         {"\"JSC \"\"MASSA-K\"\"\",1", "JSC \"MASSA-K\"|1|", false},
@@ -204,21 +253,31 @@ TEST(CsvLineSplitter, ReadsDoubledQuotesAndNotesTextAfterQuotes) {
         {"a\"\"b,\"c\"", "a\"\"b|c|", false},  // outside quotes a quote is a byte like any other
         {"\"ab\"\"", "A group token has no end delimeter.", false},
         {"\"a\"\"b\"\"\" x,\"y\"\"", "A group token has no end delimeter.", false},
+        // Past 64 bytes: a doubled quote, a closing quote and its delimiter across 64-byte marks.
+        {"\"" + std::string(62, 'a') + "\"\"b\",c", std::string(62, 'a') + "\"b|c|", false},
+        {"\"" + std::string(63, 'a') + "\"\"\"x,\"y\"\"\"", std::string(63, 'a') + "\"|y\"|", true},
+        {std::string(70, 'a') + ",\"" + std::string(60, 'b') + "\"\"", "A group token has no end delimeter.", false},
+        {std::string(64, '"') + ",x", std::string(31, '"') + "|x|", false},
+        // Plain columns: quotes only around whole values, a column start at byte 64.
+        {"\"" + std::string(70, 'a') + "\",b,\"c, d\",", std::string(70, 'a') + "|b|c, d||", false},
+        {std::string(63, 'x') + ",\"y\"", std::string(63, 'x') + "|y|", false},
     };
-    CsvLineSplitter splitter(',');
     for (const auto& row : rows) {
-        std::string actual;
-        bool textAfterQuote = false;
-        try {
-            splitter.Start(row.line, std::strlen(row.line));
-            CsvLineSplitter::Column column;
-            while (splitter.Next(column)) actual += std::string(column.text, column.length) + "|";
-            textAfterQuote = splitter.HadTextAfterQuote();
-        } catch (MpException& e) {
-            actual = std::string(e.GetErrorMessage()).substr(0, 35);
+        for (CsvLineSplitter::Method method : CsvLineSplitter::Methods()) {
+            CsvLineSplitter splitter(',', method);
+            std::string actual;
+            bool textAfterQuote = false;
+            try {
+                splitter.Start(row.line.data(), row.line.size());
+                CsvLineSplitter::Column column;
+                while (splitter.Next(column)) actual += std::string(column.text, column.length) + "|";
+                textAfterQuote = splitter.HadTextAfterQuote();
+            } catch (MpException& e) {
+                actual = std::string(e.GetErrorMessage()).substr(0, 35);
+            }
+            EXPECT_EQ(row.columns, actual) << row.line << ", method " << static_cast<int>(method);
+            EXPECT_EQ(row.textAfterQuote, textAfterQuote) << row.line << ", method " << static_cast<int>(method);
         }
-        EXPECT_EQ(row.columns, actual) << row.line;
-        EXPECT_EQ(row.textAfterQuote, textAfterQuote) << row.line;
     }
 }
 

@@ -121,7 +121,7 @@ TEST(DDFile, RecordLengthIsZeroWithoutFileInfoOrWhenUnreadable) {
     TempDir dir;
     DDFile dd(dir.Write("b.dd", "[Field1]\nFieldName=A\n").c_str());
     EXPECT_EQ(0, dd.GetRecordLength());
-    EXPECT_EQ(0, ReadDDRecordLengths(dir.Path().c_str()).ForMode(false));  // a folder, not a file
+    EXPECT_EQ(0, ReadDDRecordLengths(dir.Path().string().c_str()).ForMode(false));  // a folder, not a file
 }
 
 TEST(DDFile, RecordLengthOutsideThe32BitRangeMakesTheFileInvalid) {

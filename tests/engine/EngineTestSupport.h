@@ -6,6 +6,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#ifdef _WIN32
+#define O_CLOEXEC (_O_NOINHERIT | _O_BINARY)
+#endif
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>

@@ -195,7 +195,7 @@ TEST(UnpackRun, StopsAtARecordItCannotReadAndDeletesTheOutputOfACancelledRun) {
             RecordEnd::CrLf);
         const RecordLayout layout = TwelveByteLayout(dir);
         UnpackSettings settings;
-        settings.outputName = (dir.Path() / "out.csv").c_str();
+        settings.outputName = dir.File("out.csv").c_str();
         RecordingObserver observer(c.cancelAt);
         const UnpackResult result = UnpackRecords(reader, RecordUnpacker(layout, ',', false),
                                                   RecordChecker(layout), settings, nullptr, observer);

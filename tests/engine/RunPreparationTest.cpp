@@ -14,6 +14,7 @@
 #include "MpIO.h"
 #include "RecordWriter.h"
 #include "SampleDDFiles.h"
+#include "SkipOnWindows.h"
 #include "TempDir.h"
 
 namespace lathwell {
@@ -27,12 +28,14 @@ TEST(RunPreparation, OnlyTheOutputTheRunMadeIsRemoved) {
     const std::string input = dir.Write("in.txt", "one\ntwo\rthree\n");
     const std::string failure = "Return character not followed by newline; unknown end of line type";
     const std::string inUse = "Output File \"" + dir.File("held.txd") + "\" is in use by another program";
+#ifndef _WIN32  // a FIFO, a symbolic link and /dev/null are Linux's rows
     mkfifo(dir.File("fifo.txd").c_str(), 0600);
     // A reader, so that the run's write-only opening of the FIFO does not wait for one.
     const int fifoReader = open(dir.File("fifo.txd").c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(fifoReader, 0);
     dir.Write("target.txd", "target");
     std::filesystem::create_symlink(dir.File("target.txd"), dir.File("link.txd"));
+#endif
     dir.Write("held.txd", "another run's records");
     MpIO anotherRun(dir.File("held.txd").c_str(), IO_READ | IO_WRITE);
     ASSERT_TRUE(anotherRun.TryLock(IO_LOCK_WRITE, 0, 0));
@@ -55,6 +58,9 @@ TEST(RunPreparation, OnlyTheOutputTheRunMadeIsRemoved) {
         {"held.txd", 0, RunOutcome::Failed, inUse, true, "another run's records"},
     };
     for (const auto& c : cases) {
+#ifdef _WIN32
+        if (c.outputLeft && c.bytesLeft.empty()) continue;
+#endif
         const std::string output = c.output[0] == '/' ? c.output : dir.File(c.output);
         ConversionSettings settings;
         settings.inputName = input.c_str();
@@ -70,12 +76,15 @@ TEST(RunPreparation, OnlyTheOutputTheRunMadeIsRemoved) {
             EXPECT_EQ(c.bytesLeft, TempDir::Read(output)) << c.output;
         }
     }
+#ifndef _WIN32
     close(fifoReader);
+#endif
 }
 
 // The writer holds the file it locked: a name replaced after the preparation (a symbolic link
 // put in its place) is neither written through nor removed.
 TEST(RunPreparation, ANameReplacedAfterTheLockIsNeverWrittenThrough) {
+    LATHWELL_SKIP_ON_WINDOWS("symbolic links need a privilege there");
     TempDir dir;
     for (const char* name : {"out.txd", "out.txd.gz"}) {
         for (int cancelAtLine : {0, 1}) {
@@ -189,6 +198,7 @@ TEST(RunPreparation, ALayoutPastTheRecordLeavesTheOutputAlone) {
 
 // A read that fails names the input and the system's reason, whatever reads it.
 TEST(RunPreparation, ReadFailuresNameTheInputAndTheSystemsReason) {
+    LATHWELL_SKIP_ON_WINDOWS("its failing inputs are Linux's (/proc) and so are the texts");
     TempDir dir;
     std::filesystem::create_symlink("/proc/self/mem", dir.File("mem.gz"));
     for (const std::string& input : {std::string("/proc/self/mem"), dir.File("mem.gz")}) {

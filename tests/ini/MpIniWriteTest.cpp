@@ -145,21 +145,29 @@ TEST(MpIniSectionEditing, BadBinaryStringsRaise) {
 // the test can see what is left there.
 class MpIniWriteTest : public ::testing::Test {
 protected:
+    // The variable that names the temporary directory (Windows reads TMP first).
+#ifdef _WIN32
+    static constexpr const char* kTmpDir = "TMP";
+    static void SetTmpDir(const std::string& value) { _putenv_s(kTmpDir, value.c_str()); }
+#else
+    static constexpr const char* kTmpDir = "TMPDIR";
+    static void SetTmpDir(const std::string& value) {
+        if (value.empty()) {
+            unsetenv(kTmpDir);
+        } else {
+            setenv(kTmpDir, value.c_str(), 1);
+        }
+    }
+#endif
     void SetUp() override {
         MpIOSystem::SetOSCapabilities();
-        const char* sOld = getenv("TMPDIR");
+        const char* sOld = getenv(kTmpDir);
         m_bHadTmpDir = sOld != nullptr;
         if (m_bHadTmpDir) m_sOldTmpDir = sOld;
         std::filesystem::create_directory(m_dir.File("tmp"));
-        setenv("TMPDIR", m_dir.File("tmp").c_str(), 1);
+        SetTmpDir(m_dir.File("tmp"));
     }
-    void TearDown() override {
-        if (m_bHadTmpDir) {
-            setenv("TMPDIR", m_sOldTmpDir.c_str(), 1);
-        } else {
-            unsetenv("TMPDIR");
-        }
-    }
+    void TearDown() override { SetTmpDir(m_bHadTmpDir ? m_sOldTmpDir : ""); }
     std::vector<std::string> TemporaryFiles() const {
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(m_dir.File("tmp"))) {

@@ -1,5 +1,5 @@
 // Helpers of the I/O tests: an in-memory stream, the failure of a call as text, and child
-// processes (for a second lock holder, or for a process without root's privileges).
+// processes (for a second lock holder, or on Linux for a process without root's privileges).
 #pragma once
 
 #include <algorithm>
@@ -7,11 +7,22 @@
 #include <functional>
 #include <string>
 
+#ifdef _WIN32
+#include <cstdio>
+#include <cstdlib>
+
+#include <windows.h>
+#undef GetClassName  // the character-set macros would rename the library's members
+#undef GetTempFileName
+#else
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include "MpException.h"
+#include "MpIO.h"
+#include "MpIOSystem.h"
 #include "MpStreamInterface.h"
 #include "MpString.h"
 
@@ -59,6 +70,22 @@ inline std::string MessageOf(const std::function<void()>& call) {
     return FailureOf(call).message;
 }
 
+// The system's text that a failure appends: Linux's, as the tests write it, or on Windows the
+// text of the code that the same failure sets there.
+inline std::string SystemText(const char* pLinuxText, unsigned long ulWindowsCode) {
+#ifdef _WIN32
+    static_cast<void>(pLinuxText);
+    char text[512];
+    DWORD dwLength = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                    ulWindowsCode, 0, text, sizeof text, nullptr);
+    while (dwLength > 0 && (text[dwLength - 1] == '\n' || text[dwLength - 1] == '\r')) --dwLength;
+    return std::string(text, dwLength);
+#else
+    return static_cast<void>(ulWindowsCode), pLinuxText;
+#endif
+}
+
+#ifndef _WIN32
 // Runs body in a forked child and returns the text it produced. When unprivileged and the
 // tests run as root, the child first becomes the user nobody, so permissions apply to it.
 inline std::string InChildProcess(const std::function<std::string()>& body, bool bUnprivileged = false) {
@@ -89,11 +116,11 @@ inline std::string InChildProcess(const std::function<std::string()>& body, bool
     return result;
 }
 
-// A child process that holds something (a lock) until it is told to let go. start runs in the
-// child; once it returns the child reports ready and waits for Release().
-class ChildHolder {
+// A child process that opens the file and holds a lock on it, on the lock path that this
+// process uses, until Release().
+class LockHolder {
 public:
-    explicit ChildHolder(const std::function<void()>& start) {
+    LockHolder(const std::string& path, int iType, nativeint llOffset, nativeint llLength) {
         if (pipe(m_ready) != 0 || pipe(m_release) != 0) return;
         m_child = fork();
         if (m_child == 0) {
@@ -101,7 +128,7 @@ public:
             close(m_release[1]);
             char code = 'R';
             try {
-                start();
+                (new MpIO(path.c_str(), IO_READ | IO_WRITE))->Lock(iType, llOffset, llLength);  // never closed
             } catch (...) {
                 code = 'F';
             }
@@ -115,13 +142,13 @@ public:
         char code = 0;
         m_bReady = read(m_ready[0], &code, 1) == 1 && code == 'R';
     }
-    ~ChildHolder() { Release(); }
-    ChildHolder(const ChildHolder&) = delete;
-    ChildHolder& operator=(const ChildHolder&) = delete;
+    ~LockHolder() { Release(); }
+    LockHolder(const LockHolder&) = delete;
+    LockHolder& operator=(const LockHolder&) = delete;
 
-    // The child holds what start took.
+    // The child holds the lock.
     bool IsReady() const { return m_bReady; }
-    // Lets the child end (releasing what it holds) and waits for it.
+    // Lets the child end (releasing the lock) and waits for it.
     void Release() {
         if (m_child <= 0) return;
         char code = 'X';
@@ -139,3 +166,79 @@ private:
     pid_t m_child = 0;
     bool m_bReady = false;
 };
+
+#else
+
+// Windows has no fork: the holder is this test program started again with the lock in its
+// environment ("capabilities type offset length path"). It takes the lock before any test,
+// answers on its standard output and holds the lock until its standard input ends.
+inline const bool g_bLockHolderChild = [] {
+    const char* pLock = std::getenv("LATHWELL_TEST_HOLD_LOCK");
+    if (pLock == nullptr) return false;
+    int iType = 0, iPathAt = 0;
+    long long llOffset = 0, llLength = 0;
+    std::sscanf(pLock, "%d %d %lld %lld %n", &MpIOSystem::OSCapabilities, &iType, &llOffset, &llLength, &iPathAt);
+    char code = 'R';
+    try {
+        (new MpIO(pLock + iPathAt, IO_READ | IO_WRITE))->Lock(iType, llOffset, llLength);  // never closed
+    } catch (...) {
+        code = 'F';
+    }
+    DWORD dwDone = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), &code, 1, &dwDone, nullptr);
+    while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), &code, 1, &dwDone, nullptr) && dwDone == 1) {}
+    ExitProcess(0);
+}();
+
+class LockHolder {
+public:
+    LockHolder(const std::string& path, int iType, nativeint llOffset, nativeint llLength) {
+        const std::string lock = std::to_string(MpIOSystem::OSCapabilities) + " " + std::to_string(iType) + " " +
+                                 std::to_string(llOffset) + " " + std::to_string(llLength) + " " + path;
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+        CreatePipe(&startup.hStdInput, &m_release, &inherit, 0);
+        CreatePipe(&m_ready, &startup.hStdOutput, &inherit, 0);
+        SetHandleInformation(m_release, HANDLE_FLAG_INHERIT, 0);
+        SetHandleInformation(m_ready, HANDLE_FLAG_INHERIT, 0);
+        char program[MAX_PATH];
+        GetModuleFileNameA(nullptr, program, sizeof program);
+        SetEnvironmentVariableA("LATHWELL_TEST_HOLD_LOCK", lock.c_str());
+        m_bStarted = CreateProcessA(program, nullptr, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &m_child);
+        SetEnvironmentVariableA("LATHWELL_TEST_HOLD_LOCK", nullptr);
+        CloseHandle(startup.hStdInput);
+        CloseHandle(startup.hStdOutput);
+        char code = 0;
+        DWORD dwDone = 0;
+        m_bReady = m_bStarted && ReadFile(m_ready, &code, 1, &dwDone, nullptr) && dwDone == 1 && code == 'R';
+    }
+    ~LockHolder() {
+        Release();
+        CloseHandle(m_ready);
+    }
+    LockHolder(const LockHolder&) = delete;
+    LockHolder& operator=(const LockHolder&) = delete;
+
+    bool IsReady() const { return m_bReady; }
+    void Release() {
+        if (m_release == nullptr) return;
+        CloseHandle(m_release);
+        m_release = nullptr;
+        if (!m_bStarted) return;
+        WaitForSingleObject(m_child.hProcess, INFINITE);
+        CloseHandle(m_child.hProcess);
+        CloseHandle(m_child.hThread);
+    }
+
+private:
+    HANDLE m_ready = nullptr;
+    HANDLE m_release = nullptr;
+    PROCESS_INFORMATION m_child{};
+    bool m_bStarted = false;
+    bool m_bReady = false;
+};
+
+#endif

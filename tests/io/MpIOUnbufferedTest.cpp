@@ -29,7 +29,7 @@ TEST(MpIOUnbuffered, FailuresAndTheirMessages) {
     EXPECT_EQ(failure.callpath, "Write() of MpIOUnbuffered");
     EXPECT_EQ(TempDir::Read(path), "abc");
     EXPECT_EQ(MessageOf([&] { reader.WriteTo(0, "x", 1); }),
-              "Could not write 1 bytes to 0 in file \"" + path + "\"Bad file descriptor");
+              "Could not write 1 bytes to 0 in file \"" + path + "\"" + SystemText("Bad file descriptor", 5));  // ERROR_ACCESS_DENIED
     EXPECT_EQ(MessageOf([&] { reader.WriteTo(-1, "x", 1); }), "Cannot write to a negative offset, -1");
 
     char bytes[4];
@@ -40,7 +40,7 @@ TEST(MpIOUnbuffered, FailuresAndTheirMessages) {
     EXPECT_EQ(failure.message, "Unable to read 4 bytes from position 1 of file \"" + path + "\"; file length is 3");
     EXPECT_EQ(failure.className, "MpIOUnbuffered");
     failure = FailureOf([&] { reader.Seek64Absolute(-1); });
-    EXPECT_EQ(failure.message, "Unable to position file pointer of \"" + path + "\" to byte -1Invalid argument");
+    EXPECT_EQ(failure.message, "Unable to position file pointer of \"" + path + "\" to byte -1" + SystemText("Invalid argument", 131));  // ERROR_NEGATIVE_SEEK
     EXPECT_EQ(failure.callpath, "SysFileSeek(nativeint,int) of MpIOUnbuffered\r\nSeek64Absolute() of MpIOUnbuffered");
     EXPECT_EQ(MessageOf([&] { reader.Truncate64(0); }),
               "Attempt to truncate file \"" + path + "\" without write permission.");

@@ -12,7 +12,11 @@ TEST(MpPathInfo, TellsFilesFoldersAndStreamsApart) {
     } cases[] = {
         {dir.Write("a.txt", "x"), MpPathKind::RegularFile},
         {dir.Path().string(), MpPathKind::Directory},
+#ifdef _WIN32
+        {"NUL", MpPathKind::Stream},
+#else
         {"/dev/null", MpPathKind::Stream},
+#endif
         {dir.File("missing"), MpPathKind::Missing},
     };
     for (const auto& c : cases) EXPECT_EQ(c.kind, MpPathInfo::Kind(c.name.c_str())) << c.name;

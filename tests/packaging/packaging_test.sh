@@ -66,6 +66,8 @@ install)
 lathwell-cli |--help --version check csv fields help layout pad unpack
 lathwell-cli unpack --k|--keep-fill
 lathwell-cli check --record-end |crlf lf none
+lathwell-cli pad --level |1 2 3 4 5 6 7 8 9
+lathwell-cli unpack --le|--level
 lathwell-cli check b|big.csv.gz big.txd
 lathwell-cli unpack big.txd |folder
 lathwell-cli csv --p|--population

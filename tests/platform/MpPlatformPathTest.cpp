@@ -27,6 +27,23 @@ struct PathCase {
 
 }  // namespace
 
+#ifdef _WIN32
+// The system's own rules: drive letters, UNC shares, "/" read as a backslash, "." and ".."
+// removed.
+TEST(MpPlatformPath, WindowsPathsAreMadeAbsolute) {
+    const std::string cwd = CurrentDirectory();
+    const std::string cases[][2] = {
+        {"C:\\data\\in\\..\\a.txd", "C:\\data\\a.txd"},
+        {"d:/data/./in/a.csv", "d:\\data\\in\\a.csv"},
+        {"\\\\server\\share\\in\\..\\x.csv", "\\\\server\\share\\x.csv"},
+        {"//server/share/x.csv", "\\\\server\\share\\x.csv"},
+        {"data\\a.txd", cwd + "\\data\\a.txd"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FullPath(c[0]), c[1]) << c[0];
+}
+
+#else  // The Linux build maps Windows-style paths onto its own.
+
 TEST(MpPlatformPath, AbsolutePathsKeepTheirRootAndSeparators) {
     const PathCase cases[] = {
         {"/", "/"},
@@ -92,3 +109,5 @@ TEST(MpPlatformPath, NullAndEmptyPathsAreRefused) {
     EXPECT_FALSE(MpPlatformGetFullPathName(nullptr, buffer, sizeof buffer));
     EXPECT_EQ(errno, EINVAL);
 }
+
+#endif

@@ -5,17 +5,22 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <string>
 
-#include <stdlib.h>
-
 class TempDir {
 public:
+    // A new directory under a random name: creating it fails when the name is taken.
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "lathwell-test-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
+        std::random_device random;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            path_ = std::filesystem::temp_directory_path() / ("lathwell-test-" + std::to_string(random()));
+            std::error_code error;
+            if (std::filesystem::create_directory(path_, error)) return;
+            if (error) break;
+        }
+        throw std::runtime_error("cannot create a temporary directory");
     }
     ~TempDir() {
         std::error_code ignored;
