@@ -126,7 +126,7 @@ public:
         block.endFailure = nullptr;
         block.start = m_start;
         Reserve(block, m_carry.size() + kBlockBytes);
-        std::memcpy(block.bytes.data(), m_carry.data(), m_carry.size());
+        if (!m_carry.empty()) std::memcpy(block.bytes.data(), m_carry.data(), m_carry.size());
         block.size = m_carry.size();
         m_carry.clear();
         size_t lineEnd = 0;  // one past the last LF seen, 0 for none
