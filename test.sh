@@ -2,9 +2,9 @@
 # Installs what is missing (the program's packages and the tests'), builds, and runs every test
 # twice: once in a normal build (build/) and once with AddressSanitizer and
 # UndefinedBehaviorSanitizer (build-asan/). The fuzz corpora are replayed as CTest tests
-# (fuzz.<target>) in both builds. Last, the tests of the threaded gzip writer and reader run
-# once more under ThreadSanitizer (build-tsan/, engine tests only). Then the Windows build
-# (build-mingw/, MinGW-w64) runs its test suites and the examples under Wine.
+# (fuzz.<target>) in both builds. Last, the tests of the threaded gzip writer and reader and of
+# runs on several threads run once more under ThreadSanitizer (build-tsan/, engine tests only).
+# Then the Windows build (build-mingw/, MinGW-w64) runs its test suites and the examples under Wine.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/deps.sh
@@ -24,12 +24,12 @@ export ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 ctest --test-dir build-asan --output-on-failure -j"$jobs"
 
-echo "== Threaded gzip tests with ThreadSanitizer: build-tsan/"
+echo "== Threaded gzip and conversion tests with ThreadSanitizer: build-tsan/"
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DLATHWELL_SANITIZE_THREAD=ON -DLATHWELL_BUILD_APP=OFF \
       -DLATHWELL_BUILD_TESTS=ON >/dev/null
 cmake --build build-tsan -j"$jobs" --target test_engine
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure -j"$jobs" \
-      -R '^engine\.(Gzip|ConversionRunTest\..*Gzip)'
+      -R '^engine\.(Gzip|Threads/ConversionRunTest\.)'
 
 echo "== Windows build, tested under Wine: build-mingw/"
 windows_tests=(test_platform test_base test_io test_ini test_startup test_engine test_cli)

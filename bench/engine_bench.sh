@@ -140,9 +140,23 @@ row "cat" "$flat_bytes" "cat '$flat' > '$out/cat.txt'"
 row "mawk pad 80" "$flat_bytes" "mawk '{printf \"%-80.80s\\r\\n\", \$0}' '$flat' > '$out/mawk.txd'"
 row "C pad 80" "$flat_bytes" "'$pad_c' 80 '$flat' '$out/c-pad.txd'"
 row "lathwell pad 80" "$flat_bytes" "'$cli' pad '$flat' '$out/pad.txd' --length 80 --quiet"
+if [ "$threads_option" = 1 ]; then
+    for n in 2 1; do
+        row "lathwell pad 80, --threads $n" "$flat_bytes" "'$cli' pad '$flat' '$out/pad-$n.txd' --length 80 --quiet --threads $n"
+    done
+else
+    skip "lathwell pad 80, --threads 2" "this lathwell-cli has no --threads"
+fi
 row "python csv" "$small_csv_bytes" "python3 -c '$python_csv' '$small_csv' '$out/python.txd'"
 row "C csv" "$csv_bytes" "'$csv_c' '$csv' '$out/c-csv.txd'"
 row "lathwell csv" "$csv_bytes" "'$cli' csv '$csv' '$out/csv.txd' --dd '$dd' --quiet"
+if [ "$threads_option" = 1 ]; then
+    for n in 2 1; do
+        row "lathwell csv, --threads $n" "$csv_bytes" "'$cli' csv '$csv' '$out/csv-$n.txd' --dd '$dd' --quiet --threads $n"
+    done
+else
+    skip "lathwell csv, --threads 2" "this lathwell-cli has no --threads"
+fi
 row "lathwell check" "$txd_bytes" "'$cli' check '$txd' --dd '$dd' --quiet"
 row "lathwell unpack" "$txd_bytes" "'$cli' unpack '$txd' '$out/unpack.csv' --dd '$dd' --quiet --force"
 row "gzip -6" "$small_flat_bytes" "gzip -6 -c '$small_flat' > '$out/flat.gz'"
@@ -286,6 +300,15 @@ if has "lathwell csv" && has "C csv"; then
     fi
     target "csv speed / C csv" "$(ratio "${mbps[lathwell csv]}" "${mbps[C csv]}")" ">=" 0.75 "$note"
 fi
+for what in pad csv; do
+    case $what in
+        pad) mine="lathwell pad 80" c_row="C pad 80" limit=1.4 ;;
+        csv) mine="lathwell csv" c_row="C csv" limit=1.6 ;;
+    esac
+    has "$mine, --threads 2" && has "$mine, --threads 1" && has "$c_row" || continue
+    target "$what --threads 2 / C $what" "$(ratio "${mbps[$mine, --threads 2]}" "${mbps[$c_row]}")" ">=" $limit \
+        "--threads 1 / C $what $(ratio "${mbps[$mine, --threads 1]}" "${mbps[$c_row]}"); --threads 2 / --threads 1 $(ratio "${mbps[$mine, --threads 2]}" "${mbps[$mine, --threads 1]}")"
+done
 if has "lathwell pad 80 to .gz"; then
     "$cli" pad "$small_flat" "$out/pad-small.txd" --length 80 --quiet --force
     "$cli" pad "$small_flat" "$out/pad.txd.gz" --length 80 --quiet --force
@@ -323,7 +346,8 @@ if has "lathwell pad 80 from .gz" && has "gzip -dc | lathwell pad 80"; then
 fi
 rm -f "$out"/* "$out/.stderr" "$out/.time"
 plain_peak=0
-for name in "lathwell pad 80" "lathwell csv" "lathwell pad 80 (3000 MB)"; do
+for name in "lathwell pad 80" "lathwell csv" "lathwell pad 80, --threads 2" "lathwell csv, --threads 2" \
+    "lathwell pad 80 (3000 MB)"; do
     has "$name" || continue
     plain_peak=$(awk -v a="$plain_peak" -v b="${rss[$name]}" 'BEGIN { print (b > a ? b : a) }')
 done

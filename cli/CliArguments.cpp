@@ -8,7 +8,7 @@ namespace lathwell::cli {
 
 namespace {
 
-// More compression threads than this would only cost memory.
+// More threads than this would only cost memory.
 constexpr int kMostThreads = 256;
 
 enum CommandBit : unsigned { kPad = 1, kCsv = 2, kFields = 4, kLayout = 8, kCheck = 16, kUnpack = 32 };
@@ -233,7 +233,7 @@ const OptionSyntax kOptions[] = {
     {"--quiet", "-q", nullptr, kPad | kCsv | kCheck | kUnpack, "print no progress, statistics or warnings",
      [](CliArguments& a, const std::string&) { a.quiet = true; }},
     {"--threads", nullptr, "N", kPad | kCsv | kUnpack,
-     "threads that compress gzip OUTPUT (default 0: all cores)",
+     "threads that convert and compress (default 0: all cores)",
      [](CliArguments& a, const std::string& v) { a.threads = ParseThreads(v); }},
     {"--level", nullptr, "N", kPad | kCsv | kUnpack,
      "gzip OUTPUT's level: 1 fastest to 9 smallest (default 6)",

@@ -53,7 +53,7 @@ struct CliArguments {
     bool force = false;
     bool quiet = false;
     bool json = false;
-    int threads = 0;  // pad, csv, unpack: --threads, gzip output's compression threads (0: cores)
+    int threads = 0;  // pad, csv, unpack: --threads, converting and gzip-compressing threads (0: cores)
     int level = kDefaultGzipLevel;  // pad, csv, unpack: --level, gzip output's compression level
     std::vector<ColumnOverride> overrides;
 };

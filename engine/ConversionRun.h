@@ -62,8 +62,10 @@ struct ConversionSettings {
     // CSV run: a value cut inside a UTF-8 character is cut before that character instead, the
     // rest of its field blank.
     bool cutOnCharacters = false;
-    // gzip output: compression threads; 0 = the available cores; 1 = single-threaded,
-    // byte-identical to zlib's gzwrite.
+    // Threads that convert the lines (pad and CSV runs without a line limit; see
+    // BlockConversion) and that compress a gzip output; 0 = the available cores; 1 = one
+    // thread: the lines converted one by one, gzip output byte-identical to zlib's gzwrite.
+    // Records, statistics and failures are the same for every count.
     int threads = 0;
     // gzip output: compression level, kFastestGzipLevel to kSmallestGzipLevel.
     int level = kDefaultGzipLevel;

@@ -75,7 +75,7 @@ CsvRecordBuilder::CsvRecordBuilder(DDFile& ddFile, int32_t recordLength,
         m_columns.push_back(ReadColumnLayout(ddFile, static_cast<int32_t>(column), fieldPositions[column],
                                              usePopulationFields, m_fieldTitles.back()));
     }
-    m_firstMismatches.resize(m_columns.size());
+    m_counts.columns.resize(m_columns.size());
     FindOverlaps();
 }
 
@@ -112,18 +112,13 @@ CsvRecordBuilder::MappedColumn CsvRecordBuilder::ReadColumnLayout(DDFile& ddFile
     const FieldForm form = ReadFieldForm(section).form;
     layout.formatter = nullptr;
     if (!form.IsPlain()) {
-        m_formatters.push_back(std::make_unique<FieldFormatter>(form, layout.numeric, place.length));
+        m_formatters.push_back(std::make_shared<const FieldFormatter>(form, layout.numeric, place.length));
         layout.formatter = m_formatters.back().get();
     }
     layout.fitsRecord = static_cast<int64_t>(place.offset) + place.length <= m_recordLength;
     layout.plain = layout.fitsRecord && layout.formatter == nullptr;
     layout.overlapsEarlier = false;
     layout.sectionIndex = static_cast<int16_t>(sectionIndex);
-    layout.cuts = 0;
-    layout.firstCutLine = 0;
-    layout.characterCuts = 0;
-    layout.mismatches = 0;
-    layout.firstMismatchLine = 0;
     return layout;
 }
 
@@ -202,7 +197,7 @@ void CsvRecordBuilder::BuildRecord(const char* line, size_t length, char* __rest
         if (m_rules.refuseMisplacedValues) {
             throw MpException("Text after a closing quote belongs to no column and would be left out.");
         }
-        if (m_textAfterQuote.count++ == 0) m_textAfterQuote.firstLine = lineNumber;
+        if (m_counts.textAfterQuote.count++ == 0) m_counts.textAfterQuote.firstLine = lineNumber;
     }
     if (edited) CountOne(statistics.RecordsEdited);
     if (padded) CountOne(statistics.LinesPadded);
@@ -219,7 +214,8 @@ bool CsvRecordBuilder::PlaceOtherField(size_t index, const CsvLineSplitter::Colu
     padded |= fit == FormFit::Padded;
     if (mismatch) {
         m_lineEvents.push_back({index, false, true});
-        if (m_firstMismatches[index].empty()) m_firstMismatches[index].assign(value.text, value.length);
+        std::string& first = m_counts.columns[index].firstMismatch;
+        if (first.empty()) first.assign(value.text, value.length);
     }
     // A number written in its form has no multi-byte character to cut; other values are cut
     // to their first bytes.
@@ -244,7 +240,7 @@ bool CsvRecordBuilder::Refuse(const CsvLineSplitter::Column& value, bool mismatc
 
 void CsvRecordBuilder::CountLineEvents(int64_t lineNumber) {
     for (const LineEvent& event : m_lineEvents) {
-        MappedColumn& field = m_columns[event.column];
+        CsvValueCounts::Column& field = m_counts.columns[event.column];
         if (event.mismatch) {
             if (field.mismatches++ == 0) field.firstMismatchLine = lineNumber;
             continue;
@@ -265,15 +261,49 @@ void CsvRecordBuilder::RaiseRefusal(size_t column) const {
                                 value.c_str(), field.length, m_fieldTitles[column].c_str());
 }
 
+CsvValueCounts CsvRecordBuilder::TakeCounts() {
+    CsvValueCounts taken = std::move(m_counts);
+    m_counts = CsvValueCounts();
+    m_counts.columns.resize(m_columns.size());
+    return taken;
+}
+
+namespace {
+
+// Adds more to total, more's first line counted from lineOffset + 1.
+void AddLineCount(int64_t& total, int64_t& firstLine, int64_t more, int64_t moreFirstLine, int64_t lineOffset) {
+    if (more == 0) return;
+    if (total == 0) firstLine = lineOffset + moreFirstLine;
+    total += more;
+}
+
+}  // namespace
+
+void CsvRecordBuilder::AddCounts(const CsvValueCounts& counts, int64_t lineOffset) {
+    for (size_t i = 0; i < m_counts.columns.size(); ++i) {
+        CsvValueCounts::Column& field = m_counts.columns[i];
+        const CsvValueCounts::Column& more = counts.columns[i];
+        AddLineCount(field.cuts, field.firstCutLine, more.cuts, more.firstCutLine, lineOffset);
+        field.characterCuts += more.characterCuts;
+        AddLineCount(field.mismatches, field.firstMismatchLine, more.mismatches, more.firstMismatchLine, lineOffset);
+        if (field.firstMismatch.empty()) field.firstMismatch = more.firstMismatch;
+    }
+    LineCount& quote = m_counts.textAfterQuote;
+    AddLineCount(quote.count, quote.firstLine, counts.textAfterQuote.count, counts.textAfterQuote.firstLine,
+                 lineOffset);
+}
+
 std::vector<FieldCut> CsvRecordBuilder::FieldCuts() const {
     std::vector<FieldCut> cuts;
-    for (const MappedColumn& field : m_columns) {
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        const MappedColumn& column = m_columns[i];
+        const CsvValueCounts::Column& field = m_counts.columns[i];
         if (field.cuts == 0) continue;
         // Two columns may feed one field: their counts add up.
         auto same = std::find_if(cuts.begin(), cuts.end(),
-                                 [&](const FieldCut& cut) { return cut.sectionIndex == field.sectionIndex; });
+                                 [&](const FieldCut& cut) { return cut.sectionIndex == column.sectionIndex; });
         if (same == cuts.end()) {
-            cuts.push_back({field.sectionIndex, field.cuts, field.firstCutLine, field.characterCuts});
+            cuts.push_back({column.sectionIndex, field.cuts, field.firstCutLine, field.characterCuts});
         } else {
             same->count += field.cuts;
             same->firstLine = std::min(same->firstLine, field.firstCutLine);
@@ -288,18 +318,19 @@ std::vector<FieldCut> CsvRecordBuilder::FieldCuts() const {
 std::vector<FormMismatch> CsvRecordBuilder::FormMismatches() const {
     std::vector<FormMismatch> mismatches;
     for (size_t i = 0; i < m_columns.size(); ++i) {
-        const MappedColumn& field = m_columns[i];
+        const int16_t sectionIndex = m_columns[i].sectionIndex;
+        const CsvValueCounts::Column& field = m_counts.columns[i];
         if (field.mismatches == 0) continue;
         auto same = std::find_if(mismatches.begin(), mismatches.end(), [&](const FormMismatch& mismatch) {
-            return mismatch.sectionIndex == field.sectionIndex;
+            return mismatch.sectionIndex == sectionIndex;
         });
         if (same == mismatches.end()) {
-            mismatches.push_back({field.sectionIndex, field.mismatches, field.firstMismatchLine, m_firstMismatches[i]});
+            mismatches.push_back({sectionIndex, field.mismatches, field.firstMismatchLine, field.firstMismatch});
         } else {
             same->count += field.mismatches;
             if (field.firstMismatchLine < same->firstLine) {
                 same->firstLine = field.firstMismatchLine;
-                same->firstValue = m_firstMismatches[i];
+                same->firstValue = field.firstMismatch;
             }
         }
     }

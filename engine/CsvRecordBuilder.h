@@ -14,7 +14,9 @@
 // field's form and lines with text after a closing quote are counted, or, when asked, refused.
 //
 // The builder owns its layout and splitter; it reads the DD file it is given in the constructor
-// only, and keeps nothing of it.
+// only, and keeps nothing of it. A copy builds the same records and counts on its own, for
+// another thread (copies share the formatters, which never change); what it counted is added
+// to the original with TakeCounts and AddCounts.
 #pragma once
 
 #include <cstdint>
@@ -36,6 +38,20 @@ struct CsvValueRules {
     bool refuseCuts = false;            // a value longer than its field fails the line
     bool refuseMisplacedValues = false;  // so do text after a closing quote and a value not of its form
     bool cutOnCharacters = false;        // a cut inside a UTF-8 character falls before it
+};
+
+// What a builder counted of the values it could not place as written.
+struct CsvValueCounts {
+    struct Column {
+        int64_t cuts = 0;  // values cut to length
+        int64_t firstCutLine = 0;
+        int64_t characterCuts = 0;  // of the cuts, those inside a UTF-8 character
+        int64_t mismatches = 0;     // values not of the declared form
+        int64_t firstMismatchLine = 0;
+        std::string firstMismatch;  // the first value not of its form
+    };
+    std::vector<Column> columns;  // one per mapped column
+    LineCount textAfterQuote;
 };
 
 class CsvRecordBuilder {
@@ -74,7 +90,13 @@ public:
     // The fields that had values not of their declared form so far, in section order.
     std::vector<FormMismatch> FormMismatches() const;
     // The lines with text after a closing quote so far.
-    LineCount TextAfterQuote() const { return m_textAfterQuote; }
+    LineCount TextAfterQuote() const { return m_counts.textAfterQuote; }
+
+    // Hands over everything counted so far and counts again from nothing.
+    CsvValueCounts TakeCounts();
+    // Adds the counts that a copy of this builder took, its line numbers counted from
+    // lineOffset + 1: as if this builder had built those lines after its own.
+    void AddCounts(const CsvValueCounts& counts, int64_t lineOffset);
 
 private:
     struct MappedColumn {
@@ -87,11 +109,6 @@ private:
         bool overlapsEarlier;  // shares bytes with a field of an earlier column
         int16_t sectionIndex;
         const FieldFormatter* formatter;  // null for a field without a declared form
-        int64_t cuts;  // values cut to length so far
-        int64_t firstCutLine;
-        int64_t characterCuts;  // of the cuts, those inside a UTF-8 character
-        int64_t mismatches;     // values not of the declared form
-        int64_t firstMismatchLine;
     };
     // A value of the line being built that was cut or did not fit its form.
     struct LineEvent {
@@ -133,10 +150,9 @@ private:
     // FieldName and section name of each mapped column, for the refusal of a cut value.
     std::vector<std::string> m_fieldTitles;
     CsvLineSplitter m_splitter;
-    std::vector<std::unique_ptr<FieldFormatter>> m_formatters;
+    std::vector<std::shared_ptr<const FieldFormatter>> m_formatters;
     std::vector<LineEvent> m_lineEvents;  // of the line being built
-    LineCount m_textAfterQuote;
-    std::vector<std::string> m_firstMismatches;  // per mapped column, its first value not of its form
+    CsvValueCounts m_counts;
     std::string m_refusedValue;  // the value the rules refused on the line being built
     bool m_refusedMismatch = false;
 };

@@ -25,6 +25,7 @@ public:
 
     // Compressed bytes consumed for the lines read so far.
     int64_t InputPosition() const override;
+    int64_t InputPositionAfter(int64_t) const override { return InputPosition(); }
     void ShareStop(std::shared_ptr<const RunStop> stop) override;
     bool IsPlainTextUnderCompressedName() const override;
 

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <thread>
 
 #include "MpException.h"
 #include "MpIODescriptor.h"
+#include "ThreadCount.h"
 
 namespace lathwell {
 
@@ -36,16 +36,12 @@ std::unique_ptr<MpIO> CreateFile(const char* fileName) {
     }
 }
 
-int AvailableCores() {
-    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-}
-
 }  // namespace
 
 GzipRecordWriter::GzipRecordWriter(std::unique_ptr<MpIO> file, bool ownsFile, int32_t recordLength, int threads,
                                    int level)
     : RecordWriter(recordLength), m_output(std::move(file)), m_ownsFile(ownsFile), m_fileName(m_output->GetFileName()) {
-    const int workers = threads > 0 ? threads : AvailableCores();
+    const int workers = ThreadCount(threads);
     const bool compressor = workers > 1 || level < kFirstZlibLevel;
     const char zlibMode[] = {'w', 'b', static_cast<char>('0' + level), '\0'};
     const int descriptor = m_output->DuplicateDescriptor();

@@ -78,6 +78,28 @@ void LineReader::RaiseLoneCarriageReturn() {
 LineReader::LineReader(LoneCarriageReturn loneCr, bool blankUnprintable)
     : m_loneCr(loneCr), m_blankUnprintable(blankUnprintable), m_nul(kNoNul) {}
 
+int32_t LineReader::ReadBytes(char* destination, int32_t capacity) {
+    if (m_begin < m_end) {
+        const size_t count = std::min(m_end - m_begin, static_cast<size_t>(capacity));
+        std::memcpy(destination, m_buffer.AsPtr() + m_begin, count);
+        m_begin += count;
+        return static_cast<int32_t>(count);
+    }
+    const int32_t got = ReadBlock(destination, capacity);
+    m_movedOut += got;
+    return got;
+}
+
+void LineReader::Restart() {
+    m_stops.Reset();
+    m_begin = m_end = m_scanned = 0;
+    m_nul = kNoNul;
+    m_lineBlanked = false;
+    m_inputEnded = false;
+    m_movedOut = 0;
+    m_linesRead = 0;
+}
+
 bool LineReader::DeliverLastLine(TextLine& line) {
     if (m_begin == m_end) return false;
     // The last line has no end of line.

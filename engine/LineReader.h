@@ -71,15 +71,21 @@ public:
         return true;
     }
 
-    // For a caller that finds the records of the input itself (fixed-length records, which
-    // may hold any byte): up to capacity of the input's next bytes as they are; 0 at its end.
-    // Raises MpException when reading fails. Not to be mixed with ReadLine on one reader.
+    // For a caller that finds the records or lines of the input itself (fixed-length records,
+    // which may hold any byte; the blocks of a run on several threads): up to capacity of the
+    // input's next bytes as they are, first those after the lines ReadLine delivered (a CSV
+    // header); 0 at its end. They count as consumed for InputPosition. Raises MpException when
+    // reading fails. No ReadLine follows it on one reader.
     // REQUIRES: capacity >= 8193.
-    int32_t ReadBytes(char* destination, int32_t capacity) { return ReadBlock(destination, capacity); }
+    int32_t ReadBytes(char* destination, int32_t capacity);
 
     // How far the input has been consumed, for progress: by default the bytes of the lines
     // delivered so far, ends of line included. Compressed inputs report compressed bytes.
     virtual int64_t InputPosition() const { return m_movedOut + static_cast<int64_t>(m_begin); }
+
+    // InputPosition once bytes of the input have been consumed, for a caller that consumes the
+    // bytes ReadBytes gave it later: bytes itself, or for a compressed input its position now.
+    virtual int64_t InputPositionAfter(int64_t bytes) const { return bytes; }
 
     // Size of the input on InputPosition's scale, for a run handed a reader that its caller
     // opened; 0 when it is unknown. A reader of a named file (SetFile) knows its file's size.
@@ -103,6 +109,10 @@ public:
     // Switches blanking for the lines read from now on: a CSV header line is read as it is,
     // the data lines after it as the run's settings say.
     void SetBlankUnprintable(bool blankUnprintable) { m_blankUnprintable = blankUnprintable; }
+    bool BlanksUnprintable() const { return m_blankUnprintable; }
+
+    // What a CR not followed by LF means in this input.
+    LoneCarriageReturn LoneCarriageReturnRule() const { return m_loneCr; }
 
 protected:
     LineReader(LoneCarriageReturn loneCr, bool blankUnprintable);
@@ -115,6 +125,10 @@ protected:
     // For a reader of the file called fileName, once it is open: notes its name and its size
     // on disk for IsFile and InputSize.
     void SetFile(const char* fileName);
+
+    // Forgets every byte and line read: the next ReadLine reads the subclass's input from its
+    // start again, numbered from line 1. The buffer is kept.
+    void Restart();
 
 private:
     // Bytes asked of the subclass per read: large enough that reads cost little next to the

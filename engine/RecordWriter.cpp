@@ -1,10 +1,18 @@
 #include "RecordWriter.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "MpException.h"
 
 namespace lathwell {
+
+namespace {
+
+// The file system's page: WriteRecords writes whole ones.
+constexpr size_t kPage = 4096;
+
+}  // namespace
 
 RecordWriter::RecordWriter(int32_t recordLength)
     : m_recordLength(recordLength),
@@ -19,6 +27,34 @@ void RecordWriter::FlushWholeBlocks() {
     WriteBlock(m_buffer.get(), static_cast<int64_t>(whole));
     std::memmove(m_buffer.get(), m_buffer.get() + whole, rest);
     m_used = rest;
+}
+
+void RecordWriter::WriteRecords(const char* bytes, size_t count) {
+    static_assert(kBlockSize % kPage == 0, "a block is whole pages");
+    if (count >= kBlockSize) {
+        // Every write so far covered whole pages: the buffer is topped up to the next page
+        // boundary and handed over, then the whole pages of bytes go to the file from where they
+        // are, without a copy, and only the part of a page after them is kept.
+        if (m_used >= kBlockSize) FlushWholeBlocks();
+        const size_t fill = std::min(count, (kPage - m_used % kPage) % kPage);
+        std::memcpy(m_buffer.get() + m_used, bytes, fill);
+        m_used += fill;
+        bytes += fill;
+        count -= fill;
+        Flush();
+        const size_t pages = count / kPage * kPage;
+        if (pages > 0) WriteBlock(bytes, static_cast<int64_t>(pages));
+        bytes += pages;
+        count -= pages;
+    }
+    while (count > 0) {
+        if (m_used >= kBlockSize) FlushWholeBlocks();
+        const size_t part = std::min(count, kBlockSize - m_used);
+        std::memcpy(m_buffer.get() + m_used, bytes, part);
+        m_used += part;
+        bytes += part;
+        count -= part;
+    }
 }
 
 void RecordWriter::Flush() {

@@ -76,6 +76,10 @@ public:
     // REQUIRES: count <= record length + 2.
     void CommitBytes(size_t count) { m_used += count; }
 
+    // Writes count bytes that are whole records with their ends already (built by another
+    // writer of the same record length and end), after the records written so far.
+    void WriteRecords(const char* bytes, size_t count);
+
     // What follows each record from now on; CR LF until told otherwise.
     void SetRecordEnd(RecordEnd end) {
         m_endLength = RecordEndLength(end);
@@ -119,6 +123,9 @@ protected:
     virtual void RemoveOwnFile() {}
     virtual void AbandonFile() noexcept;
 
+    // Hands every buffered record to WriteBlock now.
+    void Flush();
+
 private:
     // Records are handed to the file in blocks of this size, a whole number of pages, so that
     // every write but the last covers whole pages of the file; a record may cross the end of a
@@ -138,7 +145,6 @@ private:
         record[size + 1] = m_endBytes[1];
         m_used += size + m_endLength;
     }
-    void Flush();
     // Hands over every whole block and moves what follows them to the front.
     void FlushWholeBlocks();
 

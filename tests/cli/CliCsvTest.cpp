@@ -13,7 +13,7 @@ namespace {
 // The DD file is kTwelveByteDD (SampleDDFiles.h).
 const char* const kCsv = "name,AGE GROUP,Deaths,Notes\nBob,3,12,x\nAlexandra,,7,y\n";
 
-class CliCsv : public CliProcessTest {
+class CliCsv : public CliThreadsTest {
 protected:
     void SetUp() override {
         Write("t.dd", kTwelveByteDD);
@@ -30,7 +30,7 @@ void WriteGzip(const std::string& path, const std::string& text) {
 
 }  // namespace
 
-TEST_F(CliCsv, MatchesHeadersAutomaticallyThenAppliesMaps) {
+TEST_P(CliCsv, MatchesHeadersAutomaticallyThenAppliesMaps) {
     CliOutcome outcome =
         Run({"csv", "t.csv", "out.txd", "--dd", "t.dd", "--map", "Deaths=deaths (CASES)", "--json"});
     EXPECT_EQ(outcome.status, 0);
@@ -42,7 +42,7 @@ TEST_F(CliCsv, MatchesHeadersAutomaticallyThenAppliesMaps) {
     EXPECT_EQ(Read("out.txd"), "Bob  030012 \r\nAlexa  0007 \r\n");
 }
 
-TEST_F(CliCsv, ColumnsByNumberFieldsBySectionAndLaterOverridesWin) {
+TEST_P(CliCsv, ColumnsByNumberFieldsBySectionAndLaterOverridesWin) {
     CliOutcome outcome = Run({"csv", "t.csv", "out.txd", "--dd", "t.dd", "--quiet", "--map", "#3=@4",
                               "--ignore", "AGE GROUP", "--map", "Notes=Age Group", "--ignore", "#4"});
     EXPECT_EQ(outcome.status, 0);
@@ -50,7 +50,7 @@ TEST_F(CliCsv, ColumnsByNumberFieldsBySectionAndLaterOverridesWin) {
     EXPECT_EQ(Read("out.txd"), "Bob    0012 \r\nAlexa  0007 \r\n");
 }
 
-TEST_F(CliCsv, PopulationFieldsUseTheirOffsetsAndRecordLength) {
+TEST_P(CliCsv, PopulationFieldsUseTheirOffsetsAndRecordLength) {
     Write("pop.csv", "Name,Population\nBob,5\n");
     CliOutcome outcome = Run({"csv", "pop.csv", "-", "--dd", "t.dd", "--population", "--map",
                               "Population=population (populations)", "--quiet"});
@@ -59,7 +59,7 @@ TEST_F(CliCsv, PopulationFieldsUseTheirOffsetsAndRecordLength) {
     EXPECT_EQ(outcome.err, "");
 }
 
-TEST_F(CliCsv, GzipAndStandardInputGiveTheSameRecords) {
+TEST_P(CliCsv, GzipAndStandardInputGiveTheSameRecords) {
     WriteGzip(dir_.File("t.CSV.GZ"), kCsv);
     const std::string records = "Bob  030012 \r\nAlexa  0007 \r\n";
     CliOutcome packed = Run({"csv", "t.CSV.GZ", "-", "--dd", "t.dd", "--map", "#3=@4", "--quiet"});
@@ -71,7 +71,7 @@ TEST_F(CliCsv, GzipAndStandardInputGiveTheSameRecords) {
     EXPECT_EQ(packed.err + piped.err, "");
 }
 
-TEST_F(CliCsv, FailureMidwayKeepsEarlierRecordsAndReportsTheStatistics) {
+TEST_P(CliCsv, FailureMidwayKeepsEarlierRecordsAndReportsTheStatistics) {
     Write("short.csv", "name,AGE GROUP\nBob,3\nJo\nAl,4\n");
     CliOutcome outcome = Run({"csv", "short.csv", "out.txd", "--dd", "t.dd"});
     EXPECT_EQ(outcome.status, 1);
@@ -81,7 +81,7 @@ TEST_F(CliCsv, FailureMidwayKeepsEarlierRecordsAndReportsTheStatistics) {
     EXPECT_EQ(Read("out.txd"), "Bob  03     \r\n");
 }
 
-TEST_F(CliCsv, BlankHeadersAreReportedAndNeverMatched) {
+TEST_P(CliCsv, BlankHeadersAreReportedAndNeverMatched) {
     Write("blank.csv", "Name, ,Deaths (Cases)\nBob,x,1\n");
     CliOutcome outcome = Run({"csv", "blank.csv", "-", "--dd", "t.dd", "--quiet"});
     EXPECT_EQ(outcome.status, 0);
@@ -96,7 +96,7 @@ TEST_F(CliCsv, BlankHeadersAreReportedAndNeverMatched) {
     EXPECT_EQ(refused.err, warning + "lathwell-cli: Column #2 has a blank header and cannot be matched\n");
 }
 
-TEST_F(CliCsv, RefusalsWriteNothing) {
+TEST_P(CliCsv, RefusalsWriteNothing) {
     Write("one.dd", "[FileInfo]\nRecordLength=12\n");
     Write("zero.dd", "[FileInfo]\nRecordLength=0\n[Field1]\nFieldName=Name\n");
     Write("bom.dd", "\xEF\xBB\xBF[FileInfo]\nRecordLength=12\n[Field1]\nFieldName=Name\nLength=5\nByteOffset=1\n");
@@ -152,7 +152,7 @@ TEST_F(CliCsv, RefusalsWriteNothing) {
     EXPECT_EQ(Read("t.dd"), kTwelveByteDD);
 }
 
-TEST_F(CliCsv, AByteOrderMarkAndUnmatchedColumnsAreWarnedOf) {
+TEST_P(CliCsv, AByteOrderMarkAndUnmatchedColumnsAreWarnedOf) {
     Write("bom.csv", std::string("\xEF\xBB\xBF") + kCsv);
     CliOutcome outcome = Run({"csv", "bom.csv", "out.txd", "--dd", "t.dd", "--map", "#3=@4"});
     EXPECT_EQ(outcome.status, 0);
@@ -172,7 +172,7 @@ TEST_F(CliCsv, AByteOrderMarkAndUnmatchedColumnsAreWarnedOf) {
 }
 
 // Needs the engine's per-field cut counts, stop at the first cut and failure lines.
-TEST_F(CliCsv, CutValuesAreCountedPerFieldAndStrictStopsAtTheFirst) {
+TEST_P(CliCsv, CutValuesAreCountedPerFieldAndStrictStopsAtTheFirst) {
     Write("cut.csv", "name,AGE GROUP,Deaths\nAlexandra,123,1\nBob,3,12345\nChristopher,4,1\n");
     CliOutcome outcome = Run({"csv", "cut.csv", "out.txd", "--dd", "t.dd", "--map", "#3=@4", "--json"});
     EXPECT_EQ(outcome.status, 0);
@@ -192,7 +192,7 @@ TEST_F(CliCsv, CutValuesAreCountedPerFieldAndStrictStopsAtTheFirst) {
 }
 
 // Needs the engine's failure lines.
-TEST_F(CliCsv, AFailureNamesTheInputAndLineOnOneLine) {
+TEST_P(CliCsv, AFailureNamesTheInputAndLineOnOneLine) {
     Write("group.csv", "name,AGE GROUP\nBob,3\n\"Jo,4\n");
     const std::string message =
         "A group token has no end delimeter.\nCannot retrieve token as specified.\nPlease correct.\n\n";
@@ -208,7 +208,7 @@ TEST_F(CliCsv, AFailureNamesTheInputAndLineOnOneLine) {
 }
 
 // Needs the engine's line limit, dry run and delimiter.
-TEST_F(CliCsv, PreviewDryRunAndOtherDelimiters) {
+TEST_P(CliCsv, PreviewDryRunAndOtherDelimiters) {
     Write("semi.csv", "name;AGE GROUP;Deaths\nBob;3;12\nAlexandra;;7\n");
     Write("tab.csv", "name\tAGE GROUP\tDeaths\nBob\t3\t12\nAlexandra\t\t7\n");
     const std::string records = "Bob  030012 \r\nAlexa  0007 \r\n";
@@ -244,7 +244,7 @@ TEST_F(CliCsv, PreviewDryRunAndOtherDelimiters) {
 
 // The pieces of a split input, each converted with the header of the whole, join into the
 // records of one run over the whole.
-TEST_F(CliCsv, PiecesConvertedWithTheHeaderFromAFileJoinIntoTheWholeRun) {
+TEST_P(CliCsv, PiecesConvertedWithTheHeaderFromAFileJoinIntoTheWholeRun) {
     std::string data;
     for (int i = 0; i < 30; ++i) data += "Name" + std::to_string(i) + "," + std::to_string(i % 90) + ",x\n";
     Write("whole.csv", "name,AGE GROUP,Notes\n" + data);
@@ -264,7 +264,7 @@ TEST_F(CliCsv, PiecesConvertedWithTheHeaderFromAFileJoinIntoTheWholeRun) {
 }
 
 // Wiring of the checks that keep data from being lost without a word: statuses and streams.
-TEST_F(CliCsv, ValuesAndLayoutsThatWouldLoseDataAreWarnedOrRefused) {
+TEST_P(CliCsv, ValuesAndLayoutsThatWouldLoseDataAreWarnedOrRefused) {
     Write("q.csv", "name,AGE GROUP\n\"J \"\"B\"\"\",3\n\"Al\"x,4\n");
     Write("dup.csv", "name,NAME,AGE GROUP\nA,B,1\n");
     Write("bad.dd", "[FileInfo]\nRecordLength=12\n[Field1]\nFieldName=Name\nLenght=5\nByteOffset=1\n");
@@ -293,5 +293,7 @@ TEST_F(CliCsv, ValuesAndLayoutsThatWouldLoseDataAreWarnedOrRefused) {
         EXPECT_EQ(row.err, outcome.err) << row.arguments[1];
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Threads, CliCsv, ::testing::Values(1, 2, 7));
 
 }  // namespace lathwell::cli

@@ -23,7 +23,7 @@ namespace {
 // Lines: truncated, padded, empty, exact (CR LF end), TAB, high byte.
 const std::string kLines = "abcdefgh\nab\n\nabc\r\na\tc\nx\xe9z\n";
 
-class CliPad : public CliProcessTest {};
+class CliPad : public CliThreadsTest {};
 
 std::string Gunzip(const std::string& path) {
     gzFile file = gzopen(path.c_str(), "rb");
@@ -37,7 +37,7 @@ std::string Gunzip(const std::string& path) {
 
 }  // namespace
 
-TEST_F(CliPad, PadsTruncatesAndReportsWithTheResultsCaptions) {
+TEST_P(CliPad, PadsTruncatesAndReportsWithTheResultsCaptions) {
     Write("in.txt", kLines);
     CliOutcome outcome = Run({"pad", "in.txt", "out.txd", "--length", "3"});
     EXPECT_EQ(outcome.status, 0);
@@ -46,7 +46,7 @@ TEST_F(CliPad, PadsTruncatesAndReportsWithTheResultsCaptions) {
     EXPECT_EQ(Read("out.txd"), "abc\r\nab \r\nabc\r\na\tc\r\nx\xe9z\r\n");
 }
 
-TEST_F(CliPad, BlanksUnprintableBytesAndReportsJson) {
+TEST_P(CliPad, BlanksUnprintableBytesAndReportsJson) {
     Write("in.txt", kLines);
     CliOutcome outcome = Run({"pad", "in.txt", "out.txd", "--length", "3", "--blank-unprintable", "--json"});
     EXPECT_EQ(outcome.status, 0);
@@ -55,7 +55,7 @@ TEST_F(CliPad, BlanksUnprintableBytesAndReportsJson) {
     EXPECT_EQ(Read("out.txd"), "abc\r\nab \r\nabc\r\na c\r\nx z\r\n");
 }
 
-TEST_F(CliPad, QuietPrintsNothing) {
+TEST_P(CliPad, QuietPrintsNothing) {
     Write("in.txt", "abc\n");
     CliOutcome outcome = Run({"pad", "in.txt", "out.txd", "--length", "3", "--quiet"});
     EXPECT_EQ(outcome.status, 0);
@@ -63,14 +63,14 @@ TEST_F(CliPad, QuietPrintsNothing) {
     EXPECT_EQ(Read("out.txd"), "abc\r\n");
 }
 
-TEST_F(CliPad, StandardInputToStandardOutputSendsJsonToStandardError) {
+TEST_P(CliPad, StandardInputToStandardOutputSendsJsonToStandardError) {
     CliOutcome outcome = Run({"pad", "-", "-", "--length", "4", "--json"}, "abcdef\r\nxy");
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out, "abcd\r\nxy  \r\n");
     EXPECT_EQ(outcome.err, StatisticsJson(4, Counts(2, 2, 6, 2, 1, 1, 0, 0), nullptr));
 }
 
-TEST_F(CliPad, GzipOutputAndInputRoundTrip) {
+TEST_P(CliPad, GzipOutputAndInputRoundTrip) {
     Write("in.txt", kLines);
     CliOutcome packed = Run({"pad", "in.txt", "out.TXD.Gz", "--length", "5", "--quiet"});
     EXPECT_EQ(packed.status, 0);
@@ -84,7 +84,7 @@ TEST_F(CliPad, GzipOutputAndInputRoundTrip) {
     EXPECT_EQ(unpacked.err, StatisticsJson(5, Counts(5, 5, 5, 0, 0, 0, 0, 0), nullptr));
 }
 
-TEST_F(CliPad, APlainInputNamedAsGzipIsReadWithAWarning) {
+TEST_P(CliPad, APlainInputNamedAsGzipIsReadWithAWarning) {
     Write("plain.gz", "abc\n");
     CliOutcome outcome = Run({"pad", "plain.gz", "-", "--length", "3"});
     EXPECT_EQ(outcome.status, 0);
@@ -93,7 +93,7 @@ TEST_F(CliPad, APlainInputNamedAsGzipIsReadWithAWarning) {
               "lathwell-cli: warning: plain.gz: the data is not gzip-compressed; it was read as plain text");
 }
 
-TEST_F(CliPad, ForceReplacesAnExistingOutput) {
+TEST_P(CliPad, ForceReplacesAnExistingOutput) {
     Write("in.txt", "abc\n");
     Write("out.txd", "old contents that are longer\r\n");
     CliOutcome outcome = Run({"pad", "in.txt", "out.txd", "--length", "2", "--force", "--quiet"});
@@ -101,7 +101,7 @@ TEST_F(CliPad, ForceReplacesAnExistingOutput) {
     EXPECT_EQ(Read("out.txd"), "ab\r\n");
 }
 
-TEST_F(CliPad, RefusalsWriteNothingAndLeaveFilesAlone) {
+TEST_P(CliPad, RefusalsWriteNothingAndLeaveFilesAlone) {
     const std::string input = Write("in.txt", "abc\n");
     Write("out.txd", "keep me");
     std::filesystem::create_directory(dir_.File("sub"));
@@ -145,7 +145,7 @@ TEST_F(CliPad, RefusalsWriteNothingAndLeaveFilesAlone) {
     EXPECT_FALSE(Exists("nowhere"));
 }
 
-TEST_F(CliPad, FullDiskIsAFailureNotASuccess) {
+TEST_P(CliPad, FullDiskIsAFailureNotASuccess) {
     LATHWELL_SKIP_ON_WINDOWS("there is no full device (/dev/full)");
     Write("in.txt", "abc\n");
     std::filesystem::create_symlink("/dev/full", dir_.File("full.txd.gz"));
@@ -167,7 +167,7 @@ TEST_F(CliPad, FullDiskIsAFailureNotASuccess) {
                              StatisticsText(3, Counts(1, 3, 3, 0, 0, 0, 0, 0)));
 }
 
-TEST_F(CliPad, DevicesAsOutputNeedNoForce) {
+TEST_P(CliPad, DevicesAsOutputNeedNoForce) {
     LATHWELL_SKIP_ON_WINDOWS("/dev/null and named pipes in folders are Linux's");
 #ifndef _WIN32
     Write("in.txt", "abc\n");
@@ -193,7 +193,7 @@ TEST_F(CliPad, DevicesAsOutputNeedNoForce) {
 #endif
 }
 
-TEST_F(CliPad, AFolderThatTakesNoFilesIsNamedAsSuch) {
+TEST_P(CliPad, AFolderThatTakesNoFilesIsNamedAsSuch) {
     LATHWELL_SKIP_ON_WINDOWS("its folder permissions are access lists");
 #ifndef _WIN32
     if (geteuid() == 0) GTEST_SKIP() << "the superuser may write in any folder";
@@ -207,7 +207,7 @@ TEST_F(CliPad, AFolderThatTakesNoFilesIsNamedAsSuch) {
     std::filesystem::permissions(dir_.File("locked"), std::filesystem::perms::owner_all);
 }
 
-TEST_F(CliPad, HelpAndVersionGoToStandardOutput) {
+TEST_P(CliPad, HelpAndVersionGoToStandardOutput) {
     CliOutcome help = Run({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out, CliHelpText());
@@ -221,5 +221,7 @@ TEST_F(CliPad, HelpAndVersionGoToStandardOutput) {
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "lathwell-cli 1.8.0\n");
 }
+
+INSTANTIATE_TEST_SUITE_P(Threads, CliPad, ::testing::Values(1, 2, 7));
 
 }  // namespace lathwell::cli

@@ -27,6 +27,18 @@ protected:
     TempDir dir_;
 };
 
+// Runs every pad and csv command of a case with --threads set to the test's parameter, so that
+// each case shows one thread and several giving the same result.
+class CliThreadsTest : public CliProcessTest, public ::testing::WithParamInterface<int> {
+protected:
+    CliOutcome Run(std::vector<std::string> arguments, const std::string& standardInput = "") {
+        if (!arguments.empty() && (arguments[0] == "pad" || arguments[0] == "csv")) {
+            arguments.insert(arguments.begin() + 1, {"--threads", std::to_string(GetParam())});
+        }
+        return CliProcessTest::Run(arguments, standardInput);
+    }
+};
+
 // A refusal: exit status 2, nothing on standard output, exactly this message.
 inline void ExpectRefused(const CliOutcome& outcome, const std::string& message) {
     EXPECT_EQ(outcome.status, 2);

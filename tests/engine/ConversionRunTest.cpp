@@ -20,8 +20,11 @@ namespace lathwell {
 
 namespace {
 
-class ConversionRunTest : public ::testing::Test {
+// Every case runs on one thread and on several: the records, statistics and failures are the same.
+class ConversionRunTest : public ::testing::TestWithParam<int> {
 protected:
+    ConversionRunTest() { settings.threads = GetParam(); }
+
     ConversionResult Run(const std::string& input, const char* inputName = "in.txt",
                          const char* outputName = "out.txd") {
         settings.inputName = dir.Write(inputName, input).c_str();
@@ -43,7 +46,7 @@ protected:
 
 }  // namespace
 
-TEST_F(ConversionRunTest, PadsAndTruncatesEveryLineAndCountsIt) {
+TEST_P(ConversionRunTest, PadsAndTruncatesEveryLineAndCountsIt) {
     settings.recordLength = 5;
     ConversionResult result = Run("abcdefgh\nab\n\nabcde\r\nlast");
     EXPECT_EQ(RunOutcome::Completed, result.outcome);
@@ -53,7 +56,7 @@ TEST_F(ConversionRunTest, PadsAndTruncatesEveryLineAndCountsIt) {
     EXPECT_TRUE(observer.failures.empty());
 }
 
-TEST_F(ConversionRunTest, EndsRecordsAsTheSettingsSay) {
+TEST_P(ConversionRunTest, EndsRecordsAsTheSettingsSay) {
     settings.recordLength = 3;
     for (auto [end, output] :
          {std::pair{RecordEnd::Lf, "ab \nabc\n"}, std::pair{RecordEnd::None, "ab abc"}}) {
@@ -63,7 +66,7 @@ TEST_F(ConversionRunTest, EndsRecordsAsTheSettingsSay) {
     }
 }
 
-TEST_F(ConversionRunTest, InputWithoutTextWritesEmptyOutput) {
+TEST_P(ConversionRunTest, InputWithoutTextWritesEmptyOutput) {
     settings.recordLength = 5;
     ConversionResult empty = Run("");
     EXPECT_EQ("", Output());
@@ -74,7 +77,7 @@ TEST_F(ConversionRunTest, InputWithoutTextWritesEmptyOutput) {
     EXPECT_EQ("", Output());
     EXPECT_EQ(Counts(0, 0, 0, 0, 0, 0, 3, 0), blankLines.statistics);
 }
-TEST_F(ConversionRunTest, BlanksUnprintableBytesOnlyWhenAsked) {
+TEST_P(ConversionRunTest, BlanksUnprintableBytesOnlyWhenAsked) {
     settings.recordLength = 3;
     ConversionResult kept = Run("a\tc\n", "in.txt", "kept.txd");
     EXPECT_EQ("a\tc\r\n", Output("kept.txd"));
@@ -86,7 +89,7 @@ TEST_F(ConversionRunTest, BlanksUnprintableBytesOnlyWhenAsked) {
     EXPECT_EQ(Counts(3, 2, 3, 2, 0, 1, 0, 2), blanked.statistics);
 }
 
-TEST_F(ConversionRunTest, LoneCarriageReturnInPlainInputStopsTheRunKeepingEarlierRecords) {
+TEST_P(ConversionRunTest, LoneCarriageReturnInPlainInputStopsTheRunKeepingEarlierRecords) {
     settings.recordLength = 5;
     ConversionResult result = Run("ab\ncd\ref\ngh\n");
     const char* message = "Return character not followed by newline; unknown end of line type";
@@ -98,7 +101,7 @@ TEST_F(ConversionRunTest, LoneCarriageReturnInPlainInputStopsTheRunKeepingEarlie
     EXPECT_EQ(Counts(1, 2, 2, 1, 0, 1, 0, 0), result.statistics);
 }
 
-TEST_F(ConversionRunTest, ReportsInputSizeAndConsumedBytes) {
+TEST_P(ConversionRunTest, ReportsInputSizeAndConsumedBytes) {
     settings.recordLength = 5;
     Run("ab\r\ncde\n\nf");
     EXPECT_EQ(1, observer.startCalls);
@@ -106,7 +109,7 @@ TEST_F(ConversionRunTest, ReportsInputSizeAndConsumedBytes) {
     EXPECT_EQ((std::vector<int64_t>{4, 8, 9, 10}), observer.positions);
 }
 
-TEST_F(ConversionRunTest, ReadsAndWritesGzipByExtensionInAnyCase) {
+TEST_P(ConversionRunTest, ReadsAndWritesGzipByExtensionInAnyCase) {
     settings.recordLength = 7;
     const std::string text = "first\nsecond line\r\n\nthird\rfourth";
     WriteGzip(dir.File("in.txd.gz"), text);
@@ -119,7 +122,7 @@ TEST_F(ConversionRunTest, ReadsAndWritesGzipByExtensionInAnyCase) {
     EXPECT_EQ(Counts(4, 5, 11, 4, 1, 3, 1, 0), result.statistics);
 }
 
-TEST_F(ConversionRunTest, PadsRecordsLongerThanSixtyFiveThousandBytes) {
+TEST_P(ConversionRunTest, PadsRecordsLongerThanSixtyFiveThousandBytes) {
     settings.recordLength = 70000;
     ConversionResult result = Run("a\nb\n");
     std::string blanks(69999, ' ');
@@ -127,7 +130,7 @@ TEST_F(ConversionRunTest, PadsRecordsLongerThanSixtyFiveThousandBytes) {
     EXPECT_EQ(2, result.statistics.LinesPadded);
 }
 
-TEST_F(ConversionRunTest, ConvertsCsvLinesAfterTheHeader) {
+TEST_P(ConversionRunTest, ConvertsCsvLinesAfterTheHeader) {
     settings.recordLength = 10;
     ConversionResult result = RunCsv("Count,Sex,Other\n7,M,x\n\n1234,Female,y\n123,Male,z\n", {1, 2, -1});
     EXPECT_EQ(RunOutcome::Completed, result.outcome);
@@ -136,7 +139,7 @@ TEST_F(ConversionRunTest, ConvertsCsvLinesAfterTheHeader) {
     EXPECT_EQ(4u, observer.positions.size());  // the header is not reported
 }
 
-TEST_F(ConversionRunTest, CsvLineWithTooFewColumnsStopsTheRunKeepingEarlierRecords) {
+TEST_P(ConversionRunTest, CsvLineWithTooFewColumnsStopsTheRunKeepingEarlierRecords) {
     settings.recordLength = 10;
     ConversionResult result = RunCsv("Count,Sex\n7,M\n8\n9,F\n", {1, 2});
     EXPECT_EQ(RunOutcome::Failed, result.outcome);
@@ -146,7 +149,7 @@ TEST_F(ConversionRunTest, CsvLineWithTooFewColumnsStopsTheRunKeepingEarlierRecor
     EXPECT_EQ(Counts(2, 1, 3, 1, 0, 1, 0, 0), result.statistics);
 }
 
-TEST_F(ConversionRunTest, CsvFieldBeyondTheRecordWritesNoRecord) {
+TEST_P(ConversionRunTest, CsvFieldBeyondTheRecordWritesNoRecord) {
     settings.recordLength = 10;
     ConversionResult result = RunCsv("a,b\n1,2\n3,4\n", {1, 4});
     EXPECT_EQ(MpString("Field length extends beyond record length."), result.message);
@@ -154,7 +157,7 @@ TEST_F(ConversionRunTest, CsvFieldBeyondTheRecordWritesNoRecord) {
     EXPECT_EQ(Counts(1, 3, 3, 0, 0, 0, 0, 0), result.statistics);
 }
 
-TEST_F(ConversionRunTest, CsvFieldWithoutPositionIsRefusedBeforeTheOutputIsOpened) {
+TEST_P(ConversionRunTest, CsvFieldWithoutPositionIsRefusedBeforeTheOutputIsOpened) {
     settings.recordLength = 10;
     ConversionResult result = RunCsv("a,b\n1,2\n", {1, 11}, kTenByteDD + std::string("[Field4]\nFieldName=Nowhere\nLength=4\n"));
     EXPECT_EQ(RunOutcome::Failed, result.outcome);
@@ -163,7 +166,7 @@ TEST_F(ConversionRunTest, CsvFieldWithoutPositionIsRefusedBeforeTheOutputIsOpene
     EXPECT_FALSE(OutputExists());
 }
 
-TEST_F(ConversionRunTest, CancelStopsAfterTheCurrentLineAndDeletesTheOutput) {
+TEST_P(ConversionRunTest, CancelStopsAfterTheCurrentLineAndDeletesTheOutput) {
     settings.recordLength = 5;
     RecordingObserver cancelling(2);
     settings.inputName = dir.Write("in.txt", "a\nb\nc\nd\n").c_str();
@@ -183,7 +186,7 @@ TEST_F(ConversionRunTest, CancelStopsAfterTheCurrentLineAndDeletesTheOutput) {
     EXPECT_TRUE(std::filesystem::is_symlink(dir.File("device")));
 }
 
-TEST_F(ConversionRunTest, CancelDuringAFailingLineStillDeletesTheOutput) {
+TEST_P(ConversionRunTest, CancelDuringAFailingLineStillDeletesTheOutput) {
     settings.recordLength = 10;
     settings.ddFileName = dir.Write("layout.dd", kTenByteDD).c_str();
     settings.fieldPositions = MpVector<int16_t>{1, 2};
@@ -196,7 +199,7 @@ TEST_F(ConversionRunTest, CancelDuringAFailingLineStillDeletesTheOutput) {
     EXPECT_FALSE(OutputExists());
 }
 
-TEST_F(ConversionRunTest, FullDiskIsAFailureNeverASuccess) {
+TEST_P(ConversionRunTest, FullDiskIsAFailureNeverASuccess) {
     LATHWELL_SKIP_ON_WINDOWS("there is no full device (/dev/full)");
     settings.recordLength = 10;
     settings.inputName = dir.Write("in.txt", "a\nb\nc\n").c_str();
@@ -208,7 +211,7 @@ TEST_F(ConversionRunTest, FullDiskIsAFailureNeverASuccess) {
     EXPECT_EQ(3, result.statistics.LinesProcessed);
 }
 
-TEST_F(ConversionRunTest, FullDiskThroughGzipIsAFailure) {
+TEST_P(ConversionRunTest, FullDiskThroughGzipIsAFailure) {
     LATHWELL_SKIP_ON_WINDOWS("there is no full device (/dev/full)");
     settings.recordLength = 10;
     settings.inputName = dir.Write("in.txt", "a\nb\nc\n").c_str();
@@ -221,7 +224,7 @@ TEST_F(ConversionRunTest, FullDiskThroughGzipIsAFailure) {
               result.message);
 }
 
-TEST_F(ConversionRunTest, RefusesAnOutputThatIsTheInputOrTheDDFileUnderAnotherName) {
+TEST_P(ConversionRunTest, RefusesAnOutputThatIsTheInputOrTheDDFileUnderAnotherName) {
     LATHWELL_SKIP_ON_WINDOWS("symbolic links need a privilege on Windows");
     settings.recordLength = 10;
     std::filesystem::create_directory(dir.File("sub"));
@@ -238,7 +241,7 @@ TEST_F(ConversionRunTest, RefusesAnOutputThatIsTheInputOrTheDDFileUnderAnotherNa
     EXPECT_EQ(std::string(kTenByteDD), TempDir::Read(dir.File("layout.dd")));
 }
 
-TEST_F(ConversionRunTest, FailsToOpenWhatIsNotThere) {
+TEST_P(ConversionRunTest, FailsToOpenWhatIsNotThere) {
     settings.recordLength = 10;
     const struct {
         const char* input;
@@ -275,7 +278,7 @@ private:
     std::string m_output;
 };
 
-TEST_F(ConversionRunTest, OutputIsHeldForTheWholeRunAndANewOneIsCreatedExclusively) {
+TEST_P(ConversionRunTest, OutputIsHeldForTheWholeRunAndANewOneIsCreatedExclusively) {
     settings.recordLength = 2;
     settings.inputName = dir.Write("in.txt", "a\nb\n").c_str();
     for (const char* output : {"out.txd", "out.gz"}) {
@@ -302,14 +305,14 @@ TEST_F(ConversionRunTest, OutputIsHeldForTheWholeRunAndANewOneIsCreatedExclusive
     EXPECT_EQ("a \r\nb \r\n", Output());
 }
 
-TEST_F(ConversionRunTest, RecordLengthBelowOneFails) {
+TEST_P(ConversionRunTest, RecordLengthBelowOneFails) {
     settings.recordLength = 0;
     ConversionResult result = Run("x\n");
     EXPECT_EQ(RunOutcome::Failed, result.outcome);
     EXPECT_EQ(MpString("Please specify a record length"), result.message);
 }
 
-TEST_F(ConversionRunTest, CsvRunGoesOnWhereTheCallersReaderLeftTheHeader) {
+TEST_P(ConversionRunTest, CsvRunGoesOnWhereTheCallersReaderLeftTheHeader) {
     settings.recordLength = 10;
     settings.ddFileName = dir.Write("layout.dd", kTenByteDD).c_str();
     settings.fieldPositions = MpVector<int16_t>{1, 2};
@@ -335,7 +338,7 @@ TEST_F(ConversionRunTest, CsvRunGoesOnWhereTheCallersReaderLeftTheHeader) {
     EXPECT_EQ((std::vector<int64_t>{16, 20}), observer.positions);
 }
 
-TEST_F(ConversionRunTest, CancelOrFailureNeverDeletesAnOutputHandedOver) {
+TEST_P(ConversionRunTest, CancelOrFailureNeverDeletesAnOutputHandedOver) {
     settings.recordLength = 3;
     settings.inputName = dir.Write("in.txt", "a\nb\nc\n").c_str();
     // The settings' output name is not the output; a cancel must not delete it.
@@ -358,7 +361,7 @@ TEST_F(ConversionRunTest, CancelOrFailureNeverDeletesAnOutputHandedOver) {
     EXPECT_EQ("a  \r\nb  \r\nd  \r\n", Output("records.txd"));
 }
 
-TEST_F(ConversionRunTest, RefusesToOverwriteTheFileBehindAReaderOrWriterHandedOver) {
+TEST_P(ConversionRunTest, RefusesToOverwriteTheFileBehindAReaderOrWriterHandedOver) {
     settings.recordLength = 10;
     const std::string input = dir.Write("in.txt", "keep me\n");
     std::filesystem::create_directory(dir.File("sub"));
@@ -388,7 +391,7 @@ TEST_F(ConversionRunTest, RefusesToOverwriteTheFileBehindAReaderOrWriterHandedOv
     EXPECT_FALSE(OutputExists("unused.txd"));
 }
 
-TEST_F(ConversionRunTest, LineLimitEndsTheRunAfterThatManyDataLinesEmptyOnesIncluded) {
+TEST_P(ConversionRunTest, LineLimitEndsTheRunAfterThatManyDataLinesEmptyOnesIncluded) {
     settings.recordLength = 3;
     settings.lineLimit = 2;
     ConversionResult pad = Run("a\n\nb\n");
@@ -402,7 +405,7 @@ TEST_F(ConversionRunTest, LineLimitEndsTheRunAfterThatManyDataLinesEmptyOnesIncl
     EXPECT_EQ("007M      \r\n008F      \r\n", Output());
 }
 
-TEST_F(ConversionRunTest, DryRunCountsEverythingAndLeavesTheOutputAlone) {
+TEST_P(ConversionRunTest, DryRunCountsEverythingAndLeavesTheOutputAlone) {
     settings.recordLength = 10;
     settings.dryRun = true;
     ConversionResult missing = RunCsv("Count,Sex\n7,M\n1234,F\n", {1, 2});
@@ -421,7 +424,7 @@ TEST_F(ConversionRunTest, DryRunCountsEverythingAndLeavesTheOutputAlone) {
     EXPECT_EQ("keep me", Output());
 }
 
-TEST_F(ConversionRunTest, CsvColumnsSplitAtTheChosenDelimiter) {
+TEST_P(ConversionRunTest, CsvColumnsSplitAtTheChosenDelimiter) {
     settings.recordLength = 10;
     const struct {
         char delimiter;
@@ -440,7 +443,7 @@ TEST_F(ConversionRunTest, CsvColumnsSplitAtTheChosenDelimiter) {
     }
 }
 
-TEST_F(ConversionRunTest, FailureNamesTheInputLineItCameFrom) {
+TEST_P(ConversionRunTest, FailureNamesTheInputLineItCameFrom) {
     const struct {
         const char* input;
         int16_t csvSection;  // section of the second column; 0: a pad run
@@ -467,7 +470,7 @@ TEST_F(ConversionRunTest, FailureNamesTheInputLineItCameFrom) {
     }
 }
 
-TEST_F(ConversionRunTest, CutValuesAreCountedPerFieldOrRefusedWhenAsked) {
+TEST_P(ConversionRunTest, CutValuesAreCountedPerFieldOrRefusedWhenAsked) {
     settings.recordLength = 10;
     ConversionResult counted = RunCsv("Sex,Count\nFemale,7\nM,1234\n\nMale,12345\n", {2, 1});
     EXPECT_EQ(RunOutcome::Completed, counted.outcome);
@@ -488,8 +491,10 @@ TEST_F(ConversionRunTest, CutValuesAreCountedPerFieldOrRefusedWhenAsked) {
     EXPECT_EQ("007M      \r\n", Output());
 }
 
-TEST_F(ConversionRunTest, NoMemoryForALongLineIsTheLibrarysMemoryFailure) {
+TEST_P(ConversionRunTest, NoMemoryForALongLineIsTheLibrarysMemoryFailure) {
     settings.recordLength = 5;
+    // The size asked for is that of the one thread's reader, whose buffer holds the line before.
+    settings.threads = 1;
     MpAllocationFailureScope failing(1 << 20);
     ConversionResult result = Run("ok\n" + std::string(3 << 20, 'x'));
     EXPECT_EQ(RunOutcome::Failed, result.outcome);
@@ -498,6 +503,60 @@ TEST_F(ConversionRunTest, NoMemoryForALongLineIsTheLibrarysMemoryFailure) {
     EXPECT_EQ(2, result.failureLine);
     EXPECT_EQ("ok   \r\n", Output());
 }
+
+// Inputs of many blocks, with lines cut, padded, blanked, empty, ended by CR LF, with text after
+// a closing quote, and one failing near the end: what the test's threads write, count and report
+// is what one thread does.
+TEST_P(ConversionRunTest, InputsOfManyBlocksGiveWhatOneThreadGives) {
+    std::string csv = "Count,Sex\n";
+    std::string text;
+    for (int i = 0; i < 200000; ++i) {
+        const std::string count = std::to_string(i % 1500);
+        csv += i % 977 == 0 ? "\n" : count + (i % 3001 == 0 ? ",\"F\"x\r\n" : ",Female\n");
+        text += std::string(static_cast<size_t>(i % 23), static_cast<char>('a' + i % 26)) +
+                (i % 5 == 0 ? "\t\xe9\r\n" : "\n");
+    }
+    const struct {
+        const char* name;
+        std::string input;
+        bool csv;
+        int64_t failureLine;
+    } cases[] = {
+        {"pad", text, false, 0},
+        {"csv", csv, true, 0},
+        {"csv failing", csv + "7\n" + csv, true, 200002},
+    };
+    for (const auto& c : cases) {
+        ConversionResult results[2];
+        std::string outputs[2];
+        for (int run = 0; run < 2; ++run) {
+            settings.threads = run == 0 ? 1 : GetParam();
+            settings.recordLength = 10;
+            settings.blankUnprintable = !c.csv;
+            settings.ddFileName = "";
+            results[run] = c.csv ? RunCsv(c.input, {1, 2}) : Run(c.input);
+            outputs[run] = Output();
+        }
+        const ConversionResult& one = results[0];
+        const ConversionResult& many = results[1];
+        EXPECT_EQ(c.failureLine, many.failureLine) << c.name;
+        EXPECT_EQ(one.failureLine, many.failureLine) << c.name;
+        EXPECT_EQ(one.outcome, many.outcome) << c.name;
+        EXPECT_EQ(one.message, many.message) << c.name;
+        EXPECT_EQ(one.statistics, many.statistics) << c.name;
+        EXPECT_TRUE(outputs[0] == outputs[1]) << c.name << ": " << outputs[0].size() << " bytes, " << outputs[1].size();
+        EXPECT_EQ(c.csv, !many.fieldCuts.empty()) << c.name;
+        ASSERT_EQ(one.fieldCuts.size(), many.fieldCuts.size()) << c.name;
+        for (size_t i = 0; i < one.fieldCuts.size(); ++i) {
+            EXPECT_EQ(one.fieldCuts[i].count, many.fieldCuts[i].count) << c.name;
+            EXPECT_EQ(one.fieldCuts[i].firstLine, many.fieldCuts[i].firstLine) << c.name;
+        }
+        EXPECT_EQ(one.textAfterQuote.count, many.textAfterQuote.count) << c.name;
+        EXPECT_EQ(one.textAfterQuote.firstLine, many.textAfterQuote.firstLine) << c.name;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Threads, ConversionRunTest, ::testing::Values(1, 2, 7));
 
 TEST(RunStatistics, CountStopsAtTheLargestValueInsteadOfOverflowing) {
     int32_t counter = INT32_MAX - 1;

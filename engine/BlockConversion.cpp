@@ -1,0 +1,383 @@
+#include "BlockConversion.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <exception>
+#include <iterator>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "CsvRecordBuilder.h"
+#include "LineReader.h"
+#include "MpSignal.h"
+#include "RecordWriter.h"
+#include "RunPreparation.h"
+#include "RunStop.h"
+#include "ThreadCount.h"
+
+namespace lathwell {
+
+namespace {
+
+// Bytes read per block before it is cut after its last line end: large enough that handing a
+// block over costs little next to its lines, small enough that two per worker stay a few MiB.
+constexpr size_t kBlockBytes = 256 * 1024;
+// The fewest bytes asked of the input per read (ReadBytes' least capacity).
+constexpr size_t kLeastRead = 64 * 1024;
+constexpr size_t kBlocksPerWorker = 2;
+
+// One block of lines, and what its worker made of them.
+struct Block {
+    std::vector<char> bytes;  // whole lines, the last one ended unless the input ended
+    size_t size = 0;
+    std::exception_ptr endFailure;  // the input's failure after the block's last byte
+    int64_t start = 0;              // input bytes cut into blocks before this one
+    // The worker's part.
+    std::string records;
+    RunStatistics statistics;
+    CsvValueCounts counts;
+    int64_t lines = 0;              // lines read, empty ones included
+    std::vector<int64_t> positions;  // the block's bytes consumed after each line read
+    std::exception_ptr failure;     // what ended the block early
+    int64_t failureLine = 0;        // its line within the block (from 1), 0 for none
+    bool cancelled = false;         // the run's stop ended the block early
+    bool done = false;
+};
+
+// A worker's input: the lines of one block after another, each numbered from 1.
+class BlockLineReader : public LineReader {
+public:
+    BlockLineReader(LoneCarriageReturn loneCr, bool blankUnprintable) : LineReader(loneCr, blankUnprintable) {}
+
+    void Start(const Block& block) {
+        Restart();
+        m_block = &block;
+        m_at = 0;
+    }
+
+protected:
+    int32_t ReadBlock(char* destination, int32_t capacity) override {
+        const size_t count = std::min(m_block->size - m_at, static_cast<size_t>(capacity));
+        if (count == 0 && m_block->endFailure) std::rethrow_exception(m_block->endFailure);
+        std::memcpy(destination, m_block->bytes.data() + m_at, count);
+        m_at += count;
+        return static_cast<int32_t>(count);
+    }
+
+private:
+    const Block* m_block = nullptr;
+    size_t m_at = 0;
+};
+
+// A worker's output: the records of one block, gathered in the block.
+class BlockRecordWriter : public RecordWriter {
+public:
+    BlockRecordWriter(int32_t recordLength, RecordEnd end) : RecordWriter(recordLength) { SetRecordEnd(end); }
+
+    void Start(Block& block) {
+        block.records.clear();
+        m_records = &block.records;
+    }
+    void Finish() { Flush(); }
+
+protected:
+    void WriteBlock(const char* bytes, int64_t count) override {
+        m_records->append(bytes, static_cast<size_t>(count));
+    }
+    void CloseFile() override {}
+
+private:
+    std::string* m_records = nullptr;
+};
+
+// Stops nothing: a worker is stopped by the run's stop, which reaches it directly. Notes where
+// each line read ends, for the run's observer, which hears of them as the block is written.
+class PositionLog : public ConversionObserver {
+public:
+    void Start(Block& block) {
+        block.positions.clear();
+        m_positions = &block.positions;
+    }
+    void RunStarting(int64_t) override {}
+    bool CancelRequested(int64_t bytesConsumed) override {
+        if (m_positions != nullptr) m_positions->push_back(bytesConsumed);
+        return false;
+    }
+    void ReportFailure(const char*) override {}
+
+private:
+    std::vector<int64_t>* m_positions = nullptr;
+};
+
+// Cuts the input into blocks of whole lines.
+class BlockCutter {
+public:
+    explicit BlockCutter(LineReader& input) : m_input(input) {}
+
+    // Fills block with the next lines of the input; false when nothing is left. A read that
+    // fails ends the input: the block then holds the bytes read before it and its failure.
+    bool Next(Block& block) {
+        if (m_ended) return false;
+        block.endFailure = nullptr;
+        block.start = m_start;
+        Reserve(block, m_carry.size() + kBlockBytes);
+        if (!m_carry.empty()) std::memcpy(block.bytes.data(), m_carry.data(), m_carry.size());
+        block.size = m_carry.size();
+        m_carry.clear();
+        size_t lineEnd = 0;  // one past the last LF seen, 0 for none
+        for (;;) {
+            if (block.bytes.size() - block.size < kLeastRead) Reserve(block, block.bytes.size() * 2);
+            const size_t room = std::min(block.bytes.size() - block.size, static_cast<size_t>(INT32_MAX));
+            char* const read = block.bytes.data() + block.size;
+            int32_t got = 0;
+            try {
+                got = m_input.ReadBytes(read, static_cast<int32_t>(room));
+            } catch (...) {
+                block.endFailure = std::current_exception();
+                m_ended = true;
+                return true;
+            }
+            if (got == 0) {
+                m_ended = true;
+                return block.size > 0;
+            }
+            // Searched from the end: a block's last line end lies a line's length before it.
+            const auto last = std::find(std::make_reverse_iterator(read + got), std::make_reverse_iterator(read), '\n');
+            if (last.base() != read) lineEnd = static_cast<size_t>(last.base() - block.bytes.data());
+            block.size += static_cast<size_t>(got);
+            if (block.size >= kBlockBytes && lineEnd > 0) break;
+        }
+        m_carry.assign(block.bytes.data() + lineEnd, block.bytes.data() + block.size);
+        block.size = lineEnd;
+        m_start += static_cast<int64_t>(lineEnd);
+        return true;
+    }
+
+private:
+    static void Reserve(Block& block, size_t size) {
+        if (block.bytes.size() < size) block.bytes.resize(size);
+    }
+
+    LineReader& m_input;
+    std::vector<char> m_carry;  // the start of a line the last block cut off
+    int64_t m_start = 0;        // bytes cut into blocks so far
+    bool m_ended = false;
+};
+
+// The workers and the blocks handed to them, in the order they were read.
+class BlockPipeline {
+public:
+    BlockPipeline(PreparedRun& run, int threads, ConversionObserver& observer)
+        : m_run(run), m_observer(observer), m_startPosition(run.input->InputPosition()) {
+        m_mostBlocks = kBlocksPerWorker * static_cast<size_t>(threads);
+        // The copies are made before any worker starts, while nothing else uses the builder.
+        std::vector<std::unique_ptr<CsvRecordBuilder>> builders;
+        for (int i = 0; i < threads; ++i) {
+            builders.push_back(run.builder ? std::make_unique<CsvRecordBuilder>(*run.builder) : nullptr);
+        }
+        try {
+            const MpSignal::WorkersStarting workersStarting;
+            for (auto& builder : builders) m_workers.emplace_back(&BlockPipeline::Work, this, std::move(builder));
+        } catch (...) {
+            Stop();
+            throw;
+        }
+    }
+    ~BlockPipeline() { Stop(); }
+
+    // A block to read into; while as many blocks as allowed are read and not written, the
+    // oldest is first written (see WriteOldest).
+    std::unique_ptr<Block> FreeBlock(RunStatistics& statistics, RunState& state, int64_t& linesBefore) {
+        while (Pending() + 1 > m_mostBlocks) WriteOldest(statistics, state, linesBefore);
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_free.empty()) return std::make_unique<Block>();
+        std::unique_ptr<Block> block = std::move(m_free.back());
+        m_free.pop_back();
+        return block;
+    }
+
+    void Submit(std::unique_ptr<Block> block) {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            block->done = false;
+            m_waiting.push_back(block.get());
+            m_pending.push_back(std::move(block));
+        }
+        m_work.notify_one();
+    }
+
+    // Writes every block handed over, or those up to the one the run's stop cut short.
+    void WriteAll(RunStatistics& statistics, RunState& state, int64_t& linesBefore) {
+        while (Pending() > 0 && !state.cancelled) WriteOldest(statistics, state, linesBefore);
+    }
+
+private:
+    size_t Pending() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_pending.size();
+    }
+
+    // Waits for the oldest block, asks the observer about each of its lines, then writes its
+    // records and adds up its counts after those of the linesBefore lines before it; raises its
+    // failure, numbered in the whole input. A stop at one of its lines ends the run there.
+    void WriteOldest(RunStatistics& statistics, RunState& state, int64_t& linesBefore) {
+        std::unique_ptr<Block> block;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_done.wait(lock, [&] { return m_pending.front()->done; });
+            block = std::move(m_pending.front());
+            m_pending.pop_front();
+        }
+        RunStop& stop = *m_run.stop;
+        for (size_t line = 0; line < block->positions.size(); ++line) {
+            const int64_t consumed = m_startPosition + block->start + block->positions[line];
+            if (m_observer.CancelRequested(m_run.input->InputPositionAfter(consumed))) stop.Request();
+            if (stop.Requested()) {
+                ConvertUpToStop(*block, static_cast<int64_t>(line) + 1, statistics, state, linesBefore);
+                return;
+            }
+        }
+        AddStatistics(statistics, block->statistics);
+        if (m_run.builder) m_run.builder->AddCounts(block->counts, linesBefore);
+        state.cancelled = block->cancelled;
+        if (block->failure) state.line = block->failureLine > 0 ? linesBefore + block->failureLine : 0;
+        m_run.output->WriteRecords(block->records.data(), block->records.size());
+        if (block->failure) std::rethrow_exception(block->failure);
+        state.line = 0;
+        linesBefore += block->lines;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_free.push_back(std::move(block));
+    }
+
+    // The run stopped at line stopLine of block: that line, and those before it, are converted
+    // here as on one thread (the worker's records and counts for the block are left out), and
+    // the run ends cancelled.
+    void ConvertUpToStop(const Block& block, int64_t stopLine, RunStatistics& statistics, RunState& state,
+                         int64_t linesBefore) {
+        state.cancelled = true;
+        BlockLineReader reader(m_run.input->LoneCarriageReturnRule(), m_run.settings.blankUnprintable);
+        reader.Start(block);
+        std::unique_ptr<CsvRecordBuilder> builder;
+        if (m_run.builder) {
+            builder = std::make_unique<CsvRecordBuilder>(*m_run.builder);
+            builder->TakeCounts();
+        }
+        RunStop goOn;  // the run's stop is set: these lines are converted all the same
+        PositionLog observer;
+        RunState lineState;
+        try {
+            ConvertLines(reader, *m_run.output, builder.get(), stopLine, observer, goOn, statistics, lineState);
+        } catch (...) {
+            if (builder) m_run.builder->AddCounts(builder->TakeCounts(), linesBefore);
+            state.line = lineState.line > 0 ? linesBefore + lineState.line : 0;
+            throw;
+        }
+        if (builder) m_run.builder->AddCounts(builder->TakeCounts(), linesBefore);
+    }
+
+    void Work(std::unique_ptr<CsvRecordBuilder> builder) {
+        const ConversionSettings& settings = m_run.settings;
+        BlockLineReader reader(m_run.input->LoneCarriageReturnRule(), settings.blankUnprintable);
+        BlockRecordWriter writer(settings.recordLength, settings.recordEnd);
+        PositionLog observer;
+        for (;;) {
+            Block* block = nullptr;
+            {
+                std::unique_lock<std::mutex> lock(m_mutex);
+                m_work.wait(lock, [&] { return m_stopping || !m_waiting.empty(); });
+                if (m_stopping) return;
+                block = m_waiting.front();
+                m_waiting.pop_front();
+            }
+            Convert(*block, reader, writer, builder.get(), observer);
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                block->done = true;
+            }
+            m_done.notify_all();
+        }
+    }
+
+    void Convert(Block& block, BlockLineReader& reader, BlockRecordWriter& writer, CsvRecordBuilder* builder,
+                 PositionLog& observer) {
+        reader.Start(block);
+        writer.Start(block);
+        observer.Start(block);
+        block.statistics = RunStatistics();
+        block.failure = nullptr;
+        block.failureLine = 0;
+        RunState state;
+        try {
+            ConvertLines(reader, writer, builder, 0, observer, *m_run.stop, block.statistics, state);
+            writer.Finish();
+        } catch (...) {
+            block.failure = std::current_exception();
+            block.failureLine = state.line;
+            try {
+                writer.Finish();  // the records before the failing line are written
+            } catch (...) {
+                block.failure = std::current_exception();
+            }
+        }
+        block.cancelled = state.cancelled;
+        if (builder) block.counts = builder->TakeCounts();
+        block.lines = reader.LinesRead();
+    }
+
+    void Stop() {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_stopping = true;
+        }
+        m_work.notify_all();
+        for (std::thread& worker : m_workers) worker.join();
+        m_workers.clear();
+    }
+
+    PreparedRun& m_run;
+    ConversionObserver& m_observer;
+    const int64_t m_startPosition;  // the input's position before its first block
+    size_t m_mostBlocks = 0;
+    std::vector<std::thread> m_workers;
+    std::mutex m_mutex;
+    std::condition_variable m_work;  // a block is waiting, or the workers stop
+    std::condition_variable m_done;  // a block is done
+    std::deque<Block*> m_waiting;    // handed over, no worker has it yet
+    std::deque<std::unique_ptr<Block>> m_pending;  // handed over, not written, in input order
+    std::vector<std::unique_ptr<Block>> m_free;
+    bool m_stopping = false;
+};
+
+}  // namespace
+
+int ConversionThreads(const PreparedRun& run) {
+    if (run.settings.lineLimit > 0 || run.outputWithheld) return 1;
+    return ThreadCount(run.settings.threads);
+}
+
+void ConvertBlocks(PreparedRun& run, int threads, ConversionObserver& observer, RunStatistics& statistics,
+                   RunState& state) {
+    LineReader& input = *run.input;
+    RunStop& stop = *run.stop;
+    int64_t linesBefore = input.LinesRead();  // a reader handed over counts its caller's lines
+    BlockCutter cutter(input);
+    BlockPipeline pipeline(run, threads, observer);
+    for (;;) {
+        std::unique_ptr<Block> block = pipeline.FreeBlock(statistics, state, linesBefore);
+        if (state.cancelled) return;
+        if (!cutter.Next(*block)) break;
+        if (stop.Requested()) {
+            state.cancelled = true;
+            return;
+        }
+        pipeline.Submit(std::move(block));
+    }
+    pipeline.WriteAll(statistics, state, linesBefore);
+}
+
+}  // namespace lathwell
