@@ -169,17 +169,58 @@ private:
     bool m_ended = false;
 };
 
+// What converts blocks on one thread: a reader, a writer and a CSV record builder of its own.
+class BlockConverter {
+public:
+    BlockConverter(const PreparedRun& run, std::unique_ptr<CsvRecordBuilder> builder)
+        : m_reader(run.input->LoneCarriageReturnRule(), run.settings.blankUnprintable),
+          m_writer(run.settings.recordLength, run.settings.recordEnd),
+          m_builder(std::move(builder)) {}
+
+    // Converts the lines of block into its records, counts, line ends and failure.
+    void Convert(Block& block, RunStop& stop) {
+        m_reader.Start(block);
+        m_writer.Start(block);
+        m_log.Start(block);
+        block.statistics = RunStatistics();
+        block.failure = nullptr;
+        block.failureLine = 0;
+        RunState state;
+        try {
+            ConvertLines(m_reader, m_writer, m_builder.get(), 0, m_log, stop, block.statistics, state);
+            m_writer.Finish();
+        } catch (...) {
+            block.failure = std::current_exception();
+            block.failureLine = state.line;
+            try {
+                m_writer.Finish();  // the records before the failing line are written
+            } catch (...) {
+                block.failure = std::current_exception();
+            }
+        }
+        block.cancelled = state.cancelled;
+        if (m_builder) block.counts = m_builder->TakeCounts();
+        block.lines = m_reader.LinesRead();
+    }
+
+private:
+    BlockLineReader m_reader;
+    BlockRecordWriter m_writer;
+    PositionLog m_log;
+    std::unique_ptr<CsvRecordBuilder> m_builder;
+};
+
 // The workers and the blocks handed to them, in the order they were read.
 class BlockPipeline {
 public:
+    // threads - 1 workers: the calling thread is the last, converting blocks while it would
+    // otherwise wait for one, so that no more threads than asked for compete for the cores.
     BlockPipeline(PreparedRun& run, int threads, ConversionObserver& observer)
-        : m_run(run), m_observer(observer), m_startPosition(run.input->InputPosition()) {
+        : m_run(run), m_observer(observer), m_startPosition(run.input->InputPosition()), m_own(run, NewBuilder(run)) {
         m_mostBlocks = kBlocksPerWorker * static_cast<size_t>(threads);
         // The copies are made before any worker starts, while nothing else uses the builder.
         std::vector<std::unique_ptr<CsvRecordBuilder>> builders;
-        for (int i = 0; i < threads; ++i) {
-            builders.push_back(run.builder ? std::make_unique<CsvRecordBuilder>(*run.builder) : nullptr);
-        }
+        for (int i = 1; i < threads; ++i) builders.push_back(NewBuilder(run));
         try {
             const MpSignal::WorkersStarting workersStarting;
             for (auto& builder : builders) m_workers.emplace_back(&BlockPipeline::Work, this, std::move(builder));
@@ -229,7 +270,7 @@ private:
         std::unique_ptr<Block> block;
         {
             std::unique_lock<std::mutex> lock(m_mutex);
-            m_done.wait(lock, [&] { return m_pending.front()->done; });
+            WaitForOldest(lock);
             block = std::move(m_pending.front());
             m_pending.pop_front();
         }
@@ -280,11 +321,29 @@ private:
         if (builder) m_run.builder->AddCounts(builder->TakeCounts(), linesBefore);
     }
 
+    static std::unique_ptr<CsvRecordBuilder> NewBuilder(const PreparedRun& run) {
+        return run.builder ? std::make_unique<CsvRecordBuilder>(*run.builder) : nullptr;
+    }
+
+    // Until the oldest block is done: converts the blocks no worker has taken yet, oldest
+    // first, then waits for a worker. REQUIRES: lock holds m_mutex, a block is pending.
+    void WaitForOldest(std::unique_lock<std::mutex>& lock) {
+        while (!m_pending.front()->done) {
+            if (m_waiting.empty()) {
+                m_done.wait(lock);
+                continue;
+            }
+            Block* const block = m_waiting.front();
+            m_waiting.pop_front();
+            lock.unlock();
+            m_own.Convert(*block, *m_run.stop);
+            lock.lock();
+            block->done = true;
+        }
+    }
+
     void Work(std::unique_ptr<CsvRecordBuilder> builder) {
-        const ConversionSettings& settings = m_run.settings;
-        BlockLineReader reader(m_run.input->LoneCarriageReturnRule(), settings.blankUnprintable);
-        BlockRecordWriter writer(settings.recordLength, settings.recordEnd);
-        PositionLog observer;
+        BlockConverter converter(m_run, std::move(builder));
         for (;;) {
             Block* block = nullptr;
             {
@@ -294,39 +353,13 @@ private:
                 block = m_waiting.front();
                 m_waiting.pop_front();
             }
-            Convert(*block, reader, writer, builder.get(), observer);
+            converter.Convert(*block, *m_run.stop);
             {
                 std::lock_guard<std::mutex> lock(m_mutex);
                 block->done = true;
             }
             m_done.notify_all();
         }
-    }
-
-    void Convert(Block& block, BlockLineReader& reader, BlockRecordWriter& writer, CsvRecordBuilder* builder,
-                 PositionLog& observer) {
-        reader.Start(block);
-        writer.Start(block);
-        observer.Start(block);
-        block.statistics = RunStatistics();
-        block.failure = nullptr;
-        block.failureLine = 0;
-        RunState state;
-        try {
-            ConvertLines(reader, writer, builder, 0, observer, *m_run.stop, block.statistics, state);
-            writer.Finish();
-        } catch (...) {
-            block.failure = std::current_exception();
-            block.failureLine = state.line;
-            try {
-                writer.Finish();  // the records before the failing line are written
-            } catch (...) {
-                block.failure = std::current_exception();
-            }
-        }
-        block.cancelled = state.cancelled;
-        if (builder) block.counts = builder->TakeCounts();
-        block.lines = reader.LinesRead();
     }
 
     void Stop() {
@@ -342,6 +375,7 @@ private:
     PreparedRun& m_run;
     ConversionObserver& m_observer;
     const int64_t m_startPosition;  // the input's position before its first block
+    BlockConverter m_own;           // the calling thread's
     size_t m_mostBlocks = 0;
     std::vector<std::thread> m_workers;
     std::mutex m_mutex;
