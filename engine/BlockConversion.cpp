@@ -25,15 +25,22 @@ namespace lathwell {
 namespace {
 
 // Bytes read per block before it is cut after its last line end: large enough that handing a
-// block over costs little next to its lines, small enough that two per worker stay a few MiB.
+// block over costs little next to its lines, small enough that two per thread stay a few MiB.
+// A block is read into room for this many bytes, grown only for a line that does not fit.
 constexpr size_t kBlockBytes = 256 * 1024;
-// The fewest bytes asked of the input per read (ReadBytes' least capacity).
+// The fewest bytes asked of the input per read (ReadBytes' least capacity); a block is cut
+// once no more than this is left of its room.
 constexpr size_t kLeastRead = 64 * 1024;
-constexpr size_t kBlocksPerWorker = 2;
+// Room for a block's records from the start, so that they are seldom moved as they grow.
+constexpr size_t kRecordsBytes = 2 * kBlockBytes;
+constexpr size_t kBlocksPerThread = 2;
 
 // One block of lines, and what its worker made of them.
 struct Block {
-    std::vector<char> bytes;  // whole lines, the last one ended unless the input ended
+    // Whole lines, the last one ended unless the input ended; not zeroed, the bytes after size
+    // never read.
+    std::unique_ptr<char[]> bytes;
+    size_t capacity = 0;
     size_t size = 0;
     std::exception_ptr endFailure;  // the input's failure after the block's last byte
     int64_t start = 0;              // input bytes cut into blocks before this one
@@ -64,7 +71,7 @@ protected:
     int32_t ReadBlock(char* destination, int32_t capacity) override {
         const size_t count = std::min(m_block->size - m_at, static_cast<size_t>(capacity));
         if (count == 0 && m_block->endFailure) std::rethrow_exception(m_block->endFailure);
-        std::memcpy(destination, m_block->bytes.data() + m_at, count);
+        std::memcpy(destination, m_block->bytes.get() + m_at, count);
         m_at += count;
         return static_cast<int32_t>(count);
     }
@@ -81,6 +88,7 @@ public:
 
     void Start(Block& block) {
         block.records.clear();
+        block.records.reserve(kRecordsBytes);
         m_records = &block.records;
     }
     void Finish() { Flush(); }
@@ -125,15 +133,16 @@ public:
         if (m_ended) return false;
         block.endFailure = nullptr;
         block.start = m_start;
-        Reserve(block, m_carry.size() + kBlockBytes);
-        if (!m_carry.empty()) std::memcpy(block.bytes.data(), m_carry.data(), m_carry.size());
+        block.size = 0;
+        Reserve(block, std::max(kBlockBytes, m_carry.size() + kLeastRead));
+        if (!m_carry.empty()) std::memcpy(block.bytes.get(), m_carry.data(), m_carry.size());
         block.size = m_carry.size();
         m_carry.clear();
         size_t lineEnd = 0;  // one past the last LF seen, 0 for none
         for (;;) {
-            if (block.bytes.size() - block.size < kLeastRead) Reserve(block, block.bytes.size() * 2);
-            const size_t room = std::min(block.bytes.size() - block.size, static_cast<size_t>(INT32_MAX));
-            char* const read = block.bytes.data() + block.size;
+            if (block.capacity - block.size < kLeastRead) Reserve(block, block.capacity * 2);
+            const size_t room = std::min(block.capacity - block.size, static_cast<size_t>(INT32_MAX));
+            char* const read = block.bytes.get() + block.size;
             int32_t got = 0;
             try {
                 got = m_input.ReadBytes(read, static_cast<int32_t>(room));
@@ -148,19 +157,24 @@ public:
             }
             // Searched from the end: a block's last line end lies a line's length before it.
             const auto last = std::find(std::make_reverse_iterator(read + got), std::make_reverse_iterator(read), '\n');
-            if (last.base() != read) lineEnd = static_cast<size_t>(last.base() - block.bytes.data());
+            if (last.base() != read) lineEnd = static_cast<size_t>(last.base() - block.bytes.get());
             block.size += static_cast<size_t>(got);
-            if (block.size >= kBlockBytes && lineEnd > 0) break;
+            if (block.capacity - block.size < kLeastRead && lineEnd > 0) break;
         }
-        m_carry.assign(block.bytes.data() + lineEnd, block.bytes.data() + block.size);
+        m_carry.assign(block.bytes.get() + lineEnd, block.bytes.get() + block.size);
         block.size = lineEnd;
         m_start += static_cast<int64_t>(lineEnd);
         return true;
     }
 
 private:
-    static void Reserve(Block& block, size_t size) {
-        if (block.bytes.size() < size) block.bytes.resize(size);
+    // Makes room for at least capacity bytes in block, keeping those it holds.
+    static void Reserve(Block& block, size_t capacity) {
+        if (block.capacity >= capacity) return;
+        std::unique_ptr<char[]> bytes(new char[capacity]);
+        if (block.size > 0) std::memcpy(bytes.get(), block.bytes.get(), block.size);
+        block.bytes = std::move(bytes);
+        block.capacity = capacity;
     }
 
     LineReader& m_input;
@@ -217,7 +231,7 @@ public:
     // otherwise wait for one, so that no more threads than asked for compete for the cores.
     BlockPipeline(PreparedRun& run, int threads, ConversionObserver& observer)
         : m_run(run), m_observer(observer), m_startPosition(run.input->InputPosition()), m_own(run, NewBuilder(run)) {
-        m_mostBlocks = kBlocksPerWorker * static_cast<size_t>(threads);
+        m_mostBlocks = kBlocksPerThread * static_cast<size_t>(threads);
         // The copies are made before any worker starts, while nothing else uses the builder.
         std::vector<std::unique_ptr<CsvRecordBuilder>> builders;
         for (int i = 1; i < threads; ++i) builders.push_back(NewBuilder(run));

@@ -8,7 +8,7 @@
 // worker failed on a line is written up to that line, and the failure then ends the run. As a
 // block is written, the observer is asked about a cancel once for each of its lines, with the
 // input consumed up to that line's end (on the input's scale); a stop at a line converts the
-// lines up to it on the calling thread, as one thread would have. At most two blocks per worker
+// lines up to it on the calling thread, as one thread would have. At most two blocks per thread
 // are read and not yet written, so memory stays bounded whatever the input.
 #pragma once
 
