@@ -340,10 +340,12 @@ private:
     }
 
     // Until the oldest block is done: converts the blocks no worker has taken yet, oldest
-    // first, then waits for a worker. REQUIRES: lock holds m_mutex, a block is pending.
+    // first, but leaves as many as there are idle workers to them (a worker woken for a block
+    // may take a while to start); otherwise waits for a worker. REQUIRES: lock holds m_mutex,
+    // a block is pending.
     void WaitForOldest(std::unique_lock<std::mutex>& lock) {
         while (!m_pending.front()->done) {
-            if (m_waiting.empty()) {
+            if (m_waiting.size() <= m_idleWorkers) {
                 m_done.wait(lock);
                 continue;
             }
@@ -362,7 +364,9 @@ private:
             Block* block = nullptr;
             {
                 std::unique_lock<std::mutex> lock(m_mutex);
+                ++m_idleWorkers;
                 m_work.wait(lock, [&] { return m_stopping || !m_waiting.empty(); });
+                --m_idleWorkers;
                 if (m_stopping) return;
                 block = m_waiting.front();
                 m_waiting.pop_front();
@@ -396,6 +400,7 @@ private:
     std::condition_variable m_work;  // a block is waiting, or the workers stop
     std::condition_variable m_done;  // a block is done
     std::deque<Block*> m_waiting;    // handed over, no worker has it yet
+    size_t m_idleWorkers = 0;        // workers waiting for a block, or woken and not yet started
     std::deque<std::unique_ptr<Block>> m_pending;  // handed over, not written, in input order
     std::vector<std::unique_ptr<Block>> m_free;
     bool m_stopping = false;
