@@ -2,14 +2,15 @@
 // blocks of whole lines (cut after a line end) and writes their records; workers, each with a
 // reader, a writer and a CSV record builder of their own, convert the blocks' lines as a run on
 // one thread would (see ConvertLines). The calling thread is one of them: while the block it
-// is to write next is not done, it converts blocks no worker has taken yet. Blocks are written in the order they were read, and
-// their statistics, CSV value counts and line numbers added up in that order, so the output,
-// the result and any failure (its message and line) are those of one thread. A block whose
-// worker failed on a line is written up to that line, and the failure then ends the run. As a
-// block is written, the observer is asked about a cancel once for each of its lines, with the
-// input consumed up to that line's end (on the input's scale); a stop at a line converts the
-// lines up to it on the calling thread, as one thread would have. At most two blocks per thread
-// are read and not yet written, so memory stays bounded whatever the input.
+// is to write next is not done, it converts blocks that no worker has taken or is about to
+// take. Blocks are written in the order they were read, and their statistics, CSV value counts
+// and line numbers added up in that order, so the output, the result and any failure (its
+// message and line) are those of one thread. A block whose worker failed on a line is written
+// up to that line, and the failure then ends the run. As a block is written, the observer is
+// asked about a cancel once for each of its lines, with the input consumed up to that line's
+// end (on the input's scale); a stop at a line converts the lines up to it on the calling
+// thread, as one thread would have. At most two blocks per thread are read and not yet
+// written, so memory stays bounded whatever the input.
 #pragma once
 
 #include "LineConversion.h"
