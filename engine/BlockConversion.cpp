@@ -36,13 +36,11 @@ struct Block {
     std::vector<char> bytes;  // whole lines, the last one ended unless the input ended
     size_t size = 0;
     std::exception_ptr endFailure;  // the input's failure after the block's last byte
-    int64_t start = 0;              // input bytes cut into blocks before this one
     // The worker's part.
     std::string records;
     RunStatistics statistics;
     CsvValueCounts counts;
     int64_t lines = 0;              // lines read, empty ones included
-    std::vector<int64_t> positions;  // the block's bytes consumed after each line read
     std::exception_ptr failure;     // what ended the block early
     int64_t failureLine = 0;        // its line within the block (from 1), 0 for none
     bool cancelled = false;         // the run's stop ended the block early
@@ -95,25 +93,6 @@ private:
     std::string* m_records = nullptr;
 };
 
-// Stops nothing: a worker is stopped by the run's stop, which reaches it directly. Notes where
-// each line read ends, for the run's observer, which hears of them as the block is written.
-class PositionLog : public ConversionObserver {
-public:
-    void Start(Block& block) {
-        block.positions.clear();
-        m_positions = &block.positions;
-    }
-    void RunStarting(int64_t) override {}
-    bool CancelRequested(int64_t bytesConsumed) override {
-        if (m_positions != nullptr) m_positions->push_back(bytesConsumed);
-        return false;
-    }
-    void ReportFailure(const char*) override {}
-
-private:
-    std::vector<int64_t>* m_positions = nullptr;
-};
-
 // Cuts the input into blocks of whole lines.
 class BlockCutter {
 public:
@@ -124,7 +103,6 @@ public:
     bool Next(Block& block) {
         if (m_ended) return false;
         block.endFailure = nullptr;
-        block.start = m_start;
         Reserve(block, m_carry.size() + kBlockBytes);
         if (!m_carry.empty()) std::memcpy(block.bytes.data(), m_carry.data(), m_carry.size());
         block.size = m_carry.size();
@@ -154,7 +132,6 @@ public:
         }
         m_carry.assign(block.bytes.data() + lineEnd, block.bytes.data() + block.size);
         block.size = lineEnd;
-        m_start += static_cast<int64_t>(lineEnd);
         return true;
     }
 
@@ -165,15 +142,13 @@ private:
 
     LineReader& m_input;
     std::vector<char> m_carry;  // the start of a line the last block cut off
-    int64_t m_start = 0;        // bytes cut into blocks so far
     bool m_ended = false;
 };
 
 // The workers and the blocks handed to them, in the order they were read.
 class BlockPipeline {
 public:
-    BlockPipeline(PreparedRun& run, int threads, ConversionObserver& observer)
-        : m_run(run), m_observer(observer), m_startPosition(run.input->InputPosition()) {
+    BlockPipeline(PreparedRun& run, int threads) : m_run(run) {
         m_mostBlocks = kBlocksPerWorker * static_cast<size_t>(threads);
         // The copies are made before any worker starts, while nothing else uses the builder.
         std::vector<std::unique_ptr<CsvRecordBuilder>> builders;
@@ -222,9 +197,9 @@ private:
         return m_pending.size();
     }
 
-    // Waits for the oldest block, asks the observer about each of its lines, then writes its
-    // records and adds up its counts after those of the linesBefore lines before it; raises its
-    // failure, numbered in the whole input. A stop at one of its lines ends the run there.
+    // Waits for the oldest block, then writes its records and adds up its counts after those of
+    // the linesBefore lines before it; raises its failure, numbered in the whole input. A block
+    // its worker left at the run's stop ends the run there.
     void WriteOldest(RunStatistics& statistics, RunState& state, int64_t& linesBefore) {
         std::unique_ptr<Block> block;
         {
@@ -232,15 +207,6 @@ private:
             m_done.wait(lock, [&] { return m_pending.front()->done; });
             block = std::move(m_pending.front());
             m_pending.pop_front();
-        }
-        RunStop& stop = *m_run.stop;
-        for (size_t line = 0; line < block->positions.size(); ++line) {
-            const int64_t consumed = m_startPosition + block->start + block->positions[line];
-            if (m_observer.CancelRequested(m_run.input->InputPositionAfter(consumed))) stop.Request();
-            if (stop.Requested()) {
-                ConvertUpToStop(*block, static_cast<int64_t>(line) + 1, statistics, state, linesBefore);
-                return;
-            }
         }
         AddStatistics(statistics, block->statistics);
         if (m_run.builder) m_run.builder->AddCounts(block->counts, linesBefore);
@@ -254,37 +220,10 @@ private:
         m_free.push_back(std::move(block));
     }
 
-    // The run stopped at line stopLine of block: that line, and those before it, are converted
-    // here as on one thread (the worker's records and counts for the block are left out), and
-    // the run ends cancelled.
-    void ConvertUpToStop(const Block& block, int64_t stopLine, RunStatistics& statistics, RunState& state,
-                         int64_t linesBefore) {
-        state.cancelled = true;
-        BlockLineReader reader(m_run.input->LoneCarriageReturnRule(), m_run.settings.blankUnprintable);
-        reader.Start(block);
-        std::unique_ptr<CsvRecordBuilder> builder;
-        if (m_run.builder) {
-            builder = std::make_unique<CsvRecordBuilder>(*m_run.builder);
-            builder->TakeCounts();
-        }
-        RunStop goOn;  // the run's stop is set: these lines are converted all the same
-        PositionLog observer;
-        RunState lineState;
-        try {
-            ConvertLines(reader, *m_run.output, builder.get(), stopLine, observer, goOn, statistics, lineState);
-        } catch (...) {
-            if (builder) m_run.builder->AddCounts(builder->TakeCounts(), linesBefore);
-            state.line = lineState.line > 0 ? linesBefore + lineState.line : 0;
-            throw;
-        }
-        if (builder) m_run.builder->AddCounts(builder->TakeCounts(), linesBefore);
-    }
-
     void Work(std::unique_ptr<CsvRecordBuilder> builder) {
         const ConversionSettings& settings = m_run.settings;
         BlockLineReader reader(m_run.input->LoneCarriageReturnRule(), settings.blankUnprintable);
         BlockRecordWriter writer(settings.recordLength, settings.recordEnd);
-        PositionLog observer;
         for (;;) {
             Block* block = nullptr;
             {
@@ -294,7 +233,7 @@ private:
                 block = m_waiting.front();
                 m_waiting.pop_front();
             }
-            Convert(*block, reader, writer, builder.get(), observer);
+            Convert(*block, reader, writer, builder.get());
             {
                 std::lock_guard<std::mutex> lock(m_mutex);
                 block->done = true;
@@ -303,17 +242,15 @@ private:
         }
     }
 
-    void Convert(Block& block, BlockLineReader& reader, BlockRecordWriter& writer, CsvRecordBuilder* builder,
-                 PositionLog& observer) {
+    void Convert(Block& block, BlockLineReader& reader, BlockRecordWriter& writer, CsvRecordBuilder* builder) {
         reader.Start(block);
         writer.Start(block);
-        observer.Start(block);
         block.statistics = RunStatistics();
         block.failure = nullptr;
         block.failureLine = 0;
         RunState state;
         try {
-            ConvertLines(reader, writer, builder, 0, observer, *m_run.stop, block.statistics, state);
+            ConvertLines(reader, writer, builder, 0, *m_run.stop, block.statistics, state);
             writer.Finish();
         } catch (...) {
             block.failure = std::current_exception();
@@ -340,8 +277,6 @@ private:
     }
 
     PreparedRun& m_run;
-    ConversionObserver& m_observer;
-    const int64_t m_startPosition;  // the input's position before its first block
     size_t m_mostBlocks = 0;
     std::vector<std::thread> m_workers;
     std::mutex m_mutex;
@@ -360,22 +295,21 @@ int ConversionThreads(const PreparedRun& run) {
     return ThreadCount(run.settings.threads);
 }
 
-void ConvertBlocks(PreparedRun& run, int threads, ConversionObserver& observer, RunStatistics& statistics,
-                   RunState& state) {
+void ConvertBlocks(PreparedRun& run, int threads, RunStatistics& statistics, RunState& state) {
     LineReader& input = *run.input;
     RunStop& stop = *run.stop;
     int64_t linesBefore = input.LinesRead();  // a reader handed over counts its caller's lines
     BlockCutter cutter(input);
-    BlockPipeline pipeline(run, threads, observer);
+    BlockPipeline pipeline(run, threads);
     for (;;) {
         std::unique_ptr<Block> block = pipeline.FreeBlock(statistics, state, linesBefore);
         if (state.cancelled) return;
         if (!cutter.Next(*block)) break;
-        if (stop.Requested()) {
-            state.cancelled = true;
-            return;
-        }
+        // A stop heard while this block was read ends the run at its first line, which its
+        // worker still converts, as one thread converts the line it was reading.
+        const bool stopped = stop.Requested();
         pipeline.Submit(std::move(block));
+        if (stopped) break;
     }
     pipeline.WriteAll(statistics, state, linesBefore);
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sched.h>
 #include <sys/stat.h>
@@ -323,6 +324,13 @@ int64_t MpPlatformFileReadSome(int iDescriptor, void* pBuffer, int64_t llCount) 
         n = read(iDescriptor, pBuffer, static_cast<size_t>(llCount));
     } while (n < 0 && errno == EINTR);
     return n;
+}
+
+bool MpPlatformFileWaitForInput(int iDescriptor, int iMilliseconds) {
+    pollfd wait{iDescriptor, POLLIN, 0};
+    const int iReady = poll(&wait, 1, iMilliseconds);
+    // A failed poll other than an interrupted one is left to the read to report.
+    return iReady > 0 || (iReady < 0 && errno != EINTR);
 }
 
 int64_t MpPlatformFileReadAt(int iDescriptor, void* pBuffer, int64_t llCount, int64_t llOffset) {
