@@ -559,10 +559,10 @@ TEST_P(ConversionRunTest, InputsOfManyBlocksGiveWhatOneThreadGives) {
     }
 }
 
+#ifndef _WIN32  // a FIFO is Linux's
 // An input whose writer holds it open and sends nothing more: the observer is still asked while
 // the read waits, and its cancel ends the run, plain or gzip.
 TEST_P(ConversionRunTest, CancelEndsARunWaitingForSilentInput) {
-    LATHWELL_SKIP_ON_WINDOWS("a FIFO is Linux's");
     settings.recordLength = 5;
     WriteGzip(dir.File("sent.gz"), "ab\n");
     const struct {
@@ -585,6 +585,7 @@ TEST_P(ConversionRunTest, CancelEndsARunWaitingForSilentInput) {
         EXPECT_FALSE(OutputExists()) << c.input;
     }
 }
+#endif
 
 INSTANTIATE_TEST_SUITE_P(Threads, ConversionRunTest, ::testing::Values(1, 2, 7));
 
