@@ -49,6 +49,9 @@ public:
     // input. Raises the source's MpException when reading fails.
     bool Next(FixedRecord& record);
 
+    // Whether a compressed input turned out to hold plain text, read as it is.
+    bool IsPlainTextUnderCompressedName() const { return m_source->IsPlainTextUnderCompressedName(); }
+
     // Bytes of the input consumed by the records delivered so far, ends included.
     int64_t BytesConsumed() const { return m_consumed + static_cast<int64_t>(m_begin); }
 
