@@ -10,48 +10,19 @@
 #include "LineConversion.h"
 #include "LineReader.h"
 #include "MpIOInterface.h"
-#include "ReadWatch.h"
+#include "ObserverWatch.h"
 #include "RunPreparation.h"
-#include "RunStop.h"
 
 namespace lathwell {
 
 namespace {
-
-// The run's observer as the input's watch: asked about a cancel after every block read and while
-// a read waits; a cancel sets the run's stop.
-class ObserverWatch : public ReadWatch {
-public:
-    ObserverWatch(ConversionObserver& observer, RunStop& stop) : m_observer(observer), m_stop(stop) {}
-
-    bool GoOn(int64_t inputPosition) override {
-        if (m_observer.CancelRequested(inputPosition)) m_stop.Request();
-        return !m_stop.Requested();
-    }
-
-private:
-    ConversionObserver& m_observer;
-    RunStop& m_stop;
-};
-
-// The watch of a reader for as long as this object lives.
-class WatchingReader {
-public:
-    WatchingReader(LineReader& reader, ReadWatch& watch) : m_reader(reader) { m_reader.Watch(&watch); }
-    ~WatchingReader() { m_reader.Watch(nullptr); }
-    WatchingReader(const WatchingReader&) = delete;
-    WatchingReader& operator=(const WatchingReader&) = delete;
-
-private:
-    LineReader& m_reader;
-};
 
 // Converts every line of the prepared run, on the settings' threads, and closes its output,
 // unless the run was stopped and the output is its own (the caller abandons that). Failures
 // leave as exceptions, the files still open.
 void ConvertRun(PreparedRun& run, ConversionObserver& observer, RunStatistics& statistics, RunState& state) {
     ObserverWatch watch(observer, *run.stop);
-    const WatchingReader watching(*run.input, watch);
+    const ScopedWatch<LineReader> watching(*run.input, watch);
     const int threads = ConversionThreads(run);
     if (threads > 1) {
         ConvertBlocks(run, threads, statistics, state);
