@@ -8,12 +8,22 @@
 #include <QPlainTextEdit>
 #include <QtTest>
 
+#include <filesystem>
 #include <memory>
+#include <string>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "FakePrompter.h"
 #include "FindChild.h"
 #include "RunStatisticsTesting.h"
+#include "ConversionRun.h"
 #include "ReportProgress.h"
+#include "TempDir.h"
 #include "report.h"
 
 namespace lathwell::app {
@@ -289,6 +299,34 @@ private slots:
         QVERIFY(progress.CancelRequested(10));
         QVERIFY(m_mainWindow->isEnabled());
     }
+
+#ifndef _WIN32  // a FIFO is Linux's
+    // A run whose input is held open and silent, plain or gzip, still serves the window, so
+    // Cancel ends it.
+    void CancelEndsARunWaitingForSilentInput() {
+        m_report->SetProgressLayout(0);
+        for (const char* input : {"in.txt", "in.gz"}) {
+            m_report->hide();
+            m_report->show();  // a new showing clears the last one's cancel
+            QVERIFY(!m_report->Cancelled());
+            TempDir dir;
+            const std::string fifo = dir.File(input);
+            QCOMPARE(mkfifo(fifo.c_str(), 0600), 0);
+            const int writer = open(fifo.c_str(), O_RDWR | O_CLOEXEC);  // opened without waiting for a reader
+            QVERIFY(writer >= 0);
+            ConversionSettings settings;
+            settings.inputName = fifo.c_str();
+            settings.outputName = dir.File("out.txd").c_str();
+            settings.recordLength = 5;
+            ReportProgress progress(*m_report, m_prompter, m_report.get());
+            QTimer::singleShot(100, Button(), &QPushButton::click);
+            const ConversionResult result = RunConversion(settings, progress);
+            close(writer);
+            QCOMPARE(static_cast<int>(result.outcome), static_cast<int>(RunOutcome::Cancelled));
+            QVERIFY(!std::filesystem::exists(dir.File("out.txd")));
+        }
+    }
+#endif
 
     void WarningsAreListedBelowTheResultsOnlyWhenThereAreAny() {
         m_report->SetWarnings({});
