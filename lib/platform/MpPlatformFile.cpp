@@ -108,19 +108,23 @@ using HeldLocks = std::vector<HeldLock>;
 
 // The records of every descriptor that holds locks. The mutex guards the map only: calls for
 // one descriptor are serialised by the caller, and the kernel calls run outside the mutex so
-// that a waiting lock never stalls other descriptors.
-std::mutex g_lockTableMutex;
-std::map<int, HeldLocks> g_lockTable;
+// that a waiting lock never stalls other descriptors. Never destroyed: a thread may close its
+// file while the process exits (one still waiting for a pipe's writer when the program ended).
+struct LockTable {
+    std::mutex mutex;
+    std::map<int, HeldLocks> records;
+};
+LockTable& g_lockTable = *new LockTable;
 
 HeldLocks LocksOf(int iDescriptor) {
-    std::lock_guard<std::mutex> guard(g_lockTableMutex);
-    auto it = g_lockTable.find(iDescriptor);
-    return it == g_lockTable.end() ? HeldLocks() : it->second;
+    std::lock_guard<std::mutex> guard(g_lockTable.mutex);
+    auto it = g_lockTable.records.find(iDescriptor);
+    return it == g_lockTable.records.end() ? HeldLocks() : it->second;
 }
 
 void ForgetLocks(int iDescriptor) {
-    std::lock_guard<std::mutex> guard(g_lockTableMutex);
-    g_lockTable.erase(iDescriptor);
+    std::lock_guard<std::mutex> guard(g_lockTable.mutex);
+    g_lockTable.records.erase(iDescriptor);
 }
 
 LockLevel LevelAt(const HeldLocks& locks, int64_t llPosition) {
@@ -241,8 +245,8 @@ MpPlatformLockResult MpPlatformFileLock(int iDescriptor, int64_t llOffset, int64
             return result;
         }
     }
-    std::lock_guard<std::mutex> guard(g_lockTableMutex);
-    g_lockTable[iDescriptor].push_back(wanted);
+    std::lock_guard<std::mutex> guard(g_lockTable.mutex);
+    g_lockTable.records[iDescriptor].push_back(wanted);
     return MpPlatformLockResult::Taken;
 }
 
@@ -267,10 +271,10 @@ bool MpPlatformFileUnlock(int iDescriptor, int64_t llOffset, int64_t llLength, b
             return false;
         }
     }
-    std::lock_guard<std::mutex> guard(g_lockTableMutex);
-    HeldLocks& records = g_lockTable[iDescriptor];
+    std::lock_guard<std::mutex> guard(g_lockTable.mutex);
+    HeldLocks& records = g_lockTable.records[iDescriptor];
     records.erase(std::find(records.begin(), records.end(), released));
-    if (records.empty()) g_lockTable.erase(iDescriptor);
+    if (records.empty()) g_lockTable.records.erase(iDescriptor);
     return true;
 }
 
