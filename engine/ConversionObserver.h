@@ -26,8 +26,8 @@ public:
     // run's chance to hear of a cancel. Returns true once the user has asked to stop: a waiting
     // read ends; otherwise the line being read is still converted and written (on several
     // threads, the blocks read before), then the run stops and deletes its output.
-    // Also asked once after a failure: a stop that made a read fail (a read waiting for input
-    // ends at a stop signal) is a stop.
+    // Also asked once after a failure that no stop caused: true then ends the run as cancelled
+    // all the same, the failure reported first.
     virtual bool CancelRequested(int64_t bytesConsumed) = 0;
 
     // Called once when the run fails, with the message to show the user (the exception's

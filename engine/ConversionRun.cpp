@@ -49,8 +49,7 @@ ConversionResult RunPrepared(PreparedRun run, ConversionObserver& observer) {
     } catch (...) {
         // A stop can end the run by making a read that waits for input fail, or the compressor
         // that left its blocks: that is the stop, not a failure of the run.
-        if (!state.cancelled && (run.stop->Requested() || observer.CancelRequested(run.input->InputPosition()))) {
-            run.stop->Request();
+        if (!state.cancelled && run.stop->Requested()) {
             state.cancelled = true;
         } else {
             try {
@@ -61,6 +60,12 @@ ConversionResult RunPrepared(PreparedRun run, ConversionObserver& observer) {
                 fail(error.what());
             } catch (...) {
                 fail("Unknown error!");
+            }
+            // A cancel the user asked for since the observer was last asked still ends the run
+            // as cancelled.
+            if (!state.cancelled && observer.CancelRequested(run.input->InputPosition())) {
+                run.stop->Request();
+                state.cancelled = true;
             }
         }
     }

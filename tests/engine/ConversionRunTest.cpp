@@ -198,7 +198,7 @@ TEST_P(ConversionRunTest, CancelDuringAFailingLineStillDeletesTheOutput) {
     RecordingObserver cancelling(1);
     ConversionResult result = RunConversion(settings, cancelling);
     EXPECT_EQ(RunOutcome::Cancelled, result.outcome);
-    EXPECT_EQ(MpString(""), result.message);
+    EXPECT_EQ(MpString("No token 1 in \"8\" with delimiter \",\""), result.message);
     EXPECT_FALSE(OutputExists());
 }
 
