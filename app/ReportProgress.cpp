@@ -25,8 +25,6 @@ void ReportProgress::RunStarting(int64_t inputBytes) {
 }
 
 bool ReportProgress::CancelRequested(int64_t bytesConsumed) {
-    if (--m_callsToClock > 0 && bytesConsumed - m_clockedAt < kMostBytesUnclocked) return m_report.Cancelled();
-    m_clockedAt = bytesConsumed;
     if (!m_sincePump.isValid() || m_sincePump.elapsed() >= m_pumpIntervalMs) {
         // A position past the bar's end (the file grew) shows a full bar.
         const int64_t position = std::max<int64_t>(bytesConsumed, 0) >> m_shift;
@@ -34,11 +32,7 @@ bool ReportProgress::CancelRequested(int64_t bytesConsumed) {
             static_cast<int>(std::min<int64_t>(position, std::numeric_limits<int>::max())));
         QCoreApplication::processEvents();
         m_sincePump.start();
-        m_callsUnclocked = 1;
-    } else {
-        m_callsUnclocked = std::min(2 * m_callsUnclocked, kMostCallsUnclocked);
     }
-    m_callsToClock = m_callsUnclocked;
     return m_report.Cancelled();
 }
 

@@ -2,12 +2,10 @@
 // bar, serves the window system so that the Cancel button can be pressed, answers the run's
 // "cancelled?" question from the report window, and shows a failure in an "Error" box.
 //
-// The run asks before every line, which can be millions of times a second; serving the window
-// system that often would cost more than the conversion, so events are pumped (and the bar
-// moved) at most once per pump interval. A click that arrives in between is served at the
-// next pump; the lines read until then are converted as usual. Even reading the clock costs
-// more than converting a short line, so it is read at doubling distances after a pump, up to
-// every kMostCallsUnclocked calls and never after more than kMostBytesUnclocked input bytes.
+// The run asks after every block it reads and every few tens of milliseconds while its input is
+// silent; a fast run reads thousands of blocks a second, so events are pumped (and the bar
+// moved) at most once per pump interval. A click that arrives in between is served at the next
+// pump; the lines read until then are converted as usual.
 //
 // The progress bar counts in int, files can be larger: sizes are scaled down by a power of two
 // until the largest fits.
@@ -31,8 +29,6 @@ class TFormReport;
 class ReportProgress : public ConversionObserver {
 public:
     static constexpr int kPumpIntervalMs = 25;
-    static constexpr int kMostCallsUnclocked = 1024;
-    static constexpr int64_t kMostBytesUnclocked = 1 << 20;
 
     ReportProgress(TFormReport& report, Prompter& prompter, QWidget* messageParent,
                    int pumpIntervalMs = kPumpIntervalMs);
@@ -50,10 +46,7 @@ private:
     QWidget* m_messageParent;
     const int m_pumpIntervalMs;
     int m_shift = 0;
-    QElapsedTimer m_sincePump;  // invalid until the first pump, so the first line pumps
-    int m_callsUnclocked = 1;    // calls from one clock reading to the next
-    int m_callsToClock = 1;      // calls left until the clock is read
-    int64_t m_clockedAt = 0;     // bytes consumed when the clock was last read
+    QElapsedTimer m_sincePump;  // invalid until the first pump, so the first call pumps
 };
 
 }  // namespace lathwell::app

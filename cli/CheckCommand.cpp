@@ -94,6 +94,7 @@ int RunCheckCommand(const CliArguments& arguments, const CliStreams& streams) {
     if (progress) progress->Clear();
     const MpStopSignal signal = MpSignal::Caught();
     if (signal == MpStopSignal::BrokenPipe) return MpSignal::ShellExitStatus(signal);
+    WarnIfNotCompressed(input, streams.err);
     if (!error.empty())
         streams.err << "lathwell-cli: " << RecordPlace(input, summary.records + 1) << error << "\n";
     if (arguments.json) {

@@ -5,6 +5,7 @@
 #include "CheckCommand.h"
 #include "CliArguments.h"
 #include "ConvertCommand.h"
+#include "DDFile.h"
 #include "FieldsCommand.h"
 #include "LayoutCommand.h"
 #include "MpException.h"
@@ -51,6 +52,12 @@ int RunCommand(const CliArguments& arguments, const CliStreams& streams) {
     return RunConvertCommand(arguments, streams);
 }
 
+// A failure after the user's stop (a read or a DD file's reading it ended) is the stop, which
+// the exit status tells; any other is shown.
+void ReportUnlessStopped(const char* message, const CliStreams& streams) {
+    if (!MpSignal::StopRequested()) streams.err << "lathwell-cli: " << message << "\n";
+}
+
 }  // namespace
 
 int RunCli(int argc, const char* const* argv, const CliStreams& streams) {
@@ -71,10 +78,13 @@ int RunCli(int argc, const char* const* argv, const CliStreams& streams) {
     } catch (const CliRefusal& error) {
         // Refusals name files, headers and fields, whose bytes are not shown raw.
         streams.err << "lathwell-cli: " << TerminalSafe(error.what()) << "\n";
-    } catch (const MpException& error) {
+    } catch (const DDFileLockedException& error) {
+        // Closes the announced wait for the DD file, which a stop ends too.
         streams.err << "lathwell-cli: " << error.GetErrorMessage() << "\n";
+    } catch (const MpException& error) {
+        ReportUnlessStopped(error.GetErrorMessage(), streams);
     } catch (const std::exception& error) {
-        streams.err << "lathwell-cli: " << error.what() << "\n";
+        ReportUnlessStopped(error.what(), streams);
     }
     streams.err.flush();
     // Stopped by the user before the run began (while waiting for a locked DD file).

@@ -95,6 +95,10 @@ bool IsOutputRefusal(RunCheck check) {
            check == RunCheck::OutputInUse || check == RunCheck::OutputNotOpened;
 }
 
+std::string NotCompressedWarning(const std::string& input) {
+    return input + ": the data is not gzip-compressed; it was read as plain text";
+}
+
 int32_t DDRecordLength(DDFile& ddFile, const CliArguments& arguments) {
     int32_t length = ReadDDRecordLengths(ddFile).ForMode(arguments.population);
     if (arguments.population && length == 0) {
@@ -319,7 +323,7 @@ int RunConvertCommand(const CliArguments& arguments, const CliStreams& streams) 
         notes.warnings.push_back(PlaceOf(arguments, warning.line) + warning.text);
     }
     if (result.inputWasPlainText)
-        notes.warnings.push_back(arguments.input + ": the data is not gzip-compressed; it was read as plain text");
+        notes.warnings.push_back(NotCompressedWarning(arguments.input));
     notes.errorLine = result.outcome == RunOutcome::Failed ? result.failureLine : 0;
     Report(arguments, settings, result, notes, warningsShown, streams);
     if (result.outcome == RunOutcome::Cancelled && IsStopRequest(signal))

@@ -31,5 +31,7 @@ void CheckNames(const CliArguments& arguments, const CliStreams& streams);
 [[noreturn]] void RefuseOutput(const std::string& output, const RunRefusal& refusal);
 // The record length of the DD file for the chosen layout; refuses a DD file without one.
 int32_t DDRecordLength(DDFile& ddFile, const CliArguments& arguments);
+// The warning for an input named as gzip whose data was read as plain text.
+std::string NotCompressedWarning(const std::string& input);
 
 }  // namespace lathwell::cli

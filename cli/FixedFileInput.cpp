@@ -5,6 +5,7 @@
 #include "ConvertCommand.h"
 #include "MpIO.h"
 #include "StandardStreams.h"
+#include "Utf8Text.h"
 
 namespace lathwell::cli {
 
@@ -24,6 +25,11 @@ FixedFileInput OpenFixedFileInput(const CliArguments& arguments, const CliStream
                                                        input.layout.recordLength, arguments.recordEnd);
     input.displayName = InputDisplayName(arguments.input);
     return input;
+}
+
+void WarnIfNotCompressed(const FixedFileInput& input, std::ostream& err) {
+    if (input.reader->IsPlainTextUnderCompressedName())
+        err << "lathwell-cli: warning: " << TerminalSafe(NotCompressedWarning(input.displayName)) << "\n";
 }
 
 std::string RecordPlace(const FixedFileInput& input, int64_t record) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <memory>
 #include <string>
 
@@ -23,6 +24,9 @@ struct FixedFileInput {
 // Refuses a missing input and a DD file without a usable layout (CliRefusal, or the DD file's
 // and the layout's MpException) before the input is opened.
 FixedFileInput OpenFixedFileInput(const CliArguments& arguments, const CliStreams& streams);
+
+// Warns on err when the input, named as gzip, was read as plain text.
+void WarnIfNotCompressed(const FixedFileInput& input, std::ostream& err);
 
 // "FILE:RECORD: " for a record of the input.
 std::string RecordPlace(const FixedFileInput& input, int64_t record);

@@ -48,6 +48,7 @@ int RunUnpackCommand(const CliArguments& arguments, const CliStreams& streams) {
 
     const MpStopSignal signal = MpSignal::Caught();
     if (signal == MpStopSignal::BrokenPipe && toStandardOutput) return MpSignal::ShellExitStatus(signal);
+    WarnIfNotCompressed(input, streams.err);
     const bool failed = result.outcome != RunOutcome::Completed && !result.message.IsEmpty();
     const std::string failure = result.message.GetCString();
     if (failed) {

@@ -43,13 +43,11 @@ struct Block {
     size_t capacity = 0;
     size_t size = 0;
     std::exception_ptr endFailure;  // the input's failure after the block's last byte
-    int64_t start = 0;              // input bytes cut into blocks before this one
     // The worker's part.
     std::string records;
     RunStatistics statistics;
     CsvValueCounts counts;
     int64_t lines = 0;              // lines read, empty ones included
-    std::vector<int64_t> positions;  // the block's bytes consumed after each line read
     std::exception_ptr failure;     // what ended the block early
     int64_t failureLine = 0;        // its line within the block (from 1), 0 for none
     bool cancelled = false;         // the run's stop ended the block early
@@ -103,25 +101,6 @@ private:
     std::string* m_records = nullptr;
 };
 
-// Stops nothing: a worker is stopped by the run's stop, which reaches it directly. Notes where
-// each line read ends, for the run's observer, which hears of them as the block is written.
-class PositionLog : public ConversionObserver {
-public:
-    void Start(Block& block) {
-        block.positions.clear();
-        m_positions = &block.positions;
-    }
-    void RunStarting(int64_t) override {}
-    bool CancelRequested(int64_t bytesConsumed) override {
-        if (m_positions != nullptr) m_positions->push_back(bytesConsumed);
-        return false;
-    }
-    void ReportFailure(const char*) override {}
-
-private:
-    std::vector<int64_t>* m_positions = nullptr;
-};
-
 // Cuts the input into blocks of whole lines.
 class BlockCutter {
 public:
@@ -132,7 +111,6 @@ public:
     bool Next(Block& block) {
         if (m_ended) return false;
         block.endFailure = nullptr;
-        block.start = m_start;
         block.size = 0;
         Reserve(block, std::max(kBlockBytes, m_carry.size() + kLeastRead));
         if (!m_carry.empty()) std::memcpy(block.bytes.get(), m_carry.data(), m_carry.size());
@@ -163,7 +141,6 @@ public:
         }
         m_carry.assign(block.bytes.get() + lineEnd, block.bytes.get() + block.size);
         block.size = lineEnd;
-        m_start += static_cast<int64_t>(lineEnd);
         return true;
     }
 
@@ -179,7 +156,6 @@ private:
 
     LineReader& m_input;
     std::vector<char> m_carry;  // the start of a line the last block cut off
-    int64_t m_start = 0;        // bytes cut into blocks so far
     bool m_ended = false;
 };
 
@@ -191,17 +167,16 @@ public:
           m_writer(run.settings.recordLength, run.settings.recordEnd),
           m_builder(std::move(builder)) {}
 
-    // Converts the lines of block into its records, counts, line ends and failure.
+    // Converts the lines of block into its records, counts and failure.
     void Convert(Block& block, RunStop& stop) {
         m_reader.Start(block);
         m_writer.Start(block);
-        m_log.Start(block);
         block.statistics = RunStatistics();
         block.failure = nullptr;
         block.failureLine = 0;
         RunState state;
         try {
-            ConvertLines(m_reader, m_writer, m_builder.get(), 0, m_log, stop, block.statistics, state);
+            ConvertLines(m_reader, m_writer, m_builder.get(), 0, stop, block.statistics, state);
             m_writer.Finish();
         } catch (...) {
             block.failure = std::current_exception();
@@ -220,7 +195,6 @@ public:
 private:
     BlockLineReader m_reader;
     BlockRecordWriter m_writer;
-    PositionLog m_log;
     std::unique_ptr<CsvRecordBuilder> m_builder;
 };
 
@@ -229,8 +203,7 @@ class BlockPipeline {
 public:
     // threads - 1 workers: the calling thread is the last, converting blocks while it would
     // otherwise wait for one, so that no more threads than asked for compete for the cores.
-    BlockPipeline(PreparedRun& run, int threads, ConversionObserver& observer)
-        : m_run(run), m_observer(observer), m_startPosition(run.input->InputPosition()), m_own(run, NewBuilder(run)) {
+    BlockPipeline(PreparedRun& run, int threads) : m_run(run), m_own(run, NewBuilder(run)) {
         m_mostBlocks = kBlocksPerThread * static_cast<size_t>(threads);
         // The copies are made before any worker starts, while nothing else uses the builder.
         std::vector<std::unique_ptr<CsvRecordBuilder>> builders;
@@ -277,9 +250,9 @@ private:
         return m_pending.size();
     }
 
-    // Waits for the oldest block, asks the observer about each of its lines, then writes its
-    // records and adds up its counts after those of the linesBefore lines before it; raises its
-    // failure, numbered in the whole input. A stop at one of its lines ends the run there.
+    // Waits for the oldest block, then writes its records and adds up its counts after those of
+    // the linesBefore lines before it; raises its failure, numbered in the whole input. A block
+    // its worker left at the run's stop ends the run there.
     void WriteOldest(RunStatistics& statistics, RunState& state, int64_t& linesBefore) {
         std::unique_ptr<Block> block;
         {
@@ -287,15 +260,6 @@ private:
             WaitForOldest(lock);
             block = std::move(m_pending.front());
             m_pending.pop_front();
-        }
-        RunStop& stop = *m_run.stop;
-        for (size_t line = 0; line < block->positions.size(); ++line) {
-            const int64_t consumed = m_startPosition + block->start + block->positions[line];
-            if (m_observer.CancelRequested(m_run.input->InputPositionAfter(consumed))) stop.Request();
-            if (stop.Requested()) {
-                ConvertUpToStop(*block, static_cast<int64_t>(line) + 1, statistics, state, linesBefore);
-                return;
-            }
         }
         AddStatistics(statistics, block->statistics);
         if (m_run.builder) m_run.builder->AddCounts(block->counts, linesBefore);
@@ -307,32 +271,6 @@ private:
         linesBefore += block->lines;
         std::lock_guard<std::mutex> lock(m_mutex);
         m_free.push_back(std::move(block));
-    }
-
-    // The run stopped at line stopLine of block: that line, and those before it, are converted
-    // here as on one thread (the worker's records and counts for the block are left out), and
-    // the run ends cancelled.
-    void ConvertUpToStop(const Block& block, int64_t stopLine, RunStatistics& statistics, RunState& state,
-                         int64_t linesBefore) {
-        state.cancelled = true;
-        BlockLineReader reader(m_run.input->LoneCarriageReturnRule(), m_run.settings.blankUnprintable);
-        reader.Start(block);
-        std::unique_ptr<CsvRecordBuilder> builder;
-        if (m_run.builder) {
-            builder = std::make_unique<CsvRecordBuilder>(*m_run.builder);
-            builder->TakeCounts();
-        }
-        RunStop goOn;  // the run's stop is set: these lines are converted all the same
-        PositionLog observer;
-        RunState lineState;
-        try {
-            ConvertLines(reader, *m_run.output, builder.get(), stopLine, observer, goOn, statistics, lineState);
-        } catch (...) {
-            if (builder) m_run.builder->AddCounts(builder->TakeCounts(), linesBefore);
-            state.line = lineState.line > 0 ? linesBefore + lineState.line : 0;
-            throw;
-        }
-        if (builder) m_run.builder->AddCounts(builder->TakeCounts(), linesBefore);
     }
 
     static std::unique_ptr<CsvRecordBuilder> NewBuilder(const PreparedRun& run) {
@@ -391,9 +329,7 @@ private:
     }
 
     PreparedRun& m_run;
-    ConversionObserver& m_observer;
-    const int64_t m_startPosition;  // the input's position before its first block
-    BlockConverter m_own;           // the calling thread's
+    BlockConverter m_own;  // the calling thread's
     size_t m_mostBlocks = 0;
     std::vector<std::thread> m_workers;
     std::mutex m_mutex;
@@ -413,22 +349,21 @@ int ConversionThreads(const PreparedRun& run) {
     return ThreadCount(run.settings.threads);
 }
 
-void ConvertBlocks(PreparedRun& run, int threads, ConversionObserver& observer, RunStatistics& statistics,
-                   RunState& state) {
+void ConvertBlocks(PreparedRun& run, int threads, RunStatistics& statistics, RunState& state) {
     LineReader& input = *run.input;
     RunStop& stop = *run.stop;
     int64_t linesBefore = input.LinesRead();  // a reader handed over counts its caller's lines
     BlockCutter cutter(input);
-    BlockPipeline pipeline(run, threads, observer);
+    BlockPipeline pipeline(run, threads);
     for (;;) {
         std::unique_ptr<Block> block = pipeline.FreeBlock(statistics, state, linesBefore);
         if (state.cancelled) return;
         if (!cutter.Next(*block)) break;
-        if (stop.Requested()) {
-            state.cancelled = true;
-            return;
-        }
+        // A stop heard while this block was read ends the run at its first line, which its
+        // worker still converts, as one thread converts the line it was reading.
+        const bool stopped = stop.Requested();
         pipeline.Submit(std::move(block));
+        if (stopped) break;
     }
     pipeline.WriteAll(statistics, state, linesBefore);
 }

@@ -6,11 +6,10 @@
 // take. Blocks are written in the order they were read, and their statistics, CSV value counts
 // and line numbers added up in that order, so the output, the result and any failure (its
 // message and line) are those of one thread. A block whose worker failed on a line is written
-// up to that line, and the failure then ends the run. As a block is written, the observer is
-// asked about a cancel once for each of its lines, with the input consumed up to that line's
-// end (on the input's scale); a stop at a line converts the lines up to it on the calling
-// thread, as one thread would have. At most two blocks per thread are read and not yet
-// written, so memory stays bounded whatever the input.
+// up to that line, and the failure then ends the run. The run's observer hears of the blocks
+// as the input's watch (see ConvertRun); once the run's stop is set, no further block is read
+// and each worker ends its block after the line it is on. At most two blocks per thread are
+// read and not yet written, so memory stays bounded whatever the input.
 #pragma once
 
 #include "LineConversion.h"
@@ -25,7 +24,6 @@ int ConversionThreads(const PreparedRun& run);
 
 // Converts every line of the prepared run on threads threads (see above); as ConvertLines
 // otherwise, the output not closed. REQUIRES: threads >= 2.
-void ConvertBlocks(PreparedRun& run, int threads, ConversionObserver& observer, RunStatistics& statistics,
-                   RunState& state);
+void ConvertBlocks(PreparedRun& run, int threads, RunStatistics& statistics, RunState& state);
 
 }  // namespace lathwell

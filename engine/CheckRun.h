@@ -25,9 +25,10 @@ struct CheckSummary {
 };
 
 // Checks every record of reader into summary, keeping the first shownPerKind findings of each
-// kind. The observer hears of inputBytes (0: unknown) first and is asked about a cancel every
-// few thousand records with the bytes consumed. Raises the reader's MpException; summary then
-// holds what was found before.
+// kind. The observer hears of inputBytes (0: unknown) first and is asked about a cancel as the
+// input's watch (see ObserverWatch): after every block read and while a read waits; the record
+// read when a cancel is seen is counted, not checked. Raises the reader's MpException; summary
+// then holds what was found before.
 void CheckRecords(FixedRecordReader& reader, const RecordChecker& checker, int64_t inputBytes,
                   ConversionObserver& observer, size_t shownPerKind, CheckSummary& summary);
 

@@ -18,14 +18,16 @@ public:
     // (for a gzip input its compressed size); 0 when the size cannot be read.
     virtual void RunStarting(int64_t inputBytes) = 0;
 
-    // Called for every data line read (empty lines included, the CSV header line not), before
-    // the line is converted, with the input bytes consumed so far on the same scale as
-    // RunStarting's size (compressed bytes for a gzip input). It is the run's only chance to hear
-    // of a cancel, and it comes once per line, so it must be cheap: a window services its event
-    // loop here only every few tens of milliseconds.
-    // Returns true once the user has asked to stop: the line just read is still converted and
-    // written, then the run stops and deletes its output. Also asked once after a failure: a
-    // stop that made a read fail (a read waiting for input ends at a stop signal) is a stop.
+    // Called after every block the run's loop reads from its input (up to a few hundred KiB;
+    // not the block a CSV header was read from before the loop) and, while a read waits for
+    // input that has not come (a silent pipe or FIFO), about every ReadWatch::kWaitTickMs; with
+    // the input read so far on RunStarting's scale (compressed bytes for a gzip input). Always
+    // on the thread that called the run, so a window can serve its events here: it is the
+    // run's chance to hear of a cancel. Returns true once the user has asked to stop: a waiting
+    // read ends; otherwise the line being read is still converted and written (on several
+    // threads, the blocks read before), then the run stops and deletes its output.
+    // Also asked once after a failure that no stop caused: true then ends the run as cancelled
+    // all the same, the failure reported first.
     virtual bool CancelRequested(int64_t bytesConsumed) = 0;
 
     // Called once when the run fails, with the message to show the user (the exception's

@@ -8,7 +8,9 @@
 #include "BlockConversion.h"
 #include "CsvRecordBuilder.h"
 #include "LineConversion.h"
+#include "LineReader.h"
 #include "MpIOInterface.h"
+#include "ObserverWatch.h"
 #include "RunPreparation.h"
 
 namespace lathwell {
@@ -19,12 +21,14 @@ namespace {
 // unless the run was stopped and the output is its own (the caller abandons that). Failures
 // leave as exceptions, the files still open.
 void ConvertRun(PreparedRun& run, ConversionObserver& observer, RunStatistics& statistics, RunState& state) {
+    ObserverWatch watch(observer, *run.stop);
+    const ScopedWatch<LineReader> watching(*run.input, watch);
     const int threads = ConversionThreads(run);
     if (threads > 1) {
-        ConvertBlocks(run, threads, observer, statistics, state);
+        ConvertBlocks(run, threads, statistics, state);
     } else {
-        ConvertLines(*run.input, *run.output, run.builder.get(), run.settings.lineLimit, observer, *run.stop,
-                     statistics, state);
+        ConvertLines(*run.input, *run.output, run.builder.get(), run.settings.lineLimit, *run.stop, statistics,
+                     state);
     }
     if (state.cancelled && !run.outputHandedOver) return;
     if (run.outputWithheld) OpenWithheldOutput(run);
@@ -45,8 +49,7 @@ ConversionResult RunPrepared(PreparedRun run, ConversionObserver& observer) {
     } catch (...) {
         // A stop can end the run by making a read that waits for input fail, or the compressor
         // that left its blocks: that is the stop, not a failure of the run.
-        if (!state.cancelled && (run.stop->Requested() || observer.CancelRequested(run.input->InputPosition()))) {
-            run.stop->Request();
+        if (!state.cancelled && run.stop->Requested()) {
             state.cancelled = true;
         } else {
             try {
@@ -57,6 +60,12 @@ ConversionResult RunPrepared(PreparedRun run, ConversionObserver& observer) {
                 fail(error.what());
             } catch (...) {
                 fail("Unknown error!");
+            }
+            // A cancel the user asked for since the observer was last asked still ends the run
+            // as cancelled.
+            if (!state.cancelled && observer.CancelRequested(run.input->InputPosition())) {
+                run.stop->Request();
+                state.cancelled = true;
             }
         }
     }

@@ -181,7 +181,7 @@ struct OpenedFiles {
 
 // Runs one conversion: prepares it (see PrepareRun in RunPreparation.h: every file opened once,
 // a named output locked before it is created or emptied), then converts every line. The
-// observer hears of the input size first, is asked about a cancel once per line and is handed
+// observer hears of the input size first, is asked about a cancel once per block read and is handed
 // any failure message, a refusal of the preparation among them; see ConversionObserver.
 // A run that is stopped, or fails with removeOutputOnFailure, removes the output it created or
 // emptied while it still holds it (see RecordWriter::Abandon): never a device, a pipe, a

@@ -9,11 +9,15 @@
 #include "FieldOverlaps.h"
 #include "MpIniLine.h"
 #include "MpIniSection.h"
+#include "RunStop.h"
 #include "TextCase.h"
 
 namespace lathwell {
 
 namespace {
+
+// A check of a million fields takes seconds: a user's stop ends it between two fields.
+constexpr const char* kStep = "Checking the DD file";
 
 const char* const kFieldKeys[] = {"FieldName", "Length", "ByteOffset", "PopByteOffset",
                                   "Hidden",    "Required", "MappedTo"};
@@ -146,6 +150,7 @@ void CheckPlacement(DDFile& ddFile, bool populationLayout, Findings& findings) {
     std::vector<FieldSpan> spans;
     spans.reserve(fields.size());
     for (size_t i = 0; i < fields.size(); ++i) {
+        StopStepIfSignalled(kStep);
         MpIniSection& section = *ddFile.GetSection(fields[i].sectionIndex);
         const int32_t popByteOffset = section.GetInt("PopByteOffset", 0);
         const int64_t start =
@@ -186,6 +191,7 @@ DDCheckResult CheckDDFile(DDFile& ddFile, bool populationLayout, size_t maxFindi
     std::vector<int32_t> fieldSections;
     const int32_t count = ddFile.GetNumSections();
     for (int32_t index = 0; index < count; ++index) {
+        StopStepIfSignalled(kStep);
         MpIniSection& section = *ddFile.GetSection(index);
         CheckSectionName(section.GetName(), findings);
         if (GetFieldSectionKind(section.GetName()) == FieldSectionKind::NotAField) continue;
@@ -200,6 +206,7 @@ DDCheckResult CheckDDFile(DDFile& ddFile, bool populationLayout, size_t maxFindi
     }
     // The keys after the walk above, so that the names' findings come first.
     for (const int32_t index : fieldSections) {
+        StopStepIfSignalled(kStep);
         MpIniSection& section = *ddFile.GetSection(index);
         CheckKeys(section, ddFile.IsNumericField(section.GetString("FieldName", "")), findings);
     }

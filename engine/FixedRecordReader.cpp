@@ -17,7 +17,6 @@ bool FixedRecordReader::Refill() {
     if (m_ended) return false;
     const size_t unread = m_end - m_begin;
     std::memmove(m_buffer.get(), m_buffer.get() + m_begin, unread);
-    m_consumed += static_cast<int64_t>(m_begin);
     m_begin = 0;
     m_end = unread;
     const size_t room = std::min(kReadBlock, m_capacity - m_end);

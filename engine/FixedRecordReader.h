@@ -49,8 +49,11 @@ public:
     // input. Raises the source's MpException when reading fails.
     bool Next(FixedRecord& record);
 
-    // Bytes of the input consumed by the records delivered so far, ends included.
-    int64_t BytesConsumed() const { return m_consumed + static_cast<int64_t>(m_begin); }
+    // The input's watch (see LineReader::Watch).
+    void Watch(ReadWatch* watch) { m_source->Watch(watch); }
+
+    // Whether a compressed input turned out to hold plain text, read as it is.
+    bool IsPlainTextUnderCompressedName() const { return m_source->IsPlainTextUnderCompressedName(); }
 
 private:
     static constexpr size_t kReadBlock = 256 * 1024;
@@ -74,7 +77,6 @@ private:
     size_t m_end = 0;                  // one past the last byte read
     bool m_ended = false;
     bool m_passOver = false;  // the record delivered last was overlong: skip to its LF first
-    int64_t m_consumed = 0;   // bytes moved out of the buffer's front
     int64_t m_records = 0;
 };
 

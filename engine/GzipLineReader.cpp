@@ -28,7 +28,8 @@ bool GzipLineReader::IsPlainTextUnderCompressedName() const {
 }
 
 int32_t GzipLineReader::ReadBlock(char* destination, int32_t capacity) {
-    return m_decoder->Read(destination, capacity);
+    if (!Watched()) return m_decoder->Read(destination, capacity);
+    return m_decoder->Read(destination, capacity, [this] { return KeepWaiting(); });
 }
 
 }  // namespace lathwell

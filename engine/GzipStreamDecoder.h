@@ -13,6 +13,7 @@
 // its file.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <memory>
@@ -46,6 +47,21 @@ private:
     enum class Mode { BeforeMember, InMember, PassThrough, Ended };
     // The inflater's state, as the library that inflates keeps it.
     struct State;
+
+    // Compressed bytes read from the file at a time.
+    static constexpr size_t kInputBlock = 256 * 1024;
+
+    // What each inflating library provides (GzipStreamDecoder.cpp for ISA-L,
+    // GzipStreamDecoderZlib.cpp for zlib); the rest is shared.
+    // The inflater's unused input.
+    uint8_t*& NextIn();
+    uint32_t& AvailIn();
+    uint32_t AvailIn() const;
+    // Readies the inflater for a member that starts at the unused input, which it keeps.
+    void StartMember();
+    // Inflates into out + produced up to wanted bytes, counting them in produced; true once the
+    // member has ended. Raises the failure of damaged data.
+    bool Inflate(uint8_t* out, uint32_t wanted, uint32_t& produced);
 
     // Reads more of the file after the unused input; false at the end of the file.
     bool ReadInput();

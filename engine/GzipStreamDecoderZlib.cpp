@@ -3,18 +3,12 @@
 
 #include <zlib.h>
 
-#include <algorithm>
-#include <cstring>
-
 #include "MpException.h"
 #include "Mpiounbuffered.h"
 
 namespace lathwell {
 
 namespace {
-
-// Compressed bytes read from the file at a time.
-constexpr size_t kInputBlock = 256 * 1024;
 
 // zlib's window size with 16 added: a gzip member, header and CRC-32 checked.
 constexpr int kGzipWindowBits = 16 + MAX_WBITS;
@@ -42,81 +36,30 @@ GzipStreamDecoder::GzipStreamDecoder(const char* fileName)
 
 GzipStreamDecoder::~GzipStreamDecoder() = default;
 
-int64_t GzipStreamDecoder::CompressedPosition() const {
-    return m_fileBytesRead - m_state->stream.avail_in;
+uint8_t*& GzipStreamDecoder::NextIn() {
+    return m_state->stream.next_in;
 }
 
-bool GzipStreamDecoder::ReadInput() {
-    z_stream& stream = m_state->stream;
-    std::memmove(m_input.data(), stream.next_in, stream.avail_in);
-    stream.next_in = m_input.data();
-    const int32_t room = static_cast<int32_t>(m_input.size() - stream.avail_in);
-    const int32_t got = m_file->Read(m_input.data() + stream.avail_in, room, false);
-    stream.avail_in += static_cast<uInt>(got);
-    m_fileBytesRead += got;
-    return got > 0;
+uint32_t& GzipStreamDecoder::AvailIn() {
+    return m_state->stream.avail_in;
 }
 
-void GzipStreamDecoder::LookForMember() {
-    z_stream& stream = m_state->stream;
-    // The two bytes that open a member may lie on both sides of a read.
-    while (stream.avail_in < 2 && ReadInput()) {
-    }
-    const bool first = stream.avail_in >= 1 && stream.next_in[0] == 0x1f;
-    const bool second = stream.avail_in >= 2 && stream.next_in[1] == 0x8b;
-    if (first && second) {
-        inflateReset(&stream);
-        m_membersSeen = true;
-        m_mode = Mode::InMember;
-    } else if (m_membersSeen && (first || second)) {
-        // A member whose opening bytes were damaged: its data would be lost without a word.
-        RaiseDataFailure("damaged data");
-    } else {
-        // As with gzread: what follows the last member is ignored; a file without a member is
-        // read as it is.
-        m_plainText = !m_membersSeen && stream.avail_in > 0;
-        m_mode = m_membersSeen ? Mode::Ended : Mode::PassThrough;
-    }
+uint32_t GzipStreamDecoder::AvailIn() const {
+    return m_state->stream.avail_in;
 }
 
-void GzipStreamDecoder::Fill(uint8_t* out, uint32_t wanted, uint32_t& produced) {
+void GzipStreamDecoder::StartMember() {
+    inflateReset(&m_state->stream);
+}
+
+bool GzipStreamDecoder::Inflate(uint8_t* out, uint32_t wanted, uint32_t& produced) {
     z_stream& stream = m_state->stream;
-    while (produced < wanted && m_mode != Mode::Ended) {
-        switch (m_mode) {
-            case Mode::BeforeMember:
-                LookForMember();
-                break;
-            case Mode::InMember: {
-                stream.next_out = out + produced;
-                stream.avail_out = wanted - produced;
-                const int result = inflate(&stream, Z_NO_FLUSH);
-                produced = wanted - stream.avail_out;
-                if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR) {
-                    RaiseDataFailure("damaged data");
-                }
-                if (result == Z_STREAM_END) {
-                    m_mode = Mode::BeforeMember;
-                } else if (stream.avail_out > 0 && !ReadInput()) {
-                    RaiseDataFailure("unexpected end of file");
-                }
-                break;
-            }
-            case Mode::PassThrough: {
-                if (stream.avail_in == 0 && !ReadInput()) {
-                    m_mode = Mode::Ended;
-                    break;
-                }
-                const uInt piece = std::min(stream.avail_in, wanted - produced);
-                std::memcpy(out + produced, stream.next_in, piece);
-                stream.next_in += piece;
-                stream.avail_in -= piece;
-                produced += piece;
-                break;
-            }
-            case Mode::Ended:
-                break;
-        }
-    }
+    stream.next_out = out + produced;
+    stream.avail_out = wanted - produced;
+    const int result = inflate(&stream, Z_NO_FLUSH);
+    produced = wanted - stream.avail_out;
+    if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR) RaiseDataFailure("damaged data");
+    return result == Z_STREAM_END;
 }
 
 }  // namespace lathwell

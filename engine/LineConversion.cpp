@@ -58,7 +58,7 @@ struct LineTally {
 }  // namespace
 
 void ConvertLines(LineReader& input, RecordWriter& output, CsvRecordBuilder* const builder, int64_t lineLimit,
-                  ConversionObserver& observer, RunStop& stop, RunStatistics& statistics, RunState& state) {
+                  RunStop& stop, RunStatistics& statistics, RunState& state) {
     LineReader* const reader = &input;
     RecordWriter* const writer = &output;
     const int32_t recordLength = writer->GetRecordLength();
@@ -75,7 +75,6 @@ void ConvertLines(LineReader& input, RecordWriter& output, CsvRecordBuilder* con
             failingLine = reader->LinesRead() + 1;
             if (!reader->ReadLine(line)) break;
             --linesLeft;
-            if (observer.CancelRequested(reader->InputPosition())) stop.Request();
             cancelled = stop.Requested();
             if (line.length == 0) {
                 ++tally.empty;

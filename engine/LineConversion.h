@@ -22,12 +22,13 @@ struct RunState {
 
 // Converts the lines of reader into records of writer's record length (through builder in a
 // CSV run, padded or cut otherwise) until the input ends, lineLimit lines (0: no limit) were
-// read, or the stop is set: as soon as the observer, asked once per line, asks to stop, or by
-// anyone else; state then says cancelled, and stays so when the line being handled fails.
-// Counts into statistics as the run's result describes. Failures leave as exceptions, state
-// naming the line, the statistics counted up to it; the writer is not closed.
+// read, or the stop is set (by the run's observer, which the reader's watch asks, or by anyone
+// else): the line read when the stop is seen is still converted, then state says cancelled, and
+// stays so when that line fails. Counts into statistics as the run's result describes.
+// Failures leave as exceptions, state naming the line, the statistics counted up to it; the
+// writer is not closed.
 void ConvertLines(LineReader& reader, RecordWriter& writer, CsvRecordBuilder* builder, int64_t lineLimit,
-                  ConversionObserver& observer, RunStop& stop, RunStatistics& statistics, RunState& state);
+                  RunStop& stop, RunStatistics& statistics, RunState& state);
 
 // Adds the statistics of lines converted after those of total, as if counted by one loop.
 void AddStatistics(RunStatistics& total, const RunStatistics& more);

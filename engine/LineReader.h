@@ -28,6 +28,7 @@
 
 #include "MpResizableChunk.h"
 #include "MpString.h"
+#include "ReadWatch.h"
 #include "StopIndex.h"
 
 namespace lathwell {
@@ -103,6 +104,11 @@ public:
     // others are stopped by the run's loop between two lines.
     virtual void ShareStop(std::shared_ptr<const RunStop> /*stop*/) {}
 
+    // From now on tells watch of every block read and of every wait for input (see ReadWatch);
+    // null: no one. The watch's answer after a block is left to the caller's own stop.
+    void Watch(ReadWatch* watch) { m_watch = watch; }
+    bool Watched() const { return m_watch != nullptr; }
+
     // Lines delivered so far, empty ones included: the number of the line last read.
     int64_t LinesRead() const { return m_linesRead; }
 
@@ -125,6 +131,10 @@ protected:
     // For a reader of the file called fileName, once it is open: notes its name and its size
     // on disk for IsFile and InputSize.
     void SetFile(const char* fileName);
+
+    // For a subclass whose read waits for input: tells the watch that it still waits (the
+    // position is that of the bytes read so far) and returns its answer; true without a watch.
+    bool KeepWaiting();
 
     // Forgets every byte and line read: the next ReadLine reads the subclass's input from its
     // start again, numbered from line 1. The buffer is kept.
@@ -170,6 +180,7 @@ private:
     bool m_inputEnded = false;
     int64_t m_movedOut = 0;     // bytes of delivered lines moved out of the buffer's front
     int64_t m_linesRead = 0;
+    ReadWatch* m_watch = nullptr;
     MpString m_fileName;  // empty unless SetFile named the file read
     int64_t m_fileSize = 0;
 };

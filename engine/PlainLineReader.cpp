@@ -21,11 +21,20 @@ void PlainLineReader::Close() {
 }
 
 int32_t PlainLineReader::ReadBlock(char* destination, int32_t capacity) {
+    const auto description = [this] { return "\"" + std::string(m_io->GetFileName()) + "\""; };
+    // Watched, a read never waits longer than a tick for input: the watch hears of the wait and
+    // may end it. What the input holds is then taken as it comes.
+    const bool waitInTicks = Watched();
+    if (waitInTicks) {
+        while (!m_io->WaitForInput(ReadWatch::kWaitTickMs)) {
+            if (!KeepWaiting()) RaiseReadStopped(description().c_str());
+        }
+    }
     try {
-        return m_io->Read(destination, capacity, false);
+        return waitInTicks ? m_io->ReadSome(destination, capacity) : m_io->Read(destination, capacity, false);
     } catch (const MpException&) {
         // The system's reason is still the failed read's: the library raised without another call.
-        RaiseReadFailure(("\"" + std::string(m_io->GetFileName()) + "\"").c_str());
+        RaiseReadFailure(description().c_str());
     }
 }
 

@@ -9,7 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "MpException.h"
+#include "ReadFailure.h"
+#include "ReadWatch.h"
 #include "RunStop.h"
 
 namespace lathwell {
@@ -18,8 +19,8 @@ namespace {
 
 constexpr size_t kRingBlocks = 4;
 constexpr int32_t kBlockSize = 256 * 1024;
-// How often a reader waiting for a block looks for a stop signal.
-constexpr std::chrono::milliseconds kStopPoll(20);
+// How often a reader waiting for a block looks for a stop.
+constexpr std::chrono::milliseconds kStopPoll(ReadWatch::kWaitTickMs);
 
 struct Block {
     std::vector<char> bytes;
@@ -107,16 +108,21 @@ void ReadAheadDecoder::ShareStop(std::shared_ptr<const RunStop> stop) {
     m_shared->stop = std::move(stop);
 }
 
-bool ReadAheadDecoder::TakeNextBlock() {
+bool ReadAheadDecoder::TakeNextBlock(const std::function<bool()>& keepWaiting) {
     Shared& shared = *m_shared;
     std::unique_lock<std::mutex> lock(shared.mutex);
     // The current block goes back to the decoder.
     shared.freed = m_taken;
     shared.changed.notify_all();
     while (!shared.changed.wait_for(lock, kStopPoll, [&] { return shared.filled > m_taken; })) {
-        if (shared.stop->Requested()) {
-            MpException::RaiseFormatted("Reading \"%s\" stopped", "ReadAheadDecoder", m_name.c_str());
+        bool stopped = shared.stop->Requested();
+        if (!stopped && keepWaiting) {
+            // Asked without the lock: the decoder's thread may fill a block meanwhile.
+            lock.unlock();
+            stopped = !keepWaiting();
+            lock.lock();
         }
+        if (stopped) RaiseReadStopped(("\"" + m_name + "\"").c_str());
     }
     const Block& block = shared.ring[m_taken % kRingBlocks];
     ++m_taken;
@@ -129,11 +135,11 @@ bool ReadAheadDecoder::TakeNextBlock() {
     return !m_ended;
 }
 
-int32_t ReadAheadDecoder::Read(char* destination, int32_t capacity) {
+int32_t ReadAheadDecoder::Read(char* destination, int32_t capacity, const std::function<bool()>& keepWaiting) {
     if (m_ended) return 0;
     const std::vector<Block>& ring = m_shared->ring;
     if (m_taken == 0 || m_offset == ring[(m_taken - 1) % kRingBlocks].size) {
-        if (!TakeNextBlock()) return 0;
+        if (!TakeNextBlock(keepWaiting)) return 0;
     }
     const Block& block = ring[(m_taken - 1) % kRingBlocks];
     int32_t piece = std::min(capacity, block.size - m_offset);

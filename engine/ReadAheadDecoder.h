@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -32,9 +33,11 @@ public:
     ReadAheadDecoder& operator=(const ReadAheadDecoder&) = delete;
 
     // Copies up to capacity uncompressed bytes into destination and returns how many; 0 at the
-    // end of the stream. Raises the decoder's MpException where the stream failed.
+    // end of the stream. Raises the decoder's MpException where the stream failed. While it
+    // waits for a block, keepWaiting (when given) is asked every ReadWatch tick; its false ends
+    // the wait as a stop does.
     // REQUIRES: capacity > 0.
-    int32_t Read(char* destination, int32_t capacity);
+    int32_t Read(char* destination, int32_t capacity, const std::function<bool()>& keepWaiting = {});
 
     // The run's stop, seen from now on instead of the process's stop signals alone.
     void ShareStop(std::shared_ptr<const RunStop> stop);
@@ -49,7 +52,7 @@ private:
     struct Shared;
 
     // Waits for the next block of the ring; false once the stream has ended.
-    bool TakeNextBlock();
+    bool TakeNextBlock(const std::function<bool()>& keepWaiting);
 
     // What the decoder thread uses: it keeps it alive for as long as it runs.
     std::shared_ptr<Shared> m_shared;

@@ -8,4 +8,8 @@ void RaiseReadFailure(const char* description) {
     MpException::RaiseFormattedWithSystemError("Reading %s failed -- ", false, "LineReader", description);
 }
 
+void RaiseReadStopped(const char* description) {
+    MpException::RaiseFormatted("Reading %s stopped", "LineReader", description);
+}
+
 }  // namespace lathwell

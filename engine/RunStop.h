@@ -8,6 +8,7 @@
 
 #include <atomic>
 
+#include "MpException.h"
 #include "MpSignal.h"
 
 namespace lathwell {
@@ -17,6 +18,12 @@ namespace lathwell {
 inline bool IsStopRequest(MpStopSignal signal) {
     return signal == MpStopSignal::Interrupt || signal == MpStopSignal::Terminate ||
            signal == MpStopSignal::HangUp;
+}
+
+// For a long step outside a run's loop (checking a DD file of a million fields): raises
+// MpIOCanceledException "<step> stopped" once the process caught a stop signal.
+inline void StopStepIfSignalled(const char* step) {
+    if (MpSignal::StopRequested()) MpIOCanceledException::Raise("%s stopped", "RunStop", step);
 }
 
 class RunStop {

@@ -2,18 +2,18 @@
 
 #include <vector>
 
+#include "ObserverWatch.h"
 #include "RunPreparation.h"
 
 namespace lathwell {
 
 namespace {
 
-constexpr int64_t kRecordsPerPoll = 4096;
-
-// Writes the lines; returns whether the observer asked to stop. Failures leave as exceptions,
-// with result.failureRecord set when a record caused them.
+// Writes the lines; returns whether the stop was set (the line of the record read then is still
+// written). Failures leave as exceptions, with result.failureRecord set when a record caused
+// them.
 bool WriteLines(FixedRecordReader& reader, const RecordUnpacker& unpacker, const RecordChecker& checker,
-                RecordWriter& writer, ConversionObserver& observer, UnpackResult& result) {
+                RecordWriter& writer, const RunStop& stop, UnpackResult& result) {
     writer.CommitBytes(unpacker.Header(writer.NextRecord()));
     std::vector<Finding> findings;
     FixedRecord record;
@@ -24,8 +24,7 @@ bool WriteLines(FixedRecordReader& reader, const RecordUnpacker& unpacker, const
         }
         writer.CommitBytes(unpacker.Unpack(record.bytes, writer.NextRecord()));
         ++result.records;
-        if (result.records % kRecordsPerPoll == 0 && observer.CancelRequested(reader.BytesConsumed()))
-            return true;
+        if (stop.Requested()) return true;
     }
     writer.Close();
     return false;
@@ -44,13 +43,20 @@ UnpackResult UnpackRecords(FixedRecordReader& reader, const RecordUnpacker& unpa
                                          settings.threads, settings.level);
     UnpackResult result;
     observer.RunStarting(settings.inputBytes);
+    RunStop stop;
+    ObserverWatch watch(observer, stop);
+    const ScopedWatch<FixedRecordReader> watching(reader, watch);
     bool cancelled = false;
     try {
-        cancelled = WriteLines(reader, unpacker, checker, *writer, observer, result);
+        cancelled = WriteLines(reader, unpacker, checker, *writer, stop, result);
     } catch (const MpException& error) {
-        result.outcome = RunOutcome::Failed;
-        result.message = error.GetErrorMessage();
-        observer.ReportFailure(error.GetErrorMessage());
+        // A read that waited for input ends at a stop: that is the stop, not a failure.
+        cancelled = stop.Requested();
+        if (!cancelled) {
+            result.outcome = RunOutcome::Failed;
+            result.message = error.GetErrorMessage();
+            observer.ReportFailure(error.GetErrorMessage());
+        }
     }
     if (!cancelled) return result;
     result.outcome = RunOutcome::Cancelled;

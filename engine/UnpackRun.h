@@ -38,7 +38,8 @@ struct UnpackResult {
 
 // Unpacks every record of reader. handedOver, when not null, is written instead of the named
 // output (standard output; never removed). REQUIRES: the writer's record length is at least
-// unpacker.LongestLine(). The observer is asked about a cancel every few thousand records.
+// unpacker.LongestLine(). The observer is asked about a cancel as the input's watch (see
+// ObserverWatch): after every block read and while a read waits.
 // Raises RunRefusal when the named output is refused, before anything is read or created;
 // later failures do not escape: the result tells them, and the lines written before remain.
 UnpackResult UnpackRecords(FixedRecordReader& reader, const RecordUnpacker& unpacker,

@@ -6,6 +6,7 @@
 
 #include "MpFileName.h"
 #include "MpProgress.h"
+#include "MpSignal.h"
 
 namespace {
 
@@ -103,6 +104,10 @@ void MpIniFile::LoadSectionNames(bool bLoad) {
         ReadPassLock lock(m_io);
         MpString sHeader;
         while (SeekToNextSection()) {
+            // A file of a million sections takes seconds: a user's stop ends it between two.
+            if (MpSignal::StopRequested()) {
+                MpIOCanceledException::Raise("Reading \"%s\" stopped", kClass, m_sFileName.GetCString());
+            }
             ReadHeader(sHeader);
             std::unique_ptr<MpIniSection> section(new MpIniSection(sHeader.GetCString()));
             if (bLoad) section->ReadLines(m_io);

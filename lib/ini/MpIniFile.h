@@ -49,7 +49,9 @@ public:
 
     // Scans the file from the start and appends one section per header, in file order (no test
     // for duplicate names); with bLoad each section's lines are read at once, otherwise on
-    // first use. Call-path entry "LoadSectionNames()".
+    // first use. Once the process caught a stop signal (MpSignal::StopRequested) it raises
+    // MpIOCanceledException "Reading "<file>" stopped" before the next section.
+    // Call-path entry "LoadSectionNames()".
     void LoadSectionNames(bool bLoad);
 
     int32_t GetNumSections() const { return m_sections.GetCount(); }

@@ -18,6 +18,13 @@ public:
         return iCaught == 0 ? MpStopSignal::None : FromNumber(iCaught);
     }
 
+    // True once an interrupt, terminate or hang-up signal was caught: the user wants the
+    // program to stop (a broken pipe is noticed by the write that fails).
+    static bool StopRequested() {
+        const MpStopSignal signal = Caught();
+        return signal != MpStopSignal::None && signal != MpStopSignal::BrokenPipe;
+    }
+
     // The status a shell reports for a process ended by the signal: 128 plus its number.
     // REQUIRES: signal != None.
     static int ShellExitStatus(MpStopSignal signal);

@@ -93,17 +93,30 @@ void MpIOUnbuffered::Close() {
 }
 
 int32_t MpIOUnbuffered::Read(void* pBuffer, int32_t lCount, bool bRequired) {
+    return ReadWith(MpPlatformFileRead, pBuffer, lCount, bRequired, "Read");
+}
+
+int32_t MpIOUnbuffered::ReadWith(int64_t (*pRead)(int, void*, int64_t), void* pBuffer, int32_t lCount,
+                                 bool bRequired, const char* sCallpath) {
     try {
         if ((m_uFlags & IO_READ) == 0) MpException::Raise("Attempt to read from a write-only file", kClass);
-        int64_t llRead = MpPlatformFileRead(m_iDescriptor, pBuffer, lCount);
+        int64_t llRead = pRead(m_iDescriptor, pBuffer, lCount);
         if (llRead < 0 || (bRequired && llRead < lCount)) {
             MpException::RaiseFormatted("Unable to read %d bytes from \"%s\"", kClass, lCount, GetFileName());
         }
         return static_cast<int32_t>(llRead);
     } catch (MpException& e) {
-        e.AddCallpath("Read", kClass);
+        e.AddCallpath(sCallpath, kClass);
         throw;
     }
+}
+
+bool MpIOUnbuffered::WaitForInput(int32_t lMilliseconds) const {
+    return MpPlatformFileWaitForInput(m_iDescriptor, lMilliseconds);
+}
+
+int32_t MpIOUnbuffered::ReadSome(void* pBuffer, int32_t lCount) {
+    return ReadWith(MpPlatformFileReadSome, pBuffer, lCount, false, "ReadSome");
 }
 
 void MpIOUnbuffered::Write(const void* pBuffer, int32_t lCount) {

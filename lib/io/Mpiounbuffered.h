@@ -38,6 +38,13 @@ public:
     // read, or a short one with bRequired, raises "Unable to read %d bytes from \"%s\"".
     // Call-path entry "Read".
     int32_t Read(void* pBuffer, int32_t lCount, bool bRequired) override;
+    // Waits up to lMilliseconds for the file to have something to read: false when nothing came
+    // in that time or a signal ended the wait (see MpPlatformFileWaitForInput).
+    bool WaitForInput(int32_t lMilliseconds) const;
+    // Up to lCount bytes of what the file holds now, waiting only while it holds nothing (one
+    // system read, retried when interrupted); 0 at its end. Fails as Read.
+    // Call-path entry "ReadSome".
+    int32_t ReadSome(void* pBuffer, int32_t lCount);
     // One system write. Without IO_WRITE raises "Could not write %d bytes to \"%s\""; a refused
     // or short write raises the same text followed by " -- " and the system's reason ("Broken
     // pipe" when a pipe's reader went away). Call-path entry "Write()".
@@ -81,6 +88,9 @@ public:
     MpIOLock* CreateLock(int iType, nativeint llOffset, nativeint llLength) override;
 
 private:
+    // One read through pRead (a platform read), with Read's checks and messages.
+    int32_t ReadWith(int64_t (*pRead)(int, void*, int64_t), void* pBuffer, int32_t lCount, bool bRequired,
+                     const char* sCallpath);
     nativeint SysFileSeek(nativeint llOffset, int iOrigin) const;
 
     int m_iDescriptor;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sched.h>
 #include <sys/stat.h>
@@ -107,19 +108,23 @@ using HeldLocks = std::vector<HeldLock>;
 
 // The records of every descriptor that holds locks. The mutex guards the map only: calls for
 // one descriptor are serialised by the caller, and the kernel calls run outside the mutex so
-// that a waiting lock never stalls other descriptors.
-std::mutex g_lockTableMutex;
-std::map<int, HeldLocks> g_lockTable;
+// that a waiting lock never stalls other descriptors. Never destroyed: a thread may close its
+// file while the process exits (one still waiting for a pipe's writer when the program ended).
+struct LockTable {
+    std::mutex mutex;
+    std::map<int, HeldLocks> records;
+};
+LockTable& g_lockTable = *new LockTable;
 
 HeldLocks LocksOf(int iDescriptor) {
-    std::lock_guard<std::mutex> guard(g_lockTableMutex);
-    auto it = g_lockTable.find(iDescriptor);
-    return it == g_lockTable.end() ? HeldLocks() : it->second;
+    std::lock_guard<std::mutex> guard(g_lockTable.mutex);
+    auto it = g_lockTable.records.find(iDescriptor);
+    return it == g_lockTable.records.end() ? HeldLocks() : it->second;
 }
 
 void ForgetLocks(int iDescriptor) {
-    std::lock_guard<std::mutex> guard(g_lockTableMutex);
-    g_lockTable.erase(iDescriptor);
+    std::lock_guard<std::mutex> guard(g_lockTable.mutex);
+    g_lockTable.records.erase(iDescriptor);
 }
 
 LockLevel LevelAt(const HeldLocks& locks, int64_t llPosition) {
@@ -240,8 +245,8 @@ MpPlatformLockResult MpPlatformFileLock(int iDescriptor, int64_t llOffset, int64
             return result;
         }
     }
-    std::lock_guard<std::mutex> guard(g_lockTableMutex);
-    g_lockTable[iDescriptor].push_back(wanted);
+    std::lock_guard<std::mutex> guard(g_lockTable.mutex);
+    g_lockTable.records[iDescriptor].push_back(wanted);
     return MpPlatformLockResult::Taken;
 }
 
@@ -266,10 +271,10 @@ bool MpPlatformFileUnlock(int iDescriptor, int64_t llOffset, int64_t llLength, b
             return false;
         }
     }
-    std::lock_guard<std::mutex> guard(g_lockTableMutex);
-    HeldLocks& records = g_lockTable[iDescriptor];
+    std::lock_guard<std::mutex> guard(g_lockTable.mutex);
+    HeldLocks& records = g_lockTable.records[iDescriptor];
     records.erase(std::find(records.begin(), records.end(), released));
-    if (records.empty()) g_lockTable.erase(iDescriptor);
+    if (records.empty()) g_lockTable.records.erase(iDescriptor);
     return true;
 }
 
@@ -323,6 +328,13 @@ int64_t MpPlatformFileReadSome(int iDescriptor, void* pBuffer, int64_t llCount) 
         n = read(iDescriptor, pBuffer, static_cast<size_t>(llCount));
     } while (n < 0 && errno == EINTR);
     return n;
+}
+
+bool MpPlatformFileWaitForInput(int iDescriptor, int iMilliseconds) {
+    pollfd wait{iDescriptor, POLLIN, 0};
+    const int iReady = poll(&wait, 1, iMilliseconds);
+    // A failed poll other than an interrupted one is left to the read to report.
+    return iReady > 0 || (iReady < 0 && errno != EINTR);
 }
 
 int64_t MpPlatformFileReadAt(int iDescriptor, void* pBuffer, int64_t llCount, int64_t llOffset) {

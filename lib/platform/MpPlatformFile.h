@@ -57,6 +57,12 @@ int64_t MpPlatformFileRead(int iDescriptor, void* pBuffer, int64_t llCount);
 // of file), or -1.
 int64_t MpPlatformFileReadSome(int iDescriptor, void* pBuffer, int64_t llCount);
 
+// Waits up to iMilliseconds for the descriptor to have something to read. Returns true when a
+// read would not wait (bytes, the end of the input or a failure, which the read then reports),
+// at once for a regular file; false when the time passed, or a signal came, with nothing to
+// read. On Windows only a pipe is waited for; other files answer true.
+bool MpPlatformFileWaitForInput(int iDescriptor, int iMilliseconds);
+
 // Reads up to llCount bytes at llOffset without moving the descriptor's position, retrying
 // until llCount bytes came or the file ended. Returns the count read, or -1.
 int64_t MpPlatformFileReadAt(int iDescriptor, void* pBuffer, int64_t llCount, int64_t llOffset);

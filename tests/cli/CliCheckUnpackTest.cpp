@@ -6,10 +6,11 @@ namespace lathwell::cli {
 
 using CliCheckUnpackTest = CliProcessTest;
 
-TEST_F(CliCheckUnpackTest, CheckExitsZeroWhenCleanOneWithFindingsTwoWhenRefused) {
+TEST_F(CliCheckUnpackTest, CheckAndUnpackExitZeroWhenCleanOneWithFindingsTwoWhenRefused) {
     Write("twelve.dd", kTwelveByteDD);
     Write("good.txd", "Ann  070012 \r\n");
     Write("bad.txd", "Ann  070012 \r\nAnn  07012 \r\n");
+    Write("plain.gz", "Ann  070012 \r\n");
     const struct {
         std::vector<std::string> arguments;
         int status;
@@ -24,6 +25,14 @@ TEST_F(CliCheckUnpackTest, CheckExitsZeroWhenCleanOneWithFindingsTwoWhenRefused)
          "bad.txd: 2 records of 12 bytes, 1 with findings\n"
          "  Wrong length:       1\n",
          ""},
+        {{"check", "plain.gz", "--length", "12"},
+         0,
+         "plain.gz: 1 record of 12 bytes, all clean\n",
+         "lathwell-cli: warning: plain.gz: the data is not gzip-compressed; it was read as plain text\n"},
+        {{"unpack", "plain.gz", "-", "--dd", "twelve.dd", "-q"},
+         0,
+         "Name,Age Group,Deaths (Cases)\r\nAnn,7,12\r\n",
+         "lathwell-cli: warning: plain.gz: the data is not gzip-compressed; it was read as plain text\n"},
         {{"check", "good.txd", "--dd", "twelve.dd", "--length", "12"},
          2,
          "",

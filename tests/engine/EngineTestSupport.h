@@ -33,8 +33,8 @@ inline void PrintTo(const MpString& text, std::ostream* out) {
 
 class RecordingObserver : public ConversionObserver {
 public:
-    // With cancelAtLine > 0, the poll for that line (1-based, empty lines included) asks to stop.
-    explicit RecordingObserver(int cancelAtLine = 0) : m_cancelAtLine(cancelAtLine) {}
+    // With cancelAtCall > 0, that question (1-based; one per block read) asks to stop.
+    explicit RecordingObserver(int cancelAtCall = 0) : m_cancelAtCall(cancelAtCall) {}
 
     void RunStarting(int64_t inputBytes) override {
         ++startCalls;
@@ -42,7 +42,7 @@ public:
     }
     bool CancelRequested(int64_t bytesConsumed) override {
         positions.push_back(bytesConsumed);
-        return static_cast<int>(positions.size()) == m_cancelAtLine;
+        return static_cast<int>(positions.size()) == m_cancelAtCall;
     }
     void ReportFailure(const char* message) override { failures.push_back(message); }
 
@@ -52,7 +52,7 @@ public:
     std::vector<std::string> failures;
 
 private:
-    int m_cancelAtLine;
+    int m_cancelAtCall;
 };
 
 // Hands out the input in blocks of a fixed size, so every way of cutting it can be tried.

@@ -177,7 +177,7 @@ TEST(UnpackRun, StopsAtARecordItCannotReadAndDeletesTheOutputOfACancelledRun) {
     const char* const header = "Name,Age Group,Deaths (Cases)\r\n";
     const struct {
         std::string bytes;
-        int cancelAt;  // the poll (one every 4096 records) that asks to stop
+        int cancelAt;  // the question (one per block read) that asks to stop
         RunOutcome outcome;
         const char* message;
         int64_t failureRecord;

@@ -325,14 +325,14 @@ TEST(GzipRecordWriter, RunStoppedMidwayOnSeveralThreadsLeavesNoThread) {
     LATHWELL_SKIP_ON_WINDOWS("there is no full device (/dev/full), nor /proc/self/task to count threads");
     TempDir dir;
     std::filesystem::create_symlink("/dev/full", dir.File("full.gz"));
-    const std::string input = Incompressible(4000000);  // some 4000 lines
+    const std::string input = Incompressible(4000000);  // some 4000 lines, 16 blocks read
     const struct {
         const char* output;
-        int cancelAtLine;
+        int cancelAtCall;
         RunOutcome outcome;
         std::string message;
     } cases[] = {
-        {"out.txd.gz", 2000, RunOutcome::Cancelled, ""},
+        {"out.txd.gz", 8, RunOutcome::Cancelled, ""},
         {"full.gz", 0, RunOutcome::Failed,
          "Could not write compressed file \"" + dir.File("full.gz") + "\" -- No space left on device"},
     };
@@ -346,7 +346,7 @@ TEST(GzipRecordWriter, RunStoppedMidwayOnSeveralThreadsLeavesNoThread) {
         settings.outputName = dir.File(c.output).c_str();
         settings.recordLength = 900;
         settings.threads = 3;
-        RecordingObserver observer(c.cancelAtLine);
+        RecordingObserver observer(c.cancelAtCall);
         ConversionResult result = RunConversion(settings, observer);
         EXPECT_EQ(c.outcome, result.outcome) << c.output;
         EXPECT_EQ(c.message, result.message.GetCString()) << c.output;

@@ -20,8 +20,8 @@
 namespace lathwell {
 namespace {
 
-// A run that fails on its second line (a lone CR) or is stopped there, writing to an output that
-// is each of the things a name can stand for. Only a regular file the run itself created or
+// A run that fails on its second line (a lone CR) or is stopped at its first, writing to an
+// output that is each of the things a name can stand for. Only a regular file the run itself created or
 // emptied, and still holds, is ever removed.
 TEST(RunPreparation, OnlyTheOutputTheRunMadeIsRemoved) {
     TempDir dir;
@@ -41,7 +41,7 @@ TEST(RunPreparation, OnlyTheOutputTheRunMadeIsRemoved) {
     ASSERT_TRUE(anotherRun.TryLock(IO_LOCK_WRITE, 0, 0));
     const struct {
         const char* output;
-        int cancelAtLine;  // 0: the run fails instead
+        int cancelAtCall;  // 0: the run fails instead
         RunOutcome outcome;
         std::string message;
         bool outputLeft;
@@ -67,7 +67,7 @@ TEST(RunPreparation, OnlyTheOutputTheRunMadeIsRemoved) {
         settings.outputName = output.c_str();
         settings.recordLength = 5;
         settings.removeOutputOnFailure = true;
-        RecordingObserver observer(c.cancelAtLine);
+        RecordingObserver observer(c.cancelAtCall);
         const ConversionResult result = RunConversion(settings, observer);
         EXPECT_EQ(c.outcome, result.outcome) << c.output;
         EXPECT_EQ(c.message, result.message.GetCString()) << c.output;
@@ -87,7 +87,7 @@ TEST(RunPreparation, ANameReplacedAfterTheLockIsNeverWrittenThrough) {
     LATHWELL_SKIP_ON_WINDOWS("symbolic links need a privilege there");
     TempDir dir;
     for (const char* name : {"out.txd", "out.txd.gz"}) {
-        for (int cancelAtLine : {0, 1}) {
+        for (int cancelAtCall : {0, 1}) {
             const std::string output = dir.File(name);
             ConversionSettings settings;
             settings.inputName = dir.Write("in.txt", "one\ntwo\n").c_str();
@@ -97,13 +97,13 @@ TEST(RunPreparation, ANameReplacedAfterTheLockIsNeverWrittenThrough) {
             std::filesystem::rename(output, output + ".moved");
             dir.Write("victim", "victim");
             std::filesystem::create_symlink(dir.File("victim"), output);
-            RecordingObserver observer(cancelAtLine);
+            RecordingObserver observer(cancelAtCall);
             const ConversionResult result = RunConversion(std::move(run), observer);
-            const std::string where = std::string(name) + (cancelAtLine ? ", stopped" : "");
+            const std::string where = std::string(name) + (cancelAtCall ? ", stopped" : "");
             EXPECT_EQ("victim", TempDir::Read(dir.File("victim"))) << where;
             EXPECT_TRUE(std::filesystem::is_symlink(output)) << where;
-            EXPECT_EQ(cancelAtLine ? RunOutcome::Cancelled : RunOutcome::Completed, result.outcome) << where;
-            if (cancelAtLine == 0) {
+            EXPECT_EQ(cancelAtCall ? RunOutcome::Cancelled : RunOutcome::Completed, result.outcome) << where;
+            if (cancelAtCall == 0) {
                 const std::string moved = output + ".moved";
                 EXPECT_EQ("one\r\ntwo\r\n", std::string(name).find(".gz") != std::string::npos ? ReadGzip(moved) : TempDir::Read(moved))
                     << where;

@@ -224,6 +224,21 @@ int64_t MpPlatformFileReadSome(int iDescriptor, void* pBuffer, int64_t llCount) 
     return hFile == INVALID_HANDLE_VALUE ? -1 : ReadStep(hFile, pBuffer, llCount, nullptr);
 }
 
+bool MpPlatformFileWaitForInput(int iDescriptor, int iMilliseconds) {
+    // Only a pipe can be asked what it holds without reading it; anything else reads at once or
+    // waits in the read.
+    HANDLE hFile = HandleOf(iDescriptor);
+    if (hFile == INVALID_HANDLE_VALUE || GetFileType(hFile) != FILE_TYPE_PIPE) return true;
+    const ULONGLONG ullUntil = GetTickCount64() + static_cast<ULONGLONG>(std::max(iMilliseconds, 0));
+    for (;;) {
+        DWORD dwAvailable = 0;
+        // A pipe whose writer has gone fails here: the read then reports the end.
+        if (!PeekNamedPipe(hFile, nullptr, 0, nullptr, &dwAvailable, nullptr) || dwAvailable > 0) return true;
+        if (GetTickCount64() >= ullUntil) return false;
+        Sleep(5);
+    }
+}
+
 int64_t MpPlatformFileReadAt(int iDescriptor, void* pBuffer, int64_t llCount, int64_t llOffset) {
     HANDLE hFile = HandleOf(iDescriptor);
     if (hFile == INVALID_HANDLE_VALUE) return -1;

@@ -5,12 +5,9 @@
 #include "MpPlatformSignal.h"
 
 #include "MpPlatformBrokenPipe.h"
-#include "MpPlatformFile.h"
+#include "common/MpPlatformForcedEnd.h"
 
 #include <windows.h>
-
-#include <atomic>
-#include <cstring>
 
 namespace {
 
@@ -22,11 +19,6 @@ constexpr int kTerminate = 15;
 // Written once, by the console's handler thread or by a write into a broken pipe.
 volatile int g_caughtSignal = 0;
 volatile bool g_catching = false;
-
-// The file a forced end removes: its descriptor (-1 for none) guards the name, which is written
-// only while the descriptor is -1.
-std::atomic<int> g_forcedEndDescriptor{-1};
-char g_forcedEndPath[MAX_PATH];
 
 int SignalFor(DWORD dwEvent) {
     switch (dwEvent) {
@@ -45,8 +37,7 @@ BOOL WINAPI RecordStopEvent(DWORD dwEvent) {
     // system's default handler ends the process. The output the job made goes first, as the job
     // would have removed it. (The handler runs on a thread of its own, so it may do that.)
     if (g_caughtSignal != 0) {
-        const int iDescriptor = g_forcedEndDescriptor.load();
-        if (iDescriptor >= 0) MpPlatformRemoveFileIfOpen(g_forcedEndPath, iDescriptor);
+        MpPlatformRemoveForcedEndFile();
         return FALSE;
     }
     g_caughtSignal = SignalFor(dwEvent);
@@ -77,19 +68,6 @@ bool MpPlatformStopRequested() { return g_caughtSignal != 0 && g_caughtSignal !=
 
 // Console events arrive on a thread of their own and end no thread's wait: nothing to hold back.
 void MpPlatformHoldBackStopSignals(bool) {}
-
-bool MpPlatformRemoveOnForcedEnd(const char* pPath, int iDescriptor) {
-    g_forcedEndDescriptor.store(-1);
-    if (pPath == nullptr || std::strlen(pPath) >= sizeof g_forcedEndPath) return false;
-    std::strcpy(g_forcedEndPath, pPath);
-    g_forcedEndDescriptor.store(iDescriptor);
-    return true;
-}
-
-void MpPlatformKeepOnForcedEnd(int iDescriptor) {
-    int expected = iDescriptor;
-    g_forcedEndDescriptor.compare_exchange_strong(expected, -1);
-}
 
 int MpPlatformInterruptSignal() { return kInterrupt; }
 int MpPlatformTerminateSignal() { return kTerminate; }
