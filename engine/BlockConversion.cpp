@@ -25,15 +25,22 @@ namespace lathwell {
 namespace {
 
 // Bytes read per block before it is cut after its last line end: large enough that handing a
-// block over costs little next to its lines, small enough that two per worker stay a few MiB.
+// block over costs little next to its lines, small enough that two per thread stay a few MiB.
+// A block is read into room for this many bytes, grown only for a line that does not fit.
 constexpr size_t kBlockBytes = 256 * 1024;
-// The fewest bytes asked of the input per read (ReadBytes' least capacity).
+// The fewest bytes asked of the input per read (ReadBytes' least capacity); a block is cut
+// once no more than this is left of its room.
 constexpr size_t kLeastRead = 64 * 1024;
-constexpr size_t kBlocksPerWorker = 2;
+// Room for a block's records from the start, so that they are seldom moved as they grow.
+constexpr size_t kRecordsBytes = 2 * kBlockBytes;
+constexpr size_t kBlocksPerThread = 2;
 
 // One block of lines, and what its worker made of them.
 struct Block {
-    std::vector<char> bytes;  // whole lines, the last one ended unless the input ended
+    // Whole lines, the last one ended unless the input ended; not zeroed, the bytes after size
+    // never read.
+    std::unique_ptr<char[]> bytes;
+    size_t capacity = 0;
     size_t size = 0;
     std::exception_ptr endFailure;  // the input's failure after the block's last byte
     // The worker's part.
@@ -62,7 +69,7 @@ protected:
     int32_t ReadBlock(char* destination, int32_t capacity) override {
         const size_t count = std::min(m_block->size - m_at, static_cast<size_t>(capacity));
         if (count == 0 && m_block->endFailure) std::rethrow_exception(m_block->endFailure);
-        std::memcpy(destination, m_block->bytes.data() + m_at, count);
+        std::memcpy(destination, m_block->bytes.get() + m_at, count);
         m_at += count;
         return static_cast<int32_t>(count);
     }
@@ -79,6 +86,7 @@ public:
 
     void Start(Block& block) {
         block.records.clear();
+        block.records.reserve(kRecordsBytes);
         m_records = &block.records;
     }
     void Finish() { Flush(); }
@@ -103,15 +111,16 @@ public:
     bool Next(Block& block) {
         if (m_ended) return false;
         block.endFailure = nullptr;
-        Reserve(block, m_carry.size() + kBlockBytes);
-        if (!m_carry.empty()) std::memcpy(block.bytes.data(), m_carry.data(), m_carry.size());
+        block.size = 0;
+        Reserve(block, std::max(kBlockBytes, m_carry.size() + kLeastRead));
+        if (!m_carry.empty()) std::memcpy(block.bytes.get(), m_carry.data(), m_carry.size());
         block.size = m_carry.size();
         m_carry.clear();
         size_t lineEnd = 0;  // one past the last LF seen, 0 for none
         for (;;) {
-            if (block.bytes.size() - block.size < kLeastRead) Reserve(block, block.bytes.size() * 2);
-            const size_t room = std::min(block.bytes.size() - block.size, static_cast<size_t>(INT32_MAX));
-            char* const read = block.bytes.data() + block.size;
+            if (block.capacity - block.size < kLeastRead) Reserve(block, block.capacity * 2);
+            const size_t room = std::min(block.capacity - block.size, static_cast<size_t>(INT32_MAX));
+            char* const read = block.bytes.get() + block.size;
             int32_t got = 0;
             try {
                 got = m_input.ReadBytes(read, static_cast<int32_t>(room));
@@ -126,18 +135,23 @@ public:
             }
             // Searched from the end: a block's last line end lies a line's length before it.
             const auto last = std::find(std::make_reverse_iterator(read + got), std::make_reverse_iterator(read), '\n');
-            if (last.base() != read) lineEnd = static_cast<size_t>(last.base() - block.bytes.data());
+            if (last.base() != read) lineEnd = static_cast<size_t>(last.base() - block.bytes.get());
             block.size += static_cast<size_t>(got);
-            if (block.size >= kBlockBytes && lineEnd > 0) break;
+            if (block.capacity - block.size < kLeastRead && lineEnd > 0) break;
         }
-        m_carry.assign(block.bytes.data() + lineEnd, block.bytes.data() + block.size);
+        m_carry.assign(block.bytes.get() + lineEnd, block.bytes.get() + block.size);
         block.size = lineEnd;
         return true;
     }
 
 private:
-    static void Reserve(Block& block, size_t size) {
-        if (block.bytes.size() < size) block.bytes.resize(size);
+    // Makes room for at least capacity bytes in block, keeping those it holds.
+    static void Reserve(Block& block, size_t capacity) {
+        if (block.capacity >= capacity) return;
+        std::unique_ptr<char[]> bytes(new char[capacity]);
+        if (block.size > 0) std::memcpy(bytes.get(), block.bytes.get(), block.size);
+        block.bytes = std::move(bytes);
+        block.capacity = capacity;
     }
 
     LineReader& m_input;
@@ -145,16 +159,55 @@ private:
     bool m_ended = false;
 };
 
+// What converts blocks on one thread: a reader, a writer and a CSV record builder of its own.
+class BlockConverter {
+public:
+    BlockConverter(const PreparedRun& run, std::unique_ptr<CsvRecordBuilder> builder)
+        : m_reader(run.input->LoneCarriageReturnRule(), run.settings.blankUnprintable),
+          m_writer(run.settings.recordLength, run.settings.recordEnd),
+          m_builder(std::move(builder)) {}
+
+    // Converts the lines of block into its records, counts and failure.
+    void Convert(Block& block, RunStop& stop) {
+        m_reader.Start(block);
+        m_writer.Start(block);
+        block.statistics = RunStatistics();
+        block.failure = nullptr;
+        block.failureLine = 0;
+        RunState state;
+        try {
+            ConvertLines(m_reader, m_writer, m_builder.get(), 0, stop, block.statistics, state);
+            m_writer.Finish();
+        } catch (...) {
+            block.failure = std::current_exception();
+            block.failureLine = state.line;
+            try {
+                m_writer.Finish();  // the records before the failing line are written
+            } catch (...) {
+                block.failure = std::current_exception();
+            }
+        }
+        block.cancelled = state.cancelled;
+        if (m_builder) block.counts = m_builder->TakeCounts();
+        block.lines = m_reader.LinesRead();
+    }
+
+private:
+    BlockLineReader m_reader;
+    BlockRecordWriter m_writer;
+    std::unique_ptr<CsvRecordBuilder> m_builder;
+};
+
 // The workers and the blocks handed to them, in the order they were read.
 class BlockPipeline {
 public:
-    BlockPipeline(PreparedRun& run, int threads) : m_run(run) {
-        m_mostBlocks = kBlocksPerWorker * static_cast<size_t>(threads);
+    // threads - 1 workers: the calling thread is the last, converting blocks while it would
+    // otherwise wait for one, so that no more threads than asked for compete for the cores.
+    BlockPipeline(PreparedRun& run, int threads) : m_run(run), m_own(run, NewBuilder(run)) {
+        m_mostBlocks = kBlocksPerThread * static_cast<size_t>(threads);
         // The copies are made before any worker starts, while nothing else uses the builder.
         std::vector<std::unique_ptr<CsvRecordBuilder>> builders;
-        for (int i = 0; i < threads; ++i) {
-            builders.push_back(run.builder ? std::make_unique<CsvRecordBuilder>(*run.builder) : nullptr);
-        }
+        for (int i = 1; i < threads; ++i) builders.push_back(NewBuilder(run));
         try {
             const MpSignal::WorkersStarting workersStarting;
             for (auto& builder : builders) m_workers.emplace_back(&BlockPipeline::Work, this, std::move(builder));
@@ -204,7 +257,7 @@ private:
         std::unique_ptr<Block> block;
         {
             std::unique_lock<std::mutex> lock(m_mutex);
-            m_done.wait(lock, [&] { return m_pending.front()->done; });
+            WaitForOldest(lock);
             block = std::move(m_pending.front());
             m_pending.pop_front();
         }
@@ -220,50 +273,49 @@ private:
         m_free.push_back(std::move(block));
     }
 
+    static std::unique_ptr<CsvRecordBuilder> NewBuilder(const PreparedRun& run) {
+        return run.builder ? std::make_unique<CsvRecordBuilder>(*run.builder) : nullptr;
+    }
+
+    // Until the oldest block is done: converts the blocks no worker has taken yet, oldest
+    // first, but leaves as many as there are idle workers to them (a worker woken for a block
+    // may take a while to start); otherwise waits for a worker. REQUIRES: lock holds m_mutex,
+    // a block is pending.
+    void WaitForOldest(std::unique_lock<std::mutex>& lock) {
+        while (!m_pending.front()->done) {
+            if (m_waiting.size() <= m_idleWorkers) {
+                m_done.wait(lock);
+                continue;
+            }
+            Block* const block = m_waiting.front();
+            m_waiting.pop_front();
+            lock.unlock();
+            m_own.Convert(*block, *m_run.stop);
+            lock.lock();
+            block->done = true;
+        }
+    }
+
     void Work(std::unique_ptr<CsvRecordBuilder> builder) {
-        const ConversionSettings& settings = m_run.settings;
-        BlockLineReader reader(m_run.input->LoneCarriageReturnRule(), settings.blankUnprintable);
-        BlockRecordWriter writer(settings.recordLength, settings.recordEnd);
+        BlockConverter converter(m_run, std::move(builder));
         for (;;) {
             Block* block = nullptr;
             {
                 std::unique_lock<std::mutex> lock(m_mutex);
+                ++m_idleWorkers;
                 m_work.wait(lock, [&] { return m_stopping || !m_waiting.empty(); });
+                --m_idleWorkers;
                 if (m_stopping) return;
                 block = m_waiting.front();
                 m_waiting.pop_front();
             }
-            Convert(*block, reader, writer, builder.get());
+            converter.Convert(*block, *m_run.stop);
             {
                 std::lock_guard<std::mutex> lock(m_mutex);
                 block->done = true;
             }
             m_done.notify_all();
         }
-    }
-
-    void Convert(Block& block, BlockLineReader& reader, BlockRecordWriter& writer, CsvRecordBuilder* builder) {
-        reader.Start(block);
-        writer.Start(block);
-        block.statistics = RunStatistics();
-        block.failure = nullptr;
-        block.failureLine = 0;
-        RunState state;
-        try {
-            ConvertLines(reader, writer, builder, 0, *m_run.stop, block.statistics, state);
-            writer.Finish();
-        } catch (...) {
-            block.failure = std::current_exception();
-            block.failureLine = state.line;
-            try {
-                writer.Finish();  // the records before the failing line are written
-            } catch (...) {
-                block.failure = std::current_exception();
-            }
-        }
-        block.cancelled = state.cancelled;
-        if (builder) block.counts = builder->TakeCounts();
-        block.lines = reader.LinesRead();
     }
 
     void Stop() {
@@ -277,12 +329,14 @@ private:
     }
 
     PreparedRun& m_run;
+    BlockConverter m_own;  // the calling thread's
     size_t m_mostBlocks = 0;
     std::vector<std::thread> m_workers;
     std::mutex m_mutex;
     std::condition_variable m_work;  // a block is waiting, or the workers stop
     std::condition_variable m_done;  // a block is done
     std::deque<Block*> m_waiting;    // handed over, no worker has it yet
+    size_t m_idleWorkers = 0;        // workers waiting for a block, or woken and not yet started
     std::deque<std::unique_ptr<Block>> m_pending;  // handed over, not written, in input order
     std::vector<std::unique_ptr<Block>> m_free;
     bool m_stopping = false;

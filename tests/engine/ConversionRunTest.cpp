@@ -508,8 +508,8 @@ TEST_P(ConversionRunTest, NoMemoryForALongLineIsTheLibrarysMemoryFailure) {
 }
 
 // Inputs of many blocks, with lines cut, padded, blanked, empty, ended by CR LF, with text after
-// a closing quote, and one failing near the end: what the test's threads write, count and report
-// is what one thread does.
+// a closing quote, one longer than a block, and one failing near the end: what the test's
+// threads write, count and report is what one thread does.
 TEST_P(ConversionRunTest, InputsOfManyBlocksGiveWhatOneThreadGives) {
     std::string csv = "Count,Sex\n";
     std::string text;
@@ -526,6 +526,7 @@ TEST_P(ConversionRunTest, InputsOfManyBlocksGiveWhatOneThreadGives) {
         int64_t failureLine;
     } cases[] = {
         {"pad", text, false, 0},
+        {"pad, a line longer than a block", text.substr(0, 500000) + std::string(700000, 'x') + text, false, 0},
         {"csv", csv, true, 0},
         {"csv failing", csv + "7\n" + csv, true, 200002},
     };
