@@ -87,12 +87,12 @@ int32_t LineReader::ReadBytes(char* destination, int32_t capacity) {
     }
     const int32_t got = ReadBlock(destination, capacity);
     m_movedOut += got;
-    if (got > 0 && m_watch != nullptr) m_watch->GoOn(InputPositionAfter(m_movedOut));
+    if (got > 0 && m_watch != nullptr) m_watch->GoOn(ReadPosition());
     return got;
 }
 
 bool LineReader::KeepWaiting() {
-    return m_watch == nullptr || m_watch->GoOn(InputPositionAfter(m_movedOut + static_cast<int64_t>(m_end)));
+    return m_watch == nullptr || m_watch->GoOn(ReadPosition());
 }
 
 void LineReader::Restart() {
@@ -137,7 +137,7 @@ void LineReader::Refill() {
     int32_t got = ReadBlock(m_buffer.AsPtr() + m_end, static_cast<int32_t>(kReadBlock));
     if (got == 0) m_inputEnded = true;
     m_end += static_cast<size_t>(got);
-    if (got > 0 && m_watch != nullptr) m_watch->GoOn(InputPositionAfter(m_movedOut + static_cast<int64_t>(m_end)));
+    if (got > 0 && m_watch != nullptr) m_watch->GoOn(ReadPosition());
 }
 
 }  // namespace lathwell

@@ -150,6 +150,9 @@ private:
     static constexpr size_t kLongestLine = kLargestBuffer - kReadBlock - 1;
     static constexpr size_t kNoNul = static_cast<size_t>(-1);
 
+    // How far the input has been read, on InputPosition's scale: every byte taken from the
+    // subclass, delivered or not (what the watch is told).
+    int64_t ReadPosition() const { return InputPositionAfter(m_movedOut + static_cast<int64_t>(m_end)); }
     // Moves the unread bytes to the front of the buffer, grows it when they fill it, and reads
     // one more block after them; notes when the input has ended.
     void Refill();

@@ -109,6 +109,14 @@ TEST_P(ConversionRunTest, ReportsInputSizeAndConsumedBytes) {
     EXPECT_EQ(1, observer.startCalls);
     EXPECT_EQ(10, observer.startedWith);
     EXPECT_EQ((std::vector<int64_t>{10}), observer.positions);  // one block, then the end
+
+    // A CSV whose first block came with its header: the second block's position counts both.
+    std::string csv = "Count,Sex\n";
+    while (csv.size() < 300000) csv += "7,M\n";
+    observer.positions.clear();
+    settings.recordLength = 10;
+    RunCsv(csv, {1, 2});
+    EXPECT_EQ((std::vector<int64_t>{static_cast<int64_t>(csv.size())}), observer.positions);
 }
 
 TEST_P(ConversionRunTest, ReadsAndWritesGzipByExtensionInAnyCase) {
