@@ -8,6 +8,15 @@
 #include "FieldFormReader.h"
 #include "FieldPlace.h"
 #include "MpIniSection.h"
+#include "RecordWriter.h"
+
+#if defined(__GNUC__)
+// PlaceWhole reads up to 32 bytes around a value, past the value's ends but never into a page
+// that holds none of its bytes; AddressSanitizer would take that for an overflow.
+#define LATHWELL_READS_PAST_VALUE __attribute__((no_sanitize_address))
+#else
+#define LATHWELL_READS_PAST_VALUE
+#endif
 
 namespace lathwell {
 
@@ -61,6 +70,30 @@ void BlankSplitCharacter(const CsvLineSplitter::Column& value, size_t length, ch
     if (start < length) std::memset(place + start, ' ', length - start);
 }
 
+// A field placed whole is moved in pieces of this size, which every x86-64 processor loads,
+// compares and stores in one instruction each; a field of up to two pieces can be placed whole.
+using WholePiece = signed char __attribute__((vector_size(16)));
+constexpr size_t kPiece = sizeof(WholePiece);
+constexpr size_t kMostWhole = RecordWriter::kScratchAfterRecord;
+static_assert(kMostWhole == 2 * kPiece, "a field placed whole is moved in one or two pieces");
+
+// The bytes a field of length bytes placed whole moves: the field's and those after it up to
+// the end of its last piece.
+size_t WholeSize(size_t length) { return (length + kPiece - 1) / kPiece * kPiece; }
+
+// Read from kFirstBytes + kMostWhole - n + at, a piece whose first n - at bytes are all ones and
+// the others zero.
+alignas(64) const signed char kFirstBytes[2 * kMostWhole] = {
+    -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+    -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+
+constexpr uintptr_t kPage = 4096;  // memory is mapped in pages of at least this many bytes
+
+// Whether the size bytes from from lie in one page: then all of them can be read if one can.
+bool InOnePage(const char* from, size_t size) {
+    return (reinterpret_cast<uintptr_t>(from) & (kPage - 1)) <= kPage - size;
+}
+
 }  // namespace
 
 CsvRecordBuilder::CsvRecordBuilder(DDFile& ddFile, int32_t recordLength,
@@ -84,13 +117,26 @@ bool CsvRecordBuilder::EveryFieldFitsRecord() const {
 }
 
 void CsvRecordBuilder::FindOverlaps() {
-    std::vector<bool> covered(static_cast<size_t>(m_recordLength), false);
-    for (MappedColumn& field : m_columns) {
+    constexpr size_t kNone = SIZE_MAX;
+    const size_t recordLength = static_cast<size_t>(m_recordLength);
+    // For each byte of the record, the first field (in column order) that covers it.
+    std::vector<size_t> firstField(recordLength, kNone);
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        MappedColumn& field = m_columns[i];
         if (!field.fitsRecord) continue;  // no record is ever built
-        const auto from = covered.begin() + field.offset;
-        const auto to = from + field.length;
-        field.overlapsEarlier = std::find(from, to, true) != to;
-        std::fill(from, to, true);
+        const size_t from = static_cast<size_t>(field.offset);
+        const size_t to = from + static_cast<size_t>(field.length);
+        field.overlapsEarlier = std::any_of(&firstField[from], &firstField[to], [](size_t first) { return first != kNone; });
+        std::replace(&firstField[from], &firstField[to], kNone, i);
+    }
+    // A field placed whole blanks the bytes it moves past its end, as the record starts: that
+    // is harmless unless a field of an earlier column has put its value there.
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        MappedColumn& field = m_columns[i];
+        if (!field.plain || static_cast<size_t>(field.length) > kMostWhole) continue;
+        const size_t end = static_cast<size_t>(field.offset + field.length);
+        const size_t wholeEnd = std::min(static_cast<size_t>(field.offset) + WholeSize(end - field.offset), recordLength);
+        field.whole = std::all_of(&firstField[end], &firstField[wholeEnd], [i](size_t first) { return first == kNone || first > i; });
     }
 }
 
@@ -118,6 +164,7 @@ CsvRecordBuilder::MappedColumn CsvRecordBuilder::ReadColumnLayout(DDFile& ddFile
     layout.fitsRecord = static_cast<int64_t>(place.offset) + place.length <= m_recordLength;
     layout.plain = layout.fitsRecord && layout.formatter == nullptr;
     layout.overlapsEarlier = false;
+    layout.whole = false;
     layout.sectionIndex = static_cast<int16_t>(sectionIndex);
     return layout;
 }
@@ -141,6 +188,39 @@ inline bool CsvRecordBuilder::PlaceField(const MappedColumn& field, const CsvLin
     return true;
 }
 
+LATHWELL_READS_PAST_VALUE inline bool CsvRecordBuilder::PlaceWhole(const MappedColumn& field,
+                                                                const CsvLineSplitter::Column& value,
+                                                                char* record) {
+    alignas(kMostWhole) static const char kEmpty[kMostWhole] = {};  // in one page
+    const size_t width = value.length;
+    const size_t length = static_cast<size_t>(field.length);
+    const size_t size = WholeSize(length);
+    // A number shorter than its field is read from before its first byte, so that it ends where
+    // the field ends; the bytes in front of it become zeros. An empty value may lie at the end
+    // of the line, where nothing can be read: it is read from kEmpty, and all its bytes become
+    // blanks.
+    const size_t zeros = field.numeric && width > 0 && width < length ? length - width : 0;
+    const char* text = width > 0 ? value.text : kEmpty;
+    const char* from = text - zeros;
+    if (!InOnePage(from, size)) return false;  // text, which can be read, lies among them
+    const size_t valueEnd = zeros + std::min(width, length);
+    const WholePiece zeroBytes = WholePiece{} + '0';
+    const WholePiece blankBytes = WholePiece{} + ' ';
+    for (size_t at = 0; at < size; at += kPiece) {
+        WholePiece bytes;
+        std::memcpy(&bytes, from + at, kPiece);
+        WholePiece isZero;
+        std::memcpy(&isZero, kFirstBytes + kMostWhole - zeros + at, kPiece);
+        WholePiece isValue;
+        std::memcpy(&isValue, kFirstBytes + kMostWhole - valueEnd + at, kPiece);
+        // Blanks, with the value's bytes up to valueEnd, of which the first zeros are zeros: the
+        // bytes moved past the field's end are blanks.
+        const WholePiece placed = (blankBytes ^ ((bytes ^ blankBytes) & isValue)) ^ ((bytes ^ zeroBytes) & isZero);
+        std::memcpy(record + field.offset + at, &placed, kPiece);
+    }
+    return true;
+}
+
 FormFit CsvRecordBuilder::PlaceFormatted(const MappedColumn& field, const CsvLineSplitter::Column& value,
                                          char* record, bool& mismatch) {
     const FormFit fit = field.formatter->Write(value.text, value.length, record + field.offset);
@@ -148,6 +228,14 @@ FormFit CsvRecordBuilder::PlaceFormatted(const MappedColumn& field, const CsvLin
     if (!mismatch) return fit;
     if (PlaceField(field, value, record, true)) return FormFit::Padded;
     return value.length > static_cast<size_t>(field.length) ? FormFit::Cut : FormFit::Exact;
+}
+
+inline void CsvRecordBuilder::NoteCut(size_t index, const CsvLineSplitter::Column& value, char* record) {
+    const MappedColumn& field = m_columns[index];
+    const size_t fieldLength = static_cast<size_t>(field.length);
+    const bool split = value.length > fieldLength && SplitsCharacter(value, fieldLength);
+    if (split && m_rules.cutOnCharacters) BlankSplitCharacter(value, fieldLength, record + field.offset);
+    m_lineEvents.push_back({index, split, false});
 }
 
 void CsvRecordBuilder::BuildRecord(const char* line, size_t length, char* __restrict record, int64_t lineNumber,
@@ -176,7 +264,10 @@ void CsvRecordBuilder::BuildRecord(const char* line, size_t length, char* __rest
                 failed = !Refuse(value, false);
                 break;
             }
-            padded |= PlaceField(field, value, record, field.overlapsEarlier);
+            if (!field.whole || !PlaceWhole(field, value, record)) {
+                PlaceField(field, value, record, field.overlapsEarlier);
+            }
+            padded |= value.length < static_cast<size_t>(field.length);
             edited |= value.length != static_cast<size_t>(field.length);
             if (cut) NoteCut(next, value, record);
         } else if (!PlaceOtherField(next, value, record, edited, padded)) {
@@ -223,13 +314,6 @@ bool CsvRecordBuilder::PlaceOtherField(size_t index, const CsvLineSplitter::Colu
     return true;
 }
 
-void CsvRecordBuilder::NoteCut(size_t index, const CsvLineSplitter::Column& value, char* record) {
-    const MappedColumn& field = m_columns[index];
-    const size_t fieldLength = static_cast<size_t>(field.length);
-    const bool split = value.length > fieldLength && SplitsCharacter(value, fieldLength);
-    if (split && m_rules.cutOnCharacters) BlankSplitCharacter(value, fieldLength, record + field.offset);
-    m_lineEvents.push_back({index, split, false});
-}
 
 bool CsvRecordBuilder::Refuse(const CsvLineSplitter::Column& value, bool mismatch) {
     // Kept as a copy: the splitter may reuse the bytes of a value it unquoted.

@@ -75,7 +75,8 @@ public:
     // missing column, "Field length extends beyond record length." for a mapped field that
     // ends past the record, and as the rules ask the refusal of a value longer than its field,
     // of a value not of its field's form, then of text after a closing quote.
-    // REQUIRES: line holds no NUL byte; record has room for the record length.
+    // REQUIRES: line holds no NUL byte; record has room for the record length and
+    // RecordWriter::kScratchAfterRecord bytes more, which it may leave in no defined state.
     void BuildRecord(const char* line, size_t length, char* record, int64_t lineNumber,
                      RunStatistics& statistics);
 
@@ -107,6 +108,7 @@ private:
         bool fitsRecord;     // offset + length <= record length
         bool plain;          // fits the record and declares no form: its value is copied as it is
         bool overlapsEarlier;  // shares bytes with a field of an earlier column
+        bool whole;            // plain, and placed whole (see PlaceWhole) where it can be
         int16_t sectionIndex;
         const FieldFormatter* formatter;  // null for a field without a declared form
     };
@@ -121,13 +123,19 @@ private:
     // field's formatter when its section declares a form.
     MappedColumn ReadColumnLayout(DDFile& ddFile, int32_t column, int32_t sectionIndex,
                                   bool usePopulationFields, std::string& title);
-    // Marks the fields that share bytes with the field of an earlier column.
+    // Marks the fields that share bytes with the field of an earlier column, and those that
+    // can be placed whole.
     void FindOverlaps();
     // Copies the value into the field's place in the record, cut or filled to the field's
     // Length; returns true when it was filled. Blanks the place first when blank is set, else
     // leaves the bytes after a text value as they are.
     static bool PlaceField(const MappedColumn& field, const CsvLineSplitter::Column& value, char* record,
                            bool blank);
+    // Places the value of a plain field of up to RecordWriter::kScratchAfterRecord bytes with
+    // no branch on the value's width, by moves of 16 or 32 bytes that blank the bytes after the
+    // field up to their end; returns false, having placed nothing, when the bytes around the
+    // value cannot be read.
+    static bool PlaceWhole(const MappedColumn& field, const CsvLineSplitter::Column& value, char* record);
     // Places a value of a field with a declared form; a value not of that form is placed by
     // PlaceField's rule and reported as a mismatch.
     static FormFit PlaceFormatted(const MappedColumn& field, const CsvLineSplitter::Column& value, char* record,

@@ -17,7 +17,7 @@ constexpr size_t kPage = 4096;
 RecordWriter::RecordWriter(int32_t recordLength)
     : m_recordLength(recordLength),
       m_recordSize(static_cast<size_t>(recordLength)),
-      m_buffer(new char[kBlockSize + static_cast<size_t>(recordLength) + 2 + kMove]) {}
+      m_buffer(new char[kBlockSize + static_cast<size_t>(recordLength) + 2 + kScratchAfterRecord]) {}
 
 void RecordWriter::FlushWholeBlocks() {
     size_t whole = m_used / kBlockSize * kBlockSize;

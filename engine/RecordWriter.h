@@ -60,15 +60,17 @@ public:
     }
 
     // The place of the next record in the writer's block, for a caller that builds records
-    // there rather than copy them in: record-length bytes to fill. Raises MpException when
-    // storing the full block fails. Until CommitRecord the record is not written: the next
-    // NextRecord or WriteRecord takes the same place.
+    // there rather than copy them in: record-length bytes to fill, and kScratchAfterRecord more
+    // that the caller may write anything on (the record end and the next record overwrite
+    // them). Raises MpException when storing the full block fails. Until CommitRecord the
+    // record is not written: the next NextRecord or WriteRecord takes the same place.
     char* NextRecord() {
         if (m_used >= kBlockSize) FlushWholeBlocks();
         return m_buffer.get() + m_used;
     }
     // Ends the record that NextRecord placed with the record end; it then counts as written.
     void CommitRecord() { EndRecord(m_buffer.get() + m_used, m_recordSize); }
+    static constexpr size_t kScratchAfterRecord = 32;
 
     // For lines of text rather than records (a CSV file): the first count bytes at
     // NextRecord's place count as written, as they are, with no record end added; the record
@@ -136,6 +138,7 @@ private:
     // WriteRecord moves this many bytes at a time; the buffer has as many to spare after the
     // last record.
     static constexpr size_t kMove = 16;
+    static_assert(kMove <= kScratchAfterRecord, "moves stay within the scratch room");
 
     // Adds the record end after the size bytes of the record at record, the next place in the
     // block. Both bytes are always stored (the buffer has room after every record) and only

@@ -17,6 +17,7 @@
 #include "FuzzSupport.h"
 #include "MpException.h"
 #include "MpVector.h"
+#include "RecordWriter.h"
 
 using namespace lathwell;
 
@@ -152,7 +153,7 @@ void CheckLine(CsvRecordBuilder& builder, const std::string& line, bool usePopul
     const bool builds = ReferenceRecord(line, usePopulationFields, expected);
     RunStatistics statistics;
     try {
-        std::vector<char> built(kRecordLength);
+        std::vector<char> built(kRecordLength + RecordWriter::kScratchAfterRecord);
         builder.BuildRecord(line.data(), line.size(), built.data(), 0, statistics);
         const char* record = built.data();
         FUZZ_CHECK(builds);

@@ -1,14 +1,18 @@
 #include "CsvRecordBuilder.h"
 
 #include <cstring>
+#include <algorithm>
 #include <memory>
+#include <random>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "BuiltRecord.h"
 #include "DDFile.h"
 #include "EngineTestSupport.h"
+#include "GuardedPage.h"
 
 #include "MpException.h"
 #include "SampleDDFiles.h"
@@ -124,6 +128,60 @@ TEST(CsvRecordBuilder, CopiesValuesOfEverySizeCutOrFilled) {
         }
         result += " " + std::to_string(cuts) + "/" + std::to_string(characterCuts);
         EXPECT_EQ(row.record + " " + row.cuts, result) << row.line;
+    }
+}
+
+// Short fields are moved with the bytes after them. Whatever the layout (fields in any order,
+// overlapping, apart, short or long), and wherever the line lies (at either end of a page that
+// nothing can be read after), a record must be what placing the values one by one gives.
+TEST(CsvRecordBuilder, BuildsEveryLayoutAsValuesPlacedOneByOne) {
+    constexpr size_t kRecordLength = 64;
+    std::mt19937 random(20261210);
+    auto below = [&random](size_t limit) { return static_cast<size_t>(random() % limit); };
+    TempDir dir;
+    GuardedPage page;
+    for (int layout = 0; layout < 300; ++layout) {
+        // Column c takes field c, unless it takes none.
+        struct Field {
+            size_t offset, length;
+            bool numeric;
+        };
+        std::vector<Field> fields(1 + below(7));
+        std::string dd = "[FileInfo]\nRecordLength=" + std::to_string(kRecordLength) + "\n";
+        MpVector<int16_t> map(fields.size(), -1);
+        int16_t section = 1;
+        for (size_t c = 0; c < fields.size(); ++c) {
+            Field& field = fields[c];
+            field = {0, 1 + below(40), below(2) == 0};
+            field.offset = below(kRecordLength - field.length + 1);
+            const std::string name = "F" + std::to_string(c);
+            dd += "[" + name + "]\nFieldName=" + name + "\nLength=" + std::to_string(field.length) +
+                  "\nByteOffset=" + std::to_string(field.offset + 1) + "\n";
+            if (!field.numeric) dd += "[Format=" + name + "]\nA=x\n";
+            if (below(8) != 0) map[c] = section;
+            section += field.numeric ? 1 : 2;
+        }
+        DDFile ddFile(dir.Write("layout.dd", dd).c_str());
+        CsvRecordBuilder builder(ddFile, kRecordLength, map, false);
+        for (int lineIndex = 0; lineIndex < 8; ++lineIndex) {
+            std::string line;
+            std::string expected(kRecordLength, ' ');
+            for (size_t c = 0; c < fields.size(); ++c) {
+                const std::string value(below(46), "ab9"[below(3)]);
+                line += (c > 0 ? "," : "") + value;
+                const Field& field = fields[c];
+                if (map[c] < 0) continue;
+                std::string placed = value.substr(0, field.length);
+                placed.insert(field.numeric && !value.empty() ? 0 : placed.size(), field.length - placed.size(),
+                              field.numeric && !value.empty() ? '0' : ' ');
+                expected.replace(field.offset, field.length, placed);
+            }
+            for (char* at : {page.Begin(), page.Begin() + 1, page.End() - line.size()}) {
+                std::copy(line.begin(), line.end(), at);
+                RunStatistics statistics;
+                ASSERT_EQ(expected, BuiltRecord(builder, at, line.size(), statistics)) << dd << line;
+            }
+        }
     }
 }
 
