@@ -10,7 +10,8 @@ namespace lathwell {
 
 PlainLineReader::PlainLineReader(const char* fileName, bool blankUnprintable)
     : LineReader(LoneCarriageReturn::Refused, blankUnprintable),
-      m_io(std::make_unique<MpIOUnbuffered>(fileName, IO_READ)) {
+      m_io(std::make_unique<MpIOUnbuffered>(fileName, IO_READ)),
+      m_mayWait(m_io->MayWaitForInput()) {
     SetFile(fileName);
 }
 
@@ -24,7 +25,7 @@ int32_t PlainLineReader::ReadBlock(char* destination, int32_t capacity) {
     const auto description = [this] { return "\"" + std::string(m_io->GetFileName()) + "\""; };
     // Watched, a read never waits longer than a tick for input: the watch hears of the wait and
     // may end it. What the input holds is then taken as it comes.
-    const bool waitInTicks = Watched();
+    const bool waitInTicks = Watched() && m_mayWait;
     if (waitInTicks) {
         while (!m_io->WaitForInput(ReadWatch::kWaitTickMs)) {
             if (!KeepWaiting()) RaiseReadStopped(description().c_str());

@@ -30,6 +30,7 @@ protected:
 
 private:
     std::unique_ptr<MpIOUnbuffered> m_io;
+    bool m_mayWait;  // a read may wait for input: not so for a regular file
 };
 
 }  // namespace lathwell

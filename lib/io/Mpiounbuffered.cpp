@@ -115,6 +115,8 @@ bool MpIOUnbuffered::WaitForInput(int32_t lMilliseconds) const {
     return MpPlatformFileWaitForInput(m_iDescriptor, lMilliseconds);
 }
 
+bool MpIOUnbuffered::MayWaitForInput() const { return MpPlatformFileMayWaitForInput(m_iDescriptor); }
+
 int32_t MpIOUnbuffered::ReadSome(void* pBuffer, int32_t lCount) {
     return ReadWith(MpPlatformFileReadSome, pBuffer, lCount, false, "ReadSome");
 }

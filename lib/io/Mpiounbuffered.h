@@ -41,6 +41,9 @@ public:
     // Waits up to lMilliseconds for the file to have something to read: false when nothing came
     // in that time or a signal ended the wait (see MpPlatformFileWaitForInput).
     bool WaitForInput(int32_t lMilliseconds) const;
+    // Whether a read may wait for input at all (see MpPlatformFileMayWaitForInput): when not,
+    // WaitForInput answers at once, and need not be asked.
+    bool MayWaitForInput() const;
     // Up to lCount bytes of what the file holds now, waiting only while it holds nothing (one
     // system read, retried when interrupted); 0 at its end. Fails as Read.
     // Call-path entry "ReadSome".

@@ -337,6 +337,11 @@ bool MpPlatformFileWaitForInput(int iDescriptor, int iMilliseconds) {
     return iReady > 0 || (iReady < 0 && errno != EINTR);
 }
 
+bool MpPlatformFileMayWaitForInput(int iDescriptor) {
+    struct stat status;
+    return fstat(iDescriptor, &status) != 0 || !(S_ISREG(status.st_mode) || S_ISBLK(status.st_mode));
+}
+
 int64_t MpPlatformFileReadAt(int iDescriptor, void* pBuffer, int64_t llCount, int64_t llOffset) {
     char* pBytes = static_cast<char*>(pBuffer);
     return TransferAll(llCount, [&](int64_t llDone, int64_t llLeft) {

@@ -63,6 +63,11 @@ int64_t MpPlatformFileReadSome(int iDescriptor, void* pBuffer, int64_t llCount);
 // read. On Windows only a pipe is waited for; other files answer true.
 bool MpPlatformFileWaitForInput(int iDescriptor, int iMilliseconds);
 
+// Whether a read of the descriptor may wait for input (a pipe, a terminal, a socket), so that
+// MpPlatformFileWaitForInput is worth asking; false for a regular file or a block device, which
+// a read answers at once.
+bool MpPlatformFileMayWaitForInput(int iDescriptor);
+
 // Reads up to llCount bytes at llOffset without moving the descriptor's position, retrying
 // until llCount bytes came or the file ended. Returns the count read, or -1.
 int64_t MpPlatformFileReadAt(int iDescriptor, void* pBuffer, int64_t llCount, int64_t llOffset);

@@ -105,6 +105,7 @@ TEST(MpPlatformFile, AFifoOpenedForReadingSeesTheEndOfItsInput) {
     }
     int iDescriptor = MpPlatformFileOpen(path.c_str(), kMpOpenRead);
     ASSERT_GE(iDescriptor, 0);
+    EXPECT_TRUE(MpPlatformFileMayWaitForInput(iDescriptor));
     char buffer[16];
     std::string received;
     int64_t llRead;
@@ -122,6 +123,7 @@ TEST(MpPlatformFile, PositionedTransfersLeaveThePositionAlone) {
     TempDir dir;
     Descriptor file(dir.Write("f.bin", "0123456789"), kMpOpenRead | kMpOpenWrite);
     ASSERT_GE(file.Get(), 0);
+    EXPECT_FALSE(MpPlatformFileMayWaitForInput(file.Get()));  // a read of a file answers at once
     ASSERT_EQ(MpPlatformFileSeek(file.Get(), 2, kMpSeekFromStart), 2);
     char buffer[8] = {};
     EXPECT_EQ(MpPlatformFileReadAt(file.Get(), buffer, 8, 6), 4);  // short at the end of file

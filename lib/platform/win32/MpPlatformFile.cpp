@@ -224,6 +224,12 @@ int64_t MpPlatformFileReadSome(int iDescriptor, void* pBuffer, int64_t llCount) 
     return hFile == INVALID_HANDLE_VALUE ? -1 : ReadStep(hFile, pBuffer, llCount, nullptr);
 }
 
+bool MpPlatformFileMayWaitForInput(int iDescriptor) {
+    // Only a pipe is waited for (see MpPlatformFileWaitForInput).
+    HANDLE hFile = HandleOf(iDescriptor);
+    return hFile != INVALID_HANDLE_VALUE && GetFileType(hFile) == FILE_TYPE_PIPE;
+}
+
 bool MpPlatformFileWaitForInput(int iDescriptor, int iMilliseconds) {
     // Only a pipe can be asked what it holds without reading it; anything else reads at once or
     // waits in the read.
