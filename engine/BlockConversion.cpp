@@ -31,6 +31,8 @@ constexpr size_t kBlockBytes = 256 * 1024;
 // The fewest bytes asked of the input per read (ReadBytes' least capacity); a block is cut
 // once no more than this is left of its room.
 constexpr size_t kLeastRead = 64 * 1024;
+// A block's bytes are held in a chunk of at most this many.
+constexpr size_t kLargestBlock = INT32_MAX;
 // Room for a block's records from the start, so that they are seldom moved as they grow.
 constexpr size_t kRecordsBytes = 2 * kBlockBytes;
 constexpr size_t kBlocksPerThread = 2;
@@ -38,9 +40,8 @@ constexpr size_t kBlocksPerThread = 2;
 // One block of lines, and what its worker made of them.
 struct Block {
     // Whole lines, the last one ended unless the input ended; not zeroed, the bytes after size
-    // never read.
-    std::unique_ptr<char[]> bytes;
-    size_t capacity = 0;
+    // never read. Its worker's reader reads them in place, with room after them to spare.
+    MpResizableChunk bytes;
     size_t size = 0;
     std::exception_ptr endFailure;  // the input's failure after the block's last byte
     // The worker's part.
@@ -54,29 +55,28 @@ struct Block {
     bool done = false;
 };
 
-// A worker's input: the lines of one block after another, each numbered from 1.
+// A worker's input: the lines of one block after another, each numbered from 1, read where the
+// block holds them.
 class BlockLineReader : public LineReader {
 public:
     BlockLineReader(LoneCarriageReturn loneCr, bool blankUnprintable) : LineReader(loneCr, blankUnprintable) {}
 
-    void Start(const Block& block) {
-        Restart();
+    // Reads block's lines from now on; Finish hands its bytes back.
+    void Start(Block& block) {
+        RestartOn(block.bytes, block.size);
         m_block = &block;
-        m_at = 0;
     }
+    void Finish() { RestartOn(m_block->bytes, 0); }
 
 protected:
-    int32_t ReadBlock(char* destination, int32_t capacity) override {
-        const size_t count = std::min(m_block->size - m_at, static_cast<size_t>(capacity));
-        if (count == 0 && m_block->endFailure) std::rethrow_exception(m_block->endFailure);
-        std::memcpy(destination, m_block->bytes.get() + m_at, count);
-        m_at += count;
-        return static_cast<int32_t>(count);
+    // After the block's bytes: its end, or the input's failure there.
+    int32_t ReadBlock(char* /*destination*/, int32_t /*capacity*/) override {
+        if (m_block->endFailure) std::rethrow_exception(m_block->endFailure);
+        return 0;
     }
 
 private:
-    const Block* m_block = nullptr;
-    size_t m_at = 0;
+    Block* m_block = nullptr;
 };
 
 // A worker's output: the records of one block, gathered in the block.
@@ -113,17 +113,18 @@ public:
         block.endFailure = nullptr;
         block.size = 0;
         Reserve(block, std::max(kBlockBytes, m_carry.size() + kLeastRead));
-        if (!m_carry.empty()) std::memcpy(block.bytes.get(), m_carry.data(), m_carry.size());
+        if (!m_carry.empty()) std::memcpy(block.bytes.AsPtr(), m_carry.data(), m_carry.size());
         block.size = m_carry.size();
         m_carry.clear();
         size_t lineEnd = 0;  // one past the last LF seen, 0 for none
         for (;;) {
-            if (block.capacity - block.size < kLeastRead) Reserve(block, block.capacity * 2);
-            const size_t room = std::min(block.capacity - block.size, static_cast<size_t>(INT32_MAX));
-            char* const read = block.bytes.get() + block.size;
+            if (Room(block) < kLeastRead) Reserve(block, std::min(Capacity(block) * 2, kLargestBlock));
+            // A line too long for any block is handed over as it is: the reader refuses it.
+            if (Room(block) < kLeastRead) break;
+            char* const read = block.bytes.AsPtr() + block.size;
             int32_t got = 0;
             try {
-                got = m_input.ReadBytes(read, static_cast<int32_t>(room));
+                got = m_input.ReadBytes(read, static_cast<int32_t>(Room(block)));
             } catch (...) {
                 block.endFailure = std::current_exception();
                 m_ended = true;
@@ -135,23 +136,23 @@ public:
             }
             // Searched from the end: a block's last line end lies a line's length before it.
             const auto last = std::find(std::make_reverse_iterator(read + got), std::make_reverse_iterator(read), '\n');
-            if (last.base() != read) lineEnd = static_cast<size_t>(last.base() - block.bytes.get());
+            if (last.base() != read) lineEnd = static_cast<size_t>(last.base() - block.bytes.AsPtr());
             block.size += static_cast<size_t>(got);
-            if (block.capacity - block.size < kLeastRead && lineEnd > 0) break;
+            if (Room(block) < kLeastRead && lineEnd > 0) break;
         }
-        m_carry.assign(block.bytes.get() + lineEnd, block.bytes.get() + block.size);
+        if (lineEnd == 0) return true;
+        m_carry.assign(block.bytes.AsPtr() + lineEnd, block.bytes.AsPtr() + block.size);
         block.size = lineEnd;
         return true;
     }
 
 private:
+    static size_t Capacity(const Block& block) { return static_cast<size_t>(block.bytes.GetSize()); }
+    // What can be read into block, one byte after it kept for the reader's NUL.
+    static size_t Room(const Block& block) { return Capacity(block) - std::min(Capacity(block), block.size + 1); }
     // Makes room for at least capacity bytes in block, keeping those it holds.
     static void Reserve(Block& block, size_t capacity) {
-        if (block.capacity >= capacity) return;
-        std::unique_ptr<char[]> bytes(new char[capacity]);
-        if (block.size > 0) std::memcpy(bytes.get(), block.bytes.get(), block.size);
-        block.bytes = std::move(bytes);
-        block.capacity = capacity;
+        if (Capacity(block) < capacity) block.bytes.Resize(static_cast<int32_t>(capacity));
     }
 
     LineReader& m_input;
@@ -190,6 +191,7 @@ public:
         block.cancelled = state.cancelled;
         if (m_builder) block.counts = m_builder->TakeCounts();
         block.lines = m_reader.LinesRead();
+        m_reader.Finish();
     }
 
 private:

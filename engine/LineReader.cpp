@@ -95,9 +95,11 @@ bool LineReader::KeepWaiting() {
     return m_watch == nullptr || m_watch->GoOn(ReadPosition());
 }
 
-void LineReader::Restart() {
+void LineReader::RestartOn(MpResizableChunk& bytes, size_t size) {
+    m_buffer.Swap(bytes);
     m_stops.Reset();
-    m_begin = m_end = m_scanned = 0;
+    m_begin = m_scanned = 0;
+    m_end = size;
     m_nul = kNoNul;
     m_lineBlanked = false;
     m_inputEnded = false;

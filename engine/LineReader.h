@@ -136,9 +136,13 @@ protected:
     // position is that of the bytes read so far) and returns its answer; true without a watch.
     bool KeepWaiting();
 
-    // Forgets every byte and line read: the next ReadLine reads the subclass's input from its
-    // start again, numbered from line 1. The buffer is kept.
-    void Restart();
+    // Forgets every byte and line read and exchanges the reader's buffer with bytes: the next
+    // ReadLine reads the first size bytes of the new buffer where they lie (it may blank them,
+    // and write a NUL after a line), numbered from line 1, then asks ReadBlock for more. A
+    // second call with the same chunk hands it back. For a subclass that holds the input's
+    // bytes already (a block of lines of a run on several threads).
+    // REQUIRES: size == 0 or size < bytes.GetSize().
+    void RestartOn(MpResizableChunk& bytes, size_t size);
 
 private:
     // Bytes asked of the subclass per read: large enough that reads cost little next to the
