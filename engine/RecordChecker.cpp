@@ -1,5 +1,7 @@
 #include "RecordChecker.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -19,6 +21,30 @@ size_t FirstUnprintable(const char* bytes, size_t length) {
     size_t at = 0;
     while (IsPrintable(static_cast<unsigned char>(bytes[at]))) ++at;
     return at;
+}
+
+using Piece = unsigned char __attribute__((vector_size(16)));
+constexpr size_t kPiece = sizeof(Piece);
+
+// Whether every byte is printable and each one that digitsOnly marks is a digit, checked a piece
+// of 16 bytes at a time, the last piece overlapping the one before: the common case, a clean
+// record, in a few instructions per piece. REQUIRES: length >= kPiece.
+bool PrintableWithDigits(const char* bytes, const unsigned char* digitsOnly, size_t length) {
+    Piece faults = {};
+    auto check = [&](size_t at) {
+        Piece piece;
+        std::memcpy(&piece, bytes + at, kPiece);
+        Piece digitOnly;
+        std::memcpy(&digitOnly, digitsOnly + at, kPiece);
+        const Piece unprintable = reinterpret_cast<Piece>(piece - 32 >= 95);
+        const Piece notDigit = reinterpret_cast<Piece>(piece - '0' >= 10);
+        faults |= unprintable | (notDigit & digitOnly);
+    };
+    for (size_t at = 0; at + kPiece < length; at += kPiece) check(at);
+    check(length - kPiece);
+    uint64_t halves[2];
+    std::memcpy(halves, &faults, sizeof halves);
+    return (halves[0] | halves[1]) == 0;
 }
 
 bool IsBlank(const char* bytes, size_t length) {
@@ -52,9 +78,14 @@ std::string ShownBytes(const char* bytes, size_t length) {
     return shown;
 }
 
-RecordChecker::RecordChecker(RecordLayout layout) : m_layout(std::move(layout)) {
-    for (const LayoutField& field : m_layout.fields)
+RecordChecker::RecordChecker(RecordLayout layout)
+    : m_layout(std::move(layout)), m_digitsOnly(static_cast<size_t>(m_layout.recordLength), 0) {
+    for (const LayoutField& field : m_layout.fields) {
         m_readers.emplace_back(field.form, field.numeric, field.length);
+        if (field.numeric && field.form.IsPlain()) {
+            std::fill_n(m_digitsOnly.begin() + field.offset, field.length, 0xFF);
+        }
+    }
 }
 
 bool RecordChecker::CheckShape(const FixedRecord& record, std::vector<Finding>& findings) const {
@@ -84,29 +115,39 @@ bool RecordChecker::Check(const FixedRecord& record, std::vector<Finding>& findi
     const bool placed = !record.overlong && record.length == static_cast<size_t>(m_layout.recordLength);
     CheckShape(record, findings);
     if (!placed) return false;
+    if (record.length >= kPiece && PrintableWithDigits(record.bytes, m_digitsOnly.data(), record.length) &&
+        DeclaredFormsAreClean(record.bytes)) {
+        return findings.size() == before;
+    }
     const size_t unprintable = FirstUnprintable(record.bytes, record.length);
     if (unprintable < record.length) {
         findings.push_back({FindingKind::Unprintable, record.number, FieldAt(unprintable),
                             "byte " + ShownByte(static_cast<unsigned char>(record.bytes[unprintable])) +
                                 " at position " + std::to_string(unprintable + 1) + " is not printable"});
     }
-    if (!FieldsAreClean(record.bytes)) FindFieldFaults(record, findings);
+    if (!PlainNumbersAreClean(record.bytes) || !DeclaredFormsAreClean(record.bytes)) {
+        FindFieldFaults(record, findings);
+    }
     return findings.size() == before;
 }
 
-bool RecordChecker::FieldsAreClean(const char* record) const {
-    for (size_t f = 0; f < m_layout.fields.size(); ++f) {
-        const LayoutField& field = m_layout.fields[f];
+bool RecordChecker::PlainNumbersAreClean(const char* record) const {
+    for (const LayoutField& field : m_layout.fields) {
+        if (!field.numeric || !field.form.IsPlain()) continue;
         const char* value = record + field.offset;
         const auto length = static_cast<size_t>(field.length);
-        if (!field.numeric) continue;
-        if (!field.form.IsPlain()) {
-            if (m_readers[f].FirstFault(value) < length) return false;
-            continue;
-        }
         bool digits = true;
         for (size_t i = 0; i < length; ++i) digits &= IsNumericByte(static_cast<unsigned char>(value[i]));
         if (!digits && !IsBlank(value, length)) return false;
+    }
+    return true;
+}
+
+bool RecordChecker::DeclaredFormsAreClean(const char* record) const {
+    for (size_t f = 0; f < m_layout.fields.size(); ++f) {
+        const LayoutField& field = m_layout.fields[f];
+        if (!field.numeric || field.form.IsPlain()) continue;
+        if (m_readers[f].FirstFault(record + field.offset) < static_cast<size_t>(field.length)) return false;
     }
     return true;
 }

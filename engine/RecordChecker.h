@@ -54,13 +54,19 @@ private:
     // The numeric rule of a field without a declared form, by byte: whether a byte may appear
     // in a numeric value that is not blank.
     bool IsNumericByte(unsigned char byte) const { return static_cast<unsigned>(byte - '0') < 10u; }
-    bool FieldsAreClean(const char* record) const;
+    // Whether the numeric fields without a declared form hold digits or blanks only.
+    bool PlainNumbersAreClean(const char* record) const;
+    // Whether the numeric fields with a declared form hold values of their form or blanks.
+    bool DeclaredFormsAreClean(const char* record) const;
     void FindFieldFaults(const FixedRecord& record, std::vector<Finding>& findings) const;
     // The shown name of the first field that covers the 0-based position, or empty.
     std::string FieldAt(size_t position) const;
 
     RecordLayout m_layout;
     std::vector<FieldValueReader> m_readers;  // one per field of the layout
+    // One per byte of the record: all ones where a numeric field without a declared form lies,
+    // which holds digits unless it is blank.
+    std::vector<unsigned char> m_digitsOnly;
 };
 
 // A text as a finding quotes it: bytes outside 32..126 as \xNN.

@@ -103,6 +103,30 @@ TEST(RecordChecker, ReportsEachFaultOfARecordOnce) {
     }
 }
 
+// Records of 16 bytes or more are checked many bytes at a time: one wrong byte anywhere in them
+// must still be found, and only where the rules say it is wrong.
+TEST(RecordChecker, FindsOneWrongByteAnywhereInALongRecord) {
+    RecordLayout layout;
+    layout.recordLength = 37;
+    layout.fields = {{"Text", 1, 0, 10, false, {}}, {"Number", 2, 10, 9, true, {}}, {"Tail", 3, 19, 18, true, {}}};
+    const RecordChecker checker(layout);
+    const std::string clean = "Ann Smith 000001234" + std::string(18, '5') + "x";
+    for (size_t at = 0; at < clean.size(); ++at) {
+        for (char wrong : {'x', '\x01', ' '}) {
+            std::string bytes = clean;
+            bytes[at] = wrong;
+            FixedRecord record;
+            record.bytes = bytes.data();
+            record.length = 37;
+            record.number = 1;
+            // Past the record nothing counts; in the text only an unprintable byte; in a number
+            // anything but a digit.
+            const bool found = at < 37 && (wrong == '\x01' || at >= 10);
+            EXPECT_EQ(!Findings(checker, record).empty(), found) << "byte " << int(wrong) << " at " << at;
+        }
+    }
+}
+
 TEST(RecordUnpacker, TrimsTheFillAndQuotesWhatACsvReaderWouldMisread) {
     TempDir dir;
     const struct {
