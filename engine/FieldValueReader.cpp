@@ -68,11 +68,11 @@ FieldValueReader::Scan FieldValueReader::ScanNumber(const char* field) const {
     return scan;
 }
 
-size_t FieldValueReader::Read(const char* field, char* out) const {
-    if (IsBlank(field)) return 0;
+FieldValueReader::Value FieldValueReader::Read(const char* field, char* scratch) const {
+    if (IsBlank(field)) return {field, 0};
     if (m_form.number) {
         const Scan scan = ScanNumber(field);
-        if (scan.fault == m_form.length) return ReadNumber(field, scan, out);
+        if (scan.fault == m_form.length) return ReadNumber(field, scan, scratch);
     }
     size_t begin = 0;
     size_t end = m_form.length;
@@ -81,13 +81,10 @@ size_t FieldValueReader::Read(const char* field, char* out) const {
     } else {
         while (end > begin && field[end - 1] == m_form.fill) --end;
     }
-    std::memcpy(out, field + begin, end - begin);
-    return end - begin;
+    return {field + begin, end - begin};
 }
 
-size_t FieldValueReader::ReadNumber(const char* field, const Scan& scan, char* out) const {
-    char* at = out;
-    if (scan.negative) *at++ = '-';
+FieldValueReader::Value FieldValueReader::ReadNumber(const char* field, const Scan& scan, char* scratch) const {
     const char* digits = field + scan.digitsBegin;
     size_t count = scan.digitsEnd - scan.digitsBegin;
     const size_t decimals = m_form.decimals > 0 ? static_cast<size_t>(m_form.decimals) : 0;
@@ -96,9 +93,13 @@ size_t FieldValueReader::ReadNumber(const char* field, const Scan& scan, char* o
     if (decimals == 0) {
         // The zeros on the left are fill, but the last digit and one before a point stay.
         while (skipped + 1 < count && digits[skipped] == '0' && digits[skipped + 1] != '.') ++skipped;
-        std::memcpy(at, digits + skipped, count - skipped);
-        return static_cast<size_t>(at + count - skipped - out);
+        if (!scan.negative) return {digits + skipped, count - skipped};
+        scratch[0] = '-';
+        std::memcpy(scratch + 1, digits + skipped, count - skipped);
+        return {scratch, count - skipped + 1};
     }
+    char* at = scratch;
+    if (scan.negative) *at++ = '-';
     while (skipped < integer && digits[skipped] == '0') ++skipped;
     if (skipped == integer) *at++ = '0';  // 0.50
     std::memcpy(at, digits + skipped, integer - skipped);
@@ -107,7 +108,7 @@ size_t FieldValueReader::ReadNumber(const char* field, const Scan& scan, char* o
     for (size_t i = count; i < decimals; ++i) *at++ = '0';
     std::memcpy(at, digits + integer, count - integer);
     at += count - integer;
-    return static_cast<size_t>(at - out);
+    return {scratch, static_cast<size_t>(at - scratch)};
 }
 
 }  // namespace lathwell

@@ -35,10 +35,17 @@ public:
     // the form, or Length when the field is blank, a Number of the form, or Text.
     size_t FirstFault(const char* field) const;
 
-    // Writes the value of the field (its Length bytes) to out and returns its length. A field
-    // that is not of its form is read less its fill, its bytes as they are.
-    // REQUIRES: out has room for LongestValue() bytes.
-    size_t Read(const char* field, char* out) const;
+    // A value read: where its bytes lie, and how many there are.
+    struct Value {
+        const char* text;
+        size_t length;
+    };
+
+    // The value of the field (its Length bytes). Where the value is some of the field's bytes as
+    // they are (text, most numbers) it points into the field; otherwise it is written to
+    // scratch. A field that is not of its form is read less its fill, its bytes as they are.
+    // REQUIRES: scratch has room for LongestValue() bytes.
+    Value Read(const char* field, char* scratch) const;
 
 private:
     struct Scan {
@@ -49,7 +56,7 @@ private:
     };
 
     Scan ScanNumber(const char* field) const;
-    size_t ReadNumber(const char* field, const Scan& scan, char* out) const;
+    Value ReadNumber(const char* field, const Scan& scan, char* scratch) const;
     bool IsBlank(const char* field) const;
 
     ResolvedFieldForm m_form;

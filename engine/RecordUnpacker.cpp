@@ -26,14 +26,13 @@ RecordUnpacker::RecordUnpacker(RecordLayout layout, char delimiter, bool keepFil
     }
     m_longestLine = std::max(values, names) + kLineEndLength;
     m_value.resize(longestValue);
+    for (char byte : {m_delimiter, '"', '\r', '\n'}) m_quotedBytes[static_cast<unsigned char>(byte)] = true;
 }
 
 char* RecordUnpacker::WriteValue(const char* value, size_t length, char* out) const {
+    // One look-up per byte and no branch on what it finds: most values need no quotes.
     bool quoted = length > 0 && value[0] == ' ';
-    for (size_t i = 0; i < length && !quoted; ++i) {
-        const char byte = value[i];
-        quoted = byte == m_delimiter || byte == '"' || byte == '\r' || byte == '\n';
-    }
+    for (size_t i = 0; i < length; ++i) quoted |= m_quotedBytes[static_cast<unsigned char>(value[i])];
     if (!quoted) {
         std::memcpy(out, value, length);
         return out + length;
@@ -66,8 +65,9 @@ size_t RecordUnpacker::Unpack(const char* record, char* line) const {
         const char* value = record + field.offset;
         size_t length = static_cast<size_t>(field.length);
         if (!m_keepFill) {
-            length = m_readers[f].Read(value, m_value.data());
-            value = m_value.data();
+            const FieldValueReader::Value read = m_readers[f].Read(value, m_value.data());
+            value = read.text;
+            length = read.length;
         }
         out = WriteValue(value, length, out);
     }

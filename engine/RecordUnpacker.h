@@ -12,6 +12,7 @@
 // the numbers and texts that come back as written).
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <vector>
 
@@ -41,8 +42,9 @@ private:
 
     RecordLayout m_layout;
     std::vector<FieldValueReader> m_readers;  // one per field of the layout
-    mutable std::vector<char> m_value;        // a value read, before it is quoted: one caller at a time
+    mutable std::vector<char> m_value;        // room for a value Read rewrites: one caller at a time
     char m_delimiter;
+    std::array<bool, 256> m_quotedBytes{};  // the bytes that make a value quoted wherever they are
     bool m_keepFill;
     size_t m_longestLine;
 };

@@ -100,10 +100,10 @@ TEST(FieldValueReader, ReadsValuesBackOutOfTheirForm) {
     for (const auto& row : rows) {
         const size_t length = std::strlen(row.field);
         FieldValueReader reader(FormOf(row.keys), row.numericByFormat, static_cast<int32_t>(length));
-        std::string value(reader.LongestValue(), '#');
+        std::string scratch(reader.LongestValue(), '#');
         const size_t fault = reader.FirstFault(row.field);
-        const std::string read = fault < length ? "!" + std::to_string(fault)
-                                                : value.substr(0, reader.Read(row.field, &value[0]));
+        const FieldValueReader::Value value = reader.Read(row.field, &scratch[0]);
+        const std::string read = fault < length ? "!" + std::to_string(fault) : std::string(value.text, value.length);
         EXPECT_EQ(row.read, read) << row.keys << " field " << row.field;
     }
 }
