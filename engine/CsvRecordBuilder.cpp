@@ -124,19 +124,22 @@ void CsvRecordBuilder::FindOverlaps() {
     for (size_t i = 0; i < m_columns.size(); ++i) {
         MappedColumn& field = m_columns[i];
         if (!field.fitsRecord) continue;  // no record is ever built
-        const size_t from = static_cast<size_t>(field.offset);
-        const size_t to = from + static_cast<size_t>(field.length);
-        field.overlapsEarlier = std::any_of(&firstField[from], &firstField[to], [](size_t first) { return first != kNone; });
-        std::replace(&firstField[from], &firstField[to], kNone, i);
+        const auto from = firstField.begin() + field.offset;
+        const auto to = from + field.length;
+        field.overlapsEarlier = std::any_of(from, to, [](size_t first) { return first != kNone; });
+        std::replace(from, to, kNone, i);
     }
     // A field placed whole blanks the bytes it moves past its end, as the record starts: that
     // is harmless unless a field of an earlier column has put its value there.
     for (size_t i = 0; i < m_columns.size(); ++i) {
         MappedColumn& field = m_columns[i];
-        if (!field.plain || static_cast<size_t>(field.length) > kMostWhole) continue;
-        const size_t end = static_cast<size_t>(field.offset + field.length);
-        const size_t wholeEnd = std::min(static_cast<size_t>(field.offset) + WholeSize(end - field.offset), recordLength);
-        field.whole = std::all_of(&firstField[end], &firstField[wholeEnd], [i](size_t first) { return first == kNone || first > i; });
+        if (!field.plain || field.length > static_cast<int32_t>(kMostWhole)) continue;
+        const size_t length = static_cast<size_t>(field.length);
+        const size_t end = static_cast<size_t>(field.offset) + length;
+        const size_t wholeEnd = std::min(static_cast<size_t>(field.offset) + WholeSize(length), recordLength);
+        field.whole = std::all_of(firstField.begin() + static_cast<std::ptrdiff_t>(end),
+                                  firstField.begin() + static_cast<std::ptrdiff_t>(wholeEnd),
+                                  [i](size_t first) { return first == kNone || first > i; });
     }
 }
 
